@@ -1,0 +1,28 @@
+// Speech of Shift_JIS phrases, one call per phrase, never blocking the caller.
+// LINEWATCH_SPEECH=none: nothing is spoken, calls are only recorded.
+// LINEWATCH_SPEECH_DIR=DIR: each phrase is written as DIR/NNNN.wav and
+// DIR/NNNN.txt (UTF-8) instead of being played.
+#pragma once
+
+#include <string>
+#include <vector>
+
+// Queues one NUL-terminated Shift_JIS phrase; phrases are spoken in order.
+// The first call starts the engine when speech_start was not called.
+void speech_say(const char* sjis);
+
+// Starts the speech worker; prints one notice when no engine is installed.
+void speech_start();
+
+// Waits until every queued phrase has been spoken or written (at most
+// timeout_ms milliseconds); returns true when the queue ran empty.
+bool speech_flush(int timeout_ms);
+
+// Stops the worker after the current phrase; later calls are only recorded.
+void speech_stop();
+
+// Every phrase passed to speech_say since the last speech_clear_record, in order.
+std::vector<std::string> speech_recorded();
+
+// Empties the record of spoken phrases.
+void speech_clear_record();
