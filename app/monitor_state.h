@@ -1,0 +1,81 @@
+// The monitor's state for the whole run: line selection, pan and zoom, the map
+// frame and projection, the refresh cycle, the known-train list.
+#pragma once
+
+#include <cstdint>
+#include <ctime>
+
+class GraphPort;
+
+// Capacity of the known-train list; no entry is added beyond it.
+constexpr int kKnownTrainCapacity = 800;
+// Capacity of a known train's number, NUL included.
+constexpr int kTrainNumberCapacity = 32;
+// Number of status slots reported, and the stored length of each issue stamp.
+constexpr int kStatusSlots = 9;
+constexpr int kIssueStampLength = 19;
+
+// Where a train's mark was last drawn (window pixels) and the end of its tail.
+struct KnownTrain {
+    char number[kTrainNumberCapacity];
+    int32_t x, y;
+    int32_t x2, y2;
+};
+
+// A point in window pixels.
+struct ScreenPoint {
+    int32_t x, y;
+};
+
+struct MonitorState {
+    int32_t iflag = 0;        // selected lines, bit k = railway k
+    int32_t ixf = 0;          // pan offsets in pixels, subtracted after projection
+    int32_t iyf = 0;
+    float ratio = 1.0f;       // zoom; 1.0 shows the whole network
+    int32_t plot_mode = 3;    // 3 marks, 1 train numbers
+
+    // Map frame in window pixels; points are drawn only strictly inside it.
+    int32_t left = 109, top = 25, right = 621, bottom = 375;
+    int32_t frameWidth = 512, frameHeight = 350;
+
+    // Map bounds in degrees after the start-up widening, and pixels per degree.
+    float north = 0, south = 0, east = 0, west = 0;
+    float xscale = 0, yscale = 0;
+
+    GraphPort* port = nullptr;
+
+    // Refresh cycle.
+    int32_t pending = 0;           // key to carry out at the next quiet pass; 0 none
+    int32_t refreshPhase = -1;     // 0-89 after the first refresh, -1 before
+    int32_t lastCountdown = -1;    // countdown value printed last
+    std::time_t lastRefresh = -1;  // second the last refresh started; -1 none
+    int32_t shownTrainTotal = 0;   // train total last drawn in the count box
+
+    // Per status slot: the first 19 bytes of the date last reported, NUL padded.
+    char issueStamp[kStatusSlots][26] = {};
+
+    KnownTrain knownTrains[kKnownTrainCapacity] = {};
+    int32_t knownCount = 0;
+};
+
+// 1 when the refresh chime and speech are on.
+extern int32_t sound_flag;
+// 1 when station names are drawn on the map.
+extern int32_t kstr_flag;
+
+// Window pixel of latitude lat and longitude lon (degrees) with the current
+// bounds, scales and pan; each coordinate cut toward zero.
+ScreenPoint project(const MonitorState& st, double lat, double lon);
+
+// Recomputes xscale and yscale from the bounds, the frame size and ratio.
+void updateScales(MonitorState& st);
+
+// True when p lies strictly inside the map frame.
+bool insideFrame(const MonitorState& st, ScreenPoint p);
+
+// Index of the known train with this number, or -1.
+int findKnownTrain(const MonitorState& st, const char* number);
+
+// Index of the known train with this number, appending it at (0, 0) when new;
+// -1 when the number is empty, does not fit, or the list is full.
+int addKnownTrain(MonitorState& st, const char* number);

@@ -1,0 +1,44 @@
+// The console: Shift_JIS output converted to the terminal's encoding, single
+// keys without echo, and line input with echo.
+// Keys and lines come from the terminal in raw mode; when standard input is
+// not a terminal they are read from it byte by byte and its end reads as 'q'.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+// Prefix code that precedes the second code of an arrow key (0x48 up,
+// 0x50 down, 0x4D right, 0x4B left), as the console delivers arrows.
+constexpr int kConsoleArrowPrefix = 0xE0;
+
+// printf-style output; format and arguments are Shift_JIS. Control characters
+// other than \r \n \t are dropped before the text reaches the terminal.
+void console_print(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
+
+// While sink is non-null, output (Shift_JIS, after control-character removal)
+// is appended to *sink instead of the terminal; nullptr restores the terminal.
+void console_capture(std::string* sink);
+
+// While script is non-null, keys and lines are taken from the front of
+// *script (consumed as read) instead of standard input; an empty script means
+// no key is waiting and a line read meets end of input. nullptr restores stdin.
+void console_script(std::string* script);
+
+// Puts a terminal on standard input into single-key mode (no echo, no line
+// buffering) and arranges that it is restored on every way out, signals included.
+void console_open();
+
+// Restores the terminal settings saved by console_open; safe to repeat.
+void console_close();
+
+// True when a key code can be read without waiting; never blocks.
+bool console_key_waiting();
+
+// Reads one key code (0-255) without echo, waiting for it; an arrow key gives
+// kConsoleArrowPrefix and then its second code; end of input gives 'q'.
+int console_read_key();
+
+// Reads one line with echo into buf (capacity cap bytes, NUL included),
+// without its line end; a longer line is cut to cap - 1 bytes and its rest
+// discarded. Returns false when input ended before any byte was read.
+bool console_read_line(char* buf, std::size_t cap);
