@@ -1,0 +1,47 @@
+#include "app/monitor_state.h"
+
+#include <cmath>
+#include <cstring>
+
+int32_t sound_flag = 1;
+int32_t kstr_flag = 0;
+
+ScreenPoint project(const MonitorState& st, double lat, double lon)
+{
+    double x = st.left + (lon - st.west) * st.xscale - st.ixf;
+    double y = st.bottom - (lat - st.south) * st.yscale - st.iyf;
+    return {static_cast<int32_t>(std::trunc(x)), static_cast<int32_t>(std::trunc(y))};
+}
+
+void updateScales(MonitorState& st)
+{
+    st.xscale = static_cast<float>(st.frameWidth) / (st.east - st.west) * st.ratio;
+    st.yscale = st.ratio * (static_cast<float>(st.frameHeight) / (st.north - st.south));
+}
+
+bool insideFrame(const MonitorState& st, ScreenPoint p)
+{
+    return st.left < p.x && p.x < st.right && st.top < p.y && p.y < st.bottom;
+}
+
+int findKnownTrain(const MonitorState& st, const char* number)
+{
+    for (int i = 0; i < st.knownCount; ++i)
+        if (std::strcmp(st.knownTrains[i].number, number) == 0)
+            return i;
+    return -1;
+}
+
+int addKnownTrain(MonitorState& st, const char* number)
+{
+    int found = findKnownTrain(st, number);
+    if (found >= 0)
+        return found;
+    std::size_t len = std::strlen(number);
+    if (len == 0 || len >= sizeof st.knownTrains[0].number || st.knownCount >= kKnownTrainCapacity)
+        return -1;
+    KnownTrain& k = st.knownTrains[st.knownCount];
+    k = KnownTrain{};
+    std::memcpy(k.number, number, len + 1);
+    return st.knownCount++;
+}
