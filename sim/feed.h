@@ -1,0 +1,61 @@
+#pragma once
+// The simulated open-data feed: an HTTP(S) server on loopback that answers the
+// datapoints queries of the monitor (trains, line status, fares) from a train
+// model, from recorded responses, or with an injected fault.
+#include <cstdint>
+#include <string>
+
+// What the feed does to every datapoints answer instead of answering normally.
+enum class FeedFault {
+    None,
+    Slow,     // answers after 60 s
+    Hang,     // accepts the request and never answers
+    Drop,     // closes the connection in the middle of the body
+    Error500, // 500 with a plain-text body
+    Html,     // 200 with a captive-portal HTML page
+    BadUtf8,  // a body holding malformed UTF-8 sequences
+    Huge,     // 1000 trains
+    Ctrl,     // control characters and terminal escape sequences inside a notice
+    Emoji,    // characters that have no Shift_JIS form inside a notice
+};
+
+// The consumer key the feed accepts unless told otherwise: 64 lowercase hex digits.
+extern const char feedDefaultKey[65];
+
+// Settings of one feed; the defaults give the simulation on a free loopback port.
+struct FeedOptions {
+    std::string host = "127.0.0.1";   // address to bind
+    int port = 0;                      // 0 picks a free port
+    std::string key = feedDefaultKey;  // the only acl:consumerKey answered
+    std::uint32_t seed = 1;            // seed of the train model's delays and disruptions
+    int startMinute = -1;              // Japan time of day the clock starts at (0..1439), -1 the real clock
+    bool rateLimit = true;             // 503 for a second request of one type and key within 100 ms
+    FeedFault fault = FeedFault::None;
+    int disruptRailway = -1;           // railway index 0..8 with a forced notice, -1 none
+    std::string disruptText;           // the forced notice, UTF-8
+    std::string replayDir;             // non-empty: serve recorded files instead of the model
+    std::string certFile;              // with keyFile: serve HTTPS
+    std::string keyFile;
+};
+
+// A running feed (opaque).
+struct Feed;
+
+// Binds, starts serving on a thread of its own and returns the feed; nullptr with
+// the reason in *error when the address, certificate or replay folder is unusable.
+Feed* feed_start(const FeedOptions& options, std::string* error);
+
+// Stops serving, cuts held answers (slow, hang) short, joins the thread, frees the feed.
+void feed_stop(Feed* feed);
+
+// The port the feed listens on.
+int feed_port(const Feed* feed);
+
+// The API root a client is pointed at: "http://127.0.0.1:PORT" (https with a certificate).
+std::string feed_root(const Feed* feed);
+
+// Switches the fault of a running feed; None returns it to normal answers.
+void feed_set_fault(Feed* feed, FeedFault fault);
+
+// Forces a disruption notice on railway 0..8 with a UTF-8 text; railway -1 clears it.
+void feed_set_disruption(Feed* feed, int railway, const std::string& text);
