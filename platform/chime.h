@@ -1,0 +1,13 @@
+// The refresh chime: a short tone that never holds up the caller.
+// LINEWATCH_SOUND=none: nothing is played, chimes are only counted.
+#pragma once
+
+// Starts one chime and returns at once: a generated tone on the audio device
+// when one opens, otherwise the terminal bell.
+void chime_play();
+
+// Number of chime_play calls since the program started.
+int chime_count();
+
+// Stops a playing tone and releases the audio device; safe to repeat.
+void chime_close();

@@ -1,0 +1,309 @@
+// Console back-end over termios and the standard streams.
+// [Output]   Shift_JIS formatting, control-character removal, conversion
+// [Terminal] raw mode, restoration on exit and on signals
+// [Input]    byte source (script, pushback, stdin), keys, lines
+#include "platform/console.h"
+
+#include "platform/charset.h"
+
+#include <cerrno>
+#include <csignal>
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <langinfo.h>
+#include <locale.h>
+#include <poll.h>
+#include <strings.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace {
+
+// ---------------------------------------------------------------- [Output]
+
+std::string* captureSink = nullptr;
+
+bool isControl(unsigned char c)
+{
+    return (c < 0x20 && c != '\r' && c != '\n' && c != '\t') || c == 0x7F;
+}
+
+// Shift_JIS trail bytes are 0x40 and above, so a byte-wise filter never cuts a character.
+std::string dropControls(const char* text, std::size_t len)
+{
+    std::string out;
+    out.reserve(len);
+    for (std::size_t i = 0; i < len; ++i)
+        if (!isControl(static_cast<unsigned char>(text[i])))
+            out.push_back(text[i]);
+    return out;
+}
+
+// The C1 controls U+0080..U+009F are two bytes in UTF-8: 0xC2 0x80..0x9F.
+void dropUtf8C1(std::string& s)
+{
+    std::size_t w = 0;
+    for (std::size_t r = 0; r < s.size(); ++r) {
+        unsigned char c = static_cast<unsigned char>(s[r]);
+        if (c == 0xC2 && r + 1 < s.size() && (static_cast<unsigned char>(s[r + 1]) & 0xE0) == 0x80) {
+            ++r;
+            continue;
+        }
+        s[w++] = s[r];
+    }
+    s.resize(w);
+}
+
+// True when the terminal's locale already is Shift_JIS; every other locale gets UTF-8.
+bool terminalIsShiftJis()
+{
+    static const bool sjis = [] {
+        locale_t loc = newlocale(LC_CTYPE_MASK, "", static_cast<locale_t>(0));
+        if (loc == static_cast<locale_t>(0))
+            return false;
+        const char* cs = nl_langinfo_l(CODESET, loc);
+        bool r = cs && (strcasecmp(cs, "SHIFT_JIS") == 0 || strcasecmp(cs, "SJIS") == 0 ||
+                        strcasecmp(cs, "CP932") == 0 || strcasecmp(cs, "WINDOWS-31J") == 0);
+        freelocale(loc);
+        return r;
+    }();
+    return sjis;
+}
+
+void emit(const char* text, std::size_t len)
+{
+    std::string clean = dropControls(text, len);
+    if (captureSink) {
+        captureSink->append(clean);
+        return;
+    }
+    if (!terminalIsShiftJis()) {
+        clean = cp932ToUtf8(clean);
+        dropUtf8C1(clean);
+    }
+    std::fwrite(clean.data(), 1, clean.size(), stdout);
+    std::fflush(stdout);
+}
+
+// -------------------------------------------------------------- [Terminal]
+
+struct termios savedTerm;
+volatile sig_atomic_t rawActive = 0;
+bool handlersInstalled = false;
+constexpr int kRestoreSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGABRT};
+
+void restoreTerminal()
+{
+    if (rawActive) {
+        tcsetattr(STDIN_FILENO, TCSANOW, &savedTerm);
+        rawActive = 0;
+    }
+}
+
+// Restores the terminal, then lets the signal take its default course.
+void onFatalSignal(int sig)
+{
+    restoreTerminal();
+    std::signal(sig, SIG_DFL);
+    std::raise(sig);
+}
+
+void applyRaw()
+{
+    struct termios raw = savedTerm;
+    raw.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO);
+    raw.c_cc[VMIN] = 1;
+    raw.c_cc[VTIME] = 0;
+    if (tcsetattr(STDIN_FILENO, TCSANOW, &raw) == 0)
+        rawActive = 1;
+}
+
+// ----------------------------------------------------------------- [Input]
+
+std::string* script = nullptr;
+int pushback = -1;  // second code of an arrow key, waiting to be read
+
+constexpr int kNoByte = -1;   // nothing waiting
+constexpr int kEndByte = -2;  // input ended
+
+bool isShiftJisLead(unsigned char c)
+{
+    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+}
+
+// Next input byte; with waitMs 0 it never blocks, with -1 it waits as long as needed.
+int nextByte(int waitMs)
+{
+    if (script) {
+        if (script->empty())
+            return kEndByte;
+        unsigned char c = static_cast<unsigned char>((*script)[0]);
+        script->erase(0, 1);
+        return c;
+    }
+    struct pollfd p = {STDIN_FILENO, POLLIN, 0};
+    int r;
+    do {
+        r = poll(&p, 1, waitMs);
+    } while (r < 0 && errno == EINTR);
+    if (r <= 0)
+        return r == 0 ? kNoByte : kEndByte;
+    unsigned char c;
+    ssize_t n;
+    do {
+        n = read(STDIN_FILENO, &c, 1);
+    } while (n < 0 && errno == EINTR);
+    return n == 1 ? c : kEndByte;
+}
+
+// Second code of the arrow whose final byte of ESC [ x / ESC O x is x, or 0.
+int arrowCode(int final)
+{
+    switch (final) {
+    case 'A': return 0x48;
+    case 'B': return 0x50;
+    case 'C': return 0x4D;
+    case 'D': return 0x4B;
+    default: return 0;
+    }
+}
+
+// Escape sequences arrive in one burst; 30 ms tells them from a lone Escape.
+constexpr int kSequenceGapMs = 30;
+
+// Reads the rest of an escape sequence; an arrow becomes prefix + code, any
+// other sequence is swallowed and reads as the Escape code.
+int decodeEscape()
+{
+    int b = nextByte(kSequenceGapMs);
+    if (b != '[' && b != 'O')
+        return 0x1B;
+    int c = nextByte(kSequenceGapMs);
+    // CSI parameters (digits, ';') come before the final byte.
+    while (c >= 0x20 && c < 0x40)
+        c = nextByte(kSequenceGapMs);
+    int code = arrowCode(c);
+    if (code == 0)
+        return 0x1B;
+    pushback = code;
+    return kConsoleArrowPrefix;
+}
+
+}  // namespace
+
+void console_print(const char* fmt, ...)
+{
+    char small[1024];  // capacity 1024; longer texts are formatted on the heap
+    va_list ap;
+    va_start(ap, fmt);
+    va_list again;
+    va_copy(again, ap);
+    int n = std::vsnprintf(small, sizeof small, fmt, ap);
+    va_end(ap);
+    if (n >= 0 && static_cast<std::size_t>(n) < sizeof small) {
+        emit(small, static_cast<std::size_t>(n));
+    } else if (n > 0) {
+        std::string big(static_cast<std::size_t>(n) + 1, '\0');
+        std::vsnprintf(big.data(), big.size(), fmt, again);
+        emit(big.data(), static_cast<std::size_t>(n));
+    }
+    va_end(again);
+}
+
+void console_capture(std::string* sink)
+{
+    captureSink = sink;
+}
+
+void console_script(std::string* s)
+{
+    script = s;
+    pushback = -1;
+}
+
+void console_open()
+{
+    if (rawActive || !isatty(STDIN_FILENO) || tcgetattr(STDIN_FILENO, &savedTerm) != 0)
+        return;
+    if (!handlersInstalled) {
+        handlersInstalled = true;
+        std::atexit(restoreTerminal);
+        for (int sig : kRestoreSignals) {
+            struct sigaction sa;
+            std::memset(&sa, 0, sizeof sa);
+            sa.sa_handler = onFatalSignal;
+            sigemptyset(&sa.sa_mask);
+            sigaction(sig, &sa, nullptr);
+        }
+    }
+    applyRaw();
+}
+
+void console_close()
+{
+    restoreTerminal();
+}
+
+bool console_key_waiting()
+{
+    if (pushback >= 0)
+        return true;
+    if (script)
+        return !script->empty();
+    struct pollfd p = {STDIN_FILENO, POLLIN, 0};
+    return poll(&p, 1, 0) > 0;
+}
+
+int console_read_key()
+{
+    if (pushback >= 0) {
+        int c = pushback;
+        pushback = -1;
+        return c;
+    }
+    int b = nextByte(-1);
+    if (b == kEndByte || b == kNoByte)
+        return 'q';
+    if (b == 0x1B)
+        return decodeEscape();
+    return b;
+}
+
+bool console_read_line(char* buf, std::size_t cap)
+{
+    if (cap == 0)
+        return false;
+    bool wasRaw = rawActive;
+    if (wasRaw)
+        restoreTerminal();  // canonical mode with echo for the line
+    // A UTF-8 character takes at most four bytes for each Shift_JIS byte kept.
+    const std::size_t rawCap = 4 * cap;
+    std::string line;
+    bool any = false;
+    for (;;) {
+        int b = nextByte(-1);
+        if (b < 0)
+            break;
+        any = true;
+        if (b == '\n')
+            break;
+        if (b != '\r' && line.size() < rawCap)
+            line.push_back(static_cast<char>(b));
+    }
+    if (wasRaw)
+        applyRaw();
+    if (!terminalIsShiftJis())
+        line = utf8ToCp932(line);
+    std::size_t n = 0;
+    while (n < line.size()) {
+        std::size_t step = isShiftJisLead(static_cast<unsigned char>(line[n])) ? 2 : 1;
+        if (n + step > cap - 1 || n + step > line.size())
+            break;
+        n += step;
+    }
+    std::memcpy(buf, line.data(), n);
+    buf[n] = '\0';
+    return any;
+}
