@@ -1,0 +1,30 @@
+#pragma once
+// HTTP(S) GET over libcurl with verified TLS, timeouts and a body that is
+// handed over chunk by chunk as it arrives.
+
+#include <cstddef>
+#include <functional>
+#include <string>
+
+// What one GET asks for.
+struct HttpRequest {
+    std::string url;
+    std::string userAgent;
+    long connectTimeoutMs = 10000;  // connection set-up, TLS included
+    long totalTimeoutMs = 30000;    // whole transfer, body included
+    std::string caFile;             // trusted certificates (PEM); empty: the system's
+};
+
+// How one GET ended.
+struct HttpResult {
+    bool completed = false;  // the transfer ran to its end (any HTTP status)
+    long status = 0;         // HTTP status of the last answer, 0 when none arrived
+    std::string error;       // transport error text when not completed
+};
+
+// Receives body bytes in arrival order; returning false stops the transfer.
+using HttpChunkFn = std::function<bool(const char* data, std::size_t size)>;
+
+// Performs the GET, never from a cache, following up to 5 redirects within
+// http and https. Blocks until done, failed or timed out.
+HttpResult http_get(const HttpRequest& request, const HttpChunkFn& onChunk);
