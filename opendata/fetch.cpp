@@ -1,0 +1,139 @@
+// Downloads of the live datapoints and of one fare into the response texts.
+
+#include "opendata/fetch.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "platform/charset.h"
+#include "platform/console.h"
+#include "platform/http.h"
+
+ResponseTexts responseText;
+
+namespace {
+
+constexpr char defaultRoot[] = "https://api.tokyometroapp.jp";
+constexpr char defaultKey[] = "0123456789abcdef0123456789abcdef0123456789abcdef0123456789abcdef";
+constexpr char userAgent[] = "DefaultApplication01";
+constexpr std::size_t excerptCap = 80;  // body bytes quoted in a failure line
+
+// The query and the name used in failure lines, per kind.
+struct KindInfo {
+    const char* query;  // "rdf:type=..." of a live kind; the fare URL comes whole
+    const char* name;
+};
+constexpr KindInfo kindInfo[3] = {
+    {"rdf:type=odpt:Train", "odpt:Train"},
+    {"rdf:type=odpt:TrainInformation", "odpt:TrainInformation"},
+    {nullptr, "odpt:RailwayFare"},
+};
+
+std::string envText(const char* name, const char* fallback) {
+    const char* value = std::getenv(name);
+    return value != nullptr && value[0] != '\0' ? value : fallback;
+}
+
+// A positive millisecond count from the environment, else fallback.
+long envMilliseconds(const char* name, long fallback) {
+    const char* value = std::getenv(name);
+    if (value == nullptr) return fallback;
+    char* end = nullptr;
+    const long ms = std::strtol(value, &end, 10);
+    return end != value && *end == '\0' && ms > 0 ? ms : fallback;
+}
+
+// Turns body or error bytes (UTF-8) into one printable Shift_JIS line
+// fragment: the key masked, line breaks and tabs made blanks, a character cut
+// at the end dropped.
+std::string printable(std::string text) {
+    const std::string key = consumerKey();
+    for (std::size_t at = text.find(key); at != std::string::npos; at = text.find(key, at))
+        text.replace(at, key.size(), "***");
+    for (char& c : text)
+        if (c == '\r' || c == '\n' || c == '\t') c = ' ';
+    while (!text.empty() && text.back() == ' ') text.pop_back();
+    Cp932Stream stream;
+    cp932_begin(stream);
+    std::string out;
+    cp932_feed(stream, text, out);
+    return out;
+}
+
+bool isBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
+// One download of url into the kind's text, emptied first.
+void download(ResponseKind kind, const std::string& url) {
+    std::string& text = responseText[kind];
+    text.clear();
+    const char* name = kindInfo[static_cast<int>(kind)].name;
+
+    Cp932Stream stream;
+    cp932_begin(stream);
+    std::string excerpt;     // the first excerptCap body bytes
+    char firstByte = '\0';   // first non-blank body byte, '\0' while none seen
+    std::size_t received = 0;
+    bool cut = false;
+
+    HttpRequest request;
+    request.url = url;
+    request.userAgent = userAgent;
+    request.connectTimeoutMs = envMilliseconds("LINEWATCH_CONNECT_TIMEOUT_MS", 10000);
+    request.totalTimeoutMs = envMilliseconds("LINEWATCH_HTTP_TIMEOUT_MS", 30000);
+    request.caFile = envText("LINEWATCH_CA_FILE", "");
+
+    const HttpResult result = http_get(request, [&](const char* data, std::size_t size) {
+        if (excerpt.size() < excerptCap) excerpt.append(data, std::min(size, excerptCap - excerpt.size()));
+        for (std::size_t i = 0; firstByte == '\0' && i < size; ++i)
+            if (!isBlank(data[i])) firstByte = data[i];
+        const std::size_t take = std::min(size, responseByteCap - received);
+        cp932_feed(stream, std::string_view(data, take), text);
+        received += take;
+        cut = take < size;
+        return !cut;
+    });
+
+    if (!result.completed && !cut) {
+        text.clear();
+        console_print("%s: download failed: %s\n", name, printable(result.error).c_str());
+    } else if (result.status < 200 || result.status > 299) {
+        text.clear();
+        console_print("%s: HTTP %ld: %s\n", name, result.status, printable(excerpt).c_str());
+    } else if (firstByte != '[' && firstByte != '{') {
+        text.clear();
+        console_print("%s: the answer is not JSON: \"%s\"\n", name, printable(excerpt).c_str());
+    } else if (cut) {
+        console_print("%s: the answer is longer than %zu bytes and was cut off there\n", name,
+                      responseByteCap);
+    } else {
+        cp932_end(stream, text);
+    }
+}
+
+}  // namespace
+
+std::string datapointsBase() {
+    std::string root = envText("LINEWATCH_API_ROOT", defaultRoot);
+    while (!root.empty() && root.back() == '/') root.pop_back();
+    return root + "/api/v2/datapoints?";
+}
+
+std::string consumerKey() {
+    return envText("LINEWATCH_CONSUMER_KEY", defaultKey);
+}
+
+std::string liveUrl(ResponseKind kind) {
+    return datapointsBase() + kindInfo[static_cast<int>(kind)].query + "&acl:consumerKey=" +
+           consumerKey();
+}
+
+void fetchLive() {
+    download(ResponseKind::Trains, liveUrl(ResponseKind::Trains));
+    download(ResponseKind::Status, liveUrl(ResponseKind::Status));
+}
+
+void fetchFare(const std::string& url) {
+    download(ResponseKind::Fare, url);
+}

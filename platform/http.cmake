@@ -1,0 +1,4 @@
+# HTTP(S) downloads through libcurl.
+find_package(CURL REQUIRED)
+target_sources(platform PRIVATE ${CMAKE_CURRENT_LIST_DIR}/http_curl.cpp)
+target_link_libraries(platform PRIVATE CURL::libcurl)
