@@ -1,0 +1,23 @@
+// The window back-ends behind qwin_open/qwin_close: an SDL window owned by its
+// own thread, or none at all (headless).
+#pragma once
+
+// What qwin needs of a window back-end.
+struct WindowBackend {
+    // Shows the window and returns once it exists; exits with status 1 and a
+    // message on stderr when it cannot.
+    void (*start)();
+    // Ends the window thread at its next event and waits for it; returns at
+    // once when there is none, it has ended, or on the window thread itself.
+    void (*stop)();
+    // Tells the window that the bitmap changed; cheap, called after every figure.
+    void (*changed)();
+};
+
+// No window: the bitmap is the only picture.
+extern const WindowBackend headless_window;
+// An SDL2 window on a thread of its own.
+extern const WindowBackend sdl_window;
+
+// Forwards a bitmap change to the back-end in use.
+void window_changed();

@@ -1,0 +1,8 @@
+// The headless back-end: no thread, no window; the bitmap is the picture.
+#include "qwin/backend.h"
+
+namespace {
+void nothing() {}
+}  // namespace
+
+const WindowBackend headless_window = {nothing, nothing, nothing};

@@ -1,0 +1,235 @@
+// The SDL2 back-end. One thread owns the window and makes every SDL video call:
+// it creates the window, waits for events, repaints from the bitmap and
+// presents what the main thread drew, at most about 60 times a second.
+//
+// Sections: thread state · painting · event handling · thread body · back-end entry points
+#include "qwin/backend.h"
+#include "qwin/qwin.h"
+#include "qwin/surface.h"
+
+#include <SDL.h>
+#include <pthread.h>
+#include <semaphore.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <mutex>
+
+namespace {
+// ---- thread state ----
+constexpr Uint32 present_interval_ms = 16;
+
+pthread_t window_thread;
+// A window thread was started and not yet waited for.
+std::atomic<bool> thread_started{false};
+// True on the window thread, whose own exit must not wait for itself.
+thread_local bool on_window_thread = false;
+// Set by qwin_close; the window thread acts on it after the next event it handles.
+std::atomic<bool> quit_request{false};
+// Posted once by the window thread when its window exists. A plain semaphore:
+// it has no destructor, so an exit from either thread cannot tear it down
+// under a waiter.
+sem_t ready_event;
+// A wake-up is in the window thread's queue and not yet handled.
+std::atomic<bool> wake_pending{false};
+// Guards pushing wake-ups against the window thread shutting SDL video down.
+std::mutex alive_mutex;
+bool window_alive = false;
+Uint32 wake_event_type = 0;
+
+// ---- painting ----
+
+// Copies area of the bitmap (black where none exists yet) to the window.
+void paint(SDL_Window* window, SDL_Rect area)
+{
+    SDL_Surface* target = SDL_GetWindowSurface(window);
+    if (target == nullptr)
+        return;
+    {
+        std::lock_guard<std::mutex> lock(surface_mutex);
+        uint32_t* pixels = surface_pixels();
+        if (pixels == nullptr) {
+            SDL_FillRect(target, &area, SDL_MapRGB(target->format, 0, 0, 0));
+        } else {
+            SDL_Surface* source = SDL_CreateRGBSurfaceWithFormatFrom(
+                pixels, qwin_width, qwin_height, 32, qwin_width * 4, SDL_PIXELFORMAT_RGB888);
+            if (source == nullptr)
+                return;
+            SDL_Rect to = area;
+            SDL_BlitSurface(source, &area, target, &to);
+            SDL_FreeSurface(source);
+        }
+    }
+    SDL_UpdateWindowSurfaceRects(window, &area, 1);
+}
+
+// Presents what changed in the bitmap since the last present.
+void present_changes(SDL_Window* window)
+{
+    PixelRect changed;
+    {
+        std::lock_guard<std::mutex> lock(surface_mutex);
+        changed = surface_take_changed();
+    }
+    if (changed.right > changed.left && changed.bottom > changed.top)
+        paint(window, {changed.left, changed.top, changed.right - changed.left,
+                       changed.bottom - changed.top});
+}
+
+void repaint_window(SDL_Window* window)
+{
+    paint(window, {0, 0, qwin_width, qwin_height});
+}
+
+// ---- event handling ----
+
+enum class Next { carry_on, end };
+
+// Acts on one event. Every event except our own wake-up counts as a message
+// to the window, after which a pending quit request takes effect.
+Next handle(SDL_Window* window, const SDL_Event& event, bool& present_due)
+{
+    if (event.type == wake_event_type) {
+        wake_pending.store(false);
+        present_due = true;
+        return Next::carry_on;
+    }
+    switch (event.type) {
+    case SDL_QUIT:
+        return Next::end;
+    case SDL_WINDOWEVENT:
+        switch (event.window.event) {
+        case SDL_WINDOWEVENT_EXPOSED:
+            repaint_window(window);
+            break;
+        case SDL_WINDOWEVENT_SIZE_CHANGED:
+        case SDL_WINDOWEVENT_RESIZED:
+            if (event.window.data1 != qwin_width || event.window.data2 != qwin_height) {
+                SDL_SetWindowSize(window, qwin_width, qwin_height);
+                repaint_window(window);
+            }
+            break;
+        case SDL_WINDOWEVENT_MAXIMIZED:
+            SDL_RestoreWindow(window);
+            break;
+        case SDL_WINDOWEVENT_CLOSE:
+            // The close box: the window goes, drawing into the bitmap goes on.
+            return Next::end;
+        default:
+            break;
+        }
+        break;
+    case SDL_KEYDOWN:
+        if (event.key.keysym.sym == SDLK_ESCAPE)
+            qwin_set_escape();
+        if (event.key.repeat != 0)
+            break;
+        if (event.key.keysym.sym == SDLK_F5)
+            repaint_window(window);
+        break;
+    default:
+        break;
+    }
+    return quit_request.load() ? Next::end : Next::carry_on;
+}
+
+// Waits for events until the window is closed or a quit request meets an event;
+// presents bitmap changes no sooner than present_interval_ms after the last.
+void run_events(SDL_Window* window)
+{
+    Uint32 last_present = SDL_GetTicks() - present_interval_ms;
+    bool present_due = false;
+    for (;;) {
+        SDL_Event event;
+        int got = 0;
+        if (present_due) {
+            const Uint32 since = SDL_GetTicks() - last_present;
+            if (since >= present_interval_ms) {
+                present_changes(window);
+                last_present = SDL_GetTicks();
+                present_due = false;
+                continue;
+            }
+            got = SDL_WaitEventTimeout(&event, static_cast<int>(present_interval_ms - since));
+        } else {
+            got = SDL_WaitEvent(&event);
+        }
+        if (got != 0 && handle(window, event, present_due) == Next::end)
+            return;
+    }
+}
+
+// ---- thread body ----
+
+void* window_main(void*)
+{
+    on_window_thread = true;
+    // Ctrl-C in the console must stay the terminal's, not become an SDL event.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+        std::fputs("Can't register class.\n", stderr);
+        std::exit(1);
+    }
+    wake_event_type = SDL_RegisterEvents(1);
+    SDL_Window* window = SDL_CreateWindow("qwin", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
+                                          qwin_width, qwin_height, SDL_WINDOW_SHOWN);
+    if (window == nullptr || wake_event_type == static_cast<Uint32>(-1)) {
+        std::fputs("Can't create window.\n", stderr);
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        std::exit(1);
+    }
+    repaint_window(window);
+    {
+        std::lock_guard<std::mutex> lock(alive_mutex);
+        window_alive = true;
+    }
+    sem_post(&ready_event);
+    run_events(window);
+    {
+        std::lock_guard<std::mutex> lock(alive_mutex);
+        window_alive = false;
+    }
+    SDL_DestroyWindow(window);
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    return nullptr;
+}
+
+// ---- back-end entry points ----
+
+void start()
+{
+    sem_init(&ready_event, 0, 0);
+    if (pthread_create(&window_thread, nullptr, window_main, nullptr) != 0) {
+        std::fputs("Can't create thread.\n", stderr);
+        std::exit(1);
+    }
+    thread_started.store(true);
+    while (sem_wait(&ready_event) != 0 && errno == EINTR) {
+    }
+}
+
+void stop()
+{
+    if (on_window_thread || !thread_started.load())
+        return;
+    quit_request.store(true);
+    pthread_join(window_thread, nullptr);
+    thread_started.store(false);
+}
+
+void changed()
+{
+    if (wake_pending.exchange(true))
+        return;
+    std::lock_guard<std::mutex> lock(alive_mutex);
+    if (!window_alive)
+        return;
+    SDL_Event event{};
+    event.type = wake_event_type;
+    SDL_PushEvent(&event);
+}
+}  // namespace
+
+const WindowBackend sdl_window = {start, stop, changed};
