@@ -1,0 +1,227 @@
+// Speech front: records every phrase, queues it for the worker thread, which
+// synthesises it and plays it (or leaves it in LINEWATCH_SPEECH_DIR).
+#include "platform/speech.h"
+
+#include "platform/charset.h"
+#include "platform/console.h"
+#include "platform/speech_jtalk.h"
+#include "platform/speech_play.h"
+#include "platform/speech_queue.h"
+
+#include <atomic>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <deque>
+#include <dirent.h>
+#include <fstream>
+#include <mutex>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+const std::size_t queueCapacity = 16;     // phrases waiting to be spoken
+const std::size_t recordCapacity = 1024;  // phrases kept for speech_recorded
+
+struct SpeechState {
+    std::mutex startLock;        // guards started, active and the fields below
+    bool started = false;
+    bool active = false;         // a worker runs and phrases are queued
+    bool overflowReported = false;
+    std::thread worker;
+    std::atomic<bool> cancel{false};
+    PhraseQueue queue{queueCapacity};
+    JtalkEngine engine;
+    std::string dir;             // where the WAV and text files go
+    bool keepFiles = false;      // LINEWATCH_SPEECH_DIR given: write, do not play
+    int nextNumber = 1;
+
+    std::mutex recordLock;
+    std::deque<std::string> record;  // at most recordCapacity phrases
+
+    ~SpeechState();
+};
+
+void stop_locked(SpeechState& s)
+{
+    if (s.worker.joinable()) {
+        s.cancel = true;
+        phrase_close(s.queue);
+        s.worker.join();
+    }
+    if (s.active && !s.keepFiles)
+        rmdir(s.dir.c_str());
+    s.active = false;
+    s.started = false;
+}
+
+// The worker must be joined before the process ends.
+SpeechState::~SpeechState()
+{
+    std::lock_guard<std::mutex> g(startLock);
+    stop_locked(*this);
+}
+
+SpeechState& state()
+{
+    static SpeechState s;
+    return s;
+}
+
+// The number after the highest NNNN.wav already in dir, so a second run does
+// not overwrite the first one's phrases.
+int first_free_number(const std::string& dir)
+{
+    int highest = 0;
+    DIR* d = opendir(dir.c_str());
+    if (!d)
+        return 1;
+    while (dirent* e = readdir(d)) {
+        int n = 0;
+        char tail[8] = {0};
+        if (std::strlen(e->d_name) == 8 && std::sscanf(e->d_name, "%4d.%3s", &n, tail) == 2 &&
+            std::strcmp(tail, "wav") == 0 && n > highest)
+            highest = n;
+    }
+    closedir(d);
+    return highest + 1;
+}
+
+bool write_text(const std::string& path, const std::string& utf8)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << utf8;
+    return bool(out);
+}
+
+void speak_one(SpeechState& s, const std::string& sjis)
+{
+    char name[32];  // "/NNNN.wav"; numbers beyond 9999 simply get longer
+    std::snprintf(name, sizeof name, "/%04d", s.nextNumber++);
+    std::string base = s.dir + name;
+    std::string text = base + ".txt";
+    std::string wav = base + ".wav";
+    if (write_text(text, cp932ToUtf8(sjis)) && jtalk_synthesize(s.engine, text, wav, s.cancel) &&
+        !s.keepFiles)
+        speech_play_wav(wav, s.cancel);
+    if (!s.keepFiles) {
+        unlink(text.c_str());
+        unlink(wav.c_str());
+    }
+}
+
+void work(SpeechState* s)
+{
+    std::string phrase;
+    while (phrase_pop(s->queue, phrase)) {
+        speak_one(*s, phrase);
+        phrase_done(s->queue);
+    }
+}
+
+void start_locked(SpeechState& s)
+{
+    s.started = true;
+    s.active = false;
+    s.overflowReported = false;
+    const char* mode = std::getenv("LINEWATCH_SPEECH");
+    if (mode && std::strcmp(mode, "none") == 0)
+        return;
+    if (!jtalk_find(s.engine)) {
+        console_print("speech: open_jtalk, its dictionary or its voice is not installed; "
+                      "notices will not be spoken\n");
+        return;
+    }
+    const char* dir = std::getenv("LINEWATCH_SPEECH_DIR");
+    s.keepFiles = dir && *dir;
+    if (s.keepFiles) {
+        s.dir = dir;
+        if (mkdir(dir, 0755) != 0 && errno != EEXIST) {
+            console_print("speech: cannot create %s; notices will not be spoken\n", dir);
+            return;
+        }
+        s.nextNumber = first_free_number(s.dir);
+    } else {
+        char temp[] = "/tmp/linewatch-speech-XXXXXX";  // capacity: the template itself
+        if (!mkdtemp(temp)) {
+            console_print("speech: no temporary directory; notices will not be spoken\n");
+            return;
+        }
+        s.dir = temp;
+        s.nextNumber = 1;
+    }
+    {
+        std::lock_guard<std::mutex> g(s.queue.lock);
+        s.queue.closed = false;
+        s.queue.phrases.clear();
+        s.queue.busy = false;
+    }
+    s.cancel = false;
+    s.worker = std::thread(work, &s);
+    s.active = true;
+}
+
+}  // namespace
+
+void speech_start()
+{
+    SpeechState& s = state();
+    std::lock_guard<std::mutex> g(s.startLock);
+    if (!s.started)
+        start_locked(s);
+}
+
+void speech_say(const char* sjis)
+{
+    SpeechState& s = state();
+    {
+        std::lock_guard<std::mutex> g(s.recordLock);
+        if (s.record.size() >= recordCapacity)
+            s.record.pop_front();
+        s.record.emplace_back(sjis);
+    }
+    std::lock_guard<std::mutex> g(s.startLock);
+    if (!s.started)
+        start_locked(s);
+    if (!s.active)
+        return;
+    if (phrase_push(s.queue, sjis) && !s.overflowReported) {
+        s.overflowReported = true;
+        console_print("speech: too many phrases waiting; the oldest are dropped\n");
+    }
+}
+
+bool speech_flush(int timeout_ms)
+{
+    SpeechState& s = state();
+    {
+        std::lock_guard<std::mutex> g(s.startLock);
+        if (!s.active)
+            return true;
+    }
+    return phrase_wait_idle(s.queue, timeout_ms);
+}
+
+void speech_stop()
+{
+    SpeechState& s = state();
+    std::lock_guard<std::mutex> g(s.startLock);
+    stop_locked(s);
+}
+
+std::vector<std::string> speech_recorded()
+{
+    SpeechState& s = state();
+    std::lock_guard<std::mutex> g(s.recordLock);
+    return std::vector<std::string>(s.record.begin(), s.record.end());
+}
+
+void speech_clear_record()
+{
+    SpeechState& s = state();
+    std::lock_guard<std::mutex> g(s.recordLock);
+    s.record.clear();
+}

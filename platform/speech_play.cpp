@@ -1,0 +1,47 @@
+#include "platform/speech_play.h"
+
+#include "platform/speech_child.h"
+
+#include <SDL.h>
+
+namespace {
+
+// Longer than any 200-byte phrase takes to say.
+const int playLimitMs = 60000;
+
+bool play_sdl(const std::string& path, const std::atomic<bool>& cancel)
+{
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
+        return false;
+    bool played = false;
+    SDL_AudioSpec spec;
+    Uint8* samples = nullptr;
+    Uint32 length = 0;
+    if (SDL_LoadWAV(path.c_str(), &spec, &samples, &length)) {
+        SDL_AudioDeviceID dev = SDL_OpenAudioDevice(nullptr, 0, &spec, nullptr, 0);
+        if (dev != 0) {
+            played = SDL_QueueAudio(dev, samples, length) == 0;
+            SDL_PauseAudioDevice(dev, 0);
+            int waited = 0;
+            while (played && SDL_GetQueuedAudioSize(dev) > 0 && !cancel.load() && waited < playLimitMs) {
+                SDL_Delay(20);
+                waited += 20;
+            }
+            SDL_CloseAudioDevice(dev);
+        }
+        SDL_FreeWAV(samples);
+    }
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    return played;
+}
+
+}  // namespace
+
+void speech_play_wav(const std::string& path, const std::atomic<bool>& cancel)
+{
+    if (play_sdl(path, cancel))
+        return;
+    std::string aplay = speech_find_program("aplay");
+    if (!aplay.empty())
+        speech_run_child({aplay, "-q", path}, nullptr, playLimitMs, cancel);
+}
