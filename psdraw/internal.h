@@ -1,0 +1,39 @@
+// Helpers shared by the psdraw sources: the two output streams, the y flip
+// and text statements. Not installed.
+#ifndef PSDRAW_INTERNAL_H
+#define PSDRAW_INTERNAL_H
+
+#include <cstdio>
+
+#include "psdraw/psdraw.h"
+
+namespace psdraw_detail {
+
+// The current page file when the file form is written (outmode 0 or 2) and
+// that file is open; null otherwise.
+std::FILE* fileStream(const psdraw& p);
+
+// Standard output when the console form is written (outmode 1 or 2); null
+// otherwise.
+std::FILE* consoleStream(const psdraw& p);
+
+// printf to out; does nothing when out is null.
+void put(std::FILE* out, const char* fmt, ...) __attribute__((format(printf, 2, 3)));
+
+// "x y <moveto>" then "(text) <show>" with ( ) \ escaped; nothing when out
+// is null.
+void putText(std::FILE* out, int x, int y, const char* text, const char* moveto,
+             const char* show);
+
+// User y to PostScript y (top + bottom - y), wrapped to 16 bits.
+short pageY(const psdraw& p, int y);
+
+// v truncated toward zero, saturated to the int range; NaN gives 0.
+int truncInt(long double v);
+
+// v saturated to the int range.
+int clampInt(long long v);
+
+}  // namespace psdraw_detail
+
+#endif
