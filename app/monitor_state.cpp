@@ -6,11 +6,27 @@
 int32_t sound_flag = 1;
 int32_t kstr_flag = 0;
 
+namespace {
+
+// Points this far off the window are all equally invisible; bounding them keeps
+// differences of two coordinates within 32 bits however far the view is zoomed.
+constexpr double kCoordLimit = 1 << 24;
+
+int32_t toPixel(double v)
+{
+    if (!(v > -kCoordLimit))
+        return static_cast<int32_t>(-kCoordLimit);
+    if (v > kCoordLimit)
+        return static_cast<int32_t>(kCoordLimit);
+    return static_cast<int32_t>(std::trunc(v));
+}
+
+}  // namespace
+
 ScreenPoint project(const MonitorState& st, double lat, double lon)
 {
-    double x = st.left + (lon - st.west) * st.xscale - st.ixf;
-    double y = st.bottom - (lat - st.south) * st.yscale - st.iyf;
-    return {static_cast<int32_t>(std::trunc(x)), static_cast<int32_t>(std::trunc(y))};
+    return {toPixel(st.left + (lon - st.west) * st.xscale - st.ixf),
+            toPixel(st.bottom - (lat - st.south) * st.yscale - st.iyf)};
 }
 
 void updateScales(MonitorState& st)

@@ -1,0 +1,107 @@
+#include "app/cycle.h"
+
+#include "app/commands.h"
+#include "app/status.h"
+#include "app/trains.h"
+#include "opendata/fetch.h"
+#include "opendata/parse.h"
+#include "platform/chime.h"
+#include "platform/console.h"
+#include "qwin/qwin.h"
+
+#include <chrono>
+#include <thread>
+
+namespace {
+
+constexpr int kPassDelayMs = 100;
+
+bool isQuit(int32_t key)
+{
+    return key == 'q' || key == 'Q';
+}
+
+void showCountdown(MonitorState& st, std::time_t now)
+{
+    int32_t countdown = static_cast<int32_t>((st.refreshPhase + now) % kRefreshPeriod);
+    if (countdown != st.lastCountdown) {
+        st.lastCountdown = countdown;
+        console_print("データ再取得まで %2d 秒\r", kRefreshPeriod - countdown);
+    }
+}
+
+void refreshIfDue(MonitorState& st, const CycleEnv& env)
+{
+    std::time_t now = env.now();
+    if (st.refreshPhase >= 0 && (now + st.refreshPhase) % kRefreshPeriod != 0)
+        return;
+    if (st.refreshPhase < 0)
+        st.refreshPhase = static_cast<int32_t>(now % kRefreshPeriod);
+    if (now == st.lastRefresh)
+        return;
+    refreshOnce(st, env);
+    st.lastRefresh = now;
+}
+
+}  // namespace
+
+CycleEnv realCycleEnv(const char* snapshot)
+{
+    CycleEnv env;
+    env.now = [] { return std::time(nullptr); };
+    env.sleepMs = [](int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); };
+    env.snapshot = snapshot;
+    return env;
+}
+
+void takeSnapshot(const CycleEnv& env)
+{
+    if (env.snapshot && !qwin_snapshot(env.snapshot))
+        console_print("snapshot: cannot write %s\n", env.snapshot);
+}
+
+void refreshOnce(MonitorState& st, const CycleEnv& env)
+{
+    for (std::string& t : responseText.text)
+        t.clear();
+    console_print("データ取得中\r");
+    fetchLive();
+    console_print("データ読み込み中　　　\r");
+    env.sleepMs(kPassDelayMs);
+    if (sound_flag == 1)
+        chime_play();
+    parseResponse(ResponseKind::Trains);
+    env.sleepMs(kPassDelayMs);
+    if (trainCount > 0)
+        updateTrainDisplay(st);
+    env.sleepMs(kPassDelayMs);
+    parseResponse(ResponseKind::Status);
+    reportStatus(st);
+    env.sleepMs(kPassDelayMs);
+    takeSnapshot(env);
+}
+
+bool cyclePass(MonitorState& st, const CycleEnv& env)
+{
+    // Escape in the window ends the program here, without saving the settings.
+    qwin_poll_escape();
+    showCountdown(st, env.now());
+    env.sleepMs(kPassDelayMs);
+    if (console_key_waiting()) {
+        st.pending = console_read_key();
+        if (isQuit(st.pending)) {
+            console_print("グラフィックウインド(qwin)をクリックすると終了します。\n");
+            return false;
+        }
+        return true;
+    }
+    if (!carryOutCommand(st, env))
+        refreshIfDue(st, env);
+    return true;
+}
+
+void runCycle(MonitorState& st, const CycleEnv& env)
+{
+    while (cyclePass(st, env)) {
+    }
+}

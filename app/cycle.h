@@ -1,0 +1,34 @@
+// The main cycle: countdown, key commands and the refresh every 90 seconds.
+#pragma once
+
+#include "app/monitor_state.h"
+
+#include <ctime>
+#include <functional>
+
+// Seconds between refreshes.
+constexpr int kRefreshPeriod = 90;
+
+// What the cycle takes from the world; tests supply a fake clock and pauses.
+struct CycleEnv {
+    std::function<std::time_t()> now;  // calendar time in whole seconds
+    std::function<void(int)> sleepMs;  // pauses this many milliseconds
+    const char* snapshot = nullptr;    // PNG written after each refresh and redraw; nullptr none
+};
+
+// The system clock and real pauses.
+CycleEnv realCycleEnv(const char* snapshot);
+
+// One pass: escape check, countdown, pause, then either read a waiting key or
+// carry out the pending command or check for a due refresh. Returns false
+// once q or Q has been read.
+bool cyclePass(MonitorState& st, const CycleEnv& env);
+
+// Runs passes until q or Q.
+void runCycle(MonitorState& st, const CycleEnv& env);
+
+// One refresh: download, chime, parse, move the trains, report the status.
+void refreshOnce(MonitorState& st, const CycleEnv& env);
+
+// Writes the picture to env.snapshot when one was asked for; a failure is reported on the console.
+void takeSnapshot(const CycleEnv& env);

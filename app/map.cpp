@@ -1,0 +1,120 @@
+#include "app/map.h"
+
+#include "graph/graphport.h"
+#include "network/stations.h"
+
+#include <cmath>
+
+namespace {
+
+constexpr int kMarkHalf = 3;
+constexpr float kNameScale = 0.7f;
+constexpr float kLegendScale = 1.0f;
+constexpr int kGrey = 15;
+
+// 丸ノ内線 leaves its main line at position 19 (中野坂上) for the branch that
+// starts at position 25 (中野新橋).
+constexpr int kBranchRailway = 1;
+constexpr int kBranchFrom = 19;
+constexpr int kBranchStart = 25;
+
+// Moves p's coordinate c onto edge along the segment from `toward` to p.
+ScreenPoint cutAt(ScreenPoint p, ScreenPoint toward, bool vertical, int32_t edge)
+{
+    if (!vertical) {
+        double t = static_cast<double>(edge - toward.x) / (p.x - toward.x);
+        return {edge, toward.y + static_cast<int32_t>(std::trunc(t * (p.y - toward.y)))};
+    }
+    double t = static_cast<double>(edge - toward.y) / (p.y - toward.y);
+    return {toward.x + static_cast<int32_t>(std::trunc(t * (p.x - toward.x))), edge};
+}
+
+void drawSegment(const MonitorState& st, ScreenPoint a, ScreenPoint b, int32_t colour)
+{
+    st.port->line(static_cast<int16_t>(a.x), static_cast<int16_t>(a.y), static_cast<int16_t>(b.x),
+                  static_cast<int16_t>(b.y), static_cast<int16_t>(colour));
+}
+
+// Draws the part of prev–p that an inside end allows: the whole segment when
+// both ends are inside, the piece up to the frame edge when one is, nothing
+// when both are outside.
+void drawClipped(const MonitorState& st, ScreenPoint prev, ScreenPoint p, int32_t colour)
+{
+    bool prevIn = insideFrame(st, prev);
+    bool pIn = insideFrame(st, p);
+    if (prevIn && pIn)
+        drawSegment(st, prev, p, colour);
+    else if (pIn)
+        drawSegment(st, cutToFrame(st, prev, p), p, colour);
+    else if (prevIn)
+        drawSegment(st, prev, cutToFrame(st, p, prev), colour);
+}
+
+void drawStation(const MonitorState& st, const StationEntry& e, ScreenPoint p, int32_t colour)
+{
+    st.port->box(static_cast<int16_t>(p.x - kMarkHalf), static_cast<int16_t>(p.y - kMarkHalf),
+                 static_cast<int16_t>(p.x + kMarkHalf), static_cast<int16_t>(p.y + kMarkHalf),
+                 static_cast<int16_t>(colour));
+    if (kstr_flag == 1 && colour != kGrey)
+        st.port->print(e.title, p.x, p.y, colour, kNameScale, e.labelDirection);
+}
+
+void drawRailway(const MonitorState& st, int k)
+{
+    const int32_t colour = lineColour(st, k);
+    st.port->print(railways[k].name, 1, 20 * k + 62, colour, kLegendScale, 0);
+
+    ScreenPoint prev{0, 0};
+    ScreenPoint branch{0, 0};
+    bool havePrev = false;
+    bool haveBranch = false;
+    for (int s = 0; s < railways[k].stationCount; ++s) {
+        int idx = findStationTitle(lineStations[k][s]);
+        if (idx >= stationTableSize)
+            continue;
+        const StationEntry& e = stations[idx];
+        ScreenPoint p = project(st, e.latitude, e.longitude);
+        if (k == kBranchRailway && s == kBranchFrom) {
+            branch = p;
+            haveBranch = true;
+        }
+        // The branch joins the main line at 中野坂上, not at the preceding 荻窪;
+        // the joint is always the point of this drawing, inside the frame or not.
+        if (k == kBranchRailway && s == kBranchStart) {
+            prev = branch;
+            havePrev = haveBranch;
+        }
+        if (havePrev)
+            drawClipped(st, prev, p, colour);
+        if (insideFrame(st, p))
+            drawStation(st, e, p, colour);
+        prev = p;
+        havePrev = true;
+    }
+}
+
+}  // namespace
+
+int32_t lineColour(const MonitorState& st, int k)
+{
+    return (st.iflag & railways[k].mask) ? (k % 14) + 1 : kGrey;
+}
+
+ScreenPoint cutToFrame(const MonitorState& st, ScreenPoint out, ScreenPoint in)
+{
+    if (out.x > st.right)
+        out = cutAt(out, in, false, st.right);
+    else if (out.x < st.left)
+        out = cutAt(out, in, false, st.left);
+    if (out.y > st.bottom)
+        out = cutAt(out, in, true, st.bottom);
+    else if (out.y < st.top)
+        out = cutAt(out, in, true, st.top);
+    return out;
+}
+
+void drawMap(const MonitorState& st)
+{
+    for (int k = 0; k < railwayCount; ++k)
+        drawRailway(st, k);
+}

@@ -1,0 +1,16 @@
+// The network map: legend, railways as clipped polylines, station marks and,
+// when kstr_flag is 1, the names of stations on coloured lines.
+#pragma once
+
+#include "app/monitor_state.h"
+
+// Palette colour of railway k under the current selection: k + 1, or 15 (grey).
+int32_t lineColour(const MonitorState& st, int k);
+
+// Moves `out` (outside the frame) onto the frame edge along the segment toward
+// `in` (strictly inside): first against the left/right edge, then top/bottom.
+ScreenPoint cutToFrame(const MonitorState& st, ScreenPoint out, ScreenPoint in);
+
+// Draws the map through st.port with the current projection; draws nothing
+// outside the map frame except the legend.
+void drawMap(const MonitorState& st);

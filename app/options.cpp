@@ -1,0 +1,59 @@
+#include "app/options.h"
+
+#include "network/stations.h"
+
+#include <cstdlib>
+#include <cstring>
+
+const char kUsage[] =
+    "usage: linewatch [options] [line ...]\n"
+    "  line          0-8, a line to draw in colour (default: all nine)\n"
+    "  --headless    draw into the off-screen picture only, open no window\n"
+    "  --snapshot F  write the picture as PNG file F after each refresh and redraw, and at exit\n"
+    "  --demo        watch the simulated feed instead of the real API\n"
+    "  --version     print the version and exit\n"
+    "  --help        print this text and exit\n"
+    "keys while running: h lists them, q quits\n";
+
+namespace {
+
+// The railway bit chosen by one line-number argument, 0 for none.
+int32_t lineBit(const char* arg)
+{
+    long n = std::strtol(arg, nullptr, 10);
+    if (n < 0)
+        return 0;
+    return railways[n % railwayCount].mask;
+}
+
+}  // namespace
+
+Options parseOptions(int argc, char** argv)
+{
+    Options o;
+    for (int i = 1; i < argc; ++i) {
+        const char* a = argv[i];
+        if (std::strncmp(a, "--", 2) != 0) {
+            o.lineArgsGiven = true;
+            o.iflag |= lineBit(a);
+        } else if (std::strcmp(a, "--help") == 0) {
+            o.help = true;
+        } else if (std::strcmp(a, "--version") == 0) {
+            o.version = true;
+        } else if (std::strcmp(a, "--headless") == 0) {
+            o.headless = true;
+        } else if (std::strcmp(a, "--demo") == 0) {
+            o.demo = true;
+        } else if (std::strcmp(a, "--snapshot") == 0 && i + 1 < argc) {
+            o.snapshot = argv[++i];
+        } else if (std::strncmp(a, "--snapshot=", 11) == 0 && a[11] != '\0') {
+            o.snapshot = a + 11;
+        } else {
+            o.error = a;
+            return o;
+        }
+    }
+    if (!o.lineArgsGiven)
+        o.iflag = static_cast<int32_t>(allLines);
+    return o;
+}

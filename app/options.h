@@ -1,0 +1,25 @@
+// The command line: options ("--" words) and the line numbers that choose the
+// coloured lines.
+#pragma once
+
+#include <cstdint>
+
+// What the command line asked for.
+struct Options {
+    bool help = false;
+    bool version = false;
+    bool headless = false;
+    bool demo = false;
+    const char* snapshot = nullptr;  // PNG written after refreshes, redraws and at exit
+    bool lineArgsGiven = false;      // at least one line-number argument
+    int32_t iflag = 0;               // lines chosen by the line-number arguments
+    const char* error = nullptr;     // the offending argument when parsing failed
+};
+
+// Parses argv[1 .. argc-1]. Every argument not starting with "--" is a line
+// number: its leading decimal number n (0 for text) adds railway n mod 9, a
+// negative n adds nothing. With no line number at all, iflag is 511.
+Options parseOptions(int argc, char** argv);
+
+// The usage text (ASCII), printed by --help.
+extern const char kUsage[];

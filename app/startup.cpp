@@ -1,0 +1,129 @@
+#include "app/startup.h"
+
+#include "app/cycle.h"
+#include "app/map.h"
+#include "app/settings.h"
+#include "graph/graphport.h"
+#include "opendata/fetch.h"
+#include "opendata/parse.h"
+#include "platform/chime.h"
+#include "platform/console.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+constexpr int kGrey = 15;
+constexpr float kLayoutWidth = 512;
+constexpr float kLayoutHeight = 350;
+
+// The map frame is the port's plot frame moved right and up.
+void layoutFrame(MonitorState& st, GraphPort& port)
+{
+    port.left += 35;
+    port.right += 35;
+    port.top -= 45;
+    port.bottom -= 15;
+    port.yspan = port.bottom - port.top;
+    st.left = port.left;
+    st.top = port.top;
+    st.right = port.right;
+    st.bottom = port.bottom;
+    st.frameWidth = port.xspan;
+    st.frameHeight = port.yspan;
+}
+
+}  // namespace
+
+MapBounds widenBounds(MapBounds b)
+{
+    const float ystep = (b.north - b.south) / kLayoutHeight;
+    const float xstep = (b.east - b.west) / kLayoutWidth;
+    b.north += kBoundsMargin * ystep;
+    b.south -= kBoundsMargin * ystep;
+    b.east += kBoundsMargin * xstep;
+    b.west -= kBoundsMargin * xstep;
+    return b;
+}
+
+void startMonitor(MonitorState& st, const Options& o, const char* settingsPath)
+{
+    st.ratio = 1.0f;
+    st.plot_mode = 3;
+    st.port->gopen("RATIO");
+    layoutFrame(st, *st.port);
+    MapBounds b = widenBounds(mapBounds);
+    st.north = b.north;
+    st.south = b.south;
+    st.east = b.east;
+    st.west = b.west;
+    readSettings(st, settingsPath, o.lineArgsGiven);
+    updateScales(st);
+    st.port->box(static_cast<int16_t>(st.left), static_cast<int16_t>(st.top),
+                 static_cast<int16_t>(st.right), static_cast<int16_t>(st.bottom), kGrey);
+    drawMap(st);
+    st.pending = 0;
+    st.refreshPhase = -1;
+    st.lastCountdown = -1;
+    st.lastRefresh = -1;
+    st.shownTrainTotal = 0;
+    st.knownCount = 0;
+}
+
+void releaseRecords()
+{
+    for (TrainInfoRecord& r : infoRecords)
+        r = TrainInfoRecord{};
+    for (TrainRecord& r : trainRecords)
+        r = TrainRecord{};
+    trainCount = 0;
+    fareRecord = FareRecord{};
+    for (std::string& t : responseText.text)
+        std::string().swap(t);
+}
+
+int runLinewatch(int argc, char** argv)
+{
+    Options o = parseOptions(argc, argv);
+    if (o.error) {
+        std::fprintf(stderr, "linewatch: unknown option or missing value: %s (see --help)\n", o.error);
+        return 2;
+    }
+    if (o.help) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+    if (o.version) {
+        std::printf("linewatch %s\n", LINEWATCH_VERSION);
+        return 0;
+    }
+    if (o.headless)
+        setenv("LINEWATCH_HEADLESS", "1", 1);
+    if (o.demo) {
+        // The simulated feed is wired in here once it is part of the build.
+        std::fputs("linewatch: --demo is not available in this build\n", stderr);
+        return 2;
+    }
+
+    releaseRecords();
+    sound_flag = 1;
+    static MonitorState st;  // about 40 KB, kept off the stack
+    st.iflag = o.iflag;
+    sortStations();
+    {
+        GraphPort port;
+        st.port = &port;
+        startMonitor(st, o, kSettingsFile);
+        CycleEnv env = realCycleEnv(o.snapshot);
+        console_open();
+        runCycle(st, env);
+        console_close();
+        takeSnapshot(env);
+        releaseRecords();
+        writeSettings(st, kSettingsFile);
+        chime_close();
+        st.port = nullptr;
+    }
+    return 0;
+}
