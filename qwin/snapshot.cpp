@@ -55,11 +55,9 @@ bool qwin_snapshot(const char* path)
     if (file == nullptr)
         return false;
     const bool written = write_png(file, rows.data());
-    // A full disk may only show when the buffered data is flushed.
+    // A full disk may only show when buffered data is flushed, and a failed
+    // flush can leave fclose itself reporting success.
+    const bool flushed = std::fflush(file) == 0 && std::ferror(file) == 0;
     const bool closed = std::fclose(file) == 0;
-    if (!(written && closed)) {
-        std::remove(path);
-        return false;
-    }
-    return true;
+    return written && flushed && closed;
 }

@@ -1,0 +1,150 @@
+// The escape checkpoint, the window's failure exits and the PNG snapshot.
+#include "qwin/qwin.h"
+#include "tests/qwin/pixel_check.h"
+
+#include <gtest/gtest.h>
+#include <png.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+constexpr int checkpoint_calls = 100;
+
+// Draws with `op` until the checkpoint ends the program; exits 3 if `limit`
+// calls go by without that.
+template <typename Op>
+void draw_until_exit(Op op, int limit)
+{
+    for (int i = 0; i < limit; ++i)
+        op(i);
+    std::exit(3);
+}
+
+TEST(EscapeCheckpointDeathTest, EndsTheProgramWithStatusZeroWithinOneRound)
+{
+    // Every operation with a countdown, and a line counting through qwin_pset.
+    const std::function<void(int)> ops[] = {
+        [](int) { qwin_cls(); },
+        [](int i) { qwin_boxf(0, 0, static_cast<int16_t>(i % 600), 10, 2); },
+        [](int) { qwin_rect(0, 0, 10, 10, 2); },
+        [](int i) { qwin_pset(i % 640, 0, 2); },
+        [](int) { qwin_line(0, 0, 99, 0, 2); },
+    };
+    for (const auto& op : ops) {
+        EXPECT_EXIT(
+            {
+                qwin_open();
+                qwin_set_escape();
+                draw_until_exit(op, checkpoint_calls);
+            },
+            testing::ExitedWithCode(0), "");
+    }
+}
+
+TEST(EscapeCheckpointDeathTest, EscapeFromAnotherThreadStopsALongDrawing)
+{
+    EXPECT_EXIT(
+        {
+            qwin_open();
+            std::atomic<bool> drawing{false};
+            std::thread window([&drawing] {
+                while (!drawing.load())
+                    std::this_thread::yield();
+                qwin_set_escape();
+            });
+            window.detach();
+            const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+            for (int i = 0; std::chrono::steady_clock::now() < give_up; ++i) {
+                qwin_pset(i % 640, (i / 640) % 400, i % 16);
+                drawing.store(true);
+            }
+            std::exit(3);
+        },
+        testing::ExitedWithCode(0), "");
+}
+
+TEST(EscapeCheckpointDeathTest, MainCyclePollEndsAtOnceAndOnlyAfterAPress)
+{
+    EXPECT_EXIT(
+        {
+            qwin_open();
+            qwin_poll_escape();
+            std::fputs("no press, no exit\n", stderr);
+            qwin_set_escape();
+            qwin_poll_escape();
+            std::exit(3);
+        },
+        testing::ExitedWithCode(0), "no press, no exit");
+}
+
+TEST(EscapeCheckpoint, ACheckpointWithoutEscapeDrawsOn)
+{
+    qwin_open();
+    for (int i = 0; i < 3 * checkpoint_calls; ++i)
+        qwin_pset(i, 1, 2);
+    EXPECT_EQ(only_pixels(pixel_block(0, 1, 300, 2), 2), "");
+}
+
+TEST(WindowDeathTest, UnreachableDisplayIsReportedWithStatusOne)
+{
+    EXPECT_EXIT(
+        {
+            unsetenv("LINEWATCH_HEADLESS");
+            setenv("SDL_VIDEODRIVER", "x11", 1);
+            setenv("DISPLAY", "127.0.0.1:4093", 1);
+            qwin_open();
+            std::exit(3);
+        },
+        testing::ExitedWithCode(1), "^Can't register class\\.\n");
+}
+
+// Reads a PNG written by qwin_snapshot into 0xRRGGBB pixels; empty on failure.
+std::vector<uint32_t> read_png(const std::string& path)
+{
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_file(&image, path.c_str()))
+        return {};
+    image.format = PNG_FORMAT_RGB;
+    std::vector<uint8_t> bytes(PNG_IMAGE_SIZE(image));
+    if (image.width != qwin_width || image.height != qwin_height ||
+        !png_image_finish_read(&image, nullptr, bytes.data(), 0, nullptr)) {
+        png_image_free(&image);
+        return {};
+    }
+    std::vector<uint32_t> pixels;
+    for (size_t i = 0; i + 2 < bytes.size(); i += 3)
+        pixels.push_back((uint32_t{bytes[i]} << 16) | (uint32_t{bytes[i + 1]} << 8) | bytes[i + 2]);
+    return pixels;
+}
+
+TEST(Snapshot, WritesTheBitmapAndReportsFailureHonestly)
+{
+    qwin_open();
+    for (int colour = 0; colour < 16; ++colour)
+        qwin_boxf(static_cast<int16_t>(colour * 40), 0, static_cast<int16_t>(colour * 40 + 39), 399,
+                  static_cast<int16_t>(colour));
+    qwin_rect(100, 100, 200, 150, 4);
+    qwin_line(0, 399, 639, 0, 6);
+
+    char dir[] = "/tmp/qwin_snapshot_XXXXXX";
+    ASSERT_NE(mkdtemp(dir), nullptr);
+    const std::string path = std::string(dir) + "/picture.png";
+    ASSERT_TRUE(qwin_snapshot(path.c_str()));
+    const std::vector<uint32_t> read = read_png(path);
+    ASSERT_EQ(read.size(), static_cast<size_t>(qwin_width * qwin_height));
+    EXPECT_EQ(bitmap_mismatches([&read](int x, int y) { return read[y * qwin_width + x]; }), "");
+
+    EXPECT_FALSE(qwin_snapshot((std::string(dir) + "/missing/picture.png").c_str()));
+    EXPECT_FALSE(qwin_snapshot("/dev/full")) << "a write that fails must not count as written";
+    std::remove(path.c_str());
+    rmdir(dir);
+}
+}  // namespace
