@@ -1,0 +1,243 @@
+// Sections: state / answers / datapoints route / control route / lifecycle.
+#include "sim/feed.h"
+
+#include <httplib.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <ctime>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+#include "sim/clock.h"
+#include "sim/faults.h"
+#include "sim/network_model.h"
+#include "sim/options.h"
+#include "sim/replay.h"
+#include "sim/responses.h"
+#include "sim/status_model.h"
+#include "sim/train_model.h"
+
+const char feedDefaultKey[65] = "5e6d0c1b7a2f4e9d8c3b6a5f4e1d0c9b8a7f6e5d4c3b2a1f0e9d8c7b6a5f4e3d";
+
+// ---- state ----
+
+struct Feed {
+    FeedOptions options;
+    SimNetwork net;
+    std::unique_ptr<httplib::Server> server;
+    std::thread thread;
+    int port = 0;
+    std::int64_t clockOffset = 0;  // seconds added to the real clock
+
+    std::mutex mutex;  // guards everything below
+    std::condition_variable wake;
+    bool stopping = false;
+    FeedFault fault = FeedFault::None;
+    ForcedNotice forced;
+    ReplaySet replay;
+    std::map<std::string, std::chrono::steady_clock::time_point> lastRequest;  // by type and key
+};
+
+namespace {
+
+constexpr auto rateWindow = std::chrono::milliseconds(100);
+constexpr auto slowDelay = std::chrono::seconds(60);
+constexpr int workerThreads = 16;  // hung answers each hold one
+constexpr char jsonType[] = "application/json; charset=utf-8";
+
+std::int64_t simNow(const Feed& f) {
+    return static_cast<std::int64_t>(std::time(nullptr)) + f.clockOffset;
+}
+
+void plain(httplib::Response& res, int status, const char* text) {
+    res.status = status;
+    res.set_content(text, "text/plain");
+}
+
+// ---- answers ----
+
+std::string modelBody(Feed& f, const httplib::Request& req, const std::string& type, FeedFault fault) {
+    std::int64_t now = simNow(f);
+    if (type == "odpt:Train") {
+        return trainsBody(fault == FeedFault::Huge ? hugeTrainList(f.net) : runningTrains(f.net, f.options.seed, now),
+                          now);
+    }
+    if (type == "odpt:TrainInformation") {
+        ForcedNotice forced;
+        {
+            std::lock_guard<std::mutex> lock(f.mutex);
+            forced = f.forced;
+        }
+        std::vector<SimNotice> notices = currentNotices(f.net, f.options.seed, now, forced);
+        spoilNotices(notices, fault);
+        return noticesBody(notices, now, fault == FeedFault::Ctrl);
+    }
+    if (type == "odpt:RailwayFare") {
+        std::string from = req.get_param_value("odpt:fromStation");
+        std::string to = req.get_param_value("odpt:toStation");
+        int a = placeOfStation(f.net, from), b = placeOfStation(f.net, to);
+        double km = a < 0 || b < 0 ? -1 : networkDistanceKm(f.net, a, b);
+        return km < 0 ? "[]" : fareBody(from, to, fareForDistance(km));
+    }
+    return "[]";
+}
+
+std::string bodyFor(Feed& f, const httplib::Request& req, const std::string& type, FeedFault fault) {
+    if (f.options.replayDir.empty()) return modelBody(f, req, type, fault);
+    std::lock_guard<std::mutex> lock(f.mutex);
+    const std::string* recorded = replayNext(f.replay, type);
+    return recorded ? *recorded : "[]";
+}
+
+// Sends the first half of the body under the full Content-Length, then fails
+// the write so that the connection is closed in the middle of the body.
+void sendHalf(httplib::Response& res, std::string body) {
+    auto shared = std::make_shared<std::string>(std::move(body));
+    res.set_content_provider(shared->size(), jsonType,
+                             [shared](size_t offset, size_t, httplib::DataSink& sink) {
+                                 size_t half = shared->size() / 2;
+                                 if (offset >= half) return false;
+                                 sink.write(shared->data() + offset, half - offset);
+                                 return true;
+                             });
+}
+
+bool tooSoon(Feed& f, const std::string& type, const std::string& key) {
+    if (!f.options.rateLimit) return false;
+    auto now = std::chrono::steady_clock::now();
+    std::lock_guard<std::mutex> lock(f.mutex);
+    auto [it, fresh] = f.lastRequest.try_emplace(type + '\n' + key, now);
+    bool soon = !fresh && now - it->second < rateWindow;
+    it->second = now;
+    return soon;
+}
+
+// Holds the answer as the fault demands; false when the feed stops meanwhile.
+bool holdAnswer(Feed& f, FeedFault fault) {
+    std::unique_lock<std::mutex> lock(f.mutex);
+    if (fault == FeedFault::Slow) f.wake.wait_for(lock, slowDelay, [&] { return f.stopping; });
+    if (fault == FeedFault::Hang) f.wake.wait(lock, [&] { return f.stopping || f.fault != FeedFault::Hang; });
+    return !f.stopping;
+}
+
+// ---- datapoints route ----
+
+void answerDatapoints(Feed& f, const httplib::Request& req, httplib::Response& res) {
+    std::string key = req.get_param_value("acl:consumerKey");
+    if (key != f.options.key) return plain(res, 401, "Invalid acl:consumerKey.");
+    std::string type = req.get_param_value("rdf:type");
+    if (tooSoon(f, type, key)) return plain(res, 503, "Your request rate is too high");
+
+    FeedFault fault;
+    {
+        std::lock_guard<std::mutex> lock(f.mutex);
+        fault = f.fault;
+    }
+    if (!holdAnswer(f, fault)) return plain(res, 503, "Service stopping");
+    if (fault == FeedFault::Error500) return plain(res, 500, "Internal Server Error");
+    if (fault == FeedFault::Html) return res.set_content(captivePortalPage, "text/html");
+
+    std::string body = bodyFor(f, req, type, fault);
+    if (fault == FeedFault::Drop) return sendHalf(res, std::move(body));
+    res.set_content(body, jsonType);
+}
+
+// ---- control route ----
+
+// GET /sim/control?acl:consumerKey=K[&fault=MODE][&disrupt=RAILWAY&text=TEXT]
+// switches a running feed; disrupt=none clears the forced notice.
+void answerControl(Feed& f, const httplib::Request& req, httplib::Response& res) {
+    if (req.get_param_value("acl:consumerKey") != f.options.key) return plain(res, 401, "Invalid acl:consumerKey.");
+    if (req.has_param("fault")) {
+        FeedFault fault;
+        if (!parseFaultName(req.get_param_value("fault"), &fault)) return plain(res, 400, "unknown fault\n");
+        feed_set_fault(&f, fault);
+    }
+    if (req.has_param("disrupt")) {
+        std::string name = req.get_param_value("disrupt");
+        int railway = name == "none" ? -1 : parseRailwayName(name);
+        if (railway < 0 && name != "none") return plain(res, 400, "unknown railway\n");
+        feed_set_disruption(&f, railway, req.get_param_value("text"));
+    }
+    plain(res, 200, "ok\n");
+}
+
+}  // namespace
+
+// ---- lifecycle ----
+
+Feed* feed_start(const FeedOptions& options, std::string* error) {
+    auto f = std::make_unique<Feed>();
+    f->options = options;
+    f->net = buildSimNetwork();
+    f->fault = options.fault;
+    std::int64_t realNow = static_cast<std::int64_t>(std::time(nullptr));
+    f->clockOffset = options.startMinute < 0 ? 0 : clockOffsetFor(options.startMinute, realNow);
+    f->forced = ForcedNotice{options.disruptRailway, options.disruptText, realNow + f->clockOffset};
+    if (!options.replayDir.empty() && !loadReplay(options.replayDir, &f->replay, error)) return nullptr;
+
+    if (!options.certFile.empty()) {
+        auto tls = std::make_unique<httplib::SSLServer>(options.certFile.c_str(), options.keyFile.c_str());
+        if (!tls->is_valid()) {
+            *error = "cannot load certificate " + options.certFile + " with key " + options.keyFile;
+            return nullptr;
+        }
+        f->server = std::move(tls);
+    } else {
+        f->server = std::make_unique<httplib::Server>();
+    }
+    httplib::Server& s = *f->server;
+    s.new_task_queue = [] { return new httplib::ThreadPool(workerThreads); };
+    s.set_keep_alive_timeout(1);
+    Feed* raw = f.get();
+    s.Get("/api/v2/datapoints", [raw](const httplib::Request& q, httplib::Response& r) { answerDatapoints(*raw, q, r); });
+    s.Get("/sim/control", [raw](const httplib::Request& q, httplib::Response& r) { answerControl(*raw, q, r); });
+
+    f->port = options.port == 0 ? s.bind_to_any_port(options.host.c_str())
+                                : (s.bind_to_port(options.host.c_str(), options.port) ? options.port : -1);
+    if (f->port <= 0) {
+        *error = "cannot listen on " + options.host + ":" + std::to_string(options.port);
+        return nullptr;
+    }
+    f->thread = std::thread([raw] { raw->server->listen_after_bind(); });
+    // stop() is a no-op until the server runs, so wait for that
+    while (!s.is_running()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    return f.release();
+}
+
+void feed_stop(Feed* f) {
+    if (!f) return;
+    {
+        std::lock_guard<std::mutex> lock(f->mutex);
+        f->stopping = true;
+    }
+    f->wake.notify_all();
+    f->server->stop();
+    f->thread.join();
+    delete f;
+}
+
+int feed_port(const Feed* f) {
+    return f->port;
+}
+
+std::string feed_root(const Feed* f) {
+    return std::string(f->options.certFile.empty() ? "http" : "https") + "://" + f->options.host + ":" +
+           std::to_string(f->port);
+}
+
+void feed_set_fault(Feed* f, FeedFault fault) {
+    {
+        std::lock_guard<std::mutex> lock(f->mutex);
+        f->fault = fault;
+    }
+    f->wake.notify_all();
+}
+
+void feed_set_disruption(Feed* f, int railway, const std::string& text) {
+    std::lock_guard<std::mutex> lock(f->mutex);
+    f->forced = ForcedNotice{railway, text, simNow(*f)};
+}

@@ -1,0 +1,101 @@
+#include "sim/options.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+#include "network/stations.h"
+#include "sim/faults.h"
+
+const char feedUsage[] =
+    "  --host ADDR             address to bind (default 127.0.0.1)\n"
+    "  --port N                port (default 0: any free port)\n"
+    "  --consumer-key KEY      the acl:consumerKey accepted\n"
+    "  --seed N                seed of delays and disruptions (default 1)\n"
+    "  --time HH:MM            start the simulated Japan clock at this time of day\n"
+    "  --no-rate-limit         never answer 503 for quick repeats\n"
+    "  --fault MODE            none slow hang drop 500 html badutf8 huge ctrl emoji\n"
+    "  --disrupt RAILWAY TEXT  force a disruption notice (railway 0-8 or name)\n"
+    "  --replay DIR            serve recorded <Type>.json / <Type>.<n>.json files\n"
+    "  --cert FILE --key FILE  serve HTTPS with this certificate and private key\n";
+
+namespace {
+
+bool parseNumber(const char* text, long low, long high, long* value) {
+    char* end = nullptr;
+    errno = 0;
+    long v = std::strtol(text, &end, 10);
+    if (errno != 0 || end == text || *end != '\0' || v < low || v > high) return false;
+    *value = v;
+    return true;
+}
+
+}  // namespace
+
+int parseRailwayName(const std::string& name) {
+    long index;
+    if (parseNumber(name.c_str(), 0, railwayCount - 1, &index)) return static_cast<int>(index);
+    for (int k = 0; k < railwayCount; ++k) {
+        std::string id = railways[k].railwayId;
+        if (name == id || name == id.substr(id.rfind('.') + 1)) return k;
+    }
+    return -1;
+}
+
+int parseClockTime(const std::string& text) {
+    if (text.size() != 5 || text[2] != ':') return -1;
+    long h, m;
+    if (!parseNumber(text.substr(0, 2).c_str(), 0, 23, &h) || !parseNumber(text.substr(3).c_str(), 0, 59, &m))
+        return -1;
+    return static_cast<int>(h * 60 + m);
+}
+
+bool parseFeedOptions(int argc, char** argv, int first, FeedOptions* o, std::string* error) {
+    for (int i = first; i < argc; ++i) {
+        std::string opt = argv[i];
+        auto value = [&](int ahead) -> const char* {
+            return i + ahead < argc ? argv[i + ahead] : nullptr;
+        };
+        const char* v = value(1);
+        long n;
+        if (opt == "--no-rate-limit") {
+            o->rateLimit = false;
+            continue;
+        }
+        if (!v) {
+            *error = opt + ": unknown option or missing value";
+            return false;
+        }
+        if (opt == "--host") {
+            o->host = v;
+        } else if (opt == "--port" && parseNumber(v, 0, 65535, &n)) {
+            o->port = static_cast<int>(n);
+        } else if (opt == "--consumer-key" && *v) {
+            o->key = v;
+        } else if (opt == "--seed" && parseNumber(v, 0, 4294967295L, &n)) {
+            o->seed = static_cast<std::uint32_t>(n);
+        } else if (opt == "--time" && parseClockTime(v) >= 0) {
+            o->startMinute = parseClockTime(v);
+        } else if (opt == "--fault" && parseFaultName(v, &o->fault)) {
+        } else if (opt == "--disrupt" && parseRailwayName(v) >= 0 && value(2)) {
+            o->disruptRailway = parseRailwayName(v);
+            o->disruptText = value(2);
+            ++i;
+        } else if (opt == "--replay") {
+            o->replayDir = v;
+        } else if (opt == "--cert") {
+            o->certFile = v;
+        } else if (opt == "--key") {
+            o->keyFile = v;
+        } else {
+            *error = opt + " " + v + ": unknown option or bad value";
+            return false;
+        }
+        ++i;
+    }
+    if (o->certFile.empty() != o->keyFile.empty()) {
+        *error = "--cert and --key go together";
+        return false;
+    }
+    return true;
+}

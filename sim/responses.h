@@ -1,0 +1,29 @@
+#pragma once
+// The datapoints bodies as the live API writes them: minified UTF-8 JSON
+// arrays whose objects keep the API's fixed key order.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "sim/fares.h"
+#include "sim/status_model.h"
+#include "sim/train_model.h"
+
+// Seconds a train answer stays valid (odpt:frequency; dct:valid = dc:date + this).
+constexpr int trainFrequencySeconds = 90;
+
+// Seconds a status answer stays valid after it is sent.
+constexpr int noticeValiditySeconds = 300;
+
+// The odpt:Train array for trains reported at Unix time now.
+std::string trainsBody(const std::vector<SimTrain>& trains, std::int64_t now);
+
+// The odpt:TrainInformation array sent at Unix time now. With verbatimText the
+// notice texts go in unescaped, control characters and all (fault injection).
+std::string noticesBody(const std::vector<SimNotice>& notices, std::int64_t now, bool verbatimText = false);
+
+// The odpt:RailwayFare array of one fare between two station identifiers.
+std::string fareBody(const std::string& fromStation, const std::string& toStation, const SimFare& fare);
+
+// Appends s as a JSON string literal (quotes, backslashes and control characters escaped).
+void appendJsonString(std::string& out, const std::string& s);
