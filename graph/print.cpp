@@ -38,7 +38,8 @@ std::int16_t dotCoordinate(std::int32_t origin, int index, float scale)
 // Window coordinate of character `i / 2` of a text drawn from `origin`.
 std::int32_t characterCoordinate(std::int32_t origin, std::size_t i, float scale)
 {
-    return static_cast<std::int32_t>(clampedSum(origin, 8.0 * static_cast<double>(scale) * static_cast<double>(i),
+    const double offset = 8.0 * static_cast<double>(scale) * static_cast<double>(i);
+    return static_cast<std::int32_t>(clampedSum(origin, offset,
                                                 std::numeric_limits<std::int32_t>::min(),
                                                 std::numeric_limits<std::int32_t>::max()));
 }
