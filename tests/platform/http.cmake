@@ -1,0 +1,9 @@
+# The HTTP layer's tests and the local test servers shared with the
+# open-data client's tests.
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(HTTPLIB REQUIRED IMPORTED_TARGET cpp-httplib)
+find_package(OpenSSL REQUIRED)
+add_library(test_local_server STATIC ${CMAKE_CURRENT_LIST_DIR}/local_server.cpp)
+target_include_directories(test_local_server PUBLIC ${PROJECT_SOURCE_DIR})
+target_link_libraries(test_local_server PUBLIC PkgConfig::HTTPLIB OpenSSL::SSL OpenSSL::Crypto Threads::Threads)
+linewatch_test(http_tests SOURCES ${CMAKE_CURRENT_LIST_DIR}/http_test.cpp LIBS platform test_local_server)

@@ -1,0 +1,140 @@
+// The libcurl GET against local servers: chunks, statuses, stopping, time
+// limits, certificate checks, redirects and the headers sent.
+
+#include "platform/http.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+#include "tests/platform/local_server.h"
+
+namespace {
+
+struct Fetched {
+    HttpResult result;
+    std::string body;
+    int chunks = 0;
+};
+
+Fetched get(const std::string& url, const std::string& caFile = "", long totalMs = 5000) {
+    HttpRequest request;
+    request.url = url;
+    request.userAgent = "TestAgent/1";
+    request.caFile = caFile;
+    request.connectTimeoutMs = 2000;
+    request.totalTimeoutMs = totalMs;
+    Fetched fetched;
+    fetched.result = http_get(request, [&](const char* data, std::size_t size) {
+        fetched.body.append(data, size);
+        ++fetched.chunks;
+        return true;
+    });
+    return fetched;
+}
+
+TEST(Http, BodyStatusAndRequestHeadersOverVerifiedTls) {
+    LocalServer server(true);
+    std::string agent, cacheControl, pragma;
+    server.http().Get("/data", [&](const httplib::Request& req, httplib::Response& res) {
+        agent = req.get_header_value("User-Agent");
+        cacheControl = req.get_header_value("Cache-Control");
+        pragma = req.get_header_value("Pragma");
+        res.set_content(std::string(100000, 'x') + "end", "application/json");
+    });
+    server.http().Get("/missing", [](const httplib::Request&, httplib::Response& res) {
+        res.status = 404;
+        res.set_content("no such thing", "text/plain");
+    });
+    ASSERT_TRUE(server.start());
+
+    const Fetched ok = get(server.root() + "/data", server.caFile());
+    EXPECT_TRUE(ok.result.completed) << ok.result.error;
+    EXPECT_EQ(ok.result.status, 200);
+    EXPECT_EQ(ok.body, std::string(100000, 'x') + "end");
+    EXPECT_GT(ok.chunks, 1);
+    EXPECT_EQ(agent, "TestAgent/1");
+    EXPECT_EQ(cacheControl, "no-cache");
+    EXPECT_EQ(pragma, "no-cache");
+
+    // A non-2xx answer is a completed transfer whose body still arrives.
+    const Fetched missing = get(server.root() + "/missing", server.caFile());
+    EXPECT_TRUE(missing.result.completed);
+    EXPECT_EQ(missing.result.status, 404);
+    EXPECT_EQ(missing.body, "no such thing");
+}
+
+TEST(Http, UntrustedCertificateIsRefused) {
+    LocalServer server(true);
+    bool answered = false;
+    server.http().Get("/data", [&](const httplib::Request&, httplib::Response& res) {
+        answered = true;
+        res.set_content("[]", "application/json");
+    });
+    ASSERT_TRUE(server.start());
+    const Fetched refused = get(server.root() + "/data");
+    EXPECT_FALSE(refused.result.completed);
+    EXPECT_FALSE(refused.result.error.empty());
+    EXPECT_EQ(refused.body, "");
+    EXPECT_FALSE(answered);
+}
+
+TEST(Http, ReceiverStopsTheTransfer) {
+    LocalServer server(false);
+    server.http().Get("/big", [](const httplib::Request&, httplib::Response& res) {
+        res.set_content(std::string(4 << 20, 'y'), "application/json");
+    });
+    ASSERT_TRUE(server.start());
+    HttpRequest request;
+    request.url = server.root() + "/big";
+    std::size_t received = 0;
+    const HttpResult result = http_get(request, [&](const char*, std::size_t size) {
+        received += size;
+        return received < 1000;
+    });
+    EXPECT_FALSE(result.completed);
+    EXPECT_FALSE(result.error.empty());
+    EXPECT_LT(received, std::size_t{4 << 20});
+}
+
+TEST(Http, RedirectsAreFollowed) {
+    LocalServer server(false);
+    server.http().Get("/old", [](const httplib::Request&, httplib::Response& res) {
+        res.set_redirect("/new");
+    });
+    server.http().Get("/new", [](const httplib::Request&, httplib::Response& res) {
+        res.set_content("moved here", "text/plain");
+    });
+    ASSERT_TRUE(server.start());
+    const Fetched moved = get(server.root() + "/old");
+    EXPECT_TRUE(moved.result.completed);
+    EXPECT_EQ(moved.result.status, 200);
+    EXPECT_EQ(moved.body, "moved here");
+}
+
+TEST(Http, DeadServersEndTheTransferInTime) {
+    SilentListener silent;
+    ASSERT_FALSE(silent.root().empty());
+    const auto start = std::chrono::steady_clock::now();
+    const Fetched hung = get(silent.root() + "/x", "", 300);
+    const auto elapsed = std::chrono::steady_clock::now() - start;
+    EXPECT_FALSE(hung.result.completed);
+    EXPECT_EQ(hung.result.status, 0);
+    EXPECT_NE(hung.result.error.find("timed out"), std::string::npos) << hung.result.error;
+    EXPECT_LT(elapsed, std::chrono::seconds(3));
+
+    // A port nobody listens on: the closed listener's port is free again.
+    std::string closedRoot;
+    {
+        SilentListener gone;
+        closedRoot = gone.root();
+    }
+    const Fetched refused = get(closedRoot + "/x");
+    EXPECT_FALSE(refused.result.completed);
+    EXPECT_EQ(refused.result.status, 0);
+    EXPECT_FALSE(refused.result.error.empty());
+}
+
+}  // namespace
