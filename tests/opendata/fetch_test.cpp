@@ -1,0 +1,217 @@
+// The open-data client against a local HTTPS server: URLs, conversion of
+// split characters, failures and what they print, the size cap.
+
+#include "opendata/fetch.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <map>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/charset.h"
+#include "platform/console.h"
+#include "tests/platform/local_server.h"
+
+namespace {
+
+const std::string testKey = "fedcba9876543210fedcba9876543210fedcba9876543210fedcba9876543210";
+
+// What the datapoints route answers, per rdf:type.
+struct Answer {
+    int status = 200;
+    std::string body;
+    std::vector<std::size_t> splits;  // body sent in pieces ending at these offsets
+};
+
+class Client : public ::testing::Test {
+protected:
+    LocalServer server{true};
+    std::map<std::string, Answer> answers;  // by rdf:type
+    std::vector<std::string> targets;       // request targets in arrival order
+    std::vector<std::string> agents;
+    std::string console;
+
+    void SetUp() override {
+        server.http().Get("/api/v2/datapoints", [this](const httplib::Request& req, httplib::Response& res) {
+            targets.push_back(req.target);
+            agents.push_back(req.get_header_value("User-Agent"));
+            const Answer& answer = answers[req.get_param_value("rdf:type")];
+            res.status = answer.status;
+            if (answer.splits.empty()) {
+                res.set_content(answer.body, "application/json");
+                return;
+            }
+            const Answer* sent = &answer;
+            res.set_chunked_content_provider("application/json", [sent](std::size_t, httplib::DataSink& sink) {
+                std::size_t from = 0;
+                for (std::size_t to : sent->splits) {
+                    sink.write(sent->body.data() + from, to - from);
+                    from = to;
+                    // Gives each piece its own read on the client side.
+                    std::this_thread::sleep_for(std::chrono::milliseconds(3));
+                }
+                sink.write(sent->body.data() + from, sent->body.size() - from);
+                sink.done();
+                return true;
+            });
+        });
+        ASSERT_TRUE(server.start());
+        setenv("LINEWATCH_API_ROOT", (server.root() + "/").c_str(), 1);
+        setenv("LINEWATCH_CONSUMER_KEY", testKey.c_str(), 1);
+        setenv("LINEWATCH_CA_FILE", server.caFile().c_str(), 1);
+        for (std::string& text : responseText.text) text = "stale";
+        console_capture(&console);
+    }
+
+    void TearDown() override {
+        console_capture(nullptr);
+        unsetenv("LINEWATCH_API_ROOT");
+        unsetenv("LINEWATCH_CONSUMER_KEY");
+        unsetenv("LINEWATCH_CA_FILE");
+        unsetenv("LINEWATCH_HTTP_TIMEOUT_MS");
+    }
+
+    int consoleLines() const { return static_cast<int>(std::count(console.begin(), console.end(), '\n')); }
+};
+
+TEST_F(Client, LiveFetchRequestsBothKindsAndConvertsTheirBodies) {
+    answers["odpt:Train"].body = R"([{"@context":"c","odpt:trainNumber":"A1098S2"}])";
+    answers["odpt:TrainInformation"].body = R"([{"odpt:trainInformationText":"現在、平常どおり運転しています。"}])";
+    fetchLive();
+    EXPECT_EQ(responseText[ResponseKind::Trains], answers["odpt:Train"].body);
+    EXPECT_EQ(responseText[ResponseKind::Status], utf8ToCp932(answers["odpt:TrainInformation"].body));
+    EXPECT_EQ(responseText[ResponseKind::Fare], "stale");
+    EXPECT_EQ(console, "");
+
+    const std::string keyParameter = "&acl:consumerKey=" + testKey;
+    ASSERT_EQ(targets.size(), 2u);
+    EXPECT_EQ(targets[0], "/api/v2/datapoints?rdf:type=odpt:Train" + keyParameter);
+    EXPECT_EQ(targets[1], "/api/v2/datapoints?rdf:type=odpt:TrainInformation" + keyParameter);
+    EXPECT_EQ(agents[0], "DefaultApplication01");
+    EXPECT_EQ(liveUrl(ResponseKind::Trains), server.root() + targets[0]);
+    EXPECT_EQ(datapointsBase(), server.root() + "/api/v2/datapoints?");
+}
+
+TEST_F(Client, CharactersSplitBetweenChunksArriveWhole) {
+    std::string body = R"([{"odpt:trainInformationText":")";
+    for (int i = 0; i < 40; ++i) body += "銀座線〜渋谷😀駅ｱ";
+    body += "\"}]";
+    Answer& answer = answers["odpt:TrainInformation"];
+    answer.body = body;
+    // Cut one byte into a character, two bytes into one, and inside a four-byte one.
+    const std::size_t first = body.find("座") + 1;
+    answer.splits = {first, first + 1, body.find("谷") + 2, body.find("😀") + 3, body.size() - 5};
+    fetchLive();
+    EXPECT_EQ(responseText[ResponseKind::Status], utf8ToCp932(body));
+    EXPECT_NE(responseText[ResponseKind::Status].find(utf8ToCp932("銀座線〜渋谷")), std::string::npos);
+}
+
+TEST_F(Client, FailedAnswersLeaveTheTextEmptyAndPrintOneLine) {
+    struct Case {
+        Answer answer;
+        std::vector<std::string> printed;  // pieces the console line must hold
+    };
+    const std::vector<Case> cases = {
+        {{403, "Invalid acl:consumerKey.", {}}, {"odpt:Train: HTTP 403: Invalid acl:consumerKey."}},
+        {{500, "Internal Server Error\n\tdetails", {}}, {"odpt:Train: HTTP 500: Internal Server Error  details"}},
+        {{503, "Your request rate is too high", {}}, {"HTTP 503", "rate is too high"}},
+        {{200, "<html><body>Sign in to the network</body></html>", {}}, {"odpt:Train", "not JSON", "<html>"}},
+        {{200, "", {}}, {"odpt:Train", "not JSON"}},
+        {{401, "bad key " + testKey + " refused", {}}, {"HTTP 401: bad key *** refused"}},
+        {{404, std::string(200, 'z'), {}}, {"HTTP 404: " + std::string(80, 'z') + "\n"}},
+    };
+    for (const Case& c : cases) {
+        console.clear();
+        responseText[ResponseKind::Trains] = "stale";
+        answers["odpt:Train"] = c.answer;
+        answers["odpt:TrainInformation"].body = "[]";
+        fetchLive();
+        EXPECT_EQ(responseText[ResponseKind::Trains], "") << c.answer.status;
+        EXPECT_EQ(responseText[ResponseKind::Status], "[]");
+        EXPECT_EQ(consoleLines(), 1) << console;
+        for (const std::string& piece : c.printed) EXPECT_NE(console.find(piece), std::string::npos) << console;
+        EXPECT_EQ(console.find(testKey), std::string::npos) << console;
+    }
+}
+
+TEST_F(Client, EmptyArrayIsAnAnswerNotAFailure) {
+    answers["odpt:Train"].body = " \n[]";
+    answers["odpt:TrainInformation"].body = "{}";
+    fetchLive();
+    EXPECT_EQ(responseText[ResponseKind::Trains], " \n[]");
+    EXPECT_EQ(responseText[ResponseKind::Status], "{}");
+    EXPECT_EQ(console, "");
+}
+
+TEST_F(Client, SecondFareQueryReplacesTheFirst) {
+    const std::string base = datapointsBase() + "rdf:type=odpt:RailwayFare&odpt:fromStation=";
+    answers["odpt:RailwayFare"].body = R"([{"odpt:ticketFare":170,"x":"first answer, longer"}])";
+    fetchFare(base + "A&acl:consumerKey=" + testKey);
+    EXPECT_EQ(responseText[ResponseKind::Fare], answers["odpt:RailwayFare"].body);
+    answers["odpt:RailwayFare"].body = R"([{"odpt:ticketFare":200}])";
+    fetchFare(base + "B&acl:consumerKey=" + testKey);
+    EXPECT_EQ(responseText[ResponseKind::Fare], R"([{"odpt:ticketFare":200}])");
+    EXPECT_EQ(responseText[ResponseKind::Trains], "stale");
+    ASSERT_EQ(targets.size(), 2u);
+    EXPECT_EQ(targets[1], "/api/v2/datapoints?rdf:type=odpt:RailwayFare&odpt:fromStation=B&acl:consumerKey=" + testKey);
+}
+
+TEST_F(Client, UntrustedServerIsRefused) {
+    unsetenv("LINEWATCH_CA_FILE");
+    answers["odpt:Train"].body = "[]";
+    answers["odpt:TrainInformation"].body = "[]";
+    fetchLive();
+    EXPECT_TRUE(targets.empty());
+    EXPECT_EQ(responseText[ResponseKind::Trains], "");
+    EXPECT_EQ(responseText[ResponseKind::Status], "");
+    EXPECT_EQ(consoleLines(), 2) << console;
+    EXPECT_NE(console.find("odpt:Train: download failed: "), std::string::npos) << console;
+    EXPECT_NE(console.find("odpt:TrainInformation: download failed: "), std::string::npos) << console;
+}
+
+TEST_F(Client, NeverAnsweringServerTimesOut) {
+    SilentListener silent;
+    ASSERT_FALSE(silent.root().empty());
+    setenv("LINEWATCH_API_ROOT", silent.root().c_str(), 1);
+    setenv("LINEWATCH_HTTP_TIMEOUT_MS", "250", 1);
+    const auto start = std::chrono::steady_clock::now();
+    fetchLive();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(4));
+    EXPECT_EQ(responseText[ResponseKind::Trains], "");
+    EXPECT_EQ(responseText[ResponseKind::Status], "");
+    EXPECT_EQ(consoleLines(), 2) << console;
+    EXPECT_NE(console.find("timed out"), std::string::npos) << console;
+}
+
+TEST_F(Client, BodiesOverTheCapAreCutAndReported) {
+    std::string body = "[" + std::string(responseByteCap + 100000, ' ');
+    body.replace(responseByteCap - 2, 6, "\"駅\"");  // a character across the cap
+    answers["odpt:Train"].body = body;
+    answers["odpt:TrainInformation"].body = "[]";
+    fetchLive();
+    const std::string& text = responseText[ResponseKind::Trains];
+    ASSERT_EQ(text.size(), responseByteCap - 1);  // the cut character is dropped
+    EXPECT_EQ(text.compare(0, responseByteCap - 2, body, 0, responseByteCap - 2), 0);
+    EXPECT_EQ(consoleLines(), 1) << console;
+    EXPECT_NE(console.find("odpt:Train: the answer is longer than 8388608 bytes"), std::string::npos) << console;
+    EXPECT_EQ(responseText[ResponseKind::Status], "[]");
+}
+
+TEST(ClientDefaults, CompiledInRootAndKey) {
+    unsetenv("LINEWATCH_API_ROOT");
+    unsetenv("LINEWATCH_CONSUMER_KEY");
+    EXPECT_EQ(datapointsBase(), "https://api.tokyometroapp.jp/api/v2/datapoints?");
+    const std::string key = consumerKey();
+    ASSERT_EQ(key.size(), 64u);
+    EXPECT_EQ(key.find_first_not_of("0123456789abcdef"), std::string::npos);
+    const std::string url = liveUrl(ResponseKind::Status);
+    EXPECT_EQ(url, "https://api.tokyometroapp.jp/api/v2/datapoints?rdf:type=odpt:TrainInformation"
+                   "&acl:consumerKey=" + key);
+}
+
+}  // namespace
