@@ -59,6 +59,8 @@ void drawStation(const MonitorState& st, const StationEntry& e, ScreenPoint p, i
         st.port->print(e.title, p.x, p.y, colour, kNameScale, e.labelDirection);
 }
 
+}  // namespace
+
 void drawRailway(const MonitorState& st, int k)
 {
     const int32_t colour = lineColour(st, k);
@@ -92,8 +94,6 @@ void drawRailway(const MonitorState& st, int k)
         havePrev = true;
     }
 }
-
-}  // namespace
 
 int32_t lineColour(const MonitorState& st, int k)
 {

@@ -11,6 +11,10 @@ int32_t lineColour(const MonitorState& st, int k);
 // `in` (strictly inside): first against the left/right edge, then top/bottom.
 ScreenPoint cutToFrame(const MonitorState& st, ScreenPoint out, ScreenPoint in);
 
+// Draws railway k: its legend name, its polyline clipped to the frame, its
+// station marks and, when kstr_flag is 1 and the line is coloured, the names.
+void drawRailway(const MonitorState& st, int k);
+
 // Draws the map through st.port with the current projection; draws nothing
 // outside the map frame except the legend.
 void drawMap(const MonitorState& st);

@@ -1,0 +1,307 @@
+#include "app/commands.h"
+#include "app/cycle.h"
+#include "monitor_fixture.h"
+#include "platform/chime.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <vector>
+
+namespace {
+
+const char kRefreshStart[] = "データ取得中\r";
+const char kClickToEnd[] = "グラフィックウインド(qwin)をクリックすると終了します。\n";
+
+std::string countdownLine(int n)
+{
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "データ再取得まで %2d 秒\r", n);
+    return buf;
+}
+
+}  // namespace
+
+class Cycle : public MonitorFixture {
+protected:
+    void SetUp() override
+    {
+        MonitorFixture::SetUp();
+        env.now = [this] { return clock; };
+        env.sleepMs = [this](int ms) { slept.push_back(ms); };
+        start();
+    }
+
+    // One pass; the clock does not move.
+    bool pass() { return cyclePass(*st, env); }
+
+    // The first refresh and the countdown that follows it, then a clean slate.
+    void begin()
+    {
+        pass();
+        pass();
+        out.clear();
+        slept.clear();
+    }
+
+    // Types the keys and runs passes until they are read and the last one
+    // (and any redraw it asks for) has been carried out.
+    void press(const std::string& k)
+    {
+        keys += k;
+        while (console_key_waiting())
+            pass();
+        pass();
+        if (st->pending == 'r')
+            pass();
+    }
+
+    std::time_t clock = 900010;  // 900010 mod 90 = 10
+    std::vector<int> slept;
+    CycleEnv env;
+};
+
+TEST_F(Cycle, FirstQuietPassCountsDownAndRefreshesAtOnce)
+{
+    int chimes = chime_count();
+    EXPECT_TRUE(pass());
+    // With no phase yet the countdown is 90 - (now - 1) mod 90.
+    EXPECT_EQ(out.find(countdownLine(90 - 9)), 0u);
+    EXPECT_NE(out.find(kRefreshStart), std::string::npos);
+    EXPECT_NE(out.find("データ読み込み中　　　\r"), std::string::npos);
+    EXPECT_EQ(st->refreshPhase, 10);
+    EXPECT_EQ(st->lastRefresh, clock);
+    EXPECT_EQ(chime_count(), chimes + 1);
+    // The pass pause, then the four pauses of the refresh; nothing else waits.
+    EXPECT_EQ(slept, (std::vector<int>{100, 100, 100, 100, 100}));
+
+    // Now in phase: the next pass shows 90 - (now + 10) mod 90, a further pass
+    // in the same second prints nothing and does not refresh again.
+    out.clear();
+    pass();
+    EXPECT_EQ(out, countdownLine(70));
+    out.clear();
+    pass();
+    EXPECT_EQ(out, "");
+    EXPECT_EQ(st->lastRefresh, clock);
+}
+
+TEST_F(Cycle, RefreshesFollowThePhaseOfTheFirstOne)
+{
+    std::vector<std::time_t> refreshes;
+    for (int s = 0; s <= 200; ++s) {
+        clock = 900010 + s;
+        std::time_t before = st->lastRefresh;
+        pass();
+        pass();
+        if (st->lastRefresh != before)
+            refreshes.push_back(st->lastRefresh - 900010);
+    }
+    EXPECT_EQ(refreshes, (std::vector<std::time_t>{0, 70, 160}));
+    // The countdown shown just before a refresh is 1, then it starts from 90.
+    clock = 900010 + 249;
+    out.clear();
+    pass();
+    EXPECT_EQ(out, countdownLine(1));
+    clock += 1;
+    out.clear();
+    pass();
+    EXPECT_EQ(out.find(countdownLine(90)), 0u);
+    EXPECT_NE(out.find(kRefreshStart), std::string::npos);
+}
+
+TEST_F(Cycle, ARefreshWaitsWhileCommandsRun)
+{
+    begin();
+    clock = 900010 + 70;
+    keys = "c";
+    pass();        // reads c
+    pass();        // carries it out; the due second goes by
+    clock += 1;
+    pass();
+    EXPECT_EQ(st->lastRefresh, 900010);
+    clock = 900010 + 160;
+    pass();
+    EXPECT_EQ(st->lastRefresh, 900010 + 160);
+}
+
+TEST_F(Cycle, PanRightIsRefusedOnceTheOffsetPassesTheFrame)
+{
+    begin();
+    std::vector<int32_t> seen;
+    for (int i = 0; i < 5; ++i) {
+        press("\x1b[C");
+        seen.push_back(st->ixf);
+    }
+    EXPECT_EQ(seen, (std::vector<int32_t>{170, 340, 510, 680, 680}));
+    EXPECT_EQ(st->pending, 0);
+
+    press("\x1b[B");
+    EXPECT_EQ(st->iyf, 116);
+    press("\x1b[D");
+    EXPECT_EQ(st->ixf, 510);
+    // The arrow keys' second codes are capital letters, which pan too.
+    press("H");
+    EXPECT_EQ(st->iyf, 0);
+    press("K");
+    EXPECT_EQ(st->ixf, 340);
+    press("P");
+    EXPECT_EQ(st->iyf, 116);
+    // Panning moves the view, not the scale.
+    EXPECT_NEAR(st->xscale, 1442.83, 0.01);
+}
+
+TEST_F(Cycle, ZoomOutNeverGoesBelowOne)
+{
+    begin();
+    st->ratio = 3.0f;
+    std::vector<float> seen;
+    for (int i = 0; i < 3; ++i) {
+        press("d");
+        seen.push_back(st->ratio);
+    }
+    EXPECT_EQ(seen, (std::vector<float>{2.0f, 1.0f, 1.0f}));
+    press("i");
+    press("i");
+    EXPECT_EQ(st->ratio, 3.0f);
+    EXPECT_NEAR(st->xscale, 3 * 1442.83, 0.05);
+    // I and D are no commands.
+    press("I");
+    press("D");
+    EXPECT_EQ(st->ratio, 3.0f);
+    // A saved 1.5 goes to 0.5, then back to 1.0.
+    st->ratio = 1.5f;
+    press("d");
+    EXPECT_EQ(st->ratio, 0.5f);
+    press("d");
+    EXPECT_EQ(st->ratio, 1.0f);
+}
+
+TEST_F(Cycle, OnlyTheLastKeyBeforeAQuietPassIsCarriedOut)
+{
+    begin();
+    keys = "di";
+    pass();
+    pass();
+    EXPECT_EQ(st->pending, 'i');
+    EXPECT_EQ(st->ratio, 1.0f);
+    pass();
+    EXPECT_EQ(st->ratio, 2.0f);
+    EXPECT_EQ(st->pending, 'r');
+    pass();
+    EXPECT_EQ(st->pending, 0);
+}
+
+TEST_F(Cycle, SwitchesPrintTheirNewValues)
+{
+    begin();
+    press("m");
+    press("m");
+    press("m");
+    EXPECT_EQ(out, "plot_mode:1\nplot_mode:3\nplot_mode:1\n");
+    EXPECT_EQ(st->plot_mode, 1);
+
+    out.clear();
+    press("j");
+    EXPECT_EQ(kstr_flag, 1);
+    press("J");
+    EXPECT_EQ(kstr_flag, 0);
+    press("s");
+    EXPECT_EQ(sound_flag, 0);
+    EXPECT_EQ(out, "kstr_flag :1\nkstr_flag :0\nsound_flag :0\n");
+
+    // With sound off a refresh does not chime.
+    int chimes = chime_count();
+    clock = 900010 + 70;
+    pass();
+    EXPECT_EQ(st->lastRefresh, clock);
+    EXPECT_EQ(chime_count(), chimes);
+}
+
+TEST_F(Cycle, CapitalHPansAndSmallHHelps)
+{
+    begin();
+    press("h");
+    EXPECT_EQ(st->iyf, 0);
+    EXPECT_EQ(out,
+              "c : 画像のクリア,\tj : 日本語駅名表示 on/off,\ti : ズームイン\n"
+              "d : ズームアウト,\t↓ → ← ↑ : 表示領域移動,\tr : 画像の再描画\n"
+              "f : 料金情報検索,\th : ヘルプ,\tm : 表示モード変更\n"
+              "q : 終了,\ts : sound on/off\n");
+    out.clear();
+    press("H");
+    EXPECT_EQ(st->iyf, -116);
+    EXPECT_EQ(out, "");
+}
+
+// The dialogue reads its line after the prompt, so the line is scripted only
+// once the key has been taken.
+TEST_F(Cycle, LineSelectionReadsUpToTenTokens)
+{
+    begin();
+    keys = "a";
+    pass();
+    EXPECT_EQ(st->pending, 'a');
+    keys = "3 8 12 x\n";
+    ASSERT_TRUE(carryOutCommand(*st, env));
+    EXPECT_EQ(st->iflag, 8 | 256 | 1);
+    EXPECT_EQ(st->pending, 'r');
+    EXPECT_EQ(out.find("色付表示路線の指定\n(0)銀座線\n(1)丸ノ内線\n"), 0u);
+    EXPECT_EQ(out.substr(out.find("(8)副都心線\n")), "(8)副都心線\n?\n3 8 12 x ");
+
+    out.clear();
+    keys = "\t0 0  0 0 0 0 0 0 0 0 5 6\n";
+    selectLines(*st);
+    EXPECT_EQ(st->iflag, 1);
+    EXPECT_EQ(out.substr(out.find("?\n") + 2), "0 0 0 0 0 0 0 0 0 0 ");
+
+    // An empty line, and the end of input, leave no line selected.
+    keys = "\n";
+    selectLines(*st);
+    EXPECT_EQ(st->iflag, 0);
+    st->iflag = 5;
+    selectLines(*st);
+    EXPECT_EQ(st->iflag, 0);
+}
+
+TEST_F(Cycle, QuitPrintsTheClickMessage)
+{
+    begin();
+    keys = "Q";
+    EXPECT_FALSE(pass());
+    EXPECT_EQ(out, kClickToEnd);
+    keys = "xq";
+    EXPECT_TRUE(pass());
+    EXPECT_FALSE(pass());
+}
+
+TEST_F(Cycle, EscapeInTheWindowEndsAtTheNextPassWithoutSaving)
+{
+    begin();
+    std::string ini = settingsPath;
+    EXPECT_EXIT(
+        {
+            qwin_set_escape();
+            cyclePass(*st, env);
+            std::exit(3);
+        },
+        ::testing::ExitedWithCode(0), "");
+    struct stat sb;
+    EXPECT_NE(stat(ini.c_str(), &sb), 0);
+}
+
+TEST_F(Cycle, RedrawWritesTheSnapshot)
+{
+    begin();
+    std::string png = dir + "/view.png";
+    env.snapshot = png.c_str();
+    press("r");
+    struct stat sb;
+    ASSERT_EQ(stat(png.c_str(), &sb), 0);
+    EXPECT_GT(sb.st_size, 1000);
+
+    env.snapshot = "/nonexistent-dir/view.png";
+    out.clear();
+    press("r");
+    EXPECT_EQ(out, "snapshot: cannot write /nonexistent-dir/view.png\n");
+}

@@ -1,0 +1,274 @@
+#include "app/monitor_state.h"
+#include "app/options.h"
+#include "app/settings.h"
+#include "app/startup.h"
+#include "monitor_fixture.h"
+#include "network/stations.h"
+
+#include <gtest/gtest.h>
+
+#include <dirent.h>
+#include <sys/stat.h>
+#include <fstream>
+#include <sstream>
+#include <vector>
+
+namespace {
+
+Options parse(std::vector<const char*> args)
+{
+    std::vector<char*> argv{const_cast<char*>("linewatch")};
+    for (const char* a : args)
+        argv.push_back(const_cast<char*>(a));
+    return parseOptions(static_cast<int>(argv.size()), argv.data());
+}
+
+std::string readAll(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+std::vector<std::string> listDir(const std::string& dir)
+{
+    std::vector<std::string> names;
+    DIR* d = opendir(dir.c_str());
+    while (dirent* e = readdir(d))
+        if (e->d_name[0] != '.' || (std::string(e->d_name) != "." && std::string(e->d_name) != ".."))
+            names.push_back(e->d_name);
+    closedir(d);
+    return names;
+}
+
+}  // namespace
+
+TEST(Options, LineNumbersChooseTheColouredLines)
+{
+    struct Case {
+        std::vector<const char*> args;
+        int32_t iflag;
+        bool given;
+    };
+    const Case cases[] = {
+        {{}, 511, false},
+        {{"0", "2"}, 5, true},
+        {{"1", "1"}, 2, true},
+        {{"10"}, 2, true},
+        {{"abc"}, 1, true},
+        {{"-3"}, 0, true},
+        {{"8", "17", "26"}, 256, true},
+        // Saturates at LONG_MAX, which is 7 mod 9.
+        {{"99999999999999999999999"}, 128, true},
+        {{"--headless", "4"}, 16, true},
+        {{"--headless"}, 511, false},
+    };
+    for (const Case& c : cases) {
+        Options o = parse(c.args);
+        EXPECT_EQ(o.error, nullptr);
+        EXPECT_EQ(o.iflag, c.iflag) << (c.args.empty() ? "(none)" : c.args[0]);
+        EXPECT_EQ(o.lineArgsGiven, c.given);
+    }
+}
+
+TEST(Options, DoubleDashWordsAreOptions)
+{
+    Options o = parse({"--headless", "--snapshot", "/tmp/x.png", "--demo", "3"});
+    EXPECT_EQ(o.error, nullptr);
+    EXPECT_TRUE(o.headless);
+    EXPECT_TRUE(o.demo);
+    EXPECT_STREQ(o.snapshot, "/tmp/x.png");
+    EXPECT_EQ(o.iflag, 8);
+    EXPECT_STREQ(parse({"--snapshot=a.png"}).snapshot, "a.png");
+    EXPECT_TRUE(parse({"--help"}).help);
+    EXPECT_TRUE(parse({"--version"}).version);
+
+    EXPECT_STREQ(parse({"--colour"}).error, "--colour");
+    EXPECT_STREQ(parse({"1", "--snapshot"}).error, "--snapshot");
+    EXPECT_STREQ(parse({"--snapshot="}).error, "--snapshot=");
+    EXPECT_STREQ(parse({"--"}).error, "--");
+}
+
+TEST(Projection, WidenedBoundsAndScalesFitTheNetworkIntoTheFrame)
+{
+    MapBounds b = widenBounds(MapBounds{35.788513f, 35.633999f, 139.959091f, 139.612350f});
+    EXPECT_NEAR(b.north, 35.791161, 2e-6);
+    EXPECT_NEAR(b.south, 35.631351, 2e-6);
+    EXPECT_NEAR(b.east, 139.963150, 2e-6);
+    EXPECT_NEAR(b.west, 139.608292, 2e-6);
+
+    MonitorState st;
+    st.north = b.north;
+    st.south = b.south;
+    st.east = b.east;
+    st.west = b.west;
+    updateScales(st);
+    EXPECT_NEAR(st.xscale, 1442.83, 0.01);
+    EXPECT_NEAR(st.yscale, 2190.11, 0.01);
+    EXPECT_EQ(project(st, 35.7, 139.612350f).x, 114);
+    EXPECT_EQ(project(st, 35.7, 139.959091f).x, 615);
+    EXPECT_EQ(project(st, 35.788513f, 139.7).y, 30);
+    EXPECT_EQ(project(st, 35.633999f, 139.7).y, 369);
+
+    // Pan moves every point by the offset; zoom scales about the frame's lower left.
+    st.ixf = 170;
+    st.iyf = -116;
+    // 114.86 - 170 cuts toward zero.
+    EXPECT_EQ(project(st, 35.633999f, 139.612350f).x, -55);
+    EXPECT_EQ(project(st, 35.633999f, 139.612350f).y, 369 + 116);
+    st.ixf = st.iyf = 0;
+    st.ratio = 2.0f;
+    updateScales(st);
+    EXPECT_NEAR(st.xscale, 2 * 1442.83, 0.02);
+    // 109 + 2 * 506.14
+    EXPECT_EQ(project(st, 35.7, 139.959091f).x, 1121);
+
+    // Points absurdly far off stay representable instead of overflowing.
+    st.ratio = 1e30f;
+    updateScales(st);
+    ScreenPoint far = project(st, 35.79, 139.96);
+    EXPECT_GT(far.x, 1000000);
+    EXPECT_LT(far.y, -1000000);
+}
+
+TEST(KnownTrains, ListHoldsEightHundredNumbersAndNoMore)
+{
+    auto st = std::make_unique<MonitorState>();
+    EXPECT_EQ(addKnownTrain(*st, ""), -1);
+    EXPECT_EQ(addKnownTrain(*st, std::string(kTrainNumberCapacity, '9').c_str()), -1);
+    for (int i = 0; i < kKnownTrainCapacity; ++i)
+        ASSERT_EQ(addKnownTrain(*st, ("B" + std::to_string(i)).c_str()), i);
+    EXPECT_EQ(addKnownTrain(*st, "B801"), -1);
+    EXPECT_EQ(st->knownCount, 800);
+    EXPECT_EQ(addKnownTrain(*st, "B17"), 17);
+    EXPECT_EQ(findKnownTrain(*st, "B799"), 799);
+    EXPECT_EQ(findKnownTrain(*st, "B800"), -1);
+    EXPECT_EQ(st->knownTrains[5].x, 0);
+    EXPECT_EQ(st->knownTrains[5].y2, 0);
+}
+
+using Settings = MonitorFixture;
+
+TEST_F(Settings, FirstRunUsesDefaultsAndWritesTheSixLines)
+{
+    start();
+    EXPECT_EQ(st->iflag, 511);
+    EXPECT_EQ(st->ixf, 0);
+    EXPECT_EQ(st->iyf, 0);
+    EXPECT_EQ(st->ratio, 1.0f);
+    EXPECT_EQ(st->plot_mode, 3);
+    EXPECT_EQ(sound_flag, 1);
+    EXPECT_EQ(kstr_flag, 0);
+    EXPECT_EQ(st->left, 109);
+    EXPECT_EQ(st->top, 25);
+    EXPECT_EQ(st->right, 621);
+    EXPECT_EQ(st->bottom, 375);
+    EXPECT_EQ(st->frameWidth, 512);
+    EXPECT_EQ(st->frameHeight, 350);
+    EXPECT_EQ(port->left, 109);
+    EXPECT_EQ(port->bottom, 375);
+    EXPECT_EQ(port->yspan, 350);
+
+    addKnownTrain(*st, "A1234S");
+    addKnownTrain(*st, "B0815K");
+    ASSERT_TRUE(writeSettings(*st, settingsPath.c_str()));
+    EXPECT_EQ(readAll(settingsPath),
+              "ixf:0\niyf:0\nratio:1.000000\niflag:511\nsound_flag:1\nkstr_flag:0\n"
+              "(000)A1234S\n(001)B0815K\n");
+    // Only the settings file is left: the temporary file was renamed over it.
+    EXPECT_EQ(listDir(dir), std::vector<std::string>{"linewatch.ini"});
+}
+
+TEST_F(Settings, SavedValuesComeBackAndArgumentsBeatTheSavedSelection)
+{
+    writeFile(settingsPath, "ixf:-170\niyf:116\nratio:2.500000\niflag:3\nsound_flag:0\nkstr_flag:1\n(000)X\n");
+    start();
+    EXPECT_EQ(st->ixf, -170);
+    EXPECT_EQ(st->iyf, 116);
+    EXPECT_EQ(st->ratio, 2.5f);
+    EXPECT_EQ(st->iflag, 3);
+    EXPECT_EQ(sound_flag, 0);
+    EXPECT_EQ(kstr_flag, 1);
+    // The frame does not depend on the settings.
+    EXPECT_EQ(st->left, 109);
+    EXPECT_EQ(st->bottom, 375);
+    EXPECT_NEAR(st->xscale, 2.5 * 1442.83, 0.05);
+
+    ASSERT_TRUE(writeSettings(*st, settingsPath.c_str()));
+    EXPECT_EQ(readAll(settingsPath),
+              "ixf:-170\niyf:116\nratio:2.500000\niflag:3\nsound_flag:0\nkstr_flag:1\n");
+
+    auto again = std::make_unique<MonitorState>();
+    again->iflag = 16;
+    readSettings(*again, settingsPath.c_str(), true);
+    EXPECT_EQ(again->iflag, 16);
+    EXPECT_EQ(again->ixf, -170);
+}
+
+TEST_F(Settings, MissingFileDerivesThePanFromTheZoom)
+{
+    auto s = std::make_unique<MonitorState>();
+    s->ratio = 2.0f;
+    readSettings(*s, (dir + "/absent.ini").c_str(), false);
+    EXPECT_EQ(s->ixf, 153);   // trunc(512 * 2 * 0.3 - 512 * 0.3)
+    EXPECT_EQ(s->iyf, -105);  // trunc(350 * 0.3 - 350 * 2 * 0.3)
+    EXPECT_EQ(s->iflag, 0);
+}
+
+TEST_F(Settings, DamagedFilesGiveDefaultsForWhatCannotBeRead)
+{
+    struct Case {
+        const char* what;
+        std::string text;
+        int32_t ixf, iyf;
+        float ratio;
+        int32_t iflag, sound, kstr;
+    };
+    std::string binary;
+    for (int i = 0; i < 4096; ++i)
+        binary.push_back(static_cast<char>((i * 131) & 0xFF));
+    const Case cases[] = {
+        {"empty", "", 0, 0, 1.0f, 7, 1, 0},
+        {"binary", binary, 0, 0, 1.0f, 7, 1, 0},
+        {"overlong line", std::string(200000, 'x') + "\nixf:5\n", 0, 0, 1.0f, 7, 1, 0},
+        {"huge number", "ixf:99999999999999999999\niyf:4\n", 0, 4, 1.0f, 7, 1, 0},
+        {"pan out of range", "ixf:2147483647\niyf:-2147483648\nratio:2\n", 0, 0, 2.0f, 7, 1, 0},
+        {"missing line", "ixf:3\nratio:1.5\niflag:9\n", 3, 0, 1.5f, 9, 1, 0},
+        {"bad zoom", "ixf:1\niyf:2\nratio:nan\niflag:4\n", 1, 2, 1.0f, 4, 1, 0},
+        {"negative zoom", "ixf:1\niyf:2\nratio:-3\niflag:4\nsound_flag:0\n", 1, 2, 1.0f, 4, 0, 0},
+        {"NUL inside", std::string("ixf:1\0garbage\niyf:2\n", 20), 1, 0, 1.0f, 7, 1, 0},
+        {"text value", "ixf:abc\niyf:2\n", 0, 0, 1.0f, 7, 1, 0},
+        {"blank lines and CRLF", "ixf:6\r\n\r\niyf:7\r\nratio:3.0\r\niflag:1\r\nsound_flag:0\r\nkstr_flag:1\r\n",
+         6, 7, 3.0f, 1, 0, 1},
+    };
+    for (const Case& c : cases) {
+        writeFile(settingsPath, c.text);
+        auto s = std::make_unique<MonitorState>();
+        s->iflag = 7;
+        sound_flag = 1;
+        kstr_flag = 0;
+        readSettings(*s, settingsPath.c_str(), false);
+        EXPECT_EQ(s->ixf, c.ixf) << c.what;
+        EXPECT_EQ(s->iyf, c.iyf) << c.what;
+        EXPECT_EQ(s->ratio, c.ratio) << c.what;
+        EXPECT_EQ(s->iflag, c.iflag) << c.what;
+        EXPECT_EQ(sound_flag, c.sound) << c.what;
+        EXPECT_EQ(kstr_flag, c.kstr) << c.what;
+    }
+}
+
+TEST_F(Settings, FailedWriteLeavesTheOldFileAndNoLitter)
+{
+    std::string sub = dir + "/gone";
+    auto s = std::make_unique<MonitorState>();
+    EXPECT_FALSE(writeSettings(*s, (sub + "/linewatch.ini").c_str()));
+
+    // A directory in the way of the rename: the write fails, nothing is left behind.
+    ASSERT_EQ(mkdir(sub.c_str(), 0700), 0);
+    ASSERT_EQ(mkdir((sub + "/linewatch.ini").c_str(), 0700), 0);
+    writeFile(sub + "/linewatch.ini/keep", "x");
+    EXPECT_FALSE(writeSettings(*s, (sub + "/linewatch.ini").c_str()));
+    EXPECT_EQ(listDir(sub), std::vector<std::string>{"linewatch.ini"});
+    EXPECT_EQ(readAll(sub + "/linewatch.ini/keep"), "x");
+}

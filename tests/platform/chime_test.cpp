@@ -1,0 +1,87 @@
+#include "platform/chime.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+// Runs body in a child process (the back-end is chosen once per process) and
+// returns its exit status.
+template <typename F>
+int inChild(F body)
+{
+    pid_t pid = fork();
+    if (pid == 0)
+        _exit(body());
+    int status = -1;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 100;
+}
+
+// Calls chime_play with stdout on a pipe; returns what it wrote there.
+std::string playCapturingStdout()
+{
+    int p[2];
+    if (pipe(p) != 0)
+        return "pipe failed";
+    int saved = dup(STDOUT_FILENO);
+    dup2(p[1], STDOUT_FILENO);
+    close(p[1]);
+    chime_play();
+    dup2(saved, STDOUT_FILENO);
+    close(saved);
+    fcntl(p[0], F_SETFL, O_NONBLOCK);
+    char buf[16];
+    ssize_t n = read(p[0], buf, sizeof buf);
+    close(p[0]);
+    return n > 0 ? std::string(buf, static_cast<std::size_t>(n)) : std::string();
+}
+
+}  // namespace
+
+TEST(Chime, SilentModeOnlyCounts)
+{
+    setenv("LINEWATCH_SOUND", "none", 1);
+    EXPECT_EQ(inChild([] {
+                  int before = chime_count();
+                  std::string written = playCapturingStdout();
+                  chime_play();
+                  return (chime_count() == before + 2 && written.empty()) ? 0 : 1;
+              }),
+              0);
+}
+
+TEST(Chime, WithoutAnAudioDeviceTheTerminalBellRings)
+{
+    EXPECT_EQ(inChild([] {
+                  unsetenv("LINEWATCH_SOUND");
+                  setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+                  std::string first = playCapturingStdout();
+                  std::string second = playCapturingStdout();
+                  chime_close();
+                  return (first == "\a" && second == "\a" && chime_count() == 2) ? 0 : 1;
+              }),
+              0);
+}
+
+TEST(Chime, ToneIsQueuedWithoutWaiting)
+{
+    EXPECT_EQ(inChild([] {
+                  unsetenv("LINEWATCH_SOUND");
+                  setenv("SDL_AUDIODRIVER", "dummy", 1);
+                  auto t0 = std::chrono::steady_clock::now();
+                  std::string written = playCapturingStdout();
+                  chime_play();
+                  auto spent = std::chrono::steady_clock::now() - t0;
+                  chime_close();
+                  chime_close();
+                  // The tone lasts 240 ms; returning well before proves nobody waited for it.
+                  return (written.empty() && spent < std::chrono::milliseconds(200)) ? 0 : 1;
+              }),
+              0);
+}

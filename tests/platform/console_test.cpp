@@ -1,0 +1,181 @@
+#include "platform/console.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <fcntl.h>
+#include <pty.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace {
+
+// Reads keys until the script is used up.
+std::vector<int> allKeys()
+{
+    std::vector<int> k;
+    while (console_key_waiting())
+        k.push_back(console_read_key());
+    return k;
+}
+
+// Makes fd the standard input for the lifetime of the object.
+class StdinFrom {
+public:
+    explicit StdinFrom(int fd) : saved_(dup(STDIN_FILENO)) { dup2(fd, STDIN_FILENO); }
+    ~StdinFrom()
+    {
+        dup2(saved_, STDIN_FILENO);
+        close(saved_);
+    }
+
+private:
+    int saved_;
+};
+
+}  // namespace
+
+TEST(ConsoleOutput, ControlCharactersNeverReachTheTerminal)
+{
+    std::string sink;
+    console_capture(&sink);
+    console_print("a\x1b[2Jb\x07" "c\r\n\t%s|%d", "x\x01y\x7fz", 42);
+    console_print("データ再取得まで %2d 秒\r", 7);
+    console_capture(nullptr);
+    EXPECT_EQ(sink, "a[2Jbc\r\n\txyz|42データ再取得まで  7 秒\r");
+
+    // A text longer than the formatting buffer arrives whole.
+    sink.clear();
+    console_capture(&sink);
+    std::string big(5000, 'w');
+    console_print("<%s>", big.c_str());
+    console_capture(nullptr);
+    EXPECT_EQ(sink, "<" + big + ">");
+}
+
+TEST(ConsoleOutput, ShiftJisIsWrittenAsUtf8)
+{
+    // The test environment's locale is not Shift_JIS.
+    testing::internal::CaptureStdout();
+    console_print("%s %d 秒\r", "データ", 42);
+    console_print("\x80|\xa0|\xfd\n");
+    std::string got = testing::internal::GetCapturedStdout();
+    const std::string want = "\xe3\x83\x87\xe3\x83\xbc\xe3\x82\xbf 42 \xe7\xa7\x92\r";
+    ASSERT_GE(got.size(), want.size());
+    EXPECT_EQ(got.substr(0, want.size()), want);
+    // Bytes with no character never come out as C1 control characters.
+    for (std::size_t i = 0; i + 1 < got.size(); ++i)
+        EXPECT_FALSE(static_cast<unsigned char>(got[i]) == 0xC2 &&
+                     (static_cast<unsigned char>(got[i + 1]) & 0xE0) == 0x80)
+            << "at " << i;
+    EXPECT_EQ(got.back(), '\n');
+}
+
+TEST(ConsoleKeys, ArrowsArriveAsPrefixAndSecondCode)
+{
+    std::string script = "x\x1b[A\x1b[B\x1b[C\x1b[D\x1bOC\x1b[1;5D\x1b[5~" "q\x1b";
+    console_script(&script);
+    const int P = kConsoleArrowPrefix;
+    EXPECT_EQ(allKeys(), (std::vector<int>{'x', P, 0x48, P, 0x50, P, 0x4D, P, 0x4B, P, 0x4D, P, 0x4B,
+                                           0x1B, 'q', 0x1B}));
+    // Past the end of input every read is q.
+    EXPECT_FALSE(console_key_waiting());
+    EXPECT_EQ(console_read_key(), 'q');
+    console_script(nullptr);
+}
+
+TEST(ConsoleLines, LinesAreCutToCapacityOnCharacterBoundaries)
+{
+    std::string script = "hello world\r\nabcdefghij\nz\n\xe3\x81\x82\xe3\x81\x82\xe3\x81\x82\n\nlast";
+    console_script(&script);
+    char buf[6];
+    ASSERT_TRUE(console_read_line(buf, sizeof buf));
+    EXPECT_STREQ(buf, "hello");
+    ASSERT_TRUE(console_read_line(buf, sizeof buf));
+    EXPECT_STREQ(buf, "abcde");
+    ASSERT_TRUE(console_read_line(buf, sizeof buf));
+    EXPECT_STREQ(buf, "z");
+    // Typed UTF-8 becomes Shift_JIS; five bytes hold two double-byte characters, not two and a half.
+    ASSERT_TRUE(console_read_line(buf, sizeof buf));
+    EXPECT_STREQ(buf, "ああ");
+    ASSERT_TRUE(console_read_line(buf, sizeof buf));
+    EXPECT_STREQ(buf, "");
+    ASSERT_TRUE(console_read_line(buf, sizeof buf));
+    EXPECT_STREQ(buf, "last");
+    EXPECT_FALSE(console_read_line(buf, sizeof buf));
+    EXPECT_STREQ(buf, "");
+    console_script(nullptr);
+}
+
+TEST(ConsoleInput, PipedInputIsReadByteByByteAndItsEndQuits)
+{
+    int p[2];
+    ASSERT_EQ(pipe(p), 0);
+    {
+        StdinFrom in(p[0]);
+        EXPECT_FALSE(console_key_waiting());
+        ASSERT_EQ(write(p[1], "k3 8\n", 5), 5);
+        EXPECT_TRUE(console_key_waiting());
+        EXPECT_EQ(console_read_key(), 'k');
+        char line[16];
+        ASSERT_TRUE(console_read_line(line, sizeof line));
+        EXPECT_STREQ(line, "3 8");
+        EXPECT_FALSE(console_key_waiting());
+        close(p[1]);
+        EXPECT_TRUE(console_key_waiting());
+        EXPECT_EQ(console_read_key(), 'q');
+        EXPECT_FALSE(console_read_line(line, sizeof line));
+    }
+    close(p[0]);
+}
+
+TEST(ConsoleTerminal, RawModeIsUndoneOnCloseAndOnSignals)
+{
+    int master, slave;
+    ASSERT_EQ(openpty(&master, &slave, nullptr, nullptr, nullptr), 0);
+    struct termios before;
+    ASSERT_EQ(tcgetattr(slave, &before), 0);
+    ASSERT_TRUE(before.c_lflag & ECHO);
+    ASSERT_TRUE(before.c_lflag & ICANON);
+    {
+        StdinFrom in(slave);
+        console_open();
+        struct termios raw;
+        tcgetattr(slave, &raw);
+        EXPECT_FALSE(raw.c_lflag & (ECHO | ICANON));
+
+        // An arrow typed on the terminal.
+        ASSERT_EQ(write(master, "\x1b[D", 3), 3);
+        EXPECT_EQ(console_read_key(), kConsoleArrowPrefix);
+        EXPECT_EQ(console_read_key(), 0x4B);
+
+        console_close();
+        struct termios after;
+        tcgetattr(slave, &after);
+        EXPECT_EQ(after.c_lflag, before.c_lflag);
+        console_close();
+    }
+
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        dup2(slave, STDIN_FILENO);
+        console_open();
+        struct termios raw;
+        tcgetattr(STDIN_FILENO, &raw);
+        if (raw.c_lflag & ECHO)
+            _exit(5);
+        raise(SIGTERM);
+        _exit(6);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status)) << "exit status " << WEXITSTATUS(status);
+    EXPECT_EQ(WTERMSIG(status), SIGTERM);
+    struct termios after;
+    tcgetattr(slave, &after);
+    EXPECT_EQ(after.c_lflag, before.c_lflag);
+    close(master);
+    close(slave);
+}
