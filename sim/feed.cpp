@@ -192,6 +192,12 @@ Feed* feed_start(const FeedOptions& options, std::string* error) {
     httplib::Server& s = *f->server;
     s.new_task_queue = [] { return new httplib::ThreadPool(workerThreads); };
     s.set_keep_alive_timeout(1);
+    // the library's default also sets SO_REUSEPORT, which would let a second
+    // feed share a port that is already taken
+    s.set_socket_options([](socket_t sock) {
+        int yes = 1;
+        setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    });
     Feed* raw = f.get();
     s.Get("/api/v2/datapoints", [raw](const httplib::Request& q, httplib::Response& r) { answerDatapoints(*raw, q, r); });
     s.Get("/sim/control", [raw](const httplib::Request& q, httplib::Response& r) { answerControl(*raw, q, r); });

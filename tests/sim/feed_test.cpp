@@ -1,0 +1,300 @@
+#include "sim/feed.h"
+
+#include <gtest/gtest.h>
+#include <httplib.h>
+#include <nlohmann/json.hpp>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+namespace {
+
+using namespace std::chrono_literals;
+
+std::string query(const std::string& type, const std::string& key = feedDefaultKey) {
+    return "/api/v2/datapoints?rdf:type=" + type + "&acl:consumerKey=" + key;
+}
+
+// A feed on a free loopback port, stopped at the end of the test.
+struct RunningFeed {
+    Feed* feed = nullptr;
+    explicit RunningFeed(FeedOptions o) {
+        std::string error;
+        feed = feed_start(o, &error);
+        EXPECT_NE(feed, nullptr) << error;
+    }
+    ~RunningFeed() { feed_stop(feed); }
+    httplib::Client client(std::chrono::milliseconds timeout = 5000ms) const {
+        httplib::Client c("127.0.0.1", feed_port(feed));
+        c.set_read_timeout(timeout);
+        c.set_connection_timeout(2s);
+        return c;
+    }
+};
+
+FeedOptions unlimited() {
+    FeedOptions o;
+    o.rateLimit = false;
+    o.startMinute = 8 * 60;
+    return o;
+}
+
+std::filesystem::path freshDir(const char* name) {
+    auto dir = std::filesystem::temp_directory_path() / (std::string(name) + std::to_string(::getpid()));
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    return dir;
+}
+
+void writeFile(const std::filesystem::path& p, const std::string& text) {
+    std::ofstream(p, std::ios::binary) << text;
+}
+
+}  // namespace
+
+TEST(Feed, KeyUnknownTypeAndRateLimit) {
+    FeedOptions o;
+    o.startMinute = 12 * 60;
+    RunningFeed f(o);
+    auto c = f.client();
+    EXPECT_TRUE(feed_root(f.feed).rfind("http://127.0.0.1:", 0) == 0);
+
+    auto wrong = c.Get(query("odpt:Train", "0123"));
+    ASSERT_TRUE(wrong);
+    EXPECT_EQ(wrong->status, 401);
+    EXPECT_EQ(wrong->body, "Invalid acl:consumerKey.");
+    auto missing = c.Get("/api/v2/datapoints?rdf:type=odpt:Train");
+    ASSERT_TRUE(missing);
+    EXPECT_EQ(missing->status, 401);
+
+    auto unknown = c.Get(query("odpt:Station"));
+    ASSERT_TRUE(unknown);
+    EXPECT_EQ(unknown->status, 200);
+    EXPECT_EQ(unknown->body, "[]");
+
+    auto first = c.Get(query("odpt:Train"));
+    auto other = c.Get(query("odpt:TrainInformation"));
+    auto again = c.Get(query("odpt:Train"));
+    ASSERT_TRUE(first && other && again);
+    EXPECT_EQ(first->status, 200);
+    EXPECT_EQ(other->status, 200) << "another type is not limited";
+    EXPECT_EQ(again->status, 503);
+    EXPECT_EQ(again->body, "Your request rate is too high");
+    std::this_thread::sleep_for(120ms);
+    auto later = c.Get(query("odpt:Train"));
+    ASSERT_TRUE(later);
+    EXPECT_EQ(later->status, 200);
+    EXPECT_GT(nlohmann::json::parse(later->body).size(), 50u);
+    EXPECT_EQ(later->get_header_value("Content-Type"), "application/json; charset=utf-8");
+}
+
+TEST(Feed, RateLimitCanBeSwitchedOff) {
+    RunningFeed f(unlimited());
+    auto c = f.client();
+    for (int i = 0; i < 5; ++i) {
+        auto r = c.Get(query("odpt:Train"));
+        ASSERT_TRUE(r);
+        EXPECT_EQ(r->status, 200);
+    }
+}
+
+TEST(Feed, FaresByStationPair) {
+    RunningFeed f(unlimited());
+    auto c = f.client();
+    auto r = c.Get(query("odpt:RailwayFare") + "&odpt:fromStation=odpt.Station:TokyoMetro.Ginza.Asakusa" +
+                   "&odpt:toStation=odpt.Station:TokyoMetro.Ginza.Tawaramachi");
+    ASSERT_TRUE(r);
+    auto fare = nlohmann::json::parse(r->body);
+    ASSERT_EQ(fare.size(), 1u);
+    EXPECT_EQ(fare[0]["odpt:ticketFare"], 170);
+    EXPECT_EQ(fare[0]["odpt:icCardFare"], 165);
+
+    auto far = c.Get(query("odpt:RailwayFare") + "&odpt:fromStation=odpt.Station:TokyoMetro.Marunouchi.Ogikubo" +
+                     "&odpt:toStation=odpt.Station:TokyoMetro.Tozai.NishiFunabashi");
+    ASSERT_TRUE(far);
+    EXPECT_GE(nlohmann::json::parse(far->body)[0]["odpt:ticketFare"].get<int>(), 280);
+
+    auto unknown = c.Get(query("odpt:RailwayFare") + "&odpt:fromStation=odpt.Station:JR-East.Joban.Abiko" +
+                         "&odpt:toStation=odpt.Station:TokyoMetro.Ginza.Tawaramachi");
+    ASSERT_TRUE(unknown);
+    EXPECT_EQ(unknown->body, "[]");
+}
+
+TEST(Feed, TransportFaults) {
+    RunningFeed f(unlimited());
+    auto c = f.client();
+
+    feed_set_fault(f.feed, FeedFault::Error500);
+    auto r500 = c.Get(query("odpt:Train"));
+    ASSERT_TRUE(r500);
+    EXPECT_EQ(r500->status, 500);
+
+    feed_set_fault(f.feed, FeedFault::Html);
+    auto html = c.Get(query("odpt:Train"));
+    ASSERT_TRUE(html);
+    EXPECT_EQ(html->status, 200);
+    EXPECT_EQ(html->get_header_value("Content-Type"), "text/html");
+    EXPECT_NE(html->body.find("<html>"), std::string::npos);
+
+    feed_set_fault(f.feed, FeedFault::Drop);
+    auto dropped = c.Get(query("odpt:Train"));
+    EXPECT_FALSE(dropped) << "the body ends before its Content-Length";
+
+    feed_set_fault(f.feed, FeedFault::Hang);
+    auto quick = f.client(300ms);
+    auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(quick.Get(query("odpt:Train")));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 3s);
+    feed_set_fault(f.feed, FeedFault::None);
+    auto recovered = c.Get(query("odpt:Train"));
+    ASSERT_TRUE(recovered);
+    EXPECT_EQ(recovered->status, 200);
+}
+
+TEST(Feed, SlowAnswersAreCutShortByStop) {
+    FeedOptions o = unlimited();
+    o.fault = FeedFault::Slow;
+    auto f = std::make_unique<RunningFeed>(o);
+    auto quick = f->client(300ms);
+    EXPECT_FALSE(quick.Get(query("odpt:Train")));
+    std::thread held([&] { f->client(10s).Get(query("odpt:TrainInformation")); });
+    std::this_thread::sleep_for(100ms);
+    auto start = std::chrono::steady_clock::now();
+    f.reset();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
+    held.join();
+}
+
+TEST(Feed, ContentFaults) {
+    RunningFeed f(unlimited());
+    auto c = f.client();
+
+    feed_set_fault(f.feed, FeedFault::Huge);
+    auto huge = c.Get(query("odpt:Train"));
+    ASSERT_TRUE(huge);
+    auto trains = nlohmann::json::parse(huge->body);
+    EXPECT_EQ(trains.size(), 1000u);
+    std::set<std::string> numbers;
+    for (const auto& t : trains) numbers.insert(t["odpt:trainNumber"].get<std::string>());
+    EXPECT_EQ(numbers.size(), 1000u);
+
+    feed_set_fault(f.feed, FeedFault::Ctrl);
+    auto ctrl = c.Get(query("odpt:TrainInformation"));
+    ASSERT_TRUE(ctrl);
+    EXPECT_NE(ctrl->body.find("\x1b[2J"), std::string::npos);
+    EXPECT_NE(ctrl->body.find('\x07'), std::string::npos);
+    EXPECT_NE(ctrl->body.find("odpt:trainInformationStatus"), std::string::npos);
+    auto trainsDuringCtrl = c.Get(query("odpt:Train"));
+    ASSERT_TRUE(trainsDuringCtrl);
+    EXPECT_TRUE(nlohmann::json::accept(trainsDuringCtrl->body));
+
+    feed_set_fault(f.feed, FeedFault::Emoji);
+    auto emoji = c.Get(query("odpt:TrainInformation"));
+    ASSERT_TRUE(emoji);
+    EXPECT_NE(emoji->body.find("\xF0\x9F\x9A\x83"), std::string::npos);
+    EXPECT_TRUE(nlohmann::json::accept(emoji->body)) << "valid JSON, only unconvertible";
+
+    feed_set_fault(f.feed, FeedFault::BadUtf8);
+    auto bad = c.Get(query("odpt:TrainInformation"));
+    ASSERT_TRUE(bad);
+    EXPECT_NE(bad->body.find('\xFF'), std::string::npos);
+    EXPECT_FALSE(nlohmann::json::accept(bad->body));
+}
+
+TEST(Feed, ControlRouteSwitchesFaultAndDisruption) {
+    RunningFeed f(unlimited());
+    auto c = f.client();
+    std::string key = std::string("&acl:consumerKey=") + feedDefaultKey;
+
+    auto denied = c.Get("/sim/control?fault=500&acl:consumerKey=nope");
+    ASSERT_TRUE(denied);
+    EXPECT_EQ(denied->status, 401);
+    ASSERT_EQ(c.Get("/sim/control?fault=500" + key)->status, 200);
+    EXPECT_EQ(c.Get(query("odpt:Train"))->status, 500);
+    ASSERT_EQ(c.Get("/sim/control?fault=none" + key)->status, 200);
+    EXPECT_EQ(c.Get(query("odpt:Train"))->status, 200);
+    EXPECT_EQ(c.Get("/sim/control?fault=boom" + key)->status, 400);
+
+    httplib::Params params{{"disrupt", "Hibiya"}, {"text", "点検のため運転を見合わせています。"},
+                           {"acl:consumerKey", feedDefaultKey}};
+    ASSERT_EQ(c.Get("/sim/control", params, {})->status, 200);
+    auto notices = nlohmann::json::parse(c.Get(query("odpt:TrainInformation"))->body);
+    ASSERT_EQ(notices.size(), 9u);
+    EXPECT_EQ(notices[2]["odpt:trainInformationText"], "点検のため運転を見合わせています。");
+    EXPECT_EQ(notices[2]["odpt:trainInformationStatus"], "運転見合わせ");
+
+    ASSERT_EQ(c.Get("/sim/control?disrupt=none" + key)->status, 200);
+    notices = nlohmann::json::parse(c.Get(query("odpt:TrainInformation"))->body);
+    EXPECT_FALSE(notices[2].contains("odpt:trainInformationStatus") &&
+                 notices[2]["odpt:trainInformationText"] == "点検のため運転を見合わせています。");
+}
+
+TEST(Feed, ReplayAdvancesOneStepPerRequestAndHoldsTheLast) {
+    auto dir = freshDir("linewatch-replay");
+    writeFile(dir / "Train.1.json", "[\"one\"]");
+    writeFile(dir / "Train.2.json", "[\"two\"]");
+    writeFile(dir / "Train.10.json", "[\"ten\"]");
+    writeFile(dir / "TrainInformation.json", "[\"status\"]");
+    writeFile(dir / "notes.txt", "ignored");
+    FeedOptions o = unlimited();
+    o.replayDir = dir.string();
+    {
+        RunningFeed f(o);
+        auto c = f.client();
+        for (const char* expected : {"[\"one\"]", "[\"two\"]", "[\"ten\"]", "[\"ten\"]"})
+            EXPECT_EQ(c.Get(query("odpt:Train"))->body, expected);
+        EXPECT_EQ(c.Get(query("odpt:TrainInformation"))->body, "[\"status\"]");
+        EXPECT_EQ(c.Get(query("odpt:TrainInformation"))->body, "[\"status\"]");
+        EXPECT_EQ(c.Get(query("odpt:RailwayFare"))->body, "[]");
+        EXPECT_EQ(c.Get(query("odpt:Train", "bad"))->status, 401);
+    }
+    std::string error;
+    o.replayDir = (dir / "missing").string();
+    EXPECT_EQ(feed_start(o, &error), nullptr);
+    EXPECT_NE(error.find("missing"), std::string::npos);
+    auto empty = freshDir("linewatch-replay-empty");
+    o.replayDir = empty.string();
+    EXPECT_EQ(feed_start(o, &error), nullptr);
+    std::filesystem::remove_all(dir);
+    std::filesystem::remove_all(empty);
+}
+
+TEST(Feed, StartFailuresAreReported) {
+    RunningFeed f(unlimited());
+    FeedOptions o = unlimited();
+    o.port = feed_port(f.feed);
+    std::string error;
+    EXPECT_EQ(feed_start(o, &error), nullptr) << "port taken";
+    EXPECT_FALSE(error.empty());
+
+    o.port = 0;
+    o.certFile = "/nonexistent/cert.pem";
+    o.keyFile = "/nonexistent/key.pem";
+    error.clear();
+    EXPECT_EQ(feed_start(o, &error), nullptr);
+    EXPECT_NE(error.find("certificate"), std::string::npos);
+}
+
+TEST(Feed, ServesHttpsWithAGivenCertificate) {
+    auto dir = freshDir("linewatch-tls");
+    std::string cmd = "openssl req -x509 -newkey rsa:2048 -nodes -days 1 -subj /CN=127.0.0.1 -keyout " +
+                      (dir / "key.pem").string() + " -out " + (dir / "cert.pem").string() + " >/dev/null 2>&1";
+    if (std::system(cmd.c_str()) != 0) GTEST_SKIP() << "openssl could not make a certificate";
+    FeedOptions o = unlimited();
+    o.certFile = (dir / "cert.pem").string();
+    o.keyFile = (dir / "key.pem").string();
+    {
+        RunningFeed f(o);
+        ASSERT_NE(f.feed, nullptr);
+        EXPECT_EQ(feed_root(f.feed).rfind("https://127.0.0.1:", 0), 0u);
+        httplib::SSLClient c("127.0.0.1", feed_port(f.feed));
+        c.enable_server_certificate_verification(false);
+        auto r = c.Get(query("odpt:TrainInformation"));
+        ASSERT_TRUE(r);
+        EXPECT_EQ(nlohmann::json::parse(r->body).size(), 9u);
+    }
+    std::filesystem::remove_all(dir);
+}
