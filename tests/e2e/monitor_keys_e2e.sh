@@ -1,0 +1,88 @@
+#!/usr/bin/env bash
+# The monitor in a real terminal (tmux) against the simulated feed, headless:
+# countdown, help in readable UTF-8, the name switch, zoom in and out, quit.
+# Afterwards the settings file is written, the exit status is 0 and the
+# terminal is back in its usual mode.
+set -euo pipefail
+: "${LINEWATCH_BIN:?}" "${LINEWATCH_FEED_BIN:?}"
+
+work=$(mktemp -d /tmp/linewatch-e2e-XXXXXX)
+sock="linewatch-e2e-$$"
+feed_pid=""
+cleanup() {
+    tmux -L "$sock" kill-server 2>/dev/null || true
+    if [ -n "$feed_pid" ]; then kill "$feed_pid" 2>/dev/null || true; wait "$feed_pid" 2>/dev/null || true; fi
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+    echo "FAIL: $*" >&2
+    echo "--- pane ---" >&2
+    tmux -L "$sock" capture-pane -p -t e2e 2>/dev/null >&2 || true
+    exit 1
+}
+
+# wait_for FILE-OR-PANE TEXT: polls (up to 30 s) until TEXT shows.
+wait_pane() {
+    for _ in $(seq 300); do
+        if tmux -L "$sock" capture-pane -p -J -S -200 -t e2e 2>/dev/null | grep -qF -- "$1"; then return 0; fi
+        sleep 0.1
+    done
+    fail "pane never showed: $1"
+}
+wait_file() {
+    for _ in $(seq 300); do
+        if [ -s "$1" ]; then return 0; fi
+        sleep 0.1
+    done
+    fail "never written: $1"
+}
+
+"$LINEWATCH_FEED_BIN" --host 127.0.0.1 --port 0 > "$work/feed.out" &
+feed_pid=$!
+for _ in $(seq 100); do grep -q serving "$work/feed.out" && break; sleep 0.1; done
+root=$(sed -n 's/.*serving \([^ ]*\) key \([^ ]*\).*/\1/p' "$work/feed.out")
+key=$(sed -n 's/.*serving \([^ ]*\) key \([^ ]*\).*/\2/p' "$work/feed.out")
+[ -n "$root" ] || fail "feed did not start: $(cat "$work/feed.out")"
+
+cat > "$work/run.sh" <<RUN
+cd "$work"
+stty -a > before.stty
+LANG=C.UTF-8 LC_ALL=C.UTF-8 LINEWATCH_HEADLESS=1 LINEWATCH_SOUND=none LINEWATCH_SPEECH=none \\
+LINEWATCH_API_ROOT="$root" LINEWATCH_CONSUMER_KEY="$key" "$LINEWATCH_BIN"
+echo \$? > status
+stty -a > after.stty
+sleep 60
+RUN
+
+tmux -u -L "$sock" new-session -d -x 160 -y 50 -s e2e "bash $work/run.sh"
+
+wait_pane "データ再取得まで"
+tmux -L "$sock" send-keys -t e2e h
+wait_pane "c : 画像のクリア,"
+wait_pane "↓ → ← ↑ : 表示領域移動"
+wait_pane "q : 終了,"
+tmux -L "$sock" send-keys -t e2e j
+wait_pane "kstr_flag :1"
+tmux -L "$sock" send-keys -t e2e i
+sleep 0.5
+tmux -L "$sock" send-keys -t e2e d
+sleep 0.5
+tmux -L "$sock" send-keys -t e2e q
+wait_pane "グラフィックウインド(qwin)をクリックすると終了します。"
+wait_file "$work/status"
+wait_file "$work/after.stty"
+
+[ "$(cat "$work/status")" = 0 ] || fail "exit status $(cat "$work/status")"
+head -6 "$work/linewatch.ini" > "$work/six"
+printf 'ixf:0\niyf:0\nratio:1.000000\niflag:511\nsound_flag:1\nkstr_flag:1\n' | cmp -s - "$work/six" ||
+    fail "settings: $(cat "$work/linewatch.ini")"
+# The feed's trains were seen, so their numbers follow the six settings lines.
+grep -q '^(000)' "$work/linewatch.ini" || fail "no train lines in linewatch.ini"
+for mode in icanon echo; do
+    grep -qw -- "$mode" "$work/after.stty" || fail "terminal left without $mode"
+    grep -qw -- "-$mode" "$work/after.stty" && fail "terminal left with -$mode"
+done
+cmp -s "$work/before.stty" "$work/after.stty" || fail "terminal modes changed"
+echo "ok"
