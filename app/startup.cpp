@@ -8,9 +8,12 @@
 #include "opendata/parse.h"
 #include "platform/chime.h"
 #include "platform/console.h"
+#include "sim/demo.h"
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <string>
 
 namespace {
 
@@ -100,10 +103,19 @@ int runLinewatch(int argc, char** argv)
     }
     if (o.headless)
         setenv("LINEWATCH_HEADLESS", "1", 1);
+    Feed* demoFeed = nullptr;
     if (o.demo) {
-        // The simulated feed is wired in here once it is part of the build.
-        std::fputs("linewatch: --demo is not available in this build\n", stderr);
-        return 2;
+        const char* display = std::getenv("DISPLAY");
+        const char* wayland = std::getenv("WAYLAND_DISPLAY");
+        const char* headless = std::getenv("LINEWATCH_HEADLESS");
+        bool windowless = (headless && std::strcmp(headless, "1") == 0) ||
+                          !((display && *display) || (wayland && *wayland));
+        std::string error;
+        demoFeed = demo_start(windowless, o.snapshot != nullptr, &error);
+        if (!demoFeed) {
+            std::fprintf(stderr, "linewatch: cannot start the demo feed: %s\n", error.c_str());
+            return 1;
+        }
     }
 
     releaseRecords();
@@ -125,5 +137,6 @@ int runLinewatch(int argc, char** argv)
         chime_close();
         st.port = nullptr;
     }
+    feed_stop(demoFeed);
     return 0;
 }
