@@ -21,7 +21,7 @@ void psdraw::xaxis(float lo, float hi, int) {
     // A frame under 5 points wide has no tick spacing.
     if (!(step > 0) || every <= 0) return;
     const short ink = static_cast<short>(qbcolor(7));
-    for (int i = 0; i <= xspan; i += every) {
+    for (long long i = 0; i <= xspan; i += every) {
         line(left + i, bottom - yspan / 100, left + i, bottom, ink);
         print(lo + i * step, left + i, bottom, ink);
     }
@@ -32,7 +32,7 @@ void psdraw::xaxis(int lo, int hi) {
     const int every = xspan / 5;
     if (!(step > 0) || every <= 0) return;
     const short ink = static_cast<short>(qbcolor(7));
-    for (int i = 0; i <= xspan; i += every) {
+    for (long long i = 0; i <= xspan; i += every) {
         line(left + i, bottom - yspan / 100, left + i, bottom, ink);
         char label[kLabelCapacity];
         const int n = std::snprintf(label, sizeof label, "%d", truncInt(i * step + static_cast<long double>(lo)));
@@ -46,7 +46,7 @@ void psdraw::yaxis(float lo, float hi, int) {
     // A frame under 10 points high has no tick spacing.
     if (!(step > 0) || every <= 0) return;
     const short ink = static_cast<short>(qbcolor(7));
-    for (int i = 0; i <= yspan; i += every) {
+    for (long long i = 0; i <= yspan; i += every) {
         line(left, bottom - i, left - xspan / 100, bottom - i, ink);
         print(lo + i * step, (xshift + left) / 2, bottom - i - 6, ink);
     }

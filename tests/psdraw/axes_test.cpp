@@ -19,9 +19,9 @@ std::vector<std::string> statements(const std::string& text, const std::string& 
     return found;
 }
 
-using Axes = PageTest;
+using PsdrawAxes = PageTest;
 
-TEST_F(Axes, RealXAxisHasSixTicksAlongTheBottom) {
+TEST_F(PsdrawAxes, RealXAxisHasSixTicksAlongTheBottom) {
     psdraw page;
     page.gopen(nullptr);
     page.xaxis(0.0f, 1.0f, 0);
@@ -37,7 +37,7 @@ TEST_F(Axes, RealXAxisHasSixTicksAlongTheBottom) {
     EXPECT_EQ(text.rfind(" 0.000000 A\nN\n92 81 J\n92 76 L\nS\n 0.000000 A\n92 64 J\n(0.000000) Z\n", 0), 0u);
 }
 
-TEST_F(Axes, IntegerXAxisCentresItsLabelsOneLineLower) {
+TEST_F(PsdrawAxes, IntegerXAxisCentresItsLabelsOneLineLower) {
     psdraw page;
     page.gopen(nullptr);
     page.xaxis(-1000, 7320);
@@ -49,7 +49,7 @@ TEST_F(Axes, IntegerXAxisCentresItsLabelsOneLineLower) {
                                         "317 52", "424 81", "400 52", "507 81", "483 52"}));
 }
 
-TEST_F(Axes, RealYAxisHasElevenTicksPointingLeft) {
+TEST_F(PsdrawAxes, RealYAxisHasElevenTicksPointingLeft) {
     psdraw page;
     page.gopen(nullptr);
     page.yaxis(0.0f, 588.0f, 0);
@@ -71,7 +71,7 @@ TEST_F(Axes, RealYAxisHasElevenTicksPointingLeft) {
     EXPECT_EQ(statements(text, "Z"), labels);
 }
 
-TEST_F(Axes, IntegerYAxisMarksMultiplesOfItsScaleWithTicksPointingRight) {
+TEST_F(PsdrawAxes, IntegerYAxisMarksMultiplesOfItsScaleWithTicksPointingRight) {
     psdraw page;
     page.gopen(nullptr);
     page.yaxis(0, 100);
@@ -90,7 +90,7 @@ TEST_F(Axes, IntegerYAxisMarksMultiplesOfItsScaleWithTicksPointingRight) {
     EXPECT_EQ(statements(text, "Z"), labels);
 }
 
-TEST_F(Axes, IntegerYAxisStartsAtTheFirstMultipleAndMarksEveryValueOnSmallRanges) {
+TEST_F(PsdrawAxes, IntegerYAxisStartsAtTheFirstMultipleAndMarksEveryValueOnSmallRanges) {
     psdraw page;
     page.gopen(nullptr);
     page.yaxis(-25, 25);
@@ -114,7 +114,7 @@ TEST_F(Axes, IntegerYAxisStartsAtTheFirstMultipleAndMarksEveryValueOnSmallRanges
     EXPECT_EQ(labels.back(), "(1932735276)");
 }
 
-TEST_F(Axes, EmptyRangesAndTooSmallFramesDrawNothing) {
+TEST_F(PsdrawAxes, EmptyRangesAndTooSmallFramesDrawNothing) {
     psdraw page;
     page.gopen(nullptr);
     page.xaxis(5, 5);

@@ -6,9 +6,9 @@
 
 namespace {
 
-using Colour = PageTest;
+using PsdrawColour = PageTest;
 
-TEST_F(Colour, IndexedColoursFoldIntoTheSixteen) {
+TEST_F(PsdrawColour, IndexedColoursFoldIntoTheSixteen) {
     psdraw page;
     page.gopen(nullptr);
     EXPECT_EQ(page.color(short(-3)), 0);
@@ -24,7 +24,7 @@ TEST_F(Colour, IndexedColoursFoldIntoTheSixteen) {
               " 0.000000 0.500000 0.500000 C\n");
 }
 
-TEST_F(Colour, ConsoleFormSpellsEveryIndexOutBlackIncluded) {
+TEST_F(PsdrawColour, ConsoleFormSpellsEveryIndexOutBlackIncluded) {
     StdoutCapture out;
     psdraw page;
     page.outmode = 2;
@@ -40,7 +40,7 @@ TEST_F(Colour, ConsoleFormSpellsEveryIndexOutBlackIncluded) {
     EXPECT_EQ(body(page), " 0.000000 A\n 0.000000 1.000000 1.000000 C\n");
 }
 
-TEST_F(Colour, RealColoursAreClampedAndHaveNoConsoleForm) {
+TEST_F(PsdrawColour, RealColoursAreClampedAndHaveNoConsoleForm) {
     StdoutCapture out;
     psdraw page;
     page.outmode = 2;
@@ -57,7 +57,7 @@ TEST_F(Colour, RealColoursAreClampedAndHaveNoConsoleForm) {
               " 0.000000 0.250000 1.000000 C\n");
 }
 
-TEST_F(Colour, GreyLevels) {
+TEST_F(PsdrawColour, GreyLevels) {
     psdraw page;
     page.gopen(nullptr);
     EXPECT_EQ(page.colorBW(5), 5);
@@ -87,7 +87,7 @@ TEST_F(Colour, GreyLevels) {
     EXPECT_EQ(out.take(), " 0.312500 setgray\n 0.996094 setgray\n");
 }
 
-TEST_F(Colour, QbcolorMapsScreenNumbersAndWritesNothing) {
+TEST_F(PsdrawColour, QbcolorMapsScreenNumbersAndWritesNothing) {
     psdraw page;
     page.gopen(nullptr);
     EXPECT_EQ(page.qbcolor(7), 0);
@@ -104,7 +104,7 @@ TEST_F(Colour, QbcolorMapsScreenNumbersAndWritesNothing) {
     EXPECT_EQ(body(page), "");
 }
 
-TEST_F(Colour, LineStylesFoldIntoSevenDashPatterns) {
+TEST_F(PsdrawColour, LineStylesFoldIntoSevenDashPatterns) {
     StdoutCapture out;
     psdraw page;
     page.outmode = 2;

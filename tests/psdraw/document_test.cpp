@@ -17,9 +17,9 @@ int countOf(const std::string& text, const std::string& part) {
     return n;
 }
 
-using Document = PageTest;
+using PsdrawDocument = PageTest;
 
-TEST_F(Document, NullNamesNumberThePageFilesAndEchoThem) {
+TEST_F(PsdrawDocument, NullNamesNumberThePageFilesAndEchoThem) {
     StdoutCapture out;
     {
         psdraw page;
@@ -36,7 +36,7 @@ TEST_F(Document, NullNamesNumberThePageFilesAndEchoThem) {
     EXPECT_EQ(bodyOf("2.ps"), "showpage\n");
 }
 
-TEST_F(Document, NamesGetPsOnlyWhenTheyHaveNoDot) {
+TEST_F(PsdrawDocument, NamesGetPsOnlyWhenTheyHaveNoDot) {
     std::string plain = "plot", eps = "plot.eps", dotted = "a.b.c";
     psdraw page;
     page.gopen(name(plain));
@@ -49,7 +49,7 @@ TEST_F(Document, NamesGetPsOnlyWhenTheyHaveNoDot) {
     EXPECT_FALSE(fileExists("plot.eps.ps"));
 }
 
-TEST_F(Document, PrologOpensAndClosesEveryPageFile) {
+TEST_F(PsdrawDocument, PrologOpensAndClosesEveryPageFile) {
     {
         psdraw page;
         page.gopen(nullptr);
@@ -65,7 +65,7 @@ TEST_F(Document, PrologOpensAndClosesEveryPageFile) {
     EXPECT_EQ(countOf(all, " bind def\n"), 34 + 5);
 }
 
-TEST_F(Document, ClsEndsThePageOnRemaindersZeroAndThree) {
+TEST_F(PsdrawDocument, ClsEndsThePageOnRemaindersZeroAndThree) {
     StdoutCapture out;
     psdraw page;
     page.outmode = 2;
@@ -89,7 +89,7 @@ TEST_F(Document, ClsEndsThePageOnRemaindersZeroAndThree) {
     }
 }
 
-TEST_F(Document, ConsoleModeWritesNoFile) {
+TEST_F(PsdrawDocument, ConsoleModeWritesNoFile) {
     StdoutCapture out;
     {
         psdraw page;
@@ -101,7 +101,7 @@ TEST_F(Document, ConsoleModeWritesNoFile) {
     EXPECT_FALSE(fileExists("0.ps"));
 }
 
-TEST_F(Document, UnopenedObjectWritesOnlyItsConsoleShowpage) {
+TEST_F(PsdrawDocument, UnopenedObjectWritesOnlyItsConsoleShowpage) {
     StdoutCapture out;
     {
         psdraw idle;
@@ -123,7 +123,7 @@ TEST_F(Document, UnopenedObjectWritesOnlyItsConsoleShowpage) {
     EXPECT_TRUE(std::filesystem::is_empty(dir));
 }
 
-TEST_F(Document, QueriesAndNoOpsLeaveThePageAlone) {
+TEST_F(PsdrawDocument, QueriesAndNoOpsLeaveThePageAlone) {
     psdraw page;
     page.gopen(nullptr);
     page.line(0, 0, 10, 10, 1);
@@ -136,7 +136,7 @@ TEST_F(Document, QueriesAndNoOpsLeaveThePageAlone) {
     EXPECT_EQ(body(page), before + "\n");
 }
 
-TEST_F(Document, SixthGopenIsRefusedAndDrawingStaysInTheFifth) {
+TEST_F(PsdrawDocument, SixthGopenIsRefusedAndDrawingStaysInTheFifth) {
     StdoutCapture out;
     psdraw page;
     for (int k = 0; k < 5; ++k) EXPECT_EQ(page.gopen(nullptr), k);
@@ -152,7 +152,7 @@ TEST_F(Document, SixthGopenIsRefusedAndDrawingStaysInTheFifth) {
     EXPECT_EQ(echoed, "0.ps\n1.ps\n2.ps\n3.ps\n4.ps\n");
 }
 
-TEST_F(Document, OverlongNamesAreRefusedNotCut) {
+TEST_F(PsdrawDocument, OverlongNamesAreRefusedNotCut) {
     std::string longest(56, 'n');  // 56 + ".ps" fills the 59 characters
     std::string tooLong(57, 'n');
     std::string dottedTooLong = std::string(56, 'd') + ".eps";
@@ -166,7 +166,7 @@ TEST_F(Document, OverlongNamesAreRefusedNotCut) {
     EXPECT_TRUE(fileExists(longest + ".ps"));
 }
 
-TEST_F(Document, UncreatableFileLeavesNothingToWriteTo) {
+TEST_F(PsdrawDocument, UncreatableFileLeavesNothingToWriteTo) {
     std::string missingDir = "no/such/dir/plot";
     std::string good = "next";
     psdraw page;
@@ -182,7 +182,7 @@ TEST_F(Document, UncreatableFileLeavesNothingToWriteTo) {
     EXPECT_EQ(body(page), " 0.000000 A\nN\n1 739 J\n2 738 L\nS\n");
 }
 
-TEST_F(Document, DrawingAfterClosingTheCurrentFileWritesNothing) {
+TEST_F(PsdrawDocument, DrawingAfterClosingTheCurrentFileWritesNothing) {
     std::string first = "first";
     psdraw page;
     page.gopen(name(first));
@@ -200,7 +200,7 @@ TEST_F(Document, DrawingAfterClosingTheCurrentFileWritesNothing) {
     EXPECT_EQ(bodyOf("first.ps"), " 0.000000 A\nN\n1 739 J\n2 738 L\nS\n");
 }
 
-TEST_F(Document, EarlierPagesStayOpenUntilClosed) {
+TEST_F(PsdrawDocument, EarlierPagesStayOpenUntilClosed) {
     std::string a = "a", b = "b";
     {
         psdraw page;

@@ -6,7 +6,7 @@
 
 namespace {
 
-using Frame = PageTest;
+using PsdrawFrame = PageTest;
 
 std::vector<int> xHalf(const psdraw& p) {
     return {p.xsize, p.xshift, p.xmax, p.xmin, p.xspan, p.left, p.xcentre, p.right};
@@ -16,7 +16,7 @@ std::vector<int> yHalf(const psdraw& p) {
     return {p.ysize, p.ybase, p.ymax, p.ymin, p.yspan, p.top, p.ycentre, p.bottom};
 }
 
-TEST_F(Frame, GopenSetsTheA4DefaultsAndForgetsEarlierRatios) {
+TEST_F(PsdrawFrame, GopenSetsTheA4DefaultsAndForgetsEarlierRatios) {
     psdraw page;
     page.setratio(0.5f, 9, 9);
     page.xratio = 2.0f;
@@ -29,7 +29,7 @@ TEST_F(Frame, GopenSetsTheA4DefaultsAndForgetsEarlierRatios) {
     EXPECT_FLOAT_EQ(page.sizeratio, 1.0f);
 }
 
-TEST_F(Frame, RatiosRescaleTheBandButNotThePage) {
+TEST_F(PsdrawFrame, RatiosRescaleTheBandButNotThePage) {
     psdraw page;
     page.gopen(nullptr);
     page.setratio(0.5f, 3, 50);
@@ -45,7 +45,7 @@ TEST_F(Frame, RatiosRescaleTheBandButNotThePage) {
     EXPECT_EQ(page.ysize, 1678);
 }
 
-TEST_F(Frame, AbsurdRatiosSaturateInsteadOfOverflowing) {
+TEST_F(PsdrawFrame, AbsurdRatiosSaturateInsteadOfOverflowing) {
     psdraw page;
     page.gopen(nullptr);
     page.setratio(1e30f, 2000000000, -2000000000);
@@ -56,7 +56,7 @@ TEST_F(Frame, AbsurdRatiosSaturateInsteadOfOverflowing) {
     EXPECT_EQ(page.xspan, 0);
 }
 
-TEST_F(Frame, ScalPicksTwoOrFiveTimesAPowerOfTen) {
+TEST_F(PsdrawFrame, ScalPicksTwoOrFiveTimesAPowerOfTen) {
     psdraw page;
     EXPECT_FLOAT_EQ(page.scal(3.0f), 0.2f);
     EXPECT_EQ(page.decade, 1);
@@ -76,14 +76,14 @@ TEST_F(Frame, ScalPicksTwoOrFiveTimesAPowerOfTen) {
     EXPECT_EQ(page.decade, 13);
 }
 
-TEST_F(Frame, ScaleStepsByRange) {
+TEST_F(PsdrawFrame, ScaleStepsByRange) {
     psdraw page;
     const int ranges[] = {20000, 10001, 10000, 6000, 5001, 5000, 1501, 1500, 501, 500, 11, 10, 0, -7};
     const int steps[] = {2000, 1000, 1000, 1000, 1000, 500, 500, 100, 100, 10, 10, 1, 1, 1};
     for (int i = 0; i < 14; ++i) EXPECT_EQ(page.scale(ranges[i], 123), steps[i]) << ranges[i];
 }
 
-TEST_F(Frame, AxisLimitsAreCutToThreeDigits) {
+TEST_F(PsdrawFrame, AxisLimitsAreCutToThreeDigits) {
     psdraw page;
     EXPECT_FLOAT_EQ(page.getminvalg(1.23456f), 1.23f);
     EXPECT_FLOAT_EQ(page.getmaxvalg(1.23456f), 1.24f);

@@ -11,7 +11,7 @@
 
 namespace {
 
-using Installed = PageTest;
+using PsdrawInstall = PageTest;
 
 // Runs command in sh with its output in a log; returns the exit status and
 // appends the log to *log.
@@ -33,7 +33,7 @@ void expectRenderedPage(const std::string& ps) {
     EXPECT_TRUE(verdict.picture) << ps;
 }
 
-TEST_F(Installed, ExampleBuildsAgainstTheInstalledLibrary) {
+TEST_F(PsdrawInstall, ExampleBuildsAgainstTheInstalledLibrary) {
     const std::string prefix = dir + "/prefix";
     const std::string libdir = prefix + "/" PSDRAW_LIBDIR;
     const std::string example = std::string(PSDRAW_SOURCE_DIR) + "/psdraw/examples/waves.cpp";

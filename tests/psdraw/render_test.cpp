@@ -7,7 +7,7 @@
 
 namespace {
 
-using Render = PageTest;
+using PsdrawRender = PageTest;
 
 // A PostScript-space rectangle, edges inclusive.
 struct Area {
@@ -35,7 +35,7 @@ const unsigned char kRed[3] = {255, 0, 0};
 const Area kBoxInside{101, 591, 199, 639};
 const Area kBoxReach{99, 589, 201, 641};
 
-TEST_F(Render, FilledBoxInksItsAreaAndNothingElse) {
+TEST_F(PsdrawRender, FilledBoxInksItsAreaAndNothingElse) {
     {
         psdraw page;
         ASSERT_EQ(page.gopen(nullptr), 0);
@@ -46,7 +46,7 @@ TEST_F(Render, FilledBoxInksItsAreaAndNothingElse) {
     EXPECT_EQ(strayPixels(map, kBoxInside, kBoxReach, kRed), 0);
 }
 
-TEST_F(Render, ConsoleFormIsAPageOfItsOwn) {
+TEST_F(PsdrawRender, ConsoleFormIsAPageOfItsOwn) {
     StdoutCapture out;
     {
         psdraw page;
@@ -63,7 +63,7 @@ TEST_F(Render, ConsoleFormIsAPageOfItsOwn) {
     EXPECT_EQ(strayPixels(map, kBoxInside, kBoxReach, kRed), 0);
 }
 
-TEST_F(Render, UnbalancedParenthesesAndBackslashesPrintAsText) {
+TEST_F(PsdrawRender, UnbalancedParenthesesAndBackslashesPrintAsText) {
     {
         psdraw page;
         page.gopen(nullptr);
@@ -92,7 +92,7 @@ TEST_F(Render, UnbalancedParenthesesAndBackslashesPrintAsText) {
     EXPECT_EQ(strayPixels(map, Area{0, 0, -1, -1}, Area{98, 540, 200, 645}, none), 0);
 }
 
-TEST_F(Render, EveryOperationTogetherMakesAValidMultiPageFile) {
+TEST_F(PsdrawRender, EveryOperationTogetherMakesAValidMultiPageFile) {
     std::string name = "all";
     {
         psdraw page;

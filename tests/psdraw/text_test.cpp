@@ -6,9 +6,9 @@
 
 namespace {
 
-using Text = PageTest;
+using PsdrawText = PageTest;
 
-TEST_F(Text, EveryValueTypeIsWrittenAtTheBaselineOfItsLine) {
+TEST_F(PsdrawText, EveryValueTypeIsWrittenAtTheBaselineOfItsLine) {
     psdraw page;
     page.gopen(nullptr);
     char abc[] = "ABC";
@@ -34,7 +34,7 @@ TEST_F(Text, EveryValueTypeIsWrittenAtTheBaselineOfItsLine) {
               " 0.000000 A\n1 726 J\n(-0.125000) Z\n");
 }
 
-TEST_F(Text, ParenthesesAndBackslashesAreEscaped) {
+TEST_F(PsdrawText, ParenthesesAndBackslashesAreEscaped) {
     psdraw page;
     page.gopen(nullptr);
     char unbalanced[] = "f(x))) \\ (";
@@ -49,7 +49,7 @@ TEST_F(Text, ParenthesesAndBackslashesAreEscaped) {
               " 0.000000 A\n10 678 J\n(50% of 100) Z\n");
 }
 
-TEST_F(Text, TextStartingOffThePageIsDropped) {
+TEST_F(PsdrawText, TextStartingOffThePageIsDropped) {
     StdoutCapture out;
     psdraw page;
     page.outmode = 2;
@@ -70,7 +70,7 @@ TEST_F(Text, TextStartingOffThePageIsDropped) {
     EXPECT_EQ(body(page), " 0.000000 A\n0 0 J\n(3) Z\n");
 }
 
-TEST_F(Text, UnsignedCharTextAlwaysSetsItsColourAndStillReachesTheConsole) {
+TEST_F(PsdrawText, UnsignedCharTextAlwaysSetsItsColourAndStillReachesTheConsole) {
     StdoutCapture out;
     psdraw page;
     page.gopen(nullptr);
@@ -86,7 +86,7 @@ TEST_F(Text, UnsignedCharTextAlwaysSetsItsColourAndStillReachesTheConsole) {
     EXPECT_EQ(body(page), " 0.000000 1.000000 0.000000 C\n");
 }
 
-TEST_F(Text, ConsoleModeWritesNoColourForOrdinaryText) {
+TEST_F(PsdrawText, ConsoleModeWritesNoColourForOrdinaryText) {
     StdoutCapture out;
     psdraw page;
     page.outmode = 1;
@@ -99,7 +99,7 @@ TEST_F(Text, ConsoleModeWritesNoColourForOrdinaryText) {
     EXPECT_EQ(console.take(), "100 628 moveto\n(A\\)B) show\n100 628 moveto\n(12) show\n");
 }
 
-TEST_F(Text, PlotnumIsPrintIgnoringSize) {
+TEST_F(PsdrawText, PlotnumIsPrintIgnoringSize) {
     psdraw page;
     page.gopen(nullptr);
     page.print(1.5f, 40, 50, 3);
@@ -114,7 +114,7 @@ TEST_F(Text, PlotnumIsPrintIgnoringSize) {
     EXPECT_NE(printed, "");
 }
 
-TEST_F(Text, SevenSegmentDigitsRecordTheirCellAndLeaveThePageAlone) {
+TEST_F(PsdrawText, SevenSegmentDigitsRecordTheirCellAndLeaveThePageAlone) {
     psdraw page;
     page.gopen(nullptr);
     page.plotnumD(305, 10, 10, 36, 1);
