@@ -9,7 +9,8 @@ struct WindowBackend {
     void (*start)();
     // Ends the window thread at its next event and waits for it; returns at
     // once when there is none, it has ended, or on the window thread itself.
-    void (*stop)();
+    // at_once: end it now instead of at the next event (the program is exiting).
+    void (*stop)(bool at_once);
     // Tells the window that the bitmap changed; cheap, called after every figure.
     void (*changed)();
 };

@@ -3,6 +3,7 @@
 
 namespace {
 void nothing() {}
+void stop(bool) {}
 }  // namespace
 
-const WindowBackend headless_window = {nothing, nothing, nothing};
+const WindowBackend headless_window = {nothing, stop, nothing};

@@ -32,12 +32,10 @@ std::atomic<bool> quit_request{false};
 // it has no destructor, so an exit from either thread cannot tear it down
 // under a waiter.
 sem_t ready_event;
-// A wake-up is in the window thread's queue and not yet handled.
-std::atomic<bool> wake_pending{false};
-// Guards pushing wake-ups against the window thread shutting SDL video down.
-std::mutex alive_mutex;
-bool window_alive = false;
-Uint32 wake_event_type = 0;
+// The bitmap changed since the window thread last presented it.
+std::atomic<bool> bitmap_changed{false};
+// Close without waiting for an event: the program is exiting.
+std::atomic<bool> close_now{false};
 
 // ---- painting ----
 
@@ -87,15 +85,10 @@ void repaint_window(SDL_Window* window)
 
 enum class Next { carry_on, end };
 
-// Acts on one event. Every event except our own wake-up counts as a message
-// to the window, after which a pending quit request takes effect.
-Next handle(SDL_Window* window, const SDL_Event& event, bool& present_due)
+// Acts on one event. Every event counts as a message to the window, after
+// which a pending quit request takes effect.
+Next handle(SDL_Window* window, const SDL_Event& event)
 {
-    if (event.type == wake_event_type) {
-        wake_pending.store(false);
-        present_due = true;
-        return Next::carry_on;
-    }
     switch (event.type) {
     case SDL_QUIT:
         return Next::end;
@@ -135,29 +128,25 @@ Next handle(SDL_Window* window, const SDL_Event& event, bool& present_due)
     return quit_request.load() ? Next::end : Next::carry_on;
 }
 
-// Waits for events until the window is closed or a quit request meets an event;
-// presents bitmap changes no sooner than present_interval_ms after the last.
+// Waits for events until the window is closed or a quit request meets an
+// event, and presents bitmap changes at most every present_interval_ms. No
+// events are pushed from other threads: SDL's X11 wake-up travels on a second
+// connection and can reach a window that is already destroyed.
 void run_events(SDL_Window* window)
 {
     Uint32 last_present = SDL_GetTicks() - present_interval_ms;
-    bool present_due = false;
     for (;;) {
         SDL_Event event;
-        int got = 0;
-        if (present_due) {
-            const Uint32 since = SDL_GetTicks() - last_present;
-            if (since >= present_interval_ms) {
-                present_changes(window);
-                last_present = SDL_GetTicks();
-                present_due = false;
-                continue;
-            }
-            got = SDL_WaitEventTimeout(&event, static_cast<int>(present_interval_ms - since));
-        } else {
-            got = SDL_WaitEvent(&event);
-        }
-        if (got != 0 && handle(window, event, present_due) == Next::end)
+        if (SDL_WaitEventTimeout(&event, static_cast<int>(present_interval_ms)) != 0 &&
+            handle(window, event) == Next::end)
             return;
+        if (close_now.load())
+            return;
+        if (bitmap_changed.load() && SDL_GetTicks() - last_present >= present_interval_ms) {
+            bitmap_changed.store(false);
+            present_changes(window);
+            last_present = SDL_GetTicks();
+        }
     }
 }
 
@@ -168,31 +157,28 @@ void* window_main(void*)
     on_window_thread = true;
     // Ctrl-C in the console must stay the terminal's, not become an SDL event.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    // Plain pixel copies to the X server; a GL renderer buys nothing here.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         std::fputs("Can't register class.\n", stderr);
         std::exit(1);
     }
-    wake_event_type = SDL_RegisterEvents(1);
     SDL_Window* window = SDL_CreateWindow("qwin", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
                                           qwin_width, qwin_height, SDL_WINDOW_SHOWN);
-    if (window == nullptr || wake_event_type == static_cast<Uint32>(-1)) {
+    if (window == nullptr) {
         std::fputs("Can't create window.\n", stderr);
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
         std::exit(1);
     }
     repaint_window(window);
-    {
-        std::lock_guard<std::mutex> lock(alive_mutex);
-        window_alive = true;
-    }
     sem_post(&ready_event);
     run_events(window);
-    {
-        std::lock_guard<std::mutex> lock(alive_mutex);
-        window_alive = false;
-    }
     SDL_DestroyWindow(window);
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    // The rest of SDL (hints, D-Bus) goes too unless another part of the
+    // program still uses it (the chime's audio).
+    if (SDL_WasInit(SDL_INIT_EVERYTHING) == 0)
+        SDL_Quit();
     return nullptr;
 }
 
@@ -210,25 +196,19 @@ void start()
     }
 }
 
-void stop()
+void stop(bool at_once)
 {
     if (on_window_thread || !thread_started.load())
         return;
     quit_request.store(true);
+    close_now.store(at_once);
     pthread_join(window_thread, nullptr);
     thread_started.store(false);
 }
 
 void changed()
 {
-    if (wake_pending.exchange(true))
-        return;
-    std::lock_guard<std::mutex> lock(alive_mutex);
-    if (!window_alive)
-        return;
-    SDL_Event event{};
-    event.type = wake_event_type;
-    SDL_PushEvent(&event);
+    bitmap_changed.store(true);
 }
 }  // namespace
 
