@@ -23,7 +23,7 @@ fail() {
     exit 1
 }
 
-# wait_for FILE-OR-PANE TEXT: polls (up to 30 s) until TEXT shows.
+# Polls (up to 30 s) until the pane shows $1.
 wait_pane() {
     for _ in $(seq 300); do
         if tmux -L "$sock" capture-pane -p -J -S -200 -t e2e 2>/dev/null | grep -qF -- "$1"; then return 0; fi
@@ -31,6 +31,15 @@ wait_pane() {
     done
     fail "pane never showed: $1"
 }
+# Every redraw writes the snapshot; waits until its content differs from $1.
+wait_redraw() {
+    for _ in $(seq 300); do
+        if [ -s "$work/view.png" ] && [ "$(cksum < "$work/view.png")" != "$1" ]; then return 0; fi
+        sleep 0.1
+    done
+    fail "no redraw after the last key"
+}
+picture() { cksum < "$work/view.png"; }
 wait_file() {
     for _ in $(seq 300); do
         if [ -s "$1" ]; then return 0; fi
@@ -50,7 +59,7 @@ cat > "$work/run.sh" <<RUN
 cd "$work"
 stty -a > before.stty
 LANG=C.UTF-8 LC_ALL=C.UTF-8 LINEWATCH_HEADLESS=1 LINEWATCH_SOUND=none LINEWATCH_SPEECH=none \\
-LINEWATCH_API_ROOT="$root" LINEWATCH_CONSUMER_KEY="$key" "$LINEWATCH_BIN"
+LINEWATCH_API_ROOT="$root" LINEWATCH_CONSUMER_KEY="$key" "$LINEWATCH_BIN" --snapshot view.png
 echo \$? > status
 stty -a > after.stty
 sleep 60
@@ -59,16 +68,23 @@ RUN
 tmux -u -L "$sock" new-session -d -x 160 -y 50 -s e2e "bash $work/run.sh"
 
 wait_pane "データ再取得まで"
+# The first refresh writes the first picture; only one key at a time is
+# carried out, so each key waits for the previous one's effect.
+wait_file "$work/view.png"
 tmux -L "$sock" send-keys -t e2e h
 wait_pane "c : 画像のクリア,"
 wait_pane "↓ → ← ↑ : 表示領域移動"
 wait_pane "q : 終了,"
+before=$(picture)
 tmux -L "$sock" send-keys -t e2e j
 wait_pane "kstr_flag :1"
+wait_redraw "$before"
+before=$(picture)
 tmux -L "$sock" send-keys -t e2e i
-sleep 0.5
+wait_redraw "$before"
+before=$(picture)
 tmux -L "$sock" send-keys -t e2e d
-sleep 0.5
+wait_redraw "$before"
 tmux -L "$sock" send-keys -t e2e q
 wait_pane "グラフィックウインド(qwin)をクリックすると終了します。"
 wait_file "$work/status"
