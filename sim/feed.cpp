@@ -85,11 +85,13 @@ std::string modelBody(Feed& f, const httplib::Request& req, const std::string& t
     return "[]";
 }
 
+// A recording when there is one for the type, else the model.
 std::string bodyFor(Feed& f, const httplib::Request& req, const std::string& type, FeedFault fault) {
-    if (f.options.replayDir.empty()) return modelBody(f, req, type, fault);
-    std::lock_guard<std::mutex> lock(f.mutex);
-    const std::string* recorded = replayNext(f.replay, type);
-    return recorded ? *recorded : "[]";
+    if (!f.options.replayDir.empty()) {
+        std::lock_guard<std::mutex> lock(f.mutex);
+        if (const std::string* recorded = replayNext(f.replay, type)) return *recorded;
+    }
+    return modelBody(f, req, type, fault);
 }
 
 // Sends the first half of the body under the full Content-Length, then fails

@@ -33,7 +33,7 @@ struct FeedOptions {
     FeedFault fault = FeedFault::None;
     int disruptRailway = -1;           // railway index 0..8 with a forced notice, -1 none
     std::string disruptText;           // the forced notice, UTF-8
-    std::string replayDir;             // non-empty: serve recorded files instead of the model
+    std::string replayDir;             // non-empty: serve recorded files where there are some
     std::string certFile;              // with keyFile: serve HTTPS
     std::string keyFile;
 };

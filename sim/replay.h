@@ -2,7 +2,8 @@
 // Recorded responses served in place of the simulation. A folder holds, per
 // rdf:type, either one file "<Type>.json" (e.g. Train.json for odpt:Train) or
 // a numbered sequence "<Type>.1.json", "<Type>.2.json", ...; each request of
-// a type gets the next file of its sequence, and the last one repeats.
+// a type gets the next file of its sequence, and the last one repeats. Types
+// without a recording are answered by the model.
 #include <map>
 #include <string>
 #include <vector>

@@ -248,7 +248,9 @@ TEST(Feed, ReplayAdvancesOneStepPerRequestAndHoldsTheLast) {
             EXPECT_EQ(c.Get(query("odpt:Train"))->body, expected);
         EXPECT_EQ(c.Get(query("odpt:TrainInformation"))->body, "[\"status\"]");
         EXPECT_EQ(c.Get(query("odpt:TrainInformation"))->body, "[\"status\"]");
-        EXPECT_EQ(c.Get(query("odpt:RailwayFare"))->body, "[]");
+        auto fare = c.Get(query("odpt:RailwayFare") + "&odpt:fromStation=odpt.Station:TokyoMetro.Ginza.Asakusa" +
+                          "&odpt:toStation=odpt.Station:TokyoMetro.Ginza.Tawaramachi");
+        EXPECT_NE(fare->body.find("\"odpt:ticketFare\":170"), std::string::npos) << "unrecorded types use the model";
         EXPECT_EQ(c.Get(query("odpt:Train", "bad"))->status, 401);
     }
     std::string error;
