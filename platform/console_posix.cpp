@@ -92,7 +92,9 @@ void emit(const char* text, std::size_t len)
 struct termios savedTerm;
 volatile sig_atomic_t rawActive = 0;
 bool handlersInstalled = false;
-constexpr int kRestoreSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGABRT};
+// Signals that end the program: the terminal is restored before they take effect.
+constexpr int kFatalSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGABRT,
+                                 SIGSEGV, SIGBUS,  SIGFPE, SIGILL};
 
 void restoreTerminal()
 {
@@ -100,14 +102,6 @@ void restoreTerminal()
         tcsetattr(STDIN_FILENO, TCSANOW, &savedTerm);
         rawActive = 0;
     }
-}
-
-// Restores the terminal, then lets the signal take its default course.
-void onFatalSignal(int sig)
-{
-    restoreTerminal();
-    std::signal(sig, SIG_DFL);
-    std::raise(sig);
 }
 
 void applyRaw()
@@ -118,6 +112,42 @@ void applyRaw()
     raw.c_cc[VTIME] = 0;
     if (tcsetattr(STDIN_FILENO, TCSANOW, &raw) == 0)
         rawActive = 1;
+}
+
+// Restores the terminal, then lets the signal take its default course.
+void onFatalSignal(int sig)
+{
+    restoreTerminal();
+    std::signal(sig, SIG_DFL);
+    std::raise(sig);
+}
+
+// Ctrl-Z: the shell gets a normal terminal while the program is stopped, and
+// single-key mode comes back when it continues.
+void onStop(int)
+{
+    int savedErrno = errno;
+    bool wasRaw = rawActive;
+    restoreTerminal();
+    std::raise(SIGSTOP);
+    if (wasRaw)
+        applyRaw();
+    errno = savedErrno;
+}
+
+// Installs handler for sig unless the signal is ignored (nohup) or already
+// handled by someone else (a sanitizer's crash report, for one).
+void handleIfDefault(int sig, void (*handler)(int))
+{
+    struct sigaction old;
+    if (sigaction(sig, nullptr, &old) != 0 || old.sa_handler != SIG_DFL ||
+        (old.sa_flags & SA_SIGINFO))
+        return;
+    struct sigaction sa;
+    std::memset(&sa, 0, sizeof sa);
+    sa.sa_handler = handler;
+    sigemptyset(&sa.sa_mask);
+    sigaction(sig, &sa, nullptr);
 }
 
 // ----------------------------------------------------------------- [Input]
@@ -230,13 +260,9 @@ void console_open()
     if (!handlersInstalled) {
         handlersInstalled = true;
         std::atexit(restoreTerminal);
-        for (int sig : kRestoreSignals) {
-            struct sigaction sa;
-            std::memset(&sa, 0, sizeof sa);
-            sa.sa_handler = onFatalSignal;
-            sigemptyset(&sa.sa_mask);
-            sigaction(sig, &sa, nullptr);
-        }
+        for (int sig : kFatalSignals)
+            handleIfDefault(sig, onFatalSignal);
+        handleIfDefault(SIGTSTP, onStop);
     }
     applyRaw();
 }

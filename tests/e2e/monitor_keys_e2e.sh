@@ -48,6 +48,16 @@ wait_file() {
     fail "never written: $1"
 }
 
+# Options: usage and version exit 0; an unknown option is one line on stderr and status 2.
+"$LINEWATCH_BIN" --help | grep -q -- "--snapshot" || fail "--help"
+"$LINEWATCH_BIN" --version | grep -q "^linewatch [0-9]" || fail "--version"
+set +e
+"$LINEWATCH_BIN" --colour 2> "$work/err" > "$work/out"
+code=$?
+set -e
+[ "$code" = 2 ] || fail "unknown option gave status $code"
+[ "$(wc -l < "$work/err")" = 1 ] && [ ! -s "$work/out" ] || fail "unknown option: $(cat "$work/err")"
+
 "$LINEWATCH_FEED_BIN" --host 127.0.0.1 --port 0 > "$work/feed.out" &
 feed_pid=$!
 for _ in $(seq 100); do grep -q serving "$work/feed.out" && break; sleep 0.1; done

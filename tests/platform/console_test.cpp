@@ -130,7 +130,7 @@ TEST(ConsoleInput, PipedInputIsReadByteByByteAndItsEndQuits)
     close(p[0]);
 }
 
-TEST(ConsoleTerminal, RawModeIsUndoneOnCloseAndOnSignals)
+TEST(ConsoleTerminal, RawModeIsUndoneOnCloseSignalsAndStops)
 {
     int master, slave;
     ASSERT_EQ(openpty(&master, &slave, nullptr, nullptr, nullptr), 0);
@@ -176,6 +176,26 @@ TEST(ConsoleTerminal, RawModeIsUndoneOnCloseAndOnSignals)
     struct termios after;
     tcgetattr(slave, &after);
     EXPECT_EQ(after.c_lflag, before.c_lflag);
+
+    // Ctrl-Z: normal terminal while stopped, single-key mode again after fg.
+    child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        dup2(slave, STDIN_FILENO);
+        console_open();
+        raise(SIGTSTP);
+        struct termios raw;
+        tcgetattr(STDIN_FILENO, &raw);
+        _exit((raw.c_lflag & (ECHO | ICANON)) ? 7 : 0);
+    }
+    ASSERT_EQ(waitpid(child, &status, WUNTRACED), child);
+    ASSERT_TRUE(WIFSTOPPED(status));
+    tcgetattr(slave, &after);
+    EXPECT_EQ(after.c_lflag, before.c_lflag);
+    kill(child, SIGCONT);
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
     close(master);
     close(slave);
 }
