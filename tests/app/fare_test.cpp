@@ -1,0 +1,210 @@
+// The fare dialogue driven by scripted input against a fare server on
+// 127.0.0.1.
+#include "app/fare.h"
+#include "app/monitor_state.h"
+#include "network/stations.h"
+#include "opendata/fetch.h"
+#include "platform/console.h"
+
+#include <gtest/gtest.h>
+#include <httplib.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+const char prompt[] = "料金を調べます。調べたい区間の駅の番号を二つ入力してください。(0 - 179)\n";
+
+std::size_t count(const std::string& text, const std::string& part)
+{
+    std::size_t n = 0;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size()))
+        ++n;
+    return n;
+}
+
+int index_of(const char* sameAs)
+{
+    for (int i = 0; i < stationTableSize; ++i)
+        if (std::strcmp(stations[i].sameAs, sameAs) == 0)
+            return i;
+    ADD_FAILURE() << sameAs;
+    return 0;
+}
+
+// Answers fare queries: 170/90/165/82 for the one pair it knows, [] otherwise.
+struct FareServer {
+    httplib::Server server;
+    std::thread thread;
+    int port = 0;
+    std::string knownFrom, knownTo;
+    std::mutex lock;
+    std::vector<httplib::Params> requests;
+
+    FareServer()
+    {
+        server.Get("/api/v2/datapoints", [this](const httplib::Request& req, httplib::Response& res) {
+            std::string from = req.get_param_value("odpt:fromStation");
+            std::string to = req.get_param_value("odpt:toStation");
+            {
+                std::lock_guard<std::mutex> g(lock);
+                requests.push_back(req.params);
+            }
+            std::string body = "[]";
+            if (from == knownFrom && to == knownTo)
+                body = "[{\"@id\":\"urn:ucode:_00001C00000000000001000003103A2A\",\"@type\":\"odpt:RailwayFare\","
+                       "\"dc:date\":\"2014-09-03T11:39:51+09:00\",\"owl:sameAs\":\"odpt.RailwayFare:x\","
+                       "\"odpt:operator\":\"odpt.Operator:TokyoMetro\",\"odpt:fromStation\":\"" + from +
+                       "\",\"odpt:toStation\":\"" + to +
+                       "\",\"odpt:ticketFare\":170,\"odpt:childTicketFare\":90,\"odpt:icCardFare\":165,"
+                       "\"odpt:childIcCardFare\":82,\"@context\":\"http://vocab.example/context_odpt_RailwayFare.jsonld\"}]";
+            res.set_content(body, "application/ld+json");
+        });
+        port = server.bind_to_any_port("127.0.0.1");
+        thread = std::thread([this] { server.listen_after_bind(); });
+        // stop() before the accept loop runs would be lost and join would hang.
+        for (int i = 0; i < 500 && !server.is_running(); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    ~FareServer()
+    {
+        server.stop();
+        thread.join();
+    }
+};
+
+struct FareTest : ::testing::Test {
+    std::unique_ptr<MonitorState> st = std::make_unique<MonitorState>();
+    FareServer fares;
+    std::string out;
+    std::string script;
+
+    void SetUp() override
+    {
+        static bool sorted = false;
+        if (!sorted) {
+            sortStations();
+            sorted = true;
+        }
+        ASSERT_GT(fares.port, 0);
+        std::string root = "http://127.0.0.1:" + std::to_string(fares.port);
+        setenv("LINEWATCH_API_ROOT", root.c_str(), 1);
+        setenv("LINEWATCH_CONSUMER_KEY", "0123456789abcdef0123456789abcdef0123456789abcdef0123456789abcdef", 1);
+        setenv("LINEWATCH_HTTP_TIMEOUT_MS", "5000", 1);
+        fares.knownFrom = stations[3].sameAs;
+        fares.knownTo = stations[5].sameAs;
+        console_capture(&out);
+        console_script(&script);
+    }
+    void TearDown() override
+    {
+        console_capture(nullptr);
+        console_script(nullptr);
+        unsetenv("LINEWATCH_API_ROOT");
+        unsetenv("LINEWATCH_CONSUMER_KEY");
+    }
+
+    // Runs the dialogue on the given input; returns what it printed.
+    std::string run(const std::string& input)
+    {
+        out.clear();
+        script = input;
+        fareQuery(*st);
+        return out;
+    }
+};
+
+}  // namespace
+
+TEST_F(FareTest, KnownPairPrintsBothFareLinesAndWaitsForAKey)
+{
+    std::string printed = run("3 5\n1\nxz");
+    EXPECT_EQ(count(printed, "普通切符料金 170 円(子供料金 90 円）\nICカード料金 165 円（子供料金 82 円）\n"), 1u)
+        << printed;
+    EXPECT_NE(printed.find(std::string("調べる区間は、\n[ ") + stations[3].title + " "), std::string::npos);
+    EXPECT_NE(printed.find(" でよろしいですか？ 1:yes 0:no\n"), std::string::npos);
+    EXPECT_EQ(printed.substr(printed.size() - 12), "hit anykey!\n");
+    // One key was taken after the answer, no more.
+    EXPECT_EQ(script, "z");
+
+    ASSERT_EQ(fares.requests.size(), 1u);
+    const httplib::Params& p = fares.requests[0];
+    auto value = [&](const char* key) {
+        auto it = p.find(key);
+        return it == p.end() ? std::string("(missing)") : it->second;
+    };
+    EXPECT_EQ(value("rdf:type"), "odpt:RailwayFare");
+    EXPECT_EQ(value("odpt:fromStation"), stations[3].sameAs);
+    EXPECT_EQ(value("odpt:toStation"), stations[5].sameAs);
+    EXPECT_EQ(value("acl:consumerKey"), "0123456789abcdef0123456789abcdef0123456789abcdef0123456789abcdef");
+
+    // The list shows every station once with its line; 180 / 3 line ends.
+    EXPECT_NE(printed.find(std::string("(0)") + stations[0].title + " "), std::string::npos);
+    EXPECT_NE(printed.find(std::string("(179)") + stations[179].title + " "), std::string::npos);
+    std::string list = printed.substr(0, printed.find(prompt));
+    EXPECT_EQ(count(list, "\n"), 60u);
+    EXPECT_EQ(count(list, " , "), 180u);
+}
+
+TEST_F(FareTest, UnknownPairPrintsNoDataFourTimesAndAnEarlierFareNeverShows)
+{
+    EXPECT_EQ(count(run("3 5\n1\n "), "170 円"), 1u);
+    std::string printed = run("5 3\n1\n ");
+    EXPECT_EQ(count(printed, "データがありません"), 4u) << printed;
+    EXPECT_EQ(count(printed, " 円"), 0u);
+    EXPECT_NE(printed.find("普通切符料金 データがありません(子供料金 データがありません）\n"
+                           "ICカード料金 データがありません（子供料金 データがありません）\n"),
+              std::string::npos);
+
+    // A server that is gone gives the same answer, not the last fare.
+    setenv("LINEWATCH_API_ROOT", "http://127.0.0.1:1", 1);
+    EXPECT_EQ(count(run("3 5\n1\n "), "データがありません"), 4u);
+}
+
+TEST_F(FareTest, BadNumbersRepeatThePromptWithoutAMessage)
+{
+    std::string printed = run("5 5\n-1 3\n3 180\n3 5\n0\n3 5\n1\n ");
+    EXPECT_EQ(count(printed, prompt), 5u);
+    EXPECT_EQ(count(printed, "調べる区間は、"), 2u);
+    EXPECT_EQ(fares.requests.size(), 1u);
+    // The station list is printed once, not again after a refusal.
+    EXPECT_EQ(count(printed, std::string("(179)") + stations[179].title), 1u);
+}
+
+TEST_F(FareTest, LettersEmptyLinesAndEndOfInputDoNotHang)
+{
+    // Two numbers may also come on two lines.
+    std::string printed = run("abc\n\n7\n9 \n0\n");
+    EXPECT_EQ(count(printed, prompt), 5u);
+    EXPECT_EQ(count(printed, "調べる区間は、"), 1u);
+    EXPECT_EQ(count(printed, "hit anykey!"), 0u);
+    EXPECT_TRUE(fares.requests.empty());
+    EXPECT_EQ(script, "");
+
+    printed = run("");
+    EXPECT_EQ(count(printed, prompt), 2u);
+    printed = run("3 x\n1\n");
+    EXPECT_EQ(count(printed, "調べる区間は、"), 0u);
+}
+
+TEST_F(FareTest, TwoRecordsOfOneStationAreTwoIdentifiers)
+{
+    int ginzaLine = index_of("odpt.Station:TokyoMetro.Ginza.AoyamaItchome");
+    int hanzomon = index_of("odpt.Station:TokyoMetro.Hanzomon.AoyamaItchome");
+    int honancho = index_of("odpt.Station:TokyoMetro.MarunouchiBranch.Honancho");
+    std::string printed = run(std::to_string(ginzaLine) + " " + std::to_string(hanzomon) + "\n1\n ");
+    ASSERT_EQ(fares.requests.size(), 1u);
+    EXPECT_EQ(fares.requests[0].find("odpt:fromStation")->second, "odpt.Station:TokyoMetro.Ginza.AoyamaItchome");
+    EXPECT_EQ(fares.requests[0].find("odpt:toStation")->second, "odpt.Station:TokyoMetro.Hanzomon.AoyamaItchome");
+    EXPECT_NE(printed.find("青山一丁目 (銀座線) -> 青山一丁目  (半蔵門線)\n"), std::string::npos) << printed;
+
+    printed = run(std::to_string(honancho) + " " + std::to_string(ginzaLine) + "\n1\n ");
+    EXPECT_NE(printed.find("[ 方南町 丸ノ内線 -> 青山一丁目 銀座線 ]\n"), std::string::npos);
+}
