@@ -1,24 +1,31 @@
-// Chime back-end: SDL audio queue, terminal bell as the fallback.
+// Chime back-end: SDL audio queue, terminal bell as the fallback. The audio
+// device is opened on a helper thread, since opening it may take a while.
 #include "platform/chime.h"
 
 #include <SDL.h>
+#include <atomic>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
 namespace {
 
 constexpr int kRate = 22050;
-constexpr int kToneMs = 120;   // each of the two notes
+constexpr int kToneMs = 120;                   // each of the two notes
 constexpr float kNotes[] = {1318.5f, 987.8f};  // a falling pair, E6 then B5
 
+enum class Device { Unopened, Opening, Open, Failed };
+
 int played = 0;
-bool tried = false;
-SDL_AudioDeviceID device = 0;
-std::vector<int16_t> samples;
+std::atomic<Device> device{Device::Unopened};
+std::atomic<bool> pendingTone{false};  // a chime asked for while the device was opening
+SDL_AudioDeviceID deviceId = 0;        // written by the opener before device becomes Open
+std::vector<int16_t> samples;          // written by the opener before device becomes Open
+std::thread opener;
 
 bool soundDisabled()
 {
@@ -44,24 +51,51 @@ void buildTone()
     }
 }
 
+void ringBell()
+{
+    ssize_t r = write(STDOUT_FILENO, "\a", 1);
+    (void)r;
+}
+
+// A chime still sounding is cut short rather than queued behind.
+void queueTone()
+{
+    SDL_ClearQueuedAudio(deviceId);
+    SDL_QueueAudio(deviceId, samples.data(), static_cast<Uint32>(samples.size() * sizeof samples[0]));
+}
+
+// Plays a chime that was asked for while the device was opening, once its fate is known.
+void playPending()
+{
+    if (!pendingTone.exchange(false))
+        return;
+    if (device == Device::Open)
+        queueTone();
+    else
+        ringBell();
+}
+
 void openDevice()
 {
-    tried = true;
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
-        return;
-    SDL_AudioSpec want;
-    SDL_zero(want);
-    want.freq = kRate;
-    want.format = AUDIO_S16SYS;
-    want.channels = 1;
-    want.samples = 1024;
-    device = SDL_OpenAudioDevice(nullptr, 0, &want, nullptr, 0);
-    if (device == 0) {
-        SDL_QuitSubSystem(SDL_INIT_AUDIO);
-        return;
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) == 0) {
+        SDL_AudioSpec want;
+        SDL_zero(want);
+        want.freq = kRate;
+        want.format = AUDIO_S16SYS;
+        want.channels = 1;
+        want.samples = 1024;
+        deviceId = SDL_OpenAudioDevice(nullptr, 0, &want, nullptr, 0);
+        if (deviceId == 0)
+            SDL_QuitSubSystem(SDL_INIT_AUDIO);
     }
-    buildTone();
-    SDL_PauseAudioDevice(device, 0);
+    if (deviceId == 0) {
+        device = Device::Failed;
+    } else {
+        buildTone();
+        SDL_PauseAudioDevice(deviceId, 0);
+        device = Device::Open;
+    }
+    playPending();
 }
 
 }  // namespace
@@ -71,16 +105,25 @@ void chime_play()
     ++played;
     if (soundDisabled())
         return;
-    if (!tried)
-        openDevice();
-    if (device != 0) {
-        // A chime still sounding is cut short rather than queued behind.
-        SDL_ClearQueuedAudio(device);
-        SDL_QueueAudio(device, samples.data(), static_cast<Uint32>(samples.size() * sizeof samples[0]));
-        return;
+    switch (device.load()) {
+    case Device::Unopened:
+        pendingTone = true;
+        device = Device::Opening;
+        opener = std::thread(openDevice);
+        break;
+    case Device::Opening:
+        pendingTone = true;
+        // The opener may have finished meanwhile; whoever takes the flag plays it.
+        if (device != Device::Opening)
+            playPending();
+        break;
+    case Device::Open:
+        queueTone();
+        break;
+    case Device::Failed:
+        ringBell();
+        break;
     }
-    ssize_t r = write(STDOUT_FILENO, "\a", 1);
-    (void)r;
 }
 
 int chime_count()
@@ -90,9 +133,12 @@ int chime_count()
 
 void chime_close()
 {
-    if (device != 0) {
-        SDL_CloseAudioDevice(device);
+    if (opener.joinable())
+        opener.join();
+    if (device == Device::Open) {
+        SDL_CloseAudioDevice(deviceId);
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
-        device = 0;
+        deviceId = 0;
+        device = Device::Unopened;
     }
 }
