@@ -20,6 +20,8 @@
 namespace {
 // ---- thread state ----
 constexpr Uint32 present_interval_ms = 16;
+// How long the window thread sleeps between looks at its events and the bitmap.
+constexpr Uint32 poll_interval_ms = 8;
 
 pthread_t window_thread;
 // A window thread was started and not yet waited for.
@@ -128,18 +130,20 @@ Next handle(SDL_Window* window, const SDL_Event& event)
     return quit_request.load() ? Next::end : Next::carry_on;
 }
 
-// Waits for events until the window is closed or a quit request meets an
-// event, and presents bitmap changes at most every present_interval_ms. No
-// events are pushed from other threads: SDL's X11 wake-up travels on a second
-// connection and can reach a window that is already destroyed.
+// Handles events until the window is closed or a quit request meets an event,
+// and presents bitmap changes at most every present_interval_ms. It polls
+// rather than waits: SDL's waiting wakes itself with an X event sent over a
+// second connection, and when the window is destroyed just after (Escape,
+// close box) that event meets a destroyed window and Xlib's default error
+// handler ends the program with status 1.
 void run_events(SDL_Window* window)
 {
     Uint32 last_present = SDL_GetTicks() - present_interval_ms;
     for (;;) {
         SDL_Event event;
-        if (SDL_WaitEventTimeout(&event, static_cast<int>(present_interval_ms)) != 0 &&
-            handle(window, event) == Next::end)
-            return;
+        while (SDL_PollEvent(&event) != 0)
+            if (handle(window, event) == Next::end)
+                return;
         if (close_now.load())
             return;
         if (bitmap_changed.load() && SDL_GetTicks() - last_present >= present_interval_ms) {
@@ -147,6 +151,7 @@ void run_events(SDL_Window* window)
             present_changes(window);
             last_present = SDL_GetTicks();
         }
+        SDL_Delay(poll_interval_ms);
     }
 }
 
