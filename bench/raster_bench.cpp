@@ -1,0 +1,153 @@
+// Raster operation throughput on the headless bitmap, each beside the same
+// figure written straight into a plain uint32_t array (the memory limit).
+#include "qwin/qwin.h"
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <vector>
+
+namespace {
+std::vector<uint32_t> plain(qwin_width* qwin_height);
+
+// Line ends of 100 pixels (dx = 99 > dy), shifted a little per iteration.
+constexpr int line_x1 = 10, line_y1 = 10, line_x2 = 109, line_y2 = 40;
+
+void plain_pset(int32_t x, int32_t y, int32_t colour)
+{
+    if (static_cast<uint32_t>(x) >= qwin_width || static_cast<uint32_t>(y) >= qwin_height)
+        return;
+    plain[y * qwin_width + x] = qwin_rgb(colour);
+}
+
+// The same walk as qwin_line for a mostly horizontal line, x1 < x2, y1 < y2.
+void plain_line(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t colour)
+{
+    const int32_t dx = x2 - x1, dy = y2 - y1;
+    int32_t y = y1, err = dx / 2;
+    plain_pset(x1, y, colour);
+    for (int32_t x = x1 + 1; x <= x2; ++x) {
+        err -= dy;
+        if (err < 0) {
+            err += dx;
+            ++y;
+        }
+        plain_pset(x, y, colour);
+    }
+}
+
+void plain_fill(int left, int top, int right, int bottom, uint32_t rgb)
+{
+    for (int y = top; y < bottom; ++y)
+        std::fill(&plain[y * qwin_width + left], &plain[y * qwin_width + right], rgb);
+}
+
+void qwin_pixels(benchmark::State& state)
+{
+    int i = 0;
+    for (auto _ : state) {
+        qwin_pset(i % qwin_width, (i / qwin_width) % qwin_height, i & 15);
+        ++i;
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+
+void plain_pixels(benchmark::State& state)
+{
+    int i = 0;
+    for (auto _ : state) {
+        plain_pset(i % qwin_width, (i / qwin_width) % qwin_height, i & 15);
+        benchmark::ClobberMemory();
+        ++i;
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+
+void qwin_lines(benchmark::State& state)
+{
+    int i = 0;
+    for (auto _ : state) {
+        const int shift = i % 300;
+        qwin_line(line_x1 + shift, line_y1, line_x2 + shift, line_y2, i & 15);
+        ++i;
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+
+void plain_lines(benchmark::State& state)
+{
+    int i = 0;
+    for (auto _ : state) {
+        const int shift = i % 300;
+        plain_line(line_x1 + shift, line_y1, line_x2 + shift, line_y2, i & 15);
+        benchmark::ClobberMemory();
+        ++i;
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+
+void qwin_boxes(benchmark::State& state)
+{
+    int i = 0;
+    for (auto _ : state) {
+        const int16_t x = static_cast<int16_t>(i % 500), y = static_cast<int16_t>(i % 300);
+        qwin_boxf(x, y, static_cast<int16_t>(x + 50), static_cast<int16_t>(y + 50),
+                  static_cast<int16_t>(i & 15));
+        ++i;
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+
+void plain_boxes(benchmark::State& state)
+{
+    int i = 0;
+    for (auto _ : state) {
+        const int x = i % 500, y = i % 300;
+        plain_fill(x, y, x + 50, y + 50, qwin_rgb(i & 15));
+        benchmark::ClobberMemory();
+        ++i;
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+
+void qwin_clears(benchmark::State& state)
+{
+    for (auto _ : state)
+        qwin_cls();
+    state.SetItemsProcessed(state.iterations());
+    state.SetBytesProcessed(state.iterations() * qwin_width * qwin_height * 4);
+}
+
+void plain_clears(benchmark::State& state)
+{
+    for (auto _ : state) {
+        plain_fill(0, 0, qwin_width, qwin_height, 0);
+        benchmark::ClobberMemory();
+    }
+    state.SetItemsProcessed(state.iterations());
+    state.SetBytesProcessed(state.iterations() * qwin_width * qwin_height * 4);
+}
+}  // namespace
+
+BENCHMARK(qwin_pixels);
+BENCHMARK(plain_pixels);
+BENCHMARK(qwin_lines);
+BENCHMARK(plain_lines);
+BENCHMARK(qwin_boxes);
+BENCHMARK(plain_boxes);
+BENCHMARK(qwin_clears);
+BENCHMARK(plain_clears);
+
+int main(int argc, char** argv)
+{
+    // The bitmap alone: no window to present to.
+    setenv("LINEWATCH_HEADLESS", "1", 1);
+    qwin_open();
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
