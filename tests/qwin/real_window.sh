@@ -92,6 +92,18 @@ sleep 0.3
 xdotool key F5
 window_matches "$work/picture.png" || fail "F5 did not repaint the window"
 
+# Held down, F5 repaints on the press only; Xvfb auto-repeats after ~0.7 s.
+xdotool keydown F5
+window_matches "$work/picture.png" || fail "F5 held down did not repaint the window"
+"$QWIN_PROBE" scribble "$wid"
+sleep 1.5
+held=0
+"$QWIN_PROBE" compare "$wid" "$work/picture.png" >/dev/null 2>&1 || held=1
+xdotool keyup F5
+[[ $held == 1 ]] || fail "an auto-repeated F5 repainted the window"
+xdotool key F5
+window_matches "$work/picture.png" || fail "F5 after releasing it did not repaint the window"
+
 xdotool windowsize "$wid" 800 600
 sleep 0.5
 [[ "$("$QWIN_PROBE" size "$wid")" == "640 400" ]] || fail "window size changed to $("$QWIN_PROBE" size "$wid")"
