@@ -25,23 +25,37 @@ public:
     int32_t fontcount;
     // Work grid of putglyph, indexed [column][row].
     GlyphDot dots[16][16];
-    // Page and plot-frame layout, laid out by gopen; the application may move
-    // left/right/top/bottom/yspan, cls keeps using xmin/ymin/xmax/ymax.
+    // Page width in pixels (640).
     int32_t xsize;
+    // Horizontal offset of the frame (10).
     int32_t xshift;
+    // Right limit of the laid-out frame; cls clears up to it.
     int32_t xmax;
+    // Left limit of the laid-out frame; cls clears from it.
     int32_t xmin;
+    // Frame width in pixels.
     int32_t xspan;
+    // Left edge of the plot frame (the application may move it).
     int32_t left;
+    // Horizontal centre of the frame.
     int32_t xcentre;
+    // Right edge of the plot frame (the application may move it).
     int32_t right;
+    // Page height in pixels (400).
     int32_t ysize;
+    // Vertical offset of the frame (30).
     int32_t yshift;
+    // Lower limit of the laid-out frame (larger y); cls clears up to it.
     int32_t ymax;
+    // Upper limit of the laid-out frame (smaller y); cls clears from it.
     int32_t ymin;
+    // Frame height in pixels (the application may change it).
     int32_t yspan;
+    // Top edge of the plot frame (the application may move it).
     int32_t top;
+    // Vertical centre of the frame.
     int32_t ycentre;
+    // Bottom edge of the plot frame (the application may move it).
     int32_t bottom;
 
     // Allocates the glyph buffer and opens the window.
