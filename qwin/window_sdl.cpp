@@ -1,5 +1,5 @@
 // The SDL2 back-end. One thread owns the window and makes every SDL video call:
-// it creates the window, waits for events, repaints from the bitmap and
+// it creates the window, polls its events, repaints from the bitmap and
 // presents what the main thread drew, at most about 60 times a second.
 //
 // Sections: thread state · painting · event handling · thread body · back-end entry points
