@@ -58,7 +58,7 @@ std::vector<SimTrain> hugeTrainList(const SimNetwork& net) {
         size_t n = route.stops.size();
         size_t at = (i / net.routes.size()) % n;
         bool moving = i % 2 == 1 && at + 1 < n;
-        char number[16];  // "A" + 4 digits + "S" + route digit
+        char number[48];  // "A0123S4"; room for any int in each field
         std::snprintf(number, sizeof number, "A%04dS%d", i, route.digit);
         out.push_back(SimTrain{static_cast<int>(i % net.routes.size()),
                                route.railwayId,

@@ -194,7 +194,7 @@ std::vector<SimTrain> runningTrains(const SimNetwork& net, std::uint32_t seed, s
                 SimTrain tr;
                 tr.route = static_cast<int>(&route - net.routes.data());
                 tr.railwayId = route.railwayId;
-                char number[16];  // "A0812S0": letter, 4 digits, owner letter, route digit
+                char number[48];  // "A0812S0"; room for any int in each field
                 bool foreign = through.beyondFront || through.beyondBack ? departure % 3 == 1 : false;
                 const ThroughService& owner = foreign ? through : metroOwned;
                 std::snprintf(number, sizeof number, "%c%02d%02d%c%d", prefix, hour % 24, 2 * inHour + dir,

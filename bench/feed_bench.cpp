@@ -1,0 +1,100 @@
+// Responses per second of the feed's Train query over loopback (10 s of
+// back-to-back requests on a keep-alive connection), the process's peak
+// memory, the model's cost per Train answer, and the downloads and parses of
+// one refresh against the feed.
+#include <benchmark/benchmark.h>
+#include <httplib.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <string>
+
+#include "opendata/fetch.h"
+#include "opendata/parse.h"
+#include "sim/clock.h"
+#include "sim/feed.h"
+#include "sim/network_model.h"
+#include "sim/responses.h"
+#include "sim/train_model.h"
+
+namespace {
+
+// Peak resident memory of this process in KiB (VmHWM), 0 when unknown.
+double peakKiB() {
+    std::FILE* f = std::fopen("/proc/self/status", "r");
+    if (!f) return 0;
+    char line[256];  // the lines of /proc/self/status are short
+    double kib = 0;
+    while (std::fgets(line, sizeof line, f))
+        if (std::strncmp(line, "VmHWM:", 6) == 0) kib = std::atof(line + 6);
+    std::fclose(f);
+    return kib;
+}
+
+// A rush-hour feed without the rate limit, for the whole run.
+Feed* benchFeed() {
+    static Feed* feed = [] {
+        FeedOptions o;
+        o.rateLimit = false;
+        o.startMinute = 8 * 60 + 15;
+        std::string error;
+        Feed* f = feed_start(o, &error);
+        if (!f) std::fprintf(stderr, "feed: %s\n", error.c_str());
+        return f;
+    }();
+    return feed;
+}
+
+void BM_TrainQuery(benchmark::State& state) {
+    Feed* feed = benchFeed();
+    if (!feed) return state.SkipWithError("no feed");
+    httplib::Client client("127.0.0.1", feed_port(feed));
+    client.set_keep_alive(true);
+    const std::string path = std::string("/api/v2/datapoints?rdf:type=odpt:Train&acl:consumerKey=") + feedDefaultKey;
+    size_t bytes = 0;
+    for (auto _ : state) {
+        auto res = client.Get(path);
+        if (!res || res->status != 200) return state.SkipWithError("request failed");
+        bytes += res->body.size();
+    }
+    state.SetItemsProcessed(state.iterations());
+    state.SetBytesProcessed(static_cast<int64_t>(bytes));
+    state.counters["body_bytes"] = static_cast<double>(bytes) / static_cast<double>(state.iterations());
+    state.counters["peak_KiB"] = peakKiB();
+}
+BENCHMARK(BM_TrainQuery)->MinTime(10.0)->UseRealTime()->Unit(benchmark::kMicrosecond);
+
+void BM_TrainModelAnswer(benchmark::State& state) {
+    const SimNetwork net = buildSimNetwork();
+    std::int64_t t = 1413242100;  // 2014-10-14T08:15:00+09:00, rush hour
+    size_t trains = 0;
+    for (auto _ : state) {
+        std::vector<SimTrain> running = runningTrains(net, 1, t);
+        trains = running.size();
+        benchmark::DoNotOptimize(trainsBody(running, t));
+        ++t;
+    }
+    state.counters["trains"] = static_cast<double>(trains);
+}
+BENCHMARK(BM_TrainModelAnswer)->Unit(benchmark::kMicrosecond);
+
+void BM_RefreshDownloadsAndParses(benchmark::State& state) {
+    Feed* feed = benchFeed();
+    if (!feed) return state.SkipWithError("no feed");
+    setenv("LINEWATCH_API_ROOT", feed_root(feed).c_str(), 1);
+    setenv("LINEWATCH_CONSUMER_KEY", feedDefaultKey, 1);
+    for (auto _ : state) {
+        fetchLive();
+        parseResponse(ResponseKind::Trains);
+        parseResponse(ResponseKind::Status);
+    }
+    state.counters["trains"] = trainCount;
+    if (trainCount == 0) state.SkipWithError("no trains arrived");
+}
+BENCHMARK(BM_RefreshDownloadsAndParses)->UseRealTime()->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
