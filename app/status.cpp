@@ -46,6 +46,19 @@ void speak_in_parts(const std::string& text)
         speech_say(text.substr(at).c_str());
 }
 
+// The notice as one console line: control bytes (a carriage return would
+// overwrite the line, escapes would drive the terminal) are left out. They
+// never occur inside a Shift_JIS character, so bytes can be dropped one by one.
+std::string one_line(const std::string& text)
+{
+    std::string line;
+    line.reserve(text.size());
+    for (char c : text)
+        if (static_cast<unsigned char>(c) >= 0x20 && c != 0x7F)
+            line += c;
+    return line;
+}
+
 bool is_disruption(const TrainInfoRecord& r)
 {
     return r.informationText.find(normalText) == std::string::npos &&
@@ -87,7 +100,7 @@ void reportStatus(MonitorState& st)
 
         if (r.informationText.size() > 2) {
             if (fresh)
-                console_print("%s\n", r.informationText.c_str());
+                console_print("%s\n", one_line(r.informationText).c_str());
             if (speak)
                 speak_in_parts(r.informationText);
         } else {
