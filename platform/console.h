@@ -12,7 +12,8 @@
 constexpr int kConsoleArrowPrefix = 0xE0;
 
 // printf-style output; format and arguments are Shift_JIS. Control characters
-// other than \r \n \t are dropped before the text reaches the terminal.
+// other than \r \n \t are dropped before the text reaches the terminal, and
+// \r is kept only as the last byte of the formatted text.
 void console_print(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
 
 // While sink is non-null, output (Shift_JIS, after control-character removal)

@@ -30,14 +30,19 @@ bool isControl(unsigned char c)
     return (c < 0x20 && c != '\r' && c != '\n' && c != '\t') || c == 0x7F;
 }
 
-// Shift_JIS trail bytes are 0x40 and above, so a byte-wise filter never cuts a character.
+// Shift_JIS trail bytes are 0x40 and above, so a byte-wise filter never cuts a
+// character. A carriage return is kept only as a message's last byte: that is
+// how messages ask to be overwritten, while one inside a text (from a notice,
+// say) would let the text overwrite the start of its own line.
 std::string dropControls(const char* text, std::size_t len)
 {
     std::string out;
     out.reserve(len);
-    for (std::size_t i = 0; i < len; ++i)
-        if (!isControl(static_cast<unsigned char>(text[i])))
+    for (std::size_t i = 0; i < len; ++i) {
+        unsigned char c = static_cast<unsigned char>(text[i]);
+        if (!isControl(c) && (c != '\r' || i + 1 == len))
             out.push_back(text[i]);
+    }
     return out;
 }
 

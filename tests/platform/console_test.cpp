@@ -42,8 +42,11 @@ TEST(ConsoleOutput, ControlCharactersNeverReachTheTerminal)
     console_capture(&sink);
     console_print("a\x1b[2Jb\x07" "c\r\n\t%s|%d", "x\x01y\x7fz", 42);
     console_print("データ再取得まで %2d 秒\r", 7);
+    // A carriage return inside a text would let it overwrite its own line.
+    console_print("%s %s\n", "2014-10-14T10:15:02 銀座線", "\r\b\x1b[31m平常\r\n");
     console_capture(nullptr);
-    EXPECT_EQ(sink, "a[2Jbc\r\n\txyz|42データ再取得まで  7 秒\r");
+    EXPECT_EQ(sink, "a[2Jbc\n\txyz|42データ再取得まで  7 秒\r"
+                    "2014-10-14T10:15:02 銀座線 [31m平常\n\n");
 
     // A text longer than the formatting buffer arrives whole.
     sink.clear();
