@@ -27,6 +27,7 @@ struct ScreenPoint {
     int32_t x, y;
 };
 
+// Everything the monitor keeps for the run; one instance, owned by the entry.
 struct MonitorState {
     int32_t iflag = 0;        // selected lines, bit k = railway k
     int32_t ixf = 0;          // pan offsets in pixels, subtracted after projection
