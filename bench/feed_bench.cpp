@@ -1,7 +1,8 @@
 // Responses per second of the feed's Train query over loopback (10 s of
 // back-to-back requests on a keep-alive connection), the process's peak
-// memory, the model's cost per Train answer, and the downloads and parses of
-// one refresh against the feed.
+// memory, the model's cost per Train answer, the downloads and parses of one
+// refresh against the feed, and a whole refresh of the monitor against it
+// (downloads, parses, moving the marks, status; without the cycle's pauses).
 #include <benchmark/benchmark.h>
 #include <httplib.h>
 
@@ -11,8 +12,15 @@
 #include <ctime>
 #include <string>
 
+#include "app/cycle.h"
+#include "app/monitor_state.h"
+#include "app/options.h"
+#include "app/startup.h"
+#include "graph/graphport.h"
+#include "network/stations.h"
 #include "opendata/fetch.h"
 #include "opendata/parse.h"
+#include "platform/console.h"
 #include "sim/clock.h"
 #include "sim/feed.h"
 #include "sim/network_model.h"
@@ -94,6 +102,36 @@ void BM_RefreshDownloadsAndParses(benchmark::State& state) {
     if (trainCount == 0) state.SkipWithError("no trains arrived");
 }
 BENCHMARK(BM_RefreshDownloadsAndParses)->UseRealTime()->Unit(benchmark::kMillisecond);
+
+void BM_MonitorRefreshAgainstFeed(benchmark::State& state) {
+    Feed* feed = benchFeed();
+    if (!feed) return state.SkipWithError("no feed");
+    setenv("LINEWATCH_API_ROOT", feed_root(feed).c_str(), 1);
+    setenv("LINEWATCH_CONSUMER_KEY", feedDefaultKey, 1);
+    setenv("LINEWATCH_HEADLESS", "1", 1);
+    setenv("LINEWATCH_SOUND", "none", 1);
+    setenv("LINEWATCH_SPEECH", "none", 1);
+    std::string console;
+    console_capture(&console);
+    sortStations();
+    static MonitorState st;  // about 40 KB, kept off the stack
+    st.iflag = allLines;
+    GraphPort port;
+    st.port = &port;
+    Options options;
+    options.iflag = allLines;
+    startMonitor(st, options, "/nonexistent/linewatch.ini");
+    CycleEnv env = realCycleEnv(nullptr);
+    env.sleepMs = [](int) {};
+    for (auto _ : state) {
+        refreshOnce(st, env);
+        console.clear();
+    }
+    state.counters["trains"] = trainCount;
+    st.port = nullptr;
+    console_capture(nullptr);
+}
+BENCHMARK(BM_MonitorRefreshAgainstFeed)->UseRealTime()->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
