@@ -38,7 +38,7 @@ struct Feed {
     FeedFault fault = FeedFault::None;
     ForcedNotice forced;
     ReplaySet replay;
-    std::map<std::string, std::chrono::steady_clock::time_point> lastRequest;  // by type and key
+    std::map<std::string, std::chrono::steady_clock::time_point> lastRequest;  // by type and key, bounded
 };
 
 namespace {
@@ -46,6 +46,7 @@ namespace {
 constexpr auto rateWindow = std::chrono::milliseconds(100);
 constexpr auto slowDelay = std::chrono::seconds(60);
 constexpr int workerThreads = 16;  // hung answers each hold one
+constexpr size_t rateTableCapacity = 256;  // type and key pairs remembered for the rate limit
 constexpr char jsonType[] = "application/json; charset=utf-8";
 
 std::int64_t simNow(const Feed& f) {
@@ -111,7 +112,10 @@ bool tooSoon(Feed& f, const std::string& type, const std::string& key) {
     if (!f.options.rateLimit) return false;
     auto now = std::chrono::steady_clock::now();
     std::lock_guard<std::mutex> lock(f.mutex);
-    auto [it, fresh] = f.lastRequest.try_emplace(type + '\n' + key, now);
+    std::string pair = type + '\n' + key;
+    // clients may invent any number of types; forgetting them all is harmless
+    if (f.lastRequest.size() >= rateTableCapacity && !f.lastRequest.count(pair)) f.lastRequest.clear();
+    auto [it, fresh] = f.lastRequest.try_emplace(pair, now);
     bool soon = !fresh && now - it->second < rateWindow;
     it->second = now;
     return soon;

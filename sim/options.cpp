@@ -58,6 +58,7 @@ bool parseFeedOptions(int argc, char** argv, int first, FeedOptions* o, std::str
         };
         const char* v = value(1);
         long n;
+        FeedFault fault;
         if (opt == "--no-rate-limit") {
             o->rateLimit = false;
             continue;
@@ -76,7 +77,8 @@ bool parseFeedOptions(int argc, char** argv, int first, FeedOptions* o, std::str
             o->seed = static_cast<std::uint32_t>(n);
         } else if (opt == "--time" && parseClockTime(v) >= 0) {
             o->startMinute = parseClockTime(v);
-        } else if (opt == "--fault" && parseFaultName(v, &o->fault)) {
+        } else if (opt == "--fault" && parseFaultName(v, &fault)) {
+            o->fault = fault;
         } else if (opt == "--disrupt" && parseRailwayName(v) >= 0 && value(2)) {
             o->disruptRailway = parseRailwayName(v);
             o->disruptText = value(2);
