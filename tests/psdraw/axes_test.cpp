@@ -134,4 +134,27 @@ TEST_F(PsdrawAxes, EmptyRangesAndTooSmallFramesDrawNothing) {
     EXPECT_EQ(body(page), "");
 }
 
+TEST_F(PsdrawAxes, FramesAtTheEdgeOfTheIntRangeStillDrawTheirTicks) {
+    psdraw page;
+    page.gopen(nullptr);
+    // Offsets this large push xshift, left and bottom to the int limits,
+    // where the label column (xshift + left) / 2 and the label line
+    // bottom + 12 would overflow.
+    page.setratio(1.0f, 2147483647, -2147483647 - 1);
+    ASSERT_EQ(page.xshift, 2147483647);
+    ASSERT_EQ(page.left, 2147483647);
+    ASSERT_EQ(page.yspan, 588);
+    page.yaxis(0.0f, 1.0f, 0);
+    page.yaxis(0, 100);
+    // Every tick starts at left, written as the 16-bit x -1.
+    std::vector<std::string> starts = statements(body(page), "J");
+    EXPECT_EQ(statements(body(page), "L").size(), 22u);
+    for (const std::string& at : starts) EXPECT_EQ(at.substr(0, 3), "-1 ") << at;
+
+    page.setxratio(1.0f, 3);
+    page.bottom = 2147483647;
+    page.xaxis(0, 100);
+    EXPECT_EQ(statements(body(page), "L").size(), 22u + 6);
+}
+
 }  // namespace
