@@ -2,7 +2,8 @@
 # The qwin window on a real X server (Xvfb): the window shows the bitmap pixel
 # for pixel, repaints when uncovered and on F5, keeps its size, ends drawing
 # with status 0 on Escape, lets qwin_close finish on a click, and goes away on
-# its close request while drawing into the bitmap goes on.
+# its close request while drawing into the bitmap goes on; a display that
+# answers but cannot be used ends the program with status 1.
 # Needs QWIN_DEMO and QWIN_PROBE (paths of the two helper programs).
 set -euo pipefail
 
@@ -142,5 +143,13 @@ cmp -s "$work/picture.png" "$work/after.png" || fail "bitmap drawn after the win
 say close; expect_answer closed
 wait_demo
 [[ "$status" == 0 ]] || fail "status $status after closing a closed window"
+
+echo "== a display that answers but cannot be used ends the program with status 1"
+status=0
+SDL_VIDEODRIVER=no-such-driver "$QWIN_DEMO" </dev/null >"$work/out.txt" 2>"$work/err.txt" || status=$?
+[[ "$status" == 1 ]] || fail "an unusable display gave status $status"
+# Only the first line: a sanitizer build may add its own report below.
+[[ "$(head -n 1 "$work/err.txt")" == "Can't register class." ]] || fail "message '$(cat "$work/err.txt")'"
+[[ ! -s "$work/out.txt" ]] || fail "the demo went on after the window failed"
 
 echo "PASS"
