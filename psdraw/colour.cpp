@@ -33,6 +33,18 @@ void writeGrey(const psdraw& p, float grey) {
     put(consoleStream(p), " %f setgray\n", grey);
 }
 
+// One of `levels` grey levels: a non-positive level is black and is returned
+// unchanged; a higher one folds by % levels and its grey is grey(level).
+short greyLevel(const psdraw& p, short level, short levels, float (*grey)(short)) {
+    if (level <= 0) {
+        writeGrey(p, 0);
+        return level;
+    }
+    const short used = level % levels;
+    writeGrey(p, grey(used));
+    return used;
+}
+
 // Clamped into 0..1; NaN becomes 0 so the page stays valid PostScript.
 float unitRange(float v) {
     if (!(v > 0)) return 0;
@@ -62,23 +74,13 @@ short psdraw::color(short index) {
 }
 
 short psdraw::colorBW(short level) {
-    if (level <= 0) {
-        writeGrey(*this, 0);
-        return level;
-    }
-    const short used = level % 16;
-    writeGrey(*this, 0.25f * (used % 4) + 0.0625f * (used / 4));
-    return used;
+    return greyLevel(*this, level, 16, [](short used) { return 0.25f * (used % 4) + 0.0625f * (used / 4); });
 }
 
 short psdraw::color256(short level) {
-    if (level <= 0) {
-        writeGrey(*this, 0);
-        return level;
-    }
-    const short used = level % 256;
-    writeGrey(*this, static_cast<float>(0.0625 * (used % 16) + (used / 16) / 256.0));
-    return used;
+    return greyLevel(*this, level, 256, [](short used) {
+        return static_cast<float>(0.0625 * (used % 16) + (used / 16) / 256.0);
+    });
 }
 
 int psdraw::qbcolor(int index) {

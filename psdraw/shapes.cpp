@@ -66,6 +66,25 @@ void roundel(const psdraw& p, short x1, short y1, short x2, short y2, bool fille
     if (p.outmode == 1) writeArc(consoleStream(p), kConsoleOps, cx, cy, radius, filled);
 }
 
+// A shape writer: the box (x1, y1) .. (x2, y2) in user coordinates, filled
+// or outlined.
+using Shape = void (*)(const psdraw&, short, short, short, short, bool);
+
+// Sets colour, then writes the shape; returns the colour index used.
+short paint(psdraw& p, Shape shape, short x1, short y1, short x2, short y2, short colour, bool filled) {
+    const short used = p.color(colour);
+    shape(p, x1, y1, x2, y2, filled);
+    return used;
+}
+
+// The shape filled, then outlined in edge when edge is another colour and
+// not negative; returns the last colour index set.
+short paintFilled(psdraw& p, Shape shape, short x1, short y1, short x2, short y2, short fill, short edge) {
+    const short used = paint(p, shape, x1, y1, x2, y2, fill, true);
+    if (edge != fill && edge >= 0) return paint(p, shape, x1, y1, x2, y2, edge, false);
+    return used;
+}
+
 }  // namespace
 
 void psdraw::pset(short x, short y, short colour) {
@@ -83,29 +102,19 @@ short psdraw::line(short x1, short y1, short x2, short y2, short colour) {
 }
 
 short psdraw::box(short x1, short y1, short x2, short y2, short colour) {
-    const short used = color(colour);
-    rectangle(*this, x1, y1, x2, y2, false);
-    return used;
+    return paint(*this, rectangle, x1, y1, x2, y2, colour, false);
 }
 
 short psdraw::boxf(short x1, short y1, short x2, short y2, short fill, short edge) {
-    const short used = color(fill);
-    rectangle(*this, x1, y1, x2, y2, true);
-    if (edge != fill && edge >= 0) return box(x1, y1, x2, y2, edge);
-    return used;
+    return paintFilled(*this, rectangle, x1, y1, x2, y2, fill, edge);
 }
 
 short psdraw::circle(short x1, short y1, short x2, short y2, short colour) {
-    const short used = color(colour);
-    roundel(*this, x1, y1, x2, y2, false);
-    return used;
+    return paint(*this, roundel, x1, y1, x2, y2, colour, false);
 }
 
 short psdraw::circlef(short x1, short y1, short x2, short y2, short fill, short edge) {
-    const short used = color(fill);
-    roundel(*this, x1, y1, x2, y2, true);
-    if (edge != fill && edge >= 0) return circle(x1, y1, x2, y2, edge);
-    return used;
+    return paintFilled(*this, roundel, x1, y1, x2, y2, fill, edge);
 }
 
 void psdraw::_polygon(short, const _xycoord* points, short count) {
