@@ -77,6 +77,9 @@ void playPending()
 
 void openDevice()
 {
+    // Audio brings up SDL's event layer, which would otherwise take Ctrl-C and
+    // SIGTERM for itself; with no window polling its events they would be lost.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) == 0) {
         SDL_AudioSpec want;
         SDL_zero(want);

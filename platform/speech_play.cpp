@@ -11,6 +11,8 @@ const int playLimitMs = 60000;
 
 bool play_sdl(const std::string& path, const std::atomic<bool>& cancel)
 {
+    // Ctrl-C and SIGTERM stay the program's, not events nobody reads.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
         return false;
     bool played = false;

@@ -2,10 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <SDL.h>
 #include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -21,6 +24,18 @@ int inChild(F body)
     int status = -1;
     waitpid(pid, &status, 0);
     return WIFEXITED(status) ? WEXITSTATUS(status) : 100;
+}
+
+// The signal that ended a child running body, or 0 when it exited by itself.
+template <typename F>
+int signalThatEndedChild(F body)
+{
+    pid_t pid = fork();
+    if (pid == 0)
+        _exit(body());
+    int status = -1;
+    waitpid(pid, &status, 0);
+    return WIFSIGNALED(status) ? WTERMSIG(status) : 0;
 }
 
 // Runs play with stdout on a pipe and waits for the device to be opened or
@@ -89,4 +104,25 @@ TEST(Chime, ToneIsQueuedWithoutWaiting)
                              : 1;
               }),
               0);
+}
+
+// With no terminal on standard input nobody else handles Ctrl-C or SIGTERM;
+// a chime that has brought up the audio device must leave both deadly.
+TEST(Chime, StartedChimeLeavesInterruptAndTerminateDeadly)
+{
+    for (int sig : {SIGINT, SIGTERM}) {
+        EXPECT_EQ(signalThatEndedChild([sig] {
+                      unsetenv("LINEWATCH_SOUND");
+                      setenv("SDL_AUDIODRIVER", "dummy", 1);
+                      chime_play();
+                      for (int i = 0; i < 200 && !SDL_WasInit(SDL_INIT_AUDIO); ++i)
+                          std::this_thread::sleep_for(std::chrono::milliseconds(10));
+                      if (!SDL_WasInit(SDL_INIT_AUDIO))
+                          return 2;
+                      raise(sig);
+                      std::this_thread::sleep_for(std::chrono::milliseconds(200));
+                      return 1;
+                  }),
+                  sig);
+    }
 }
