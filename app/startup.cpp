@@ -8,6 +8,7 @@
 #include "opendata/parse.h"
 #include "platform/chime.h"
 #include "platform/console.h"
+#include "platform/speech.h"
 #include "sim/demo.h"
 
 #include <cstdio>
@@ -129,11 +130,15 @@ int runLinewatch(int argc, char** argv)
         startMonitor(st, o, kSettingsFile);
         CycleEnv env = realCycleEnv(o.snapshot);
         console_open();
+        // Started here, not at the first disruption, so a missing engine is
+        // reported when the program starts.
+        speech_start();
         runCycle(st, env);
         console_close();
         takeSnapshot(env);
         releaseRecords();
         writeSettings(st, kSettingsFile);
+        speech_stop();
         chime_close();
         st.port = nullptr;
     }

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The monitor in a real terminal (tmux) against the simulated feed, headless:
-# countdown, help in readable UTF-8, the name switch, zoom in and out, quit.
+# the notice that no speech engine is installed, countdown, help in readable
+# UTF-8, the name switch, zoom in and out, quit.
 # Afterwards the settings file is written, the exit status is 0 and the
 # terminal is back in its usual mode.
 set -euo pipefail
@@ -68,8 +69,10 @@ key=$(sed -n 's/.*serving \([^ ]*\) key \([^ ]*\).*/\2/p' "$work/feed.out")
 cat > "$work/run.sh" <<RUN
 cd "$work"
 stty -a > before.stty
-LANG=C.UTF-8 LC_ALL=C.UTF-8 LINEWATCH_HEADLESS=1 LINEWATCH_SOUND=none LINEWATCH_SPEECH=none \\
-LINEWATCH_API_ROOT="$root" LINEWATCH_CONSUMER_KEY="$key" "$LINEWATCH_BIN" --snapshot view.png
+# Speech is left on with no engine to be found, so the notice shows at start.
+env -u LINEWATCH_SPEECH PATH=/nonexistent LANG=C.UTF-8 LC_ALL=C.UTF-8 LINEWATCH_HEADLESS=1 \\
+LINEWATCH_SOUND=none LINEWATCH_API_ROOT="$root" LINEWATCH_CONSUMER_KEY="$key" \\
+"$LINEWATCH_BIN" --snapshot view.png
 echo \$? > status
 stty -a > after.stty
 sleep 60
@@ -78,6 +81,10 @@ RUN
 tmux -u -L "$sock" new-session -d -x 160 -y 50 -s e2e "bash $work/run.sh"
 
 wait_pane "データ再取得まで"
+wait_pane "notices will not be spoken"
+# Printed at start, before anything else, not first at the first disruption.
+tmux -L "$sock" capture-pane -p -J -S -200 -t e2e | head -1 | grep -qF "notices will not be spoken" ||
+    fail "the speech notice is not the first line"
 # The first refresh writes the first picture; only one key at a time is
 # carried out, so each key waits for the previous one's effect.
 wait_file "$work/view.png"
