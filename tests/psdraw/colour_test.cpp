@@ -25,11 +25,8 @@ TEST_F(PsdrawColour, IndexedColoursFoldIntoTheSixteen) {
 }
 
 TEST_F(PsdrawColour, ConsoleFormSpellsEveryIndexOutBlackIncluded) {
-    StdoutCapture out;
     psdraw page;
-    page.outmode = 2;
-    page.gopen(nullptr);
-    out.take();
+    openQuietly(page, 2);
     StdoutCapture colours;
     page.color(short(0));
     page.color(short(6));
@@ -41,11 +38,8 @@ TEST_F(PsdrawColour, ConsoleFormSpellsEveryIndexOutBlackIncluded) {
 }
 
 TEST_F(PsdrawColour, RealColoursAreClampedAndHaveNoConsoleForm) {
-    StdoutCapture out;
     psdraw page;
-    page.outmode = 2;
-    page.gopen(nullptr);
-    out.take();
+    openQuietly(page, 2);
     StdoutCapture colours;
     EXPECT_EQ(page.color(0.0f, 0.0f, 0.0f), 0);
     EXPECT_EQ(page.color(2.0f, -1.0f, 0.5f), 1);
@@ -105,11 +99,8 @@ TEST_F(PsdrawColour, QbcolorMapsScreenNumbersAndWritesNothing) {
 }
 
 TEST_F(PsdrawColour, LineStylesFoldIntoSevenDashPatterns) {
-    StdoutCapture out;
     psdraw page;
-    page.outmode = 2;
-    page.gopen(nullptr);
-    out.take();
+    openQuietly(page, 2);
     StdoutCapture dashes;
     page.setlinestyle(11);
     page.setlinestyle(0);

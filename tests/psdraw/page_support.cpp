@@ -112,6 +112,12 @@ std::string StdoutCapture::take() {
     return text;
 }
 
+void openQuietly(psdraw& page, int outmode) {
+    StdoutCapture header;
+    page.outmode = outmode;
+    page.gopen(nullptr);
+}
+
 PngRender renderPng(const std::string& ps, const std::string& png) {
     std::remove(png.c_str());
     PngRender verdict;

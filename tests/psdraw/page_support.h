@@ -51,6 +51,10 @@ private:
     std::string path;
 };
 
+// Opens page file 0 in the given output mode, keeping its echoed name and
+// console header off standard output.
+void openQuietly(psdraw& page, int outmode);
+
 // Ghostscript's verdict on a page file rendered to PNG.
 struct PngRender {
     int status;    // exit status of gs

@@ -57,11 +57,8 @@ TEST_F(PsdrawShapes, FilledCircleIsOutlinedOnlyInADistinctEdge) {
 }
 
 TEST_F(PsdrawShapes, ModeTwoWritesFileFormThenConsoleFormExceptForCircles) {
-    StdoutCapture out;
     psdraw page;
-    page.outmode = 2;
-    page.gopen(nullptr);
-    out.take();
+    openQuietly(page, 2);
 
     StdoutCapture line;
     page.line(10, 20, 30, 40, 2);

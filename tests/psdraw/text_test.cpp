@@ -50,11 +50,8 @@ TEST_F(PsdrawText, ParenthesesAndBackslashesAreEscaped) {
 }
 
 TEST_F(PsdrawText, TextStartingOffThePageIsDropped) {
-    StdoutCapture out;
     psdraw page;
-    page.outmode = 2;
-    page.gopen(nullptr);
-    out.take();
+    openQuietly(page, 2);
 
     StdoutCapture dropped;
     char text[] = "gone";
@@ -87,11 +84,8 @@ TEST_F(PsdrawText, UnsignedCharTextAlwaysSetsItsColourAndStillReachesTheConsole)
 }
 
 TEST_F(PsdrawText, ConsoleModeWritesNoColourForOrdinaryText) {
-    StdoutCapture out;
     psdraw page;
-    page.outmode = 1;
-    page.gopen(nullptr);
-    out.take();
+    openQuietly(page, 1);
     StdoutCapture console;
     char abc[] = "A)B";
     page.print(abc, 100, 100, 3);
