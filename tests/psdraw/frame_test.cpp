@@ -45,6 +45,23 @@ TEST_F(PsdrawFrame, RatiosRescaleTheBandButNotThePage) {
     EXPECT_EQ(page.ysize, 1678);
 }
 
+TEST_F(PsdrawFrame, BandProductsAreCutInExtendedPrecision) {
+    // 20 x 0.85 and 20 x 0.15 round up to 17 and 3 in double precision but
+    // stay just below them with the full product.
+    psdraw page;
+    page.gopen(nullptr);
+    page.xratio = 0.034f;
+    page.yratio = 0.034f;
+    ASSERT_EQ(page.getxmax(), 20);
+    page.setratio(1.0f, 0, 0);
+    ASSERT_EQ(page.getymax(), 28);
+    EXPECT_EQ(xHalf(page), (std::vector<int>{20, 0, 16, 2, 14, 2, 9, 16}));
+    page.yratio = 0.0239f;
+    ASSERT_EQ(page.getymax(), 20);
+    page.setyratio(1.0f, 0);
+    EXPECT_EQ(yHalf(page), (std::vector<int>{20, 20, 18, 4, 14, 4, 11, 18}));
+}
+
 TEST_F(PsdrawFrame, AbsurdRatiosSaturateInsteadOfOverflowing) {
     psdraw page;
     page.gopen(nullptr);
