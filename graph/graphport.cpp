@@ -1,23 +1,17 @@
 // GraphPort construction, page layout and shapes over the raster operations.
 #include "graph/graphport.h"
 
+#include "graph/font.h"
 #include "qwin/qwin.h"
 
 #include <cstdlib>
 
-namespace {
-// Width and height of a glyph record from its width byte on.
-constexpr int glyph_buffer_bytes = 34;
-// Records in the compiled-in bitmap font.
-constexpr int32_t font_records = 4387;
-}  // namespace
-
 GraphPort::GraphPort()
 {
-    glyph = static_cast<unsigned char*>(std::calloc(glyph_buffer_bytes, 1));
+    glyph = static_cast<unsigned char*>(std::calloc(glyphByteCount, 1));
     if (glyph == nullptr)
         std::abort();
-    fontcount = font_records;
+    fontcount = fontRecordCount;
     qwin_open();
 }
 
