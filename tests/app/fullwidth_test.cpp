@@ -2,36 +2,12 @@
 #include "app/fullwidth.h"
 #include "graph/font.h"
 #include "platform/charset.h"
+#include "tests/graph/font_check.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <string>
-
-namespace {
-
-// The font glyph of a two-byte code, or nullptr when the font lacks it.
-const FontRecord* glyphOf(std::uint16_t code)
-{
-    for (const FontRecord& r : fontTable)
-        if (r.code == code)
-            return &r;
-    return nullptr;
-}
-
-bool isMiddleDotFiller(const FontRecord& r)
-{
-    // Only the 3 x 3 block of columns 6-8, rows 5-7.
-    for (int row = 0; row < 16; ++row) {
-        const std::uint8_t left = (row >= 5 && row <= 7) ? 0x03 : 0x00;
-        const std::uint8_t right = (row >= 5 && row <= 7) ? 0x80 : 0x00;
-        if (r.bitmap[row * 2] != left || r.bitmap[row * 2 + 1] != right)
-            return false;
-    }
-    return true;
-}
-
-}  // namespace
 
 TEST(Fullwidth, ConvertsLettersDigitsPunctuationAndKana)
 {
@@ -87,10 +63,10 @@ TEST(Fullwidth, EveryFormIsTheMatchingDrawableCharacter)
         // Each form has a real glyph in the font, not the filler of an empty code.
         const auto code = static_cast<std::uint16_t>(static_cast<unsigned char>(out[0]) * 256 +
                                                      static_cast<unsigned char>(out[1]));
-        const FontRecord* glyph = glyphOf(code);
+        const FontRecord* glyph = fontRecord(code);
         ASSERT_NE(glyph, nullptr) << std::hex << b;
         // ･ becomes ・, the middle dot itself.
-        EXPECT_TRUE(b == 0xA5 || !isMiddleDotFiller(*glyph)) << std::hex << b;
+        EXPECT_TRUE(b == 0xA5 || !isMiddleDot(*glyph)) << std::hex << b;
 
         // ASCII forms are the Unicode full-width forms, except where the byte
         // reads as JIS X 0201 (" ' \ ~ become ” ’ ￥ ￣).

@@ -10,9 +10,6 @@
 #include <vector>
 
 namespace {
-constexpr int red = 4;
-constexpr int white = 7;
-
 // Column (and row) boundaries of the 8 x 8 dot grid for a cell size, worked
 // out by hand: dot i spans [b[i], b[i + 1]).
 const std::vector<int> bounds_4 = {0, 0, 1, 1, 2, 2, 3, 3, 4};
@@ -135,12 +132,7 @@ TEST_F(BlockLetters, UnderscoreIsAWhiteFilledBarOverRowsSixAndSeven)
     // Size 32: from (x, y + 24) to (x + 28, y + 28), big enough for an interior.
     qwin_cls();
     port.plotstr("_", 10, 10, 32, red);
-    EXPECT_EQ(bitmap_mismatches([](int x, int y) {
-                  if (x < 10 || x > 37 || y < 34 || y > 37)
-                      return qwin_rgb(0);
-                  return qwin_rgb(x == 10 || x == 37 || y == 34 || y == 37 ? red : white);
-              }),
-              "");
+    EXPECT_EQ(only_outlined_rect(10, 34, 38, 38, red), "");
 }
 
 TEST_F(BlockLetters, CurrentColourIsLeftAsFound)

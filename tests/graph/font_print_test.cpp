@@ -2,6 +2,7 @@
 // headless off-screen bitmap.
 #include "graph/font.h"
 #include "graph/graphport.h"
+#include "tests/graph/font_check.h"
 #include "qwin/qwin.h"
 
 #include <gtest/gtest.h>
@@ -52,16 +53,15 @@ PixelSet glyphPixels(const FontRecord& r, int x, int y)
     PixelSet s;
     for (int row = 0; row < 16; ++row)
         for (int col = 0; col < 16; ++col)
-            if ((r.bitmap[row * 2 + col / 8] >> (7 - col % 8)) & 1)
+            if (hasInk(r, col, row))
                 s.insert({x + col, y + row});
     return s;
 }
 
 const FontRecord& recordOf(std::uint16_t code)
 {
-    for (const FontRecord& r : fontTable)
-        if (r.code == code)
-            return r;
+    if (const FontRecord* r = fontRecord(code))
+        return *r;
     ADD_FAILURE() << "no record " << std::hex << code;
     return fontTable[0];
 }

@@ -1,5 +1,6 @@
 // The compiled-in font table: its code set, order, filler and a few glyphs.
 #include "graph/font.h"
+#include "tests/graph/font_check.h"
 
 #include <gtest/gtest.h>
 
@@ -10,34 +11,12 @@
 
 namespace {
 
-const FontRecord* record(std::uint16_t code)
-{
-    for (const FontRecord& r : fontTable)
-        if (r.code == code)
-            return &r;
-    return nullptr;
-}
-
 int inkCount(const FontRecord& r)
 {
     int n = 0;
     for (std::uint8_t b : r.bitmap)
         n += static_cast<int>(std::bitset<8>(b).count());
     return n;
-}
-
-bool ink(const FontRecord& r, int column, int row)
-{
-    return (r.bitmap[row * 2 + column / 8] >> (7 - column % 8)) & 1;
-}
-
-bool isMiddleDot(const FontRecord& r)
-{
-    for (int row = 0; row < 16; ++row)
-        for (int col = 0; col < 16; ++col)
-            if (ink(r, col, row) != (col >= 6 && col <= 8 && row >= 5 && row <= 7))
-                return false;
-    return true;
 }
 
 // Number of rows and the longest horizontal run of ink.
@@ -53,7 +32,7 @@ InkShape shapeOf(const FontRecord& r)
         int run = 0;
         bool any = false;
         for (int col = 0; col < 16; ++col) {
-            run = ink(r, col, row) ? run + 1 : 0;
+            run = hasInk(r, col, row) ? run + 1 : 0;
             any = any || run > 0;
             s.longestRun = std::max(s.longestRun, run);
         }
@@ -90,7 +69,7 @@ TEST(FontTable, HoldsExactlyTheCodeSetInAscendingOrder)
 
 TEST(FontTable, CodesWithoutCharactersCarryTheMiddleDot)
 {
-    const FontRecord* dot = record(0x8145);
+    const FontRecord* dot = fontRecord(0x8145);
     ASSERT_NE(dot, nullptr);
     EXPECT_TRUE(isMiddleDot(*dot));
 
@@ -106,7 +85,7 @@ TEST(FontTable, CodesWithoutCharactersCarryTheMiddleDot)
     }
     EXPECT_EQ(holes.size(), 7u + (157 + 188) + 188 + 43);
     for (std::uint16_t code : holes) {
-        const FontRecord* r = record(code);
+        const FontRecord* r = fontRecord(code);
         ASSERT_NE(r, nullptr) << std::hex << code;
         EXPECT_TRUE(isMiddleDot(*r)) << std::hex << code;
     }
@@ -122,8 +101,8 @@ TEST(FontTable, OnlyTheIdeographicSpaceIsBlank)
         }
     }
     EXPECT_EQ(blanks, 1);
-    EXPECT_EQ(record(0x989F), nullptr);
-    EXPECT_EQ(record(0x9940), nullptr);
+    EXPECT_EQ(fontRecord(0x989F), nullptr);
+    EXPECT_EQ(fontRecord(0x9940), nullptr);
 }
 
 TEST(FontTable, CharactersHavePlausibleGlyphs)
@@ -131,7 +110,7 @@ TEST(FontTable, CharactersHavePlausibleGlyphs)
     // あ 亜 腕 ① Ⅰ ㍉ ∑ ▼ Ａ ア
     for (std::uint16_t code : {0x82A0, 0x889F, 0x9872, 0x8740, 0x8754, 0x875F, 0x8794, 0x81A5,
                                0x8260, 0x8341}) {
-        const FontRecord* r = record(code);
+        const FontRecord* r = fontRecord(code);
         ASSERT_NE(r, nullptr) << std::hex << code;
         EXPECT_FALSE(isMiddleDot(*r)) << std::hex << code;
         EXPECT_GE(inkCount(*r), 12) << std::hex << code;
@@ -140,23 +119,23 @@ TEST(FontTable, CharactersHavePlausibleGlyphs)
 
     // Shapes that a row/cell slip would break: 一 is one bar, 三 three bars,
     // ｜ and Ⅰ are upright strokes.
-    const InkShape one = shapeOf(*record(0x88EA));
+    const InkShape one = shapeOf(*fontRecord(0x88EA));
     EXPECT_LE(one.rows, 2);
     EXPECT_GE(one.longestRun, 12);
-    const InkShape three = shapeOf(*record(0x8E4F));
+    const InkShape three = shapeOf(*fontRecord(0x8E4F));
     EXPECT_GE(three.rows, 3);
     EXPECT_LE(three.rows, 6);
     for (std::uint16_t code : {0x8162, 0x8754}) {
-        const InkShape bar = shapeOf(*record(code));
+        const InkShape bar = shapeOf(*fontRecord(code));
         EXPECT_GE(bar.rows, 10) << std::hex << code;
         EXPECT_LE(bar.longestRun, 8) << std::hex << code;
     }
 
     // Row 13's copies of row-2 symbols share their glyphs: ≒ and ∪.
-    EXPECT_EQ(0, std::memcmp(record(0x8790)->bitmap, record(0x81E0)->bitmap, 32));
-    EXPECT_EQ(0, std::memcmp(record(0x879C)->bitmap, record(0x81BE)->bitmap, 32));
+    EXPECT_EQ(0, std::memcmp(fontRecord(0x8790)->bitmap, fontRecord(0x81E0)->bitmap, 32));
+    EXPECT_EQ(0, std::memcmp(fontRecord(0x879C)->bitmap, fontRecord(0x81BE)->bitmap, 32));
     // Hiragana small and full sizes differ: ぁ has less ink than あ.
-    EXPECT_LT(inkCount(*record(0x829F)), inkCount(*record(0x82A0)));
+    EXPECT_LT(inkCount(*fontRecord(0x829F)), inkCount(*fontRecord(0x82A0)));
 }
 
 TEST(FontTable, KanaAndKanjiGlyphsAreDistinct)

@@ -6,10 +6,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-constexpr int green = 2;
-constexpr int red = 4;
-constexpr int grey = 15;
-
 class Shapes : public ::testing::Test {
 protected:
     GraphPort port;

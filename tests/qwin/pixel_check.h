@@ -12,6 +12,12 @@
 
 using PixelSet = std::set<std::pair<int, int>>;
 
+// Palette indices the pixel tests draw with.
+constexpr int green = 2;
+constexpr int red = 4;
+constexpr int white = 7;
+constexpr int grey = 15;
+
 // Lists (up to 8) pixels whose colour differs from expected(x, y); empty when
 // the bitmap is exactly the expected picture.
 inline std::string bitmap_mismatches(const std::function<uint32_t(int, int)>& expected)
@@ -41,6 +47,18 @@ inline std::string only_pixels(const PixelSet& pixels, int colour, int backgroun
 {
     return bitmap_mismatches([&](int x, int y) {
         return pixels.count({x, y}) != 0 ? qwin_rgb(colour) : qwin_rgb(background);
+    });
+}
+
+// Expects the half-open rectangle as qwin_rect draws it: a one-pixel outline
+// in `colour` around a white interior, everything else black.
+inline std::string only_outlined_rect(int left, int top, int right, int bottom, int colour)
+{
+    return bitmap_mismatches([=](int x, int y) {
+        if (x < left || x >= right || y < top || y >= bottom)
+            return qwin_rgb(0);
+        const bool edge = x == left || x == right - 1 || y == top || y == bottom - 1;
+        return qwin_rgb(edge ? colour : white);
     });
 }
 
