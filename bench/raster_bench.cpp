@@ -43,89 +43,76 @@ void plain_fill(int left, int top, int right, int bottom, uint32_t rgb)
         std::fill(&plain[y * qwin_width + left], &plain[y * qwin_width + right], rgb);
 }
 
-void qwin_pixels(benchmark::State& state)
+// Draws figure i for iteration i; the compiler barrier keeps the plain
+// figures' stores from being optimised away.
+template <typename Draw>
+void figures(benchmark::State& state, Draw draw)
 {
     int i = 0;
     for (auto _ : state) {
-        qwin_pset(i % qwin_width, (i / qwin_width) % qwin_height, i & 15);
-        ++i;
+        draw(i++);
+        benchmark::ClobberMemory();
     }
     state.SetItemsProcessed(state.iterations());
+}
+
+void pixel_at(int i, void (*pset)(int32_t, int32_t, int32_t))
+{
+    pset(i % qwin_width, (i / qwin_width) % qwin_height, i & 15);
+}
+
+void line_at(int i, void (*line)(int32_t, int32_t, int32_t, int32_t, int32_t))
+{
+    const int shift = i % 300;
+    line(line_x1 + shift, line_y1, line_x2 + shift, line_y2, i & 15);
+}
+
+void qwin_pixels(benchmark::State& state)
+{
+    figures(state, [](int i) { pixel_at(i, qwin_pset); });
 }
 
 void plain_pixels(benchmark::State& state)
 {
-    int i = 0;
-    for (auto _ : state) {
-        plain_pset(i % qwin_width, (i / qwin_width) % qwin_height, i & 15);
-        benchmark::ClobberMemory();
-        ++i;
-    }
-    state.SetItemsProcessed(state.iterations());
+    figures(state, [](int i) { pixel_at(i, plain_pset); });
 }
 
 void qwin_lines(benchmark::State& state)
 {
-    int i = 0;
-    for (auto _ : state) {
-        const int shift = i % 300;
-        qwin_line(line_x1 + shift, line_y1, line_x2 + shift, line_y2, i & 15);
-        ++i;
-    }
-    state.SetItemsProcessed(state.iterations());
+    figures(state, [](int i) { line_at(i, qwin_line); });
 }
 
 void plain_lines(benchmark::State& state)
 {
-    int i = 0;
-    for (auto _ : state) {
-        const int shift = i % 300;
-        plain_line(line_x1 + shift, line_y1, line_x2 + shift, line_y2, i & 15);
-        benchmark::ClobberMemory();
-        ++i;
-    }
-    state.SetItemsProcessed(state.iterations());
+    figures(state, [](int i) { line_at(i, plain_line); });
 }
 
 void qwin_boxes(benchmark::State& state)
 {
-    int i = 0;
-    for (auto _ : state) {
+    figures(state, [](int i) {
         const int16_t x = static_cast<int16_t>(i % 500), y = static_cast<int16_t>(i % 300);
         qwin_boxf(x, y, static_cast<int16_t>(x + 50), static_cast<int16_t>(y + 50),
                   static_cast<int16_t>(i & 15));
-        ++i;
-    }
-    state.SetItemsProcessed(state.iterations());
+    });
 }
 
 void plain_boxes(benchmark::State& state)
 {
-    int i = 0;
-    for (auto _ : state) {
+    figures(state, [](int i) {
         const int x = i % 500, y = i % 300;
         plain_fill(x, y, x + 50, y + 50, qwin_rgb(i & 15));
-        benchmark::ClobberMemory();
-        ++i;
-    }
-    state.SetItemsProcessed(state.iterations());
+    });
 }
 
 void qwin_clears(benchmark::State& state)
 {
-    for (auto _ : state)
-        qwin_cls();
-    state.SetItemsProcessed(state.iterations());
+    figures(state, [](int) { qwin_cls(); });
     state.SetBytesProcessed(state.iterations() * qwin_width * qwin_height * 4);
 }
 
 void plain_clears(benchmark::State& state)
 {
-    for (auto _ : state) {
-        plain_fill(0, 0, qwin_width, qwin_height, 0);
-        benchmark::ClobberMemory();
-    }
-    state.SetItemsProcessed(state.iterations());
+    figures(state, [](int) { plain_fill(0, 0, qwin_width, qwin_height, 0); });
     state.SetBytesProcessed(state.iterations() * qwin_width * qwin_height * 4);
 }
 }  // namespace
