@@ -179,26 +179,46 @@ public:
     void plotnumD(short value, short x, short y, short size, short colour);
 
     // Seven-segment digit cells at (x, y) of the given size. The segments
-    // have no strokes, so these leave the page unchanged.
+    // have no strokes, so none of these changes the page.
+    // Segment: left side, upper half.
     void plotlt(short x, short y, short size, short colour);
+    // Segment: left side, lower half.
     void plotlb(short x, short y, short size, short colour);
+    // Segment: top.
     void plotct(short x, short y, short size, short colour);
+    // Segment: middle.
     void plotcm(short x, short y, short size, short colour);
+    // Segment: bottom.
     void plotcb(short x, short y, short size, short colour);
+    // Segment: right side, upper half.
     void plotrt(short x, short y, short size, short colour);
+    // Segment: right side, lower half.
     void plotrb(short x, short y, short size, short colour);
+    // Minus sign: the middle segment.
     void plotminus(short x, short y, short size, short colour);
+    // Decimal point: no segment.
     void plotdot(short x, short y, short size, short colour);
+    // Hyphen: the middle segment.
     void plothyphone(short x, short y, short size, short colour);
+    // Digit 0: lt lb ct cb rt rb.
     void plotzero(short x, short y, short size, short colour);
+    // Digit 1: rt rb.
     void plotone(short x, short y, short size, short colour);
+    // Digit 2: lb ct cm cb rt.
     void plottwo(short x, short y, short size, short colour);
+    // Digit 3: ct cm cb rt rb.
     void plotthree(short x, short y, short size, short colour);
+    // Digit 4: lt cm rt rb.
     void plotfour(short x, short y, short size, short colour);
+    // Digit 5: lt ct cm cb rb.
     void plotfive(short x, short y, short size, short colour);
+    // Digit 6: lt lb ct cm cb rb.
     void plotsix(short x, short y, short size, short colour);
+    // Digit 7: ct rt rb.
     void plotseven(short x, short y, short size, short colour);
+    // Digit 8: all seven segments.
     void ploteight(short x, short y, short size, short colour);
+    // Digit 9: lt ct cm rt rb.
     void plotnine(short x, short y, short size, short colour);
 
     // ---- state (public, in this order) -------------------------------------
@@ -217,8 +237,9 @@ public:
     static constexpr int fname_capacity = 60;
     // Name of the page file opened last.
     char fname[fname_capacity];
-    // Page file slots; slot k holds file number k (null when not open).
+    // Number of page files one object can open.
     static constexpr int file_slots = 5;
+    // Page files; slot k holds file number k (null when not open).
     std::FILE* fp[file_slots];
     // Number of the file in each slot.
     int fid[file_slots];
@@ -228,8 +249,9 @@ public:
     int outmode;
     // Decade exponent found by scal.
     int decade;
-    // Plot frame in points (see setxratio / setyratio).
+    // Horizontal plot frame in points, set by setxratio.
     int xsize, xshift, xmax, xmin, xspan, left, xcentre, right;
+    // Vertical plot frame in points, set by setyratio (y downwards).
     int ysize, ybase, ymax, ymin, yspan, top, ycentre, bottom;
     // Digit width, height and gap recorded by plotnumD.
     int digw, digh, diggap;
