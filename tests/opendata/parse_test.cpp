@@ -7,6 +7,7 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
+#include <chrono>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -199,6 +200,24 @@ TEST_F(Parser, MissingEndMarkerSkipsToTheNextClosingBrace) {
     parse(ResponseKind::Trains, R"([{"@context":"c","@type":"t","odpt:trainNumber":"open)");
     EXPECT_EQ(trainRecords[0].trainNumber, earlier);
     EXPECT_EQ(trainCount, 1);
+}
+
+// Values without their end marker filling an answer of the largest size the
+// client keeps: each one must not cost a scan to the end of the text.
+TEST_F(Parser, AnswerFullOfUnendedValuesParsesPromptly) {
+    const std::string head = R"([{"@context":"c","@type":"t","odpt:delay":42,"x":0})";
+    for (const std::string unit : {R"("odpt:delay":1})", R"("odpt:railway":["x"})"}) {
+        SetUp();
+        std::string text = head;
+        while (text.size() < responseByteCap) text += unit;
+        const auto start = std::chrono::steady_clock::now();
+        parse(ResponseKind::Trains, text);
+        const auto elapsed = std::chrono::steady_clock::now() - start;
+        EXPECT_LT(std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count(), 5000) << unit;
+        EXPECT_EQ(trainCount, 1) << unit;
+        EXPECT_EQ(trainRecords[0].delay, 42) << unit;
+        EXPECT_EQ(trainRecords[0].railway, "") << unit;
+    }
 }
 
 TEST_F(Parser, SurplusObjectsAreDroppedAndCountsCapped) {
