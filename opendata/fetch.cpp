@@ -43,20 +43,27 @@ long envMilliseconds(const char* name, long fallback) {
     return end != value && *end == '\0' && ms > 0 ? ms : fallback;
 }
 
-// Turns body or error bytes (UTF-8) into one printable Shift_JIS line
-// fragment: the key masked, line breaks and tabs made blanks, a character cut
-// at the end dropped.
-std::string printable(std::string text) {
+// Turns the first `limit` bytes of body or error bytes (UTF-8) into one
+// printable Shift_JIS line fragment: line breaks and tabs made blanks, a
+// character cut at the end dropped, and every key that starts within them
+// masked whole, so text must hold limit + key length bytes when it has them.
+std::string printable(const std::string& text, std::size_t limit) {
     const std::string key = consumerKey();
-    for (std::size_t at = text.find(key); at != std::string::npos; at = text.find(key, at))
-        text.replace(at, key.size(), "***");
-    for (char& c : text)
-        if (c == '\r' || c == '\n' || c == '\t') c = ' ';
-    while (!text.empty() && text.back() == ' ') text.pop_back();
+    std::string shown;
+    for (std::size_t i = 0; i < text.size() && i < limit;) {
+        if (text.compare(i, key.size(), key) == 0) {
+            shown += "***";
+            i += key.size();
+            continue;
+        }
+        const char c = text[i++];
+        shown += c == '\r' || c == '\n' || c == '\t' ? ' ' : c;
+    }
+    while (!shown.empty() && shown.back() == ' ') shown.pop_back();
     Cp932Stream stream;
     cp932_begin(stream);
     std::string out;
-    cp932_feed(stream, text, out);
+    cp932_feed(stream, shown, out);
     return out;
 }
 
@@ -72,7 +79,9 @@ void download(ResponseKind kind, const std::string& url) {
 
     Cp932Stream stream;
     cp932_begin(stream);
-    std::string excerpt;     // the first excerptCap body bytes
+    // The first body bytes: excerptCap shown, and room for a key that starts there.
+    const std::size_t excerptRoom = excerptCap + consumerKey().size();
+    std::string excerpt;
     char firstByte = '\0';   // first non-blank body byte, '\0' while none seen
     std::size_t received = 0;
     bool cut = false;
@@ -85,7 +94,7 @@ void download(ResponseKind kind, const std::string& url) {
     request.caFile = envText("LINEWATCH_CA_FILE", "");
 
     const HttpResult result = http_get(request, [&](const char* data, std::size_t size) {
-        if (excerpt.size() < excerptCap) excerpt.append(data, std::min(size, excerptCap - excerpt.size()));
+        if (excerpt.size() < excerptRoom) excerpt.append(data, std::min(size, excerptRoom - excerpt.size()));
         for (std::size_t i = 0; firstByte == '\0' && i < size; ++i)
             if (!isBlank(data[i])) firstByte = data[i];
         const std::size_t take = std::min(size, responseByteCap - received);
@@ -97,13 +106,14 @@ void download(ResponseKind kind, const std::string& url) {
 
     if (!result.completed && !cut) {
         text.clear();
-        console_print("%s: download failed: %s\n", name, printable(result.error).c_str());
+        console_print("%s: download failed: %s\n", name,
+                      printable(result.error, result.error.size()).c_str());
     } else if (result.status < 200 || result.status > 299) {
         text.clear();
-        console_print("%s: HTTP %ld: %s\n", name, result.status, printable(excerpt).c_str());
+        console_print("%s: HTTP %ld: %s\n", name, result.status, printable(excerpt, excerptCap).c_str());
     } else if (firstByte != '[' && firstByte != '{') {
         text.clear();
-        console_print("%s: the answer is not JSON: \"%s\"\n", name, printable(excerpt).c_str());
+        console_print("%s: the answer is not JSON: \"%s\"\n", name, printable(excerpt, excerptCap).c_str());
     } else if (cut) {
         console_print("%s: the answer is longer than %zu bytes and was cut off there\n", name,
                       responseByteCap);

@@ -124,6 +124,8 @@ TEST_F(Client, FailedAnswersLeaveTheTextEmptyAndPrintOneLine) {
         {{200, "", {}}, {"odpt:Train", "not JSON"}},
         {{401, "bad key " + testKey + " refused", {}}, {"HTTP 401: bad key *** refused"}},
         {{404, std::string(200, 'z'), {}}, {"HTTP 404: " + std::string(80, 'z') + "\n"}},
+        // A key that starts inside the quoted bytes is masked whole, not cut.
+        {{401, std::string(70, '-') + testKey + " tail", {}}, {"HTTP 401: " + std::string(70, '-') + "***\n"}},
     };
     for (const Case& c : cases) {
         console.clear();
@@ -135,7 +137,7 @@ TEST_F(Client, FailedAnswersLeaveTheTextEmptyAndPrintOneLine) {
         EXPECT_EQ(responseText[ResponseKind::Status], "[]");
         EXPECT_EQ(consoleLines(), 1) << console;
         for (const std::string& piece : c.printed) EXPECT_NE(console.find(piece), std::string::npos) << console;
-        EXPECT_EQ(console.find(testKey), std::string::npos) << console;
+        EXPECT_EQ(console.find(testKey.substr(0, 8)), std::string::npos) << console;
     }
 }
 
