@@ -26,5 +26,5 @@ struct HttpResult {
 using HttpChunkFn = std::function<bool(const char* data, std::size_t size)>;
 
 // Performs the GET, never from a cache, following up to 5 redirects within
-// http and https. Blocks until done, failed or timed out.
+// http and https (from https only to https). Blocks until done, failed or timed out.
 HttpResult http_get(const HttpRequest& request, const HttpChunkFn& onChunk);

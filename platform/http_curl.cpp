@@ -4,6 +4,7 @@
 #include "platform/http.h"
 
 #include <curl/curl.h>
+#include <strings.h>
 
 #include <mutex>
 
@@ -54,7 +55,10 @@ HttpResult http_get(const HttpRequest& request, const HttpChunkFn& onChunk) {
     curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, request.connectTimeoutMs);
     curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, request.totalTimeoutMs);
     curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    // A redirect never leaves https for plain http: the query carries the
+    // consumer key, and a redirect keeps it more often than not.
+    const bool secure = strncasecmp(request.url.c_str(), "https://", 8) == 0;
+    curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, secure ? "https" : "http,https");
     curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
     curl_easy_setopt(curl, CURLOPT_MAXREDIRS, 5L);
     curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 1L);

@@ -114,6 +114,38 @@ TEST(Http, RedirectsAreFollowed) {
     EXPECT_EQ(moved.body, "moved here");
 }
 
+TEST(Http, RedirectFromHttpsToPlainHttpIsRefused) {
+    LocalServer plain(false);
+    bool plainAnswered = false;
+    plain.http().Get("/new", [&](const httplib::Request&, httplib::Response& res) {
+        plainAnswered = true;
+        res.set_content("in the clear", "text/plain");
+    });
+    ASSERT_TRUE(plain.start());
+    LocalServer secure(true);
+    const std::string plainRoot = plain.root();
+    secure.http().Get("/old", [&](const httplib::Request&, httplib::Response& res) {
+        res.set_redirect(plainRoot + "/new");
+    });
+    secure.http().Get("/moved", [](const httplib::Request&, httplib::Response& res) {
+        res.set_redirect("/here");
+    });
+    secure.http().Get("/here", [](const httplib::Request&, httplib::Response& res) {
+        res.set_content("still secure", "text/plain");
+    });
+    ASSERT_TRUE(secure.start());
+
+    const Fetched downgraded = get(secure.root() + "/old", secure.caFile());
+    EXPECT_FALSE(downgraded.result.completed);
+    EXPECT_FALSE(downgraded.result.error.empty());
+    EXPECT_EQ(downgraded.body, "");
+    EXPECT_FALSE(plainAnswered);
+
+    const Fetched moved = get(secure.root() + "/moved", secure.caFile());
+    EXPECT_TRUE(moved.result.completed) << moved.result.error;
+    EXPECT_EQ(moved.body, "still secure");
+}
+
 TEST(Http, DeadServersEndTheTransferInTime) {
     SilentListener silent;
     ASSERT_FALSE(silent.root().empty());
