@@ -77,6 +77,8 @@ void download(ResponseKind kind, const std::string& url) {
     text.clear();
     const char* name = kindInfo[static_cast<int>(kind)].name;
 
+    // The fare too goes through the stream: a character split between two
+    // reads must not be converted in halves, whichever kind it arrives in.
     Cp932Stream stream;
     cp932_begin(stream);
     // The first body bytes: excerptCap shown, and room for a key that starts there.
