@@ -12,7 +12,6 @@
 
 namespace {
 
-constexpr int kGrey = 15;
 // Room for 255 characters and the NUL; the dialogue reads at most 10 tokens.
 constexpr int kLineCapacity = 256;
 constexpr int kMaxTokens = 10;
@@ -31,18 +30,12 @@ const char* const kHelp[] = {
     "s : sound on/off",
 };
 
-void clearWindow(MonitorState& st)
+void clearWindow(const MonitorState& st)
 {
     st.port->cls(0);
 }
 
-void drawFrame(MonitorState& st)
-{
-    st.port->box(static_cast<int16_t>(st.left), static_cast<int16_t>(st.top),
-                 static_cast<int16_t>(st.right), static_cast<int16_t>(st.bottom), kGrey);
-}
-
-void clearAndFrame(MonitorState& st)
+void clearAndFrame(const MonitorState& st)
 {
     clearWindow(st);
     drawFrame(st);
@@ -57,15 +50,38 @@ void redraw(MonitorState& st, const CycleEnv& env)
     takeSnapshot(env);
 }
 
-// Pan steps: a third of the frame, cut toward zero.
-int32_t panStepX(const MonitorState& st)
+// Moves the view by step pixels (a third of the frame, cut toward zero, either
+// way) along offset; the next quiet pass redraws.
+void pan(MonitorState& st, int32_t& offset, int32_t step)
 {
-    return st.frameWidth / 3;
+    offset += step;
+    clearAndFrame(st);
+    st.pending = 'r';
 }
 
-int32_t panStepY(const MonitorState& st)
+// Right and down: refused once the offset is no longer below the zoomed frame size.
+void panForward(MonitorState& st, int32_t& offset, int32_t frameSize)
 {
-    return st.frameHeight / 3;
+    st.pending = 0;
+    if (static_cast<double>(frameSize) * st.ratio > offset)
+        pan(st, offset, frameSize / 3);
+}
+
+// Zoom by delta; a zoom that would reach zero or below goes back to 1.
+void zoom(MonitorState& st, float delta)
+{
+    st.ratio += delta;
+    if (!(st.ratio > 0.0f))
+        st.ratio = 1.0f;
+    updateScales(st);
+    clearAndFrame(st);
+    st.pending = 'r';
+}
+
+// A switch read from the settings may hold any value; (v + 1) mod 2 without overflow.
+int32_t toggled(int32_t v)
+{
+    return static_cast<int32_t>((int64_t{v} + 1) % 2);
 }
 
 bool isBlank(char c)
@@ -73,8 +89,7 @@ bool isBlank(char c)
     return c == ' ' || c == '\t' || c == '\n' || c == '\r';
 }
 
-}  // namespace
-
+// The key list, three entries to a line.
 void printHelp()
 {
     constexpr int n = sizeof kHelp / sizeof kHelp[0];
@@ -84,6 +99,8 @@ void printHelp()
     }
     console_print("\n");
 }
+
+}  // namespace
 
 void selectLines(MonitorState& st)
 {
@@ -133,44 +150,22 @@ bool carryOutCommand(MonitorState& st, const CycleEnv& env)
         st.pending = 0;
         return true;
     case 0x4B:  // left arrow, or K
-        st.ixf -= panStepX(st);
-        clearAndFrame(st);
-        st.pending = 'r';
+        pan(st, st.ixf, -(st.frameWidth / 3));
         return true;
     case 0x4D:  // right arrow, or M
-        st.pending = 0;
-        if (static_cast<double>(st.frameWidth) * st.ratio > st.ixf) {
-            st.ixf += panStepX(st);
-            clearAndFrame(st);
-            st.pending = 'r';
-        }
+        panForward(st, st.ixf, st.frameWidth);
         return true;
     case 0x50:  // down arrow, or P
-        st.pending = 0;
-        if (static_cast<double>(st.frameHeight) * st.ratio > st.iyf) {
-            st.iyf += panStepY(st);
-            clearAndFrame(st);
-            st.pending = 'r';
-        }
+        panForward(st, st.iyf, st.frameHeight);
         return true;
     case 0x48:  // up arrow, or H
-        st.iyf -= panStepY(st);
-        clearAndFrame(st);
-        st.pending = 'r';
+        pan(st, st.iyf, -(st.frameHeight / 3));
         return true;
     case 'i':
-        st.ratio += 1.0f;
-        updateScales(st);
-        clearAndFrame(st);
-        st.pending = 'r';
+        zoom(st, 1.0f);
         return true;
     case 'd':
-        st.ratio -= 1.0f;
-        if (!(st.ratio > 0.0f))
-            st.ratio = 1.0f;
-        updateScales(st);
-        clearAndFrame(st);
-        st.pending = 'r';
+        zoom(st, -1.0f);
         return true;
     case 'r':
     case 'R':
@@ -188,7 +183,7 @@ bool carryOutCommand(MonitorState& st, const CycleEnv& env)
         return true;
     case 'j':
     case 'J':
-        kstr_flag = (kstr_flag + 1) % 2;
+        kstr_flag = toggled(kstr_flag);
         console_print("kstr_flag :%d\n", kstr_flag);
         clearWindow(st);
         st.pending = 'r';
@@ -205,7 +200,7 @@ bool carryOutCommand(MonitorState& st, const CycleEnv& env)
         return true;
     case 's':
     case 'S':
-        sound_flag = (sound_flag + 1) % 2;
+        sound_flag = toggled(sound_flag);
         console_print("sound_flag :%d\n", sound_flag);
         st.pending = 0;
         return true;

@@ -7,8 +7,5 @@
 // returns false (pending untouched) when it is no command.
 bool carryOutCommand(MonitorState& st, const CycleEnv& env);
 
-// Prints the key list, three entries to a line.
-void printHelp();
-
 // Asks for the coloured lines on the console and replaces iflag with them.
 void selectLines(MonitorState& st);

@@ -14,6 +14,7 @@
 
 namespace {
 
+constexpr int kRefreshPeriod = 90;  // seconds
 constexpr int kPassDelayMs = 100;
 
 bool isQuit(int32_t key)

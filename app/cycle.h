@@ -6,9 +6,6 @@
 #include <ctime>
 #include <functional>
 
-// Seconds between refreshes.
-constexpr int kRefreshPeriod = 90;
-
 // What the cycle takes from the world; tests supply a fake clock and pauses.
 struct CycleEnv {
     std::function<std::time_t()> now;  // calendar time in whole seconds

@@ -26,6 +26,19 @@ struct LineInput {
 
 enum class Read { Number, NotNumber, End };
 
+// What the dialogue does after an answer: go on, ask again from the prompt,
+// or leave because input ended twice in a row.
+enum class Next { Go, Ask, Leave };
+
+// Judges the result of reading an answer; `ends` counts ends of input in a row.
+Next after(Read r, int& ends)
+{
+    if (r == Read::End)
+        return ++ends >= 2 ? Next::Leave : Next::Ask;
+    ends = 0;
+    return r == Read::NotNumber ? Next::Ask : Next::Go;
+}
+
 // The next whitespace-separated integer; a token that is not a number, or
 // an empty line, discards the line. A number may continue on the next line.
 Read read_int(LineInput& in, int& value)
@@ -132,13 +145,10 @@ void fareQuery(MonitorState&)
         if (r == Read::Number)
             r = read_int(in, to);
         in.have = false;
-        if (r == Read::End) {
-            if (++ends >= 2)
-                return;
-            continue;
-        }
-        ends = 0;
-        if (r == Read::NotNumber || from < 0 || from >= stationTableSize || to < 0 ||
+        Next next = after(r, ends);
+        if (next == Next::Leave)
+            return;
+        if (next == Next::Ask || from < 0 || from >= stationTableSize || to < 0 ||
             to >= stationTableSize || from == to)
             continue;
 
@@ -152,13 +162,10 @@ void fareQuery(MonitorState&)
         int answer = 0;
         r = read_int(in, answer);
         in.have = false;
-        if (r == Read::End) {
-            if (++ends >= 2)
-                return;
-            continue;
-        }
-        ends = 0;
-        if (r == Read::NotNumber || answer == 0)
+        next = after(r, ends);
+        if (next == Next::Leave)
+            return;
+        if (next == Next::Ask || answer == 0)
             continue;
 
         query(from, to);

@@ -29,6 +29,21 @@ ScreenPoint cutAt(ScreenPoint p, ScreenPoint toward, bool vertical, int32_t edge
     return {toward.x + static_cast<int32_t>(std::trunc(t * (p.x - toward.x))), edge};
 }
 
+// Moves `out` (outside the frame) onto the frame edge along the segment toward
+// `in` (strictly inside): first against the left/right edge, then top/bottom.
+ScreenPoint cutToFrame(const MonitorState& st, ScreenPoint out, ScreenPoint in)
+{
+    if (out.x > st.right)
+        out = cutAt(out, in, false, st.right);
+    else if (out.x < st.left)
+        out = cutAt(out, in, false, st.left);
+    if (out.y > st.bottom)
+        out = cutAt(out, in, true, st.bottom);
+    else if (out.y < st.top)
+        out = cutAt(out, in, true, st.top);
+    return out;
+}
+
 void drawSegment(const MonitorState& st, ScreenPoint a, ScreenPoint b, int32_t colour)
 {
     st.port->line(static_cast<int16_t>(a.x), static_cast<int16_t>(a.y), static_cast<int16_t>(b.x),
@@ -37,7 +52,10 @@ void drawSegment(const MonitorState& st, ScreenPoint a, ScreenPoint b, int32_t c
 
 // Draws the part of prev–p that an inside end allows: the whole segment when
 // both ends are inside, the piece up to the frame edge when one is, nothing
-// when both are outside.
+// when both are outside. Each segment is cut between its two true projected
+// points: a pen left at a cut point and carried on would draw a false chord
+// when a line comes back into the frame, and a railway starting outside would
+// begin at a point cut toward the previous railway's end.
 void drawClipped(const MonitorState& st, ScreenPoint prev, ScreenPoint p, int32_t colour)
 {
     bool prevIn = insideFrame(st, prev);
@@ -100,17 +118,10 @@ int32_t lineColour(const MonitorState& st, int k)
     return (st.iflag & railways[k].mask) ? (k % 14) + 1 : kGrey;
 }
 
-ScreenPoint cutToFrame(const MonitorState& st, ScreenPoint out, ScreenPoint in)
+void drawFrame(const MonitorState& st)
 {
-    if (out.x > st.right)
-        out = cutAt(out, in, false, st.right);
-    else if (out.x < st.left)
-        out = cutAt(out, in, false, st.left);
-    if (out.y > st.bottom)
-        out = cutAt(out, in, true, st.bottom);
-    else if (out.y < st.top)
-        out = cutAt(out, in, true, st.top);
-    return out;
+    st.port->box(static_cast<int16_t>(st.left), static_cast<int16_t>(st.top),
+                 static_cast<int16_t>(st.right), static_cast<int16_t>(st.bottom), kGrey);
 }
 
 void drawMap(const MonitorState& st)

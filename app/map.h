@@ -7,9 +7,8 @@
 // Palette colour of railway k under the current selection: k + 1, or 15 (grey).
 int32_t lineColour(const MonitorState& st, int k);
 
-// Moves `out` (outside the frame) onto the frame edge along the segment toward
-// `in` (strictly inside): first against the left/right edge, then top/bottom.
-ScreenPoint cutToFrame(const MonitorState& st, ScreenPoint out, ScreenPoint in);
+// Outlines the map frame in grey.
+void drawFrame(const MonitorState& st);
 
 // Draws railway k: its legend name, its polyline clipped to the frame, its
 // station marks and, when kstr_flag is 1 and the line is coloured, the names.

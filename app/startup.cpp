@@ -18,7 +18,8 @@
 
 namespace {
 
-constexpr int kGrey = 15;
+// Pixels of margin added on every side of the network before it is fitted.
+constexpr int kBoundsMargin = 6;
 constexpr float kLayoutWidth = 512;
 constexpr float kLayoutHeight = 350;
 
@@ -36,6 +37,19 @@ void layoutFrame(MonitorState& st, GraphPort& port)
     st.bottom = port.bottom;
     st.frameWidth = port.xspan;
     st.frameHeight = port.yspan;
+}
+
+// Empties the response texts and the parsed records.
+void releaseRecords()
+{
+    for (TrainInfoRecord& r : infoRecords)
+        r = TrainInfoRecord{};
+    for (TrainRecord& r : trainRecords)
+        r = TrainRecord{};
+    trainCount = 0;
+    fareRecord = FareRecord{};
+    for (std::string& t : responseText.text)
+        std::string().swap(t);
 }
 
 }  // namespace
@@ -64,8 +78,7 @@ void startMonitor(MonitorState& st, const Options& o, const char* settingsPath)
     st.west = b.west;
     readSettings(st, settingsPath, o.lineArgsGiven);
     updateScales(st);
-    st.port->box(static_cast<int16_t>(st.left), static_cast<int16_t>(st.top),
-                 static_cast<int16_t>(st.right), static_cast<int16_t>(st.bottom), kGrey);
+    drawFrame(st);
     drawMap(st);
     st.pending = 0;
     st.refreshPhase = -1;
@@ -73,18 +86,6 @@ void startMonitor(MonitorState& st, const Options& o, const char* settingsPath)
     st.lastRefresh = -1;
     st.shownTrainTotal = 0;
     st.knownCount = 0;
-}
-
-void releaseRecords()
-{
-    for (TrainInfoRecord& r : infoRecords)
-        r = TrainInfoRecord{};
-    for (TrainRecord& r : trainRecords)
-        r = TrainRecord{};
-    trainCount = 0;
-    fareRecord = FareRecord{};
-    for (std::string& t : responseText.text)
-        std::string().swap(t);
 }
 
 int runLinewatch(int argc, char** argv)

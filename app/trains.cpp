@@ -5,6 +5,7 @@
 #include "app/trains.h"
 
 #include "app/fullwidth.h"
+#include "app/map.h"
 #include "app/monitor_state.h"
 #include "graph/graphport.h"
 #include "network/stations.h"
@@ -58,7 +59,7 @@ int32_t trainColour(const MonitorState& st, const TrainRecord& train)
     int32_t colour = 7;
     for (int k = 0; k < railwayCount; ++k)
         if (train.railway == railways[k].railwayId)
-            colour = (st.iflag & railways[k].mask) ? k + 1 : 15;
+            colour = lineColour(st, k);
     return colour;
 }
 
@@ -146,7 +147,7 @@ void draw_line_counts(const MonitorState& st, const int32_t (&counts)[railwayCou
     for (int k = 0; k < railwayCount; ++k) {
         char text[16];  // a 32-bit count in decimal
         std::snprintf(text, sizeof text, "%d", counts[k]);
-        int32_t colour = (st.iflag & railways[k].mask) ? k + 1 : 15;
+        int32_t colour = lineColour(st, k);
         st.port->boxf(75, px(20 * k + 62), 106, px(20 * k + 82), 0, -1);
         st.port->print(to_fullwidth(text).c_str(), 75, 20 * k + 62, colour, 1.0f, 0);
     }

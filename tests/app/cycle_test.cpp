@@ -216,6 +216,15 @@ TEST_F(Cycle, SwitchesPrintTheirNewValues)
     pass();
     EXPECT_EQ(st->lastRefresh, clock);
     EXPECT_EQ(chime_count(), chimes);
+
+    // A settings file may leave any number in a switch; the next press still
+    // gives (n + 1) mod 2, with no overflow at the top of the range.
+    kstr_flag = INT32_MAX;
+    sound_flag = INT32_MAX;
+    out.clear();
+    press("j");
+    press("s");
+    EXPECT_EQ(out, "kstr_flag :0\nsound_flag :0\n");
 }
 
 TEST_F(Cycle, CapitalHPansAndSmallHHelps)
