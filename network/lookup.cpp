@@ -44,16 +44,6 @@ int findStationTitle(const char* title) {
     return stationTableSize;
 }
 
-int findStationOnRailway(const char* title, int railway) {
-    if (title == nullptr) return stationTableSize;
-    for (int i = 0; i < stationTableSize; ++i) {
-        if (std::strcmp(stations[i].title, title) == 0 && stationOnRailway(stations[i], railway)) {
-            return i;
-        }
-    }
-    return stationTableSize;
-}
-
 bool stationOnRailway(const StationEntry& station, int railway) {
     if (railway < 0 || railway >= railwayCount) return false;
     const char* id = railways[railway].railwayId;

@@ -96,11 +96,6 @@ int findStation(const char* sameAs, std::int32_t& layoutX, std::int32_t& layoutY
 // stationTableSize (also for null).
 int findStationTitle(const char* title);
 
-// Index of the first record with title `title` that belongs to railway
-// `railway` (see stationOnRailway), or stationTableSize: also for 副都心線's
-// first five names, which have only 有楽町線 records.
-int findStationOnRailway(const char* title, int railway);
-
 // True when railway `railway`'s railwayId is a prefix of the station's
 // railway, so the branch records belong to railway 1; false for an index
 // outside 0 … railwayCount-1.

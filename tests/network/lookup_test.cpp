@@ -148,34 +148,6 @@ TEST(FindStationTitle, FirstRecordOfTheTitleInSortedOrder) {
     EXPECT_EQ(findStationTitle(nullptr), stationTableSize);
 }
 
-TEST(FindStationOnRailway, PicksTheRecordOfThatRailway) {
-    sortStations();
-    const int z = findStationOnRailway("青山一丁目", 6);
-    ASSERT_LT(z, stationTableSize);
-    EXPECT_STREQ(stations[z].sameAs, "odpt.Station:TokyoMetro.Hanzomon.AoyamaItchome");
-    const int g = findStationOnRailway("青山一丁目", 0);
-    ASSERT_LT(g, stationTableSize);
-    EXPECT_STREQ(stations[g].sameAs, "odpt.Station:TokyoMetro.Ginza.AoyamaItchome");
-    const int branch = findStationOnRailway("方南町", 1);
-    ASSERT_LT(branch, stationTableSize);
-    EXPECT_STREQ(stations[branch].sameAs, "odpt.Station:TokyoMetro.MarunouchiBranch.Honancho");
-
-    EXPECT_EQ(findStationOnRailway("青山一丁目", 1), stationTableSize);
-    EXPECT_EQ(findStationOnRailway("和光市", 8), stationTableSize);
-    EXPECT_LT(findStationOnRailway("和光市", 5), stationTableSize);
-    EXPECT_EQ(findStationOnRailway("青山一丁目", railwayCount), stationTableSize);
-    EXPECT_EQ(findStationOnRailway(nullptr, 0), stationTableSize);
-
-    // Every listed name has a record of its own railway, except 副都心線's first five.
-    for (int k = 0; k < railwayCount; ++k) {
-        for (int s = 0; s < railways[k].stationCount; ++s) {
-            const bool shared = k == 8 && s < 5;
-            EXPECT_EQ(findStationOnRailway(lineStations[k][s], k) < stationTableSize, !shared)
-                << "railway " << k << " slot " << s;
-        }
-    }
-}
-
 TEST(FindRailway, ExactIdentifiersOnly) {
     for (int k = 0; k < railwayCount; ++k) EXPECT_EQ(findRailway(railways[k].railwayId), k);
     EXPECT_EQ(findRailway("odpt.Railway:TokyoMetro.MarunouchiBranch"), railwayCount);
