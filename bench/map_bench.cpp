@@ -71,8 +71,7 @@ void redraw(benchmark::State& state, int names)
     long long draws = 0;
     for (auto _ : state) {
         port.cls(0);
-        port.box(static_cast<int16_t>(st.left), static_cast<int16_t>(st.top),
-                 static_cast<int16_t>(st.right), static_cast<int16_t>(st.bottom), 15);
+        drawFrame(st);
         long long mapStart = pixelWrites;
         drawMap(st);
         mapOnly += pixelWrites - mapStart;
