@@ -2,6 +2,8 @@
 // LINEWATCH_SOUND=none: nothing is played, chimes are only counted.
 #pragma once
 
+#include <mutex>
+
 // Starts one chime and returns at once: a generated tone on the audio device
 // when one opens, otherwise the terminal bell.
 void chime_play();
@@ -11,3 +13,7 @@ int chime_count();
 
 // Stops a playing tone and releases the audio device; safe to repeat.
 void chime_close();
+
+// Held while SDL audio or a device is started or stopped: the chime's opener
+// and speech playback do that on two threads, and SDL's set-up must not overlap.
+std::mutex& audio_setup_lock();

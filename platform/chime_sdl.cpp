@@ -77,6 +77,7 @@ void playPending()
 
 void openDevice()
 {
+    std::unique_lock<std::mutex> setup(audio_setup_lock());
     // Audio brings up SDL's event layer, which would otherwise take Ctrl-C and
     // SIGTERM for itself; with no window polling its events they would be lost.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
@@ -98,6 +99,7 @@ void openDevice()
         SDL_PauseAudioDevice(deviceId, 0);
         device = Device::Open;
     }
+    setup.unlock();
     playPending();
 }
 
@@ -129,6 +131,12 @@ void chime_play()
     }
 }
 
+std::mutex& audio_setup_lock()
+{
+    static std::mutex lock;
+    return lock;
+}
+
 int chime_count()
 {
     return played;
@@ -139,6 +147,7 @@ void chime_close()
     if (opener.joinable())
         opener.join();
     if (device == Device::Open) {
+        std::lock_guard<std::mutex> setup(audio_setup_lock());
         SDL_CloseAudioDevice(deviceId);
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
         deviceId = 0;

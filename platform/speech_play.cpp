@@ -1,5 +1,6 @@
 #include "platform/speech_play.h"
 
+#include "platform/chime.h"
 #include "platform/speech_child.h"
 
 #include <SDL.h>
@@ -11,6 +12,7 @@ const int playLimitMs = 60000;
 
 bool play_sdl(const std::string& path, const std::atomic<bool>& cancel)
 {
+    std::unique_lock<std::mutex> setup(audio_setup_lock());
     // Ctrl-C and SIGTERM stay the program's, not events nobody reads.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
@@ -24,11 +26,13 @@ bool play_sdl(const std::string& path, const std::atomic<bool>& cancel)
         if (dev != 0) {
             played = SDL_QueueAudio(dev, samples, length) == 0;
             SDL_PauseAudioDevice(dev, 0);
+            setup.unlock();
             int waited = 0;
             while (played && SDL_GetQueuedAudioSize(dev) > 0 && !cancel.load() && waited < playLimitMs) {
                 SDL_Delay(20);
                 waited += 20;
             }
+            setup.lock();
             SDL_CloseAudioDevice(dev);
         }
         SDL_FreeWAV(samples);
