@@ -203,7 +203,9 @@ TEST_F(Parser, MissingEndMarkerSkipsToTheNextClosingBrace) {
 }
 
 // Values without their end marker filling an answer of the largest size the
-// client keeps: each one must not cost a scan to the end of the text.
+// client keeps: each one must not cost a scan to the end of the text. The
+// bound is loose on purpose (a scan per value takes minutes, the linear parse
+// about a second under the sanitizers) so a busy machine cannot fail it.
 TEST_F(Parser, AnswerFullOfUnendedValuesParsesPromptly) {
     const std::string head = R"([{"@context":"c","@type":"t","odpt:delay":42,"x":0})";
     for (const std::string unit : {R"("odpt:delay":1})", R"("odpt:railway":["x"})"}) {
@@ -213,7 +215,7 @@ TEST_F(Parser, AnswerFullOfUnendedValuesParsesPromptly) {
         const auto start = std::chrono::steady_clock::now();
         parse(ResponseKind::Trains, text);
         const auto elapsed = std::chrono::steady_clock::now() - start;
-        EXPECT_LT(std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count(), 5000) << unit;
+        EXPECT_LT(std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count(), 30000) << unit;
         EXPECT_EQ(trainCount, 1) << unit;
         EXPECT_EQ(trainRecords[0].delay, 42) << unit;
         EXPECT_EQ(trainRecords[0].railway, "") << unit;
