@@ -48,16 +48,36 @@ int findKnownTrain(const MonitorState& st, const char* number)
     return -1;
 }
 
-int addKnownTrain(MonitorState& st, const char* number)
+int addKnownTrain(MonitorState& st, const char* number, char (*departed)[kTrainNumberCapacity])
 {
+    if (departed)
+        (*departed)[0] = '\0';
     int found = findKnownTrain(st, number);
-    if (found >= 0)
+    if (found >= 0) {
+        st.knownTrains[found].lastSeen = st.trainUpdates;
         return found;
+    }
     std::size_t len = std::strlen(number);
-    if (len == 0 || len >= sizeof st.knownTrains[0].number || st.knownCount >= kKnownTrainCapacity)
+    if (len == 0 || len >= sizeof st.knownTrains[0].number)
         return -1;
-    KnownTrain& k = st.knownTrains[st.knownCount];
-    k = KnownTrain{};
+    int entry = st.knownCount;
+    if (entry < kKnownTrainCapacity) {
+        st.knownTrains[entry] = KnownTrain{};
+        ++st.knownCount;
+    } else {
+        // Train numbers are per trip, so a full list holds mostly departed
+        // trains; the one gone longest makes room.
+        entry = 0;
+        for (int i = 1; i < st.knownCount; ++i)
+            if (st.knownTrains[i].lastSeen < st.knownTrains[entry].lastSeen)
+                entry = i;
+        if (st.knownTrains[entry].lastSeen == st.trainUpdates)
+            return -1;
+        if (departed)
+            std::memcpy(*departed, st.knownTrains[entry].number, sizeof *departed);
+    }
+    KnownTrain& k = st.knownTrains[entry];
     std::memcpy(k.number, number, len + 1);
-    return st.knownCount++;
+    k.lastSeen = st.trainUpdates;
+    return entry;
 }

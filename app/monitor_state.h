@@ -15,11 +15,13 @@ constexpr int kTrainNumberCapacity = 32;
 constexpr int kStatusSlots = 9;
 constexpr int kIssueStampLength = 19;
 
-// Where a train's mark was last drawn (window pixels) and the end of its tail.
+// Where a train's mark was last drawn (window pixels), the end of its tail,
+// and the last train update that listed it.
 struct KnownTrain {
     char number[kTrainNumberCapacity];
     int32_t x, y;
     int32_t x2, y2;
+    int32_t lastSeen;
 };
 
 // A point in window pixels.
@@ -57,6 +59,7 @@ struct MonitorState {
 
     KnownTrain knownTrains[kKnownTrainCapacity] = {};
     int32_t knownCount = 0;
+    int32_t trainUpdates = 0;  // train updates shown so far; stamps lastSeen
 };
 
 // 1 when the refresh chime and speech are on.
@@ -77,6 +80,10 @@ bool insideFrame(const MonitorState& st, ScreenPoint p);
 // Index of the known train with this number, or -1.
 int findKnownTrain(const MonitorState& st, const char* number);
 
-// Index of the known train with this number, appending it at (0, 0) when new;
-// -1 when the number is empty, does not fit, or the list is full.
-int addKnownTrain(MonitorState& st, const char* number);
+// Index of the known train with this number, stamped as seen in the current
+// train update. A new number is appended at (0, 0); on a full list it takes
+// over the entry seen least recently, keeping that entry's position so the
+// next move erases the departed train's mark, and copies the departed number
+// to *departed when given ("" otherwise). -1 when the number is empty, does
+// not fit, or every entry was seen in the current update.
+int addKnownTrain(MonitorState& st, const char* number, char (*departed)[kTrainNumberCapacity] = nullptr);

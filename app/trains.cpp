@@ -184,9 +184,14 @@ void show_trains(MonitorState& st, Pass pass)
     GraphPort& port = *st.port;
     for (int i = 0; i < trainCount; ++i) {
         const TrainRecord& t = trainRecords[i];
-        // A train without an entry (no number, or the list is full) could
-        // never be erased again, so it is counted but not drawn.
-        int entry = addKnownTrain(st, t.trainNumber.c_str());
+        // A train without an entry (no usable number) could never be erased
+        // again, so it is counted but not drawn.
+        char departed[kTrainNumberCapacity];
+        int entry = addKnownTrain(st, t.trainNumber.c_str(), &departed);
+        // A label is erased by drawing its own text, which the reused entry
+        // no longer holds; a mark is erased by the next move.
+        if (departed[0] != '\0' && pass == Pass::Update && st.plot_mode != 3)
+            draw_label(port, departed, st.knownTrains[entry].x, st.knownTrains[entry].y, 0);
         int32_t colour = mark_railway(st, t, counts);
 
         std::string line = train_line(t);
@@ -238,6 +243,7 @@ void updateTrainDisplay(MonitorState& st)
 {
     std::sort(trainRecords, trainRecords + trainCount,
               [](const TrainRecord& a, const TrainRecord& b) { return compareTrainNumber(a, b) < 0; });
+    ++st.trainUpdates;
     show_trains(st, Pass::Update);
 }
 

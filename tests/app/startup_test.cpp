@@ -139,6 +139,7 @@ TEST(KnownTrains, ListHoldsEightHundredNumbersAndNoMore)
     EXPECT_EQ(addKnownTrain(*st, std::string(kTrainNumberCapacity, '9').c_str()), -1);
     for (int i = 0; i < kKnownTrainCapacity; ++i)
         ASSERT_EQ(addKnownTrain(*st, ("B" + std::to_string(i)).c_str()), i);
+    // Every entry was seen in this update, so none can make room.
     EXPECT_EQ(addKnownTrain(*st, "B801"), -1);
     EXPECT_EQ(st->knownCount, 800);
     EXPECT_EQ(addKnownTrain(*st, "B17"), 17);
@@ -146,6 +147,46 @@ TEST(KnownTrains, ListHoldsEightHundredNumbersAndNoMore)
     EXPECT_EQ(findKnownTrain(*st, "B800"), -1);
     EXPECT_EQ(st->knownTrains[5].x, 0);
     EXPECT_EQ(st->knownTrains[5].y2, 0);
+}
+
+TEST(KnownTrains, NewNumberOnAFullListTakesTheEntryGoneLongest)
+{
+    auto st = std::make_unique<MonitorState>();
+    for (int i = 0; i < kKnownTrainCapacity; ++i)
+        addKnownTrain(*st, ("B" + std::to_string(i)).c_str());
+    st->knownTrains[300].x = 123;
+    st->knownTrains[300].y2 = -45;
+    // B300 leaves after the first update, B600 after the second.
+    for (int update = 1; update <= 2; ++update) {
+        ++st->trainUpdates;
+        for (int i = 0; i < kKnownTrainCapacity; ++i) {
+            if (i != 300 && !(update == 2 && i == 600)) {
+                ASSERT_GE(addKnownTrain(*st, ("B" + std::to_string(i)).c_str()), 0);
+            }
+        }
+    }
+
+    char departed[kTrainNumberCapacity] = "junk";
+    EXPECT_EQ(addKnownTrain(*st, "N1", &departed), 300);
+    EXPECT_STREQ(departed, "B300");
+    EXPECT_EQ(findKnownTrain(*st, "B300"), -1);
+    EXPECT_EQ(findKnownTrain(*st, "N1"), 300);
+    // The position stays, so the new train's first move erases the old mark.
+    EXPECT_EQ(st->knownTrains[300].x, 123);
+    EXPECT_EQ(st->knownTrains[300].y2, -45);
+
+    EXPECT_EQ(addKnownTrain(*st, "N2", &departed), 600);
+    EXPECT_STREQ(departed, "B600");
+    // Everything left, N1 and N2 included, was seen in this update.
+    EXPECT_EQ(addKnownTrain(*st, "N3", &departed), -1);
+    EXPECT_EQ(addKnownTrain(*st, "N1", &departed), 300);
+    EXPECT_STREQ(departed, "");
+    EXPECT_EQ(st->knownCount, kKnownTrainCapacity);
+
+    // A later update: N3 now takes the stalest entry, B0 from the second update.
+    ++st->trainUpdates;
+    EXPECT_EQ(addKnownTrain(*st, "N3", &departed), 0);
+    EXPECT_STREQ(departed, "B0");
 }
 
 using Settings = MonitorFixture;
@@ -178,6 +219,29 @@ TEST_F(Settings, FirstRunUsesDefaultsAndWritesTheSixLines)
               "(000)A1234S\n(001)B0815K\n");
     // Only the settings file is left: the temporary file was renamed over it.
     EXPECT_EQ(listDir(dir), std::vector<std::string>{"linewatch.ini"});
+}
+
+TEST_F(Settings, ReusedKnownTrainEntriesAreWrittenInListOrder)
+{
+    start();
+    for (int i = 0; i < kKnownTrainCapacity; ++i)
+        addKnownTrain(*st, ("B" + std::to_string(i)).c_str());
+    ++st->trainUpdates;
+    for (int i = 0; i < 5; ++i)
+        addKnownTrain(*st, ("N" + std::to_string(i)).c_str());
+    ASSERT_TRUE(writeSettings(*st, settingsPath.c_str()));
+
+    std::istringstream in(readAll(settingsPath));
+    std::string line;
+    std::vector<std::string> trains;
+    while (std::getline(in, line))
+        if (!line.empty() && line[0] == '(')
+            trains.push_back(line);
+    ASSERT_EQ(trains.size(), static_cast<std::size_t>(kKnownTrainCapacity));
+    EXPECT_EQ(trains[0], "(000)N0");
+    EXPECT_EQ(trains[4], "(004)N4");
+    EXPECT_EQ(trains[5], "(005)B5");
+    EXPECT_EQ(trains[799], "(799)B799");
 }
 
 TEST_F(Settings, SavedValuesComeBackAndArgumentsBeatTheSavedSelection)

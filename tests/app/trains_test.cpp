@@ -384,23 +384,74 @@ TEST_F(TrainsTest, TrainsWithoutUsableStationsKeepTheirPlace)
     EXPECT_EQ(p.tailY, 0);
 }
 
-TEST_F(TrainsTest, KnownTrainListStopsAt800AndExtraTrainsAreNotDrawn)
+TEST_F(TrainsTest, FullKnownTrainListReusesTheEntryOfADepartedTrain)
 {
-    for (int round = 0; round < 3; ++round) {
+    const char ginzaStation[] = "odpt.Station:TokyoMetro.Ginza.Ginza";
+    // Two full updates fill the list: Z0000 stands at Yotsuya, the other Z0
+    // trains at Shibuya, then the Z1 trains at Omote-sando.
+    for (int round = 0; round < 2; ++round) {
         for (int i = 0; i < trainRecordCapacity; ++i) {
             char number[16];
             std::snprintf(number, sizeof number, "Z%d%03d", round, i);
-            set_train(i, number, ginza, shibuya, "null");
+            const char* where = round == 1 ? omotesando : i == 0 ? yotsuya : shibuya;
+            set_train(i, number, ginza, where, "null");
         }
         trainCount = trainRecordCapacity;
         updateTrainDisplay(st);
     }
-    EXPECT_EQ(st.knownCount, kKnownTrainCapacity);
-    EXPECT_EQ(findKnownTrain(st, "Z2000"), -1);
+    ASSERT_EQ(st.knownCount, kKnownTrainCapacity);
+    ScreenPoint y = at(yotsuya), g = at(ginzaStation), o = at(omotesando);
+    expect_mark(y.x, y.y, 1);
 
-    // The unlisted trains are not drawn: their place stays as painted.
-    ScreenPoint a = at(shibuya);
-    port().boxf(a.x - 2, a.y - 2, a.x + 2, a.y + 2, 6, -1);
+    // A new number takes the entry gone longest, Z0000's, and its first move
+    // erases the departed train's mark.
+    set_train(0, "N1", ginza, ginzaStation, "null");
+    set_train(1, "Z1000", ginza, omotesando, "null");
+    trainCount = 2;
     updateTrainDisplay(st);
-    expect_mark(a.x, a.y, 6);
+    EXPECT_EQ(findKnownTrain(st, "N1"), 0);
+    EXPECT_EQ(findKnownTrain(st, "Z0000"), -1);
+    EXPECT_EQ(st.knownCount, kKnownTrainCapacity);
+    expect_mark(y.x, y.y, 0);
+    expect_mark(g.x, g.y, 1);
+    expect_mark(o.x, o.y, 1);
+
+    // A full update of new numbers never takes an entry listed in it: Z1000
+    // and N1 keep theirs, and every train gets one.
+    for (int i = 0; i < trainRecordCapacity; ++i) {
+        char number[16];
+        std::snprintf(number, sizeof number, "Z2%03d", i);
+        set_train(i, number, ginza, shibuya, "null");
+    }
+    set_train(trainRecordCapacity - 2, "N1", ginza, ginzaStation, "null");
+    set_train(trainRecordCapacity - 1, "Z1000", ginza, omotesando, "null");
+    trainCount = trainRecordCapacity;
+    updateTrainDisplay(st);
+    EXPECT_EQ(findKnownTrain(st, "N1"), 0);
+    EXPECT_GE(findKnownTrain(st, "Z1000"), 0);
+    for (int i = 0; i < trainRecordCapacity; ++i)
+        EXPECT_GE(findKnownTrain(st, trainRecords[i].trainNumber.c_str()), 0) << i;
+    EXPECT_EQ(st.knownCount, kKnownTrainCapacity);
+}
+
+TEST_F(TrainsTest, ReusedEntryErasesTheDepartedLabelInNumberMode)
+{
+    st.plot_mode = 1;
+    for (int i = 0; i < kKnownTrainCapacity; ++i) {
+        char number[16];
+        std::snprintf(number, sizeof number, "Q%03d", i);
+        addKnownTrain(st, number);
+    }
+    ScreenPoint a = at(shibuya);
+    st.knownTrains[0].x = a.x;
+    st.knownTrains[0].y = a.y;
+    port().print(to_fullwidth("Q000").c_str(), a.x, a.y, 1, 0.8f, 0);
+    std::vector<bool> blank(81 * 14, false);
+    ASSERT_NE(ink(a.x, a.y, a.x + 80, a.y + 13), blank);
+
+    set_train(0, "W7", ginza, "null", omotesando);
+    trainCount = 1;
+    updateTrainDisplay(st);
+    EXPECT_EQ(findKnownTrain(st, "W7"), 0);
+    EXPECT_EQ(ink(a.x, a.y, a.x + 80, a.y + 13), blank);
 }
