@@ -1,4 +1,8 @@
 # The refresh chime: SDL audio, terminal bell when no device opens.
+# libasound is linked only to keep its own error printing quiet.
 find_package(SDL2 REQUIRED)
-target_sources(platform PRIVATE ${CMAKE_CURRENT_LIST_DIR}/chime_sdl.cpp)
-target_link_libraries(platform PRIVATE SDL2::SDL2)
+find_package(ALSA REQUIRED)
+target_sources(platform PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/chime_sdl.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/audio_alsa.cpp)
+target_link_libraries(platform PRIVATE SDL2::SDL2 ALSA::ALSA)

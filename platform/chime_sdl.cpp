@@ -78,6 +78,7 @@ void playPending()
 void openDevice()
 {
     std::unique_lock<std::mutex> setup(audio_setup_lock());
+    audio_quiet_library_errors();
     // Audio brings up SDL's event layer, which would otherwise take Ctrl-C and
     // SIGTERM for itself; with no window polling its events they would be lost.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");

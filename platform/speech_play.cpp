@@ -13,6 +13,7 @@ const int playLimitMs = 60000;
 bool play_sdl(const std::string& path, const std::atomic<bool>& cancel)
 {
     std::unique_lock<std::mutex> setup(audio_setup_lock());
+    audio_quiet_library_errors();
     // Ctrl-C and SIGTERM stay the program's, not events nobody reads.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)

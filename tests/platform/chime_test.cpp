@@ -86,6 +86,34 @@ TEST(Chime, WithoutAnAudioDeviceTheTerminalBellRings)
               0);
 }
 
+TEST(Chime, SoundLibraryStaysQuietWhenNoCardAnswers)
+{
+    EXPECT_EQ(inChild([] {
+                  unsetenv("LINEWATCH_SOUND");
+                  setenv("SDL_AUDIODRIVER", "alsa", 1);
+                  // A card number no machine has: the open fails inside libasound.
+                  setenv("AUDIODEV", "hw:31,0", 1);
+                  setenv("ALSA_CARD", "31", 1);
+                  int p[2];
+                  if (pipe(p) != 0)
+                      return 2;
+                  int saved = dup(STDERR_FILENO);
+                  dup2(p[1], STDERR_FILENO);
+                  close(p[1]);
+                  std::string bell = playCapturingStdout(chime_play);
+                  dup2(saved, STDERR_FILENO);
+                  close(saved);
+                  fcntl(p[0], F_SETFL, O_NONBLOCK);
+                  char buf[256];
+                  ssize_t n = read(p[0], buf, sizeof buf);
+                  close(p[0]);
+                  if (n > 0)
+                      std::fprintf(stderr, "stderr: %.*s\n", static_cast<int>(n), buf);
+                  return (bell == "\a" && n <= 0) ? 0 : 1;
+              }),
+              0);
+}
+
 TEST(Chime, ToneIsQueuedWithoutWaiting)
 {
     EXPECT_EQ(inChild([] {
