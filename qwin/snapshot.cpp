@@ -6,6 +6,9 @@
 
 #include <csetjmp>
 #include <cstdio>
+#include <filesystem>
+#include <string>
+#include <system_error>
 #include <vector>
 
 namespace {
@@ -51,7 +54,14 @@ bool qwin_snapshot(const char* path)
             rows[i * 3 + 2] = static_cast<uint8_t>(pixels[i]);
         }
     }
-    std::FILE* file = std::fopen(path, "wb");
+    // A viewer that polls the file must never read half a picture, so a
+    // regular file is written beside itself and renamed over the old one; a
+    // device or pipe is written in place.
+    std::error_code error;
+    const bool in_place = std::filesystem::exists(path, error) &&
+                          !std::filesystem::is_regular_file(path, error);
+    const std::string target = in_place ? std::string(path) : std::string(path) + ".tmp";
+    std::FILE* file = std::fopen(target.c_str(), "wb");
     if (file == nullptr)
         return false;
     const bool written = write_png(file, rows.data());
@@ -59,5 +69,11 @@ bool qwin_snapshot(const char* path)
     // flush can leave fclose itself reporting success.
     const bool flushed = std::fflush(file) == 0 && std::ferror(file) == 0;
     const bool closed = std::fclose(file) == 0;
-    return written && flushed && closed;
+    const bool complete = written && flushed && closed;
+    if (in_place)
+        return complete;
+    if (complete && std::rename(target.c_str(), path) == 0)
+        return true;
+    std::remove(target.c_str());
+    return false;
 }

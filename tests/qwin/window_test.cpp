@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <thread>
 #include <unistd.h>
@@ -146,8 +147,18 @@ TEST(Snapshot, WritesTheBitmapAndReportsFailureHonestly)
     ASSERT_EQ(read.size(), static_cast<size_t>(qwin_width * qwin_height));
     EXPECT_EQ(bitmap_mismatches([&read](int x, int y) { return read[y * qwin_width + x]; }), "");
 
+    // A second picture replaces the first whole and leaves no temporary file.
+    qwin_boxf(0, 0, 320, 200, 2);
+    ASSERT_TRUE(qwin_snapshot(path.c_str()));
+    const std::vector<uint32_t> again = read_png(path);
+    ASSERT_EQ(again.size(), static_cast<size_t>(qwin_width * qwin_height));
+    EXPECT_EQ(again.front(), qwin_rgb(2));
+    EXPECT_EQ(bitmap_mismatches([&again](int x, int y) { return again[y * qwin_width + x]; }), "");
+    EXPECT_FALSE(std::filesystem::exists(path + ".tmp"));
+
     EXPECT_FALSE(qwin_snapshot((std::string(dir) + "/missing/picture.png").c_str()));
     EXPECT_FALSE(qwin_snapshot("/dev/full")) << "a write that fails must not count as written";
+    EXPECT_TRUE(std::filesystem::is_character_file("/dev/full")) << "a device is written in place, never replaced";
     std::remove(path.c_str());
     rmdir(dir);
 }
