@@ -13,7 +13,9 @@ constexpr int kConsoleArrowPrefix = 0xE0;
 
 // printf-style output; format and arguments are Shift_JIS. Control characters
 // other than \r \n \t are dropped before the text reaches the terminal, and
-// \r is kept only as the last byte of the formatted text.
+// \r is kept only as the last byte of the formatted text. On a terminal each
+// line end is preceded by an erase to the end of the line, so a message that
+// overwrites a longer one leaves none of it showing.
 void console_print(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
 
 // While sink is non-null, output (Shift_JIS, after control-character removal)

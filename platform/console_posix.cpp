@@ -1,5 +1,6 @@
 // Console back-end over termios and the standard streams.
-// [Output]   Shift_JIS formatting, control-character removal, conversion
+// [Output]   Shift_JIS formatting, control-character removal, conversion,
+//            erasing line tails on a terminal
 // [Terminal] raw mode, restoration on exit and on signals
 // [Input]    byte source (script, pushback, stdin), keys, lines
 #include "platform/console.h"
@@ -77,6 +78,23 @@ bool terminalIsShiftJis()
     return sjis;
 }
 
+// A message overwriting a longer one (a "\r" ending asks for that) would
+// leave the longer one's tail showing, so on a terminal every line a message
+// writes is erased to its end just before its line end. The sequence is added
+// here, after the filtering, so downloaded text can never supply one.
+std::string eraseLineTails(const std::string& s)
+{
+    static const char kEraseToLineEnd[] = "\x1b[K";
+    std::string out;
+    out.reserve(s.size() + 2 * sizeof kEraseToLineEnd);
+    for (char c : s) {
+        if (c == '\n' || c == '\r')
+            out += kEraseToLineEnd;
+        out.push_back(c);
+    }
+    return out;
+}
+
 void emit(const char* text, std::size_t len)
 {
     std::string clean = dropControls(text, len);
@@ -88,6 +106,8 @@ void emit(const char* text, std::size_t len)
         clean = cp932ToUtf8(clean);
         dropUtf8C1(clean);
     }
+    if (isatty(STDOUT_FILENO))
+        clean = eraseLineTails(clean);
     std::fwrite(clean.data(), 1, clean.size(), stdout);
     std::fflush(stdout);
 }

@@ -42,7 +42,8 @@ for m in "${modes[@]}"; do
 import re, sys
 raw = open(sys.argv[1], "rb").read()
 notice = raw[raw.rindex("銀座線 ".encode(), 0, raw.index(b"owned")):]
-notice = notice[:notice.index(b"\n")].removesuffix(b"\r")  # the terminal's own line end
+# the terminal's own line end, and the console's erase to the end of the line
+notice = notice[:notice.index(b"\n")].removesuffix(b"\r").removesuffix(b"\x1b[K")
 sys.exit(1 if re.search(rb"[\x00-\x1f\x7f]", notice) else 0)
 CHECK
               ;;

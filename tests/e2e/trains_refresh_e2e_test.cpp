@@ -196,14 +196,15 @@ TEST(TrainsRefreshE2E, OneRefreshDrawsCountsMarksAndPrintsEveryTrain)
     ASSERT_TRUE(wait_for([&] { return exists(run.dir + "/status"); }, 30));
     EXPECT_EQ(read_file(run.dir + "/status"), "0\n");
 
-    // One console line per train, in train-number order.
+    // One console line per train, in train-number order, each erased to its
+    // end before it is left to be overwritten.
     std::string raw = read_file(run.dir + "/raw.log");
     const char* expected[] = {
-        "A1001S:Local:Ginza         \r",
-        "A1002S:Local:Ginza:Shibuya->OmoteSando         \r",
-        "B1003:Local:Marunouchi:Yotsuya->AkasakaMitsuke         \r",
-        "C1004:Local:Tozai         \r",
-        "D1005:Local:MarunouchiBranch         \r",
+        "A1001S:Local:Ginza         \x1b[K\r",
+        "A1002S:Local:Ginza:Shibuya->OmoteSando         \x1b[K\r",
+        "B1003:Local:Marunouchi:Yotsuya->AkasakaMitsuke         \x1b[K\r",
+        "C1004:Local:Tozai         \x1b[K\r",
+        "D1005:Local:MarunouchiBranch         \x1b[K\r",
     };
     std::size_t at = 0;
     for (const char* l : expected) {

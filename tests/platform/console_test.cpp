@@ -75,6 +75,40 @@ TEST(ConsoleOutput, ShiftJisIsWrittenAsUtf8)
     EXPECT_EQ(got.back(), '\n');
 }
 
+TEST(ConsoleOutput, OnATerminalLinesAreErasedToTheirEndBeforeTheLineEnd)
+{
+    int master, slave;
+    ASSERT_EQ(openpty(&master, &slave, nullptr, nullptr, nullptr), 0);
+    // No output processing, so the bytes arrive as written.
+    struct termios raw;
+    ASSERT_EQ(tcgetattr(slave, &raw), 0);
+    cfmakeraw(&raw);
+    ASSERT_EQ(tcsetattr(slave, TCSANOW, &raw), 0);
+    std::fflush(stdout);
+    int saved = dup(STDOUT_FILENO);
+    dup2(slave, STDOUT_FILENO);
+    console_print("A1005S:Local:Ginza:Shibuya->OmoteSando         \r");
+    console_print("データ再取得まで %2d 秒\r", 88);
+    // Escapes inside a text stay filtered; only the console adds one.
+    console_print("%s\n%s\n", "x\x1b[Ky", "second");
+    console_print("no line end");
+    std::fflush(stdout);
+    dup2(saved, STDOUT_FILENO);
+    close(saved);
+
+    std::string got;
+    char buf[512];
+    fcntl(master, F_SETFL, O_NONBLOCK);
+    for (ssize_t n; (n = read(master, buf, sizeof buf)) > 0;)
+        got.append(buf, static_cast<std::size_t>(n));
+    close(master);
+    close(slave);
+    EXPECT_EQ(got, "A1005S:Local:Ginza:Shibuya->OmoteSando         \x1b[K\r"
+                   "\xe3\x83\x87\xe3\x83\xbc\xe3\x82\xbf\xe5\x86\x8d\xe5\x8f\x96\xe5\xbe\x97"
+                   "\xe3\x81\xbe\xe3\x81\xa7 88 \xe7\xa7\x92\x1b[K\r"
+                   "x[Ky\x1b[K\nsecond\x1b[K\nno line end");
+}
+
 TEST(ConsoleKeys, ArrowsArriveAsPrefixAndSecondCode)
 {
     std::string script = "x\x1b[A\x1b[B\x1b[C\x1b[D\x1bOC\x1b[1;5D\x1b[5~" "q\x1b";
