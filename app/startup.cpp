@@ -9,11 +9,11 @@
 #include "platform/chime.h"
 #include "platform/console.h"
 #include "platform/speech.h"
+#include "qwin/qwin.h"
 #include "sim/demo.h"
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 
 namespace {
@@ -107,13 +107,8 @@ int runLinewatch(int argc, char** argv)
         setenv("LINEWATCH_HEADLESS", "1", 1);
     Feed* demoFeed = nullptr;
     if (o.demo) {
-        const char* display = std::getenv("DISPLAY");
-        const char* wayland = std::getenv("WAYLAND_DISPLAY");
-        const char* headless = std::getenv("LINEWATCH_HEADLESS");
-        bool windowless = (headless && std::strcmp(headless, "1") == 0) ||
-                          !((display && *display) || (wayland && *wayland));
         std::string error;
-        demoFeed = demo_start(windowless, o.snapshot != nullptr, &error);
+        demoFeed = demo_start(qwin_headless(), o.snapshot != nullptr, &error);
         if (!demoFeed) {
             std::fprintf(stderr, "linewatch: cannot start the demo feed: %s\n", error.c_str());
             return 1;

@@ -25,6 +25,10 @@ extern const PaletteEntry palette[16];
 // no display is reachable) and clears the bitmap to black; exits with status 1
 // and a message on stderr when the window cannot be made.
 void qwin_open();
+// True when the window is headless: LINEWATCH_HEADLESS=1 or no display
+// answers. Decided once per run, at this call or the first qwin_open,
+// whichever comes first; qwin_open then uses the same back-end.
+bool qwin_headless();
 // Ends the window thread once the window receives its next event, waiting for
 // it; returns at once when headless, after the window was closed, on a second
 // call or on the window thread. Also runs as an exit hook.

@@ -16,7 +16,7 @@
 
 namespace {
 bool first_open = true;
-// Chosen by the first qwin_open; headless until then.
+// Set by the first qwin_open; headless until then.
 const WindowBackend* backend = &headless_window;
 // Starts unset: only a press in the window (or qwin_set_escape) sets it.
 std::atomic<bool> escape_event{false};
@@ -79,6 +79,14 @@ const WindowBackend* choose_backend()
     return &headless_window;
 }
 
+// The choice is made once, so the answer given before the window opens is
+// the back-end it opens with.
+const WindowBackend* chosen_backend()
+{
+    static const WindowBackend* const chosen = choose_backend();
+    return chosen;
+}
+
 // At exit nobody is left to click the window, so it closes at once.
 void close_at_exit()
 {
@@ -96,7 +104,7 @@ void qwin_open()
     if (first_open) {
         std::atexit(close_at_exit);
         first_open = false;
-        backend = choose_backend();
+        backend = chosen_backend();
         backend->start();
     }
     if (!surface_create()) {
@@ -104,6 +112,11 @@ void qwin_open()
         std::exit(1);
     }
     surface_fill({0, 0, qwin_width, qwin_height}, 0);
+}
+
+bool qwin_headless()
+{
+    return chosen_backend() == &headless_window;
 }
 
 void qwin_close()
