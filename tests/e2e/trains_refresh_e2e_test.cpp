@@ -9,9 +9,9 @@
 #include "platform/charset.h"
 #include "qwin/qwin.h"
 #include "sim/feed.h"
+#include "tests/qwin/snapshot_read.h"
 
 #include <gtest/gtest.h>
-#include <png.h>
 
 #include <chrono>
 #include <cstdint>
@@ -116,26 +116,6 @@ bool wait_for(Cond cond, int seconds)
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
     return cond();
-}
-
-// The snapshot as 0xRRGGBB pixels, row after row.
-std::vector<uint32_t> read_png(const std::string& path)
-{
-    png_image image{};
-    image.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_file(&image, path.c_str()))
-        return {};
-    image.format = PNG_FORMAT_RGB;
-    std::vector<uint8_t> rgb(PNG_IMAGE_SIZE(image));
-    if (image.width != qwin_width || image.height != qwin_height ||
-        !png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr)) {
-        png_image_free(&image);
-        return {};
-    }
-    std::vector<uint32_t> px(qwin_width * qwin_height);
-    for (std::size_t i = 0; i < px.size(); ++i)
-        px[i] = uint32_t(rgb[3 * i]) << 16 | uint32_t(rgb[3 * i + 1]) << 8 | rgb[3 * i + 2];
-    return px;
 }
 
 struct TmuxRun {

@@ -1,9 +1,9 @@
 // The escape checkpoint, the window's failure exits and the PNG snapshot.
 #include "qwin/qwin.h"
 #include "tests/qwin/pixel_check.h"
+#include "tests/qwin/snapshot_read.h"
 
 #include <gtest/gtest.h>
-#include <png.h>
 
 #include <atomic>
 #include <chrono>
@@ -108,26 +108,6 @@ TEST(WindowDeathTest, UnreachableDisplayLeavesTheBitmapOnly)
             std::exit(qwin_pixel(5, 6) == qwin_rgb(4) ? 0 : 3);
         },
         testing::ExitedWithCode(0), "^$");
-}
-
-// Reads a PNG written by qwin_snapshot into 0xRRGGBB pixels; empty on failure.
-std::vector<uint32_t> read_png(const std::string& path)
-{
-    png_image image{};
-    image.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_file(&image, path.c_str()))
-        return {};
-    image.format = PNG_FORMAT_RGB;
-    std::vector<uint8_t> bytes(PNG_IMAGE_SIZE(image));
-    if (image.width != qwin_width || image.height != qwin_height ||
-        !png_image_finish_read(&image, nullptr, bytes.data(), 0, nullptr)) {
-        png_image_free(&image);
-        return {};
-    }
-    std::vector<uint32_t> pixels;
-    for (size_t i = 0; i + 2 < bytes.size(); i += 3)
-        pixels.push_back((uint32_t{bytes[i]} << 16) | (uint32_t{bytes[i + 1]} << 8) | bytes[i + 2]);
-    return pixels;
 }
 
 TEST(Snapshot, WritesTheBitmapAndReportsFailureHonestly)
