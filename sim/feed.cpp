@@ -9,6 +9,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <thread>
 
 #include "sim/clock.h"
@@ -39,6 +40,9 @@ struct Feed {
     ForcedNotice forced;
     ReplaySet replay;
     std::map<std::string, std::chrono::steady_clock::time_point> lastRequest;  // by type and key, bounded
+    std::set<std::uint64_t> held;  // tickets of the answers held by slow or hang, oldest first
+    std::uint64_t nextTicket = 0;
+    std::uint64_t releasedBelow = 0;  // held answers with a smaller ticket give up
 };
 
 namespace {
@@ -46,6 +50,9 @@ namespace {
 constexpr auto rateWindow = std::chrono::milliseconds(100);
 constexpr auto slowDelay = std::chrono::seconds(60);
 constexpr int workerThreads = 16;  // hung answers each hold one
+// Held answers never take the last workers, which the control route and the
+// recovery after the fault need; beyond this the oldest held answer gives up.
+constexpr size_t maxHeldAnswers = workerThreads - 4;
 constexpr size_t rateTableCapacity = 256;  // type and key pairs remembered for the rate limit
 constexpr char jsonType[] = "application/json; charset=utf-8";
 
@@ -121,12 +128,22 @@ bool tooSoon(Feed& f, const std::string& type, const std::string& key) {
     return soon;
 }
 
-// Holds the answer as the fault demands; false when the feed stops meanwhile.
+// Holds the answer as the fault demands; false when the feed stops meanwhile
+// or newer held answers push this one out.
 bool holdAnswer(Feed& f, FeedFault fault) {
     std::unique_lock<std::mutex> lock(f.mutex);
-    if (fault == FeedFault::Slow) f.wake.wait_for(lock, slowDelay, [&] { return f.stopping; });
-    if (fault == FeedFault::Hang) f.wake.wait(lock, [&] { return f.stopping || f.fault != FeedFault::Hang; });
-    return !f.stopping;
+    if (fault != FeedFault::Slow && fault != FeedFault::Hang) return !f.stopping;
+    const std::uint64_t ticket = f.nextTicket++;
+    f.held.insert(ticket);
+    if (f.held.size() > maxHeldAnswers) {
+        f.releasedBelow = *f.held.begin() + 1;
+        f.wake.notify_all();
+    }
+    auto givenUp = [&] { return f.stopping || ticket < f.releasedBelow; };
+    if (fault == FeedFault::Slow) f.wake.wait_for(lock, slowDelay, givenUp);
+    if (fault == FeedFault::Hang) f.wake.wait(lock, [&] { return givenUp() || f.fault != FeedFault::Hang; });
+    f.held.erase(ticket);
+    return !givenUp();
 }
 
 // ---- datapoints route ----
@@ -142,7 +159,7 @@ void answerDatapoints(Feed& f, const httplib::Request& req, httplib::Response& r
         std::lock_guard<std::mutex> lock(f.mutex);
         fault = f.fault;
     }
-    if (!holdAnswer(f, fault)) return plain(res, 503, "Service stopping");
+    if (!holdAnswer(f, fault)) return plain(res, 503, "Service Unavailable");
     if (fault == FeedFault::Error500) return plain(res, 500, "Internal Server Error");
     if (fault == FeedFault::Html) return res.set_content(captivePortalPage, "text/html");
 
@@ -251,5 +268,7 @@ void feed_set_fault(Feed* f, FeedFault fault) {
 
 void feed_set_disruption(Feed* f, int railway, const std::string& text) {
     std::lock_guard<std::mutex> lock(f->mutex);
+    // the notice's date moves only when its text does, so a repeated order is no news
+    if (railway == f->forced.railway && text == f->forced.text) return;
     f->forced = ForcedNotice{railway, text, simNow(*f)};
 }

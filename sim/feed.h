@@ -57,5 +57,6 @@ std::string feed_root(const Feed* feed);
 // Switches the fault of a running feed; None returns it to normal answers.
 void feed_set_fault(Feed* feed, FeedFault fault);
 
-// Forces a disruption notice on railway 0..8 with a UTF-8 text; railway -1 clears it.
+// Forces a disruption notice on railway 0..8 with a UTF-8 text (its date kept when
+// the same notice is forced again); railway -1 clears it.
 void feed_set_disruption(Feed* feed, int railway, const std::string& text);

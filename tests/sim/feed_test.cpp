@@ -8,7 +8,9 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -154,6 +156,28 @@ TEST(Feed, TransportFaults) {
     EXPECT_EQ(recovered->status, 200);
 }
 
+TEST(Feed, ManyHungAnswersLeaveWorkersForControlAndRecovery) {
+    FeedOptions o = unlimited();
+    o.fault = FeedFault::Hang;
+    RunningFeed f(o);
+    // more abandoned requests than the feed has workers, as a monitor leaves behind over many refreshes
+    std::vector<std::thread> clients;
+    for (int i = 0; i < 24; ++i)
+        clients.emplace_back([&] {
+            auto r = f.client(300ms).Get(query("odpt:Train"));
+            EXPECT_TRUE(!r || r->status == 503) << "only a pushed-out answer ends, and never with data";
+        });
+    for (std::thread& t : clients) t.join();
+
+    auto c = f.client(2s);
+    auto switched = c.Get(std::string("/sim/control?fault=none&acl:consumerKey=") + feedDefaultKey);
+    ASSERT_TRUE(switched) << "the control route found no free worker";
+    EXPECT_EQ(switched->status, 200);
+    auto recovered = c.Get(query("odpt:Train"));
+    ASSERT_TRUE(recovered);
+    EXPECT_EQ(recovered->status, 200);
+}
+
 TEST(Feed, SlowAnswersAreCutShortByStop) {
     FeedOptions o = unlimited();
     o.fault = FeedFault::Slow;
@@ -225,6 +249,11 @@ TEST(Feed, ControlRouteSwitchesFaultAndDisruption) {
     ASSERT_EQ(notices.size(), 9u);
     EXPECT_EQ(notices[2]["odpt:trainInformationText"], "点検のため運転を見合わせています。");
     EXPECT_EQ(notices[2]["odpt:trainInformationStatus"], "運転見合わせ");
+    // the same order again is no news: the notice keeps its date
+    const std::string date = notices[2]["dc:date"];
+    std::this_thread::sleep_for(1100ms);
+    ASSERT_EQ(c.Get("/sim/control", params, {})->status, 200);
+    EXPECT_EQ(nlohmann::json::parse(c.Get(query("odpt:TrainInformation"))->body)[2]["dc:date"], date);
 
     ASSERT_EQ(c.Get("/sim/control?disrupt=none" + key)->status, 200);
     notices = nlohmann::json::parse(c.Get(query("odpt:TrainInformation"))->body);
