@@ -19,7 +19,8 @@ bool recordingName(const std::string& name, std::string* type, long* step) {
     *step = 0;
     if (dot != std::string::npos) {
         std::string digits = stem.substr(dot + 1);
-        if (digits.empty() || !std::all_of(digits.begin(), digits.end(), ::isdigit)) return false;
+        if (digits.empty() || !std::all_of(digits.begin(), digits.end(), [](unsigned char c) { return c >= '0' && c <= '9'; }))
+            return false;
         *step = std::strtol(digits.c_str(), nullptr, 10);
         stem.resize(dot);
     }

@@ -22,7 +22,7 @@ use_feed() { feed_root=${root[$1]}; feed_key=${key[$1]}; }
 
 for m in "${modes[@]}"; do
     wait_refresh "$m" 1 60
-    for _ in $(seq 100); do [ -s "$work/$m/snap.png" ] && break; sleep 0.1; done
+    wait_for 10 test -s "$work/$m/snap.png" || true
     mv "$work/$m/snap.png" "$work/$m/good.png" || fail "$m wrote no picture"
     echo "$(train_lines "$m")" > "$work/$m/trains1"
     use_feed "$m"
@@ -55,7 +55,7 @@ CHECK
     wait_pane "$m" "sound_flag :0" 1
     case $m in
         slow|hang|drop|500|html)
-            for _ in $(seq 100); do [ -s "$work/$m/snap.png" ] && break; sleep 0.1; done
+            wait_for 10 test -s "$work/$m/snap.png" || true
             cmp -s "$work/$m/good.png" "$work/$m/snap.png" || fail "$m: the picture changed after a failed refresh"
             [ "$(grep -ac 'odpt:Train:' "$work/$m/raw.log")" -eq 1 ] || fail "$m: not exactly one line about the trains"
             echo "$(train_lines "$m")" > "$work/$m/trains2" ;;
@@ -74,7 +74,7 @@ for m in "${modes[@]}"; do
 done
 
 for m in "${modes[@]}"; do
-    for _ in $(seq 100); do [ -s "$work/$m/status" ] && break; sleep 0.1; done
+    wait_for 10 test -s "$work/$m/status" || true
     [ "$(cat "$work/$m/status" 2>/dev/null)" = 0 ] || fail "$m: exit status $(cat "$work/$m/status" 2>/dev/null)"
     grep -qF "${key[$m]}" "$work/$m/raw.log" && fail "$m: the consumer key reached the console"
     # the feed's escapes: clear screen, colour, cursor move, bell

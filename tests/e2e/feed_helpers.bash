@@ -34,7 +34,7 @@ start_feed() {
     shift
     "$LINEWATCH_FEED_BIN" --port 0 "$@" > "$work/$name.feed" 2>&1 &
     feed_pids+=($!)
-    for _ in $(seq 200); do grep -q serving "$work/$name.feed" && break; sleep 0.05; done
+    wait_for 20 grep -q serving "$work/$name.feed" || true
     feed_root=$(sed -n 's/.*serving \([^ ]*\) key \([^ ]*\).*/\1/p' "$work/$name.feed")
     feed_key=$(sed -n 's/.*serving \([^ ]*\) key \([^ ]*\).*/\2/p' "$work/$name.feed")
     [ -n "$feed_root" ] || fail "feed $name did not start: $(cat "$work/$name.feed")"
@@ -96,23 +96,32 @@ wait_pane() {
     fail "$1 never showed: $2"
 }
 
-# refreshes NAME: how many downloads the monitor has finished so far.
-refreshes() {
-    grep -ao 'データ読み込み中' "$work/$1/raw.log" 2>/dev/null | wc -l
+# refreshed NAME N: true once the N-th download is finished and the refresh
+# that followed has drawn, snapshot included, and printed its countdown again.
+refreshed() {
+    grep -aoE 'データ読み込み中|データ再取得まで' "$work/$1/raw.log" 2>/dev/null |
+        awk -v n="$2" '/読み込み/ { c++ } c >= n && /再取得/ { done = 1 } END { exit !done }'
 }
 
-# wait_refresh NAME N [SECONDS]: polls until N downloads are finished and the
-# refresh that followed has printed its countdown again.
+# wait_refresh NAME N [SECONDS]: polls until refresh N is complete.
 wait_refresh() {
     local tries=$(( ${3:-110} * 10 ))
     for _ in $(seq "$tries"); do
-        if [ "$(refreshes "$1")" -ge "$2" ]; then
-            sleep 1
-            return 0
-        fi
+        refreshed "$1" "$2" && return 0
         sleep 0.1
     done
     fail "$1 never finished refresh $2"
+}
+
+# wait_for SECONDS COMMAND...: polls until COMMAND succeeds; false when it never does.
+wait_for() {
+    local tries=$(( $1 * 10 ))
+    shift
+    for _ in $(seq "$tries"); do
+        "$@" && return 0
+        sleep 0.1
+    done
+    return 1
 }
 
 # train_lines NAME: train numbers the monitor has printed on its console.

@@ -29,17 +29,13 @@ wait_pane m "銀座線 現在、平常どおり運転しています。"
 [ "$(train_lines m)" -eq "$trains" ] || fail "printed $(train_lines m) train lines for $trains trains"
 
 # The disruption is spoken: the line name, then the text.
-for _ in $(seq 300); do
-    [ "$(ls "$work/speech" 2>/dev/null | grep -c '\.wav$')" -ge 2 ] && break
-    sleep 0.1
-done
-[ "$(ls "$work/speech" 2>/dev/null | grep -c '\.wav$')" -ge 2 ] || fail "nothing spoken into $work/speech"
+spoken() { [ "$(ls "$work/speech" 2>/dev/null | grep -c '\.wav$')" -ge 2 ]; }
+wait_for 30 spoken || fail "nothing spoken into $work/speech"
 
 # r redraws the map and the held trains and writes the picture again.
 rm -f "$work/m/snap.png"
 keys m r
-for _ in $(seq 100); do [ -s "$work/m/snap.png" ] && break; sleep 0.1; done
-[ -s "$work/m/snap.png" ] || fail "r did not redraw"
+wait_for 10 test -s "$work/m/snap.png" || fail "r did not redraw"
 
 # The fare query: sorted index 0 is 綾瀬 (千代田線), 179 is 茗荷谷 (丸ノ内線).
 keys m f
@@ -54,7 +50,7 @@ keys m x
 
 keys m q
 wait_pane m "グラフィックウインド(qwin)をクリックすると終了します。"
-for _ in $(seq 100); do [ -s "$work/m/status" ] && break; sleep 0.1; done
+wait_for 10 test -s "$work/m/status" || true
 [ "$(cat "$work/m/status" 2>/dev/null)" = 0 ] || fail "exit status $(cat "$work/m/status" 2>/dev/null)"
 seen=$(grep -c '^([0-9]*)' "$work/m/linewatch.ini" || true)
 [ "$seen" -eq "$trains" ] || fail "linewatch.ini lists $seen trains, the feed ran $trains"
