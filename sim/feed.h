@@ -6,6 +6,8 @@
 #include <string>
 
 // What the feed does to every datapoints answer instead of answering normally.
+// Slow and Hang hold at most a dozen answers at a time; the oldest beyond that
+// is answered 503 so that the feed always has workers left.
 enum class FeedFault {
     None,
     Slow,     // answers after 60 s
