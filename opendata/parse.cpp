@@ -109,13 +109,6 @@ std::int32_t toInt32(const char* p, const char* end) {
     return static_cast<std::int32_t>(value == limit ? limit - 1 : value);
 }
 
-// One past the start of the last occurrence of needle in text (the text's
-// start when there is none): a search from a later position cannot succeed.
-const char* searchLimit(std::string_view text, std::string_view needle) {
-    const std::size_t last = text.rfind(needle);
-    return text.data() + (last == std::string_view::npos ? 0 : last + 1);
-}
-
 // ---- the scan -------------------------------------------------------------
 
 // Index of key in table, or -1. The live API writes the keys of an object
@@ -144,11 +137,12 @@ template <class Record, std::size_t N>
 void scan(std::string_view text, const FieldKey<Record> (&table)[N], Target<Record> target,
           int (&counts)[maxKeys]) {
     const char* const end = text.data() + text.size();
-    // Searches that are bound to fail are not run: otherwise every bare value
-    // or array without its end marker would scan to the end of the text, and a
+    // A search for an end marker that failed from one position fails from
+    // every later one, so it is not run again: otherwise every bare value or
+    // array without its end marker would scan to the end of the text, and a
     // long answer of such values would take time quadratic in its length.
-    const char* const commaLimit = searchLimit(text, ",");
-    const char* const arrayEndLimit = searchLimit(text, "],");
+    const char* commaMissingFrom = end;
+    const char* arrayEndMissingFrom = end;
     int recordIndex = 0;
     Record* current = target.opensRecords ? nullptr : target.records;
     int previous = -1;
@@ -175,10 +169,12 @@ void scan(std::string_view text, const FieldKey<Record> (&table)[N], Target<Reco
             marker = find(value + 1, end, '"');
             stop = marker;
         } else if (*value == '[') {
-            marker = value + 1 < arrayEndLimit ? findPair(value + 1, end, ']', ',') : nullptr;
+            marker = value + 1 < arrayEndMissingFrom ? findPair(value + 1, end, ']', ',') : nullptr;
+            if (marker == nullptr && value + 1 < arrayEndMissingFrom) arrayEndMissingFrom = value + 1;
             stop = marker != nullptr ? marker + 1 : nullptr;
         } else {
-            marker = value + 1 < commaLimit ? find(value + 1, end, ',') : nullptr;
+            marker = value + 1 < commaMissingFrom ? find(value + 1, end, ',') : nullptr;
+            if (marker == nullptr && value + 1 < commaMissingFrom) commaMissingFrom = value + 1;
             stop = marker;
         }
 
