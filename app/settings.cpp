@@ -1,12 +1,13 @@
 #include "app/settings.h"
 
+#include "platform/process.h"
+
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
-#include <unistd.h>
 
 namespace {
 
@@ -136,7 +137,7 @@ void readSettings(MonitorState& st, const char* path, bool lineArgsGiven)
 
 bool writeSettings(const MonitorState& st, const char* path)
 {
-    std::string tmp = directoryOf(path) + ".linewatch.ini." + std::to_string(getpid()) + ".tmp";
+    std::string tmp = directoryOf(path) + ".linewatch.ini." + std::to_string(process_id()) + ".tmp";
     FILE* f = std::fopen(tmp.c_str(), "w");
     if (!f)
         return false;
@@ -145,8 +146,7 @@ bool writeSettings(const MonitorState& st, const char* path)
                            kstr_flag) > 0;
     for (int i = 0; ok && i < st.knownCount; ++i)
         ok = std::fprintf(f, "(%03d)%s\n", i, st.knownTrains[i].number) > 0;
-    ok = std::fflush(f) == 0 && ok;
-    ok = fsync(fileno(f)) == 0 && ok;
+    ok = file_flush_to_disk(f) && ok;
     ok = std::fclose(f) == 0 && ok;
     if (ok && std::rename(tmp.c_str(), path) == 0)
         return true;

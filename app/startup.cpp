@@ -8,6 +8,7 @@
 #include "opendata/parse.h"
 #include "platform/chime.h"
 #include "platform/console.h"
+#include "platform/process.h"
 #include "platform/speech.h"
 #include "qwin/qwin.h"
 #include "sim/demo.h"
@@ -104,7 +105,7 @@ int runLinewatch(int argc, char** argv)
         return 0;
     }
     if (o.headless)
-        setenv("LINEWATCH_HEADLESS", "1", 1);
+        set_environment("LINEWATCH_HEADLESS", "1");
     Feed* demoFeed = nullptr;
     if (o.demo) {
         std::string error;
