@@ -56,11 +56,8 @@ int16_t px(int32_t v)
 
 int32_t trainColour(const MonitorState& st, const TrainRecord& train)
 {
-    int32_t colour = 7;
-    for (int k = 0; k < railwayCount; ++k)
-        if (train.railway == railways[k].railwayId)
-            colour = lineColour(st, k);
-    return colour;
+    const int k = findRailway(train.railway.c_str());
+    return k < railwayCount ? lineColour(st, k) : 7;
 }
 
 TrainPlacement placeTrain(const MonitorState& st, const TrainRecord& train, int32_t colour)
@@ -156,10 +153,9 @@ void draw_line_counts(const MonitorState& st, const int32_t (&counts)[railwayCou
 // Colour, legend name and line count of one train; returns its colour.
 int32_t mark_railway(MonitorState& st, const TrainRecord& t, int32_t (&counts)[railwayCount])
 {
-    int32_t colour = trainColour(st, t);
-    for (int k = 0; k < railwayCount; ++k) {
-        if (t.railway != railways[k].railwayId)
-            continue;
+    const int32_t colour = trainColour(st, t);
+    const int k = findRailway(t.railway.c_str());
+    if (k < railwayCount) {
         st.port->print(railways[k].name, 1, 20 * k + 62, colour, 1.0f, 0);
         ++counts[k];
     }
