@@ -88,12 +88,7 @@ pane_has() {
 
 # wait_pane NAME TEXT [SECONDS]: polls until TEXT shows in window NAME.
 wait_pane() {
-    local tries=$(( ${3:-30} * 10 ))
-    for _ in $(seq "$tries"); do
-        pane_has "$1" "$2" && return 0
-        sleep 0.1
-    done
-    fail "$1 never showed: $2"
+    wait_for "${3:-30}" pane_has "$1" "$2" || fail "$1 never showed: $2"
 }
 
 # refreshed NAME N: true once the N-th download is finished and the refresh
@@ -105,12 +100,7 @@ refreshed() {
 
 # wait_refresh NAME N [SECONDS]: polls until refresh N is complete.
 wait_refresh() {
-    local tries=$(( ${3:-110} * 10 ))
-    for _ in $(seq "$tries"); do
-        refreshed "$1" "$2" && return 0
-        sleep 0.1
-    done
-    fail "$1 never finished refresh $2"
+    wait_for "${3:-110}" refreshed "$1" "$2" || fail "$1 never finished refresh $2"
 }
 
 # wait_for SECONDS COMMAND...: polls until COMMAND succeeds; false when it never does.
