@@ -4,11 +4,8 @@
 # snapshot file keeps the picture. Input is at its end, so each run quits at
 # the first key check.
 set -euo pipefail
-: "${LINEWATCH_BIN:?}"
-
-work=$(mktemp -d /tmp/linewatch-demo-XXXXXX)
-trap 'rm -rf "$work"' EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
+source "$(dirname "$0")/harness.bash"
+e2e_init demo
 
 # An X display number with no server behind it.
 n=90

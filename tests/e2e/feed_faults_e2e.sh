@@ -7,7 +7,7 @@
 # downloads its picture is unchanged; after the fault is switched off the
 # next refresh brings the trains back.
 set -euo pipefail
-source "$(dirname "$0")/feed_helpers.bash"
+source "$(dirname "$0")/harness.bash"
 e2e_init faults
 
 modes=(slow hang drop 500 html badutf8 huge ctrl emoji)

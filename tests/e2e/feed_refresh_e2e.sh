@@ -4,7 +4,7 @@
 # printed and spoken into LINEWATCH_SPEECH_DIR, r redraws, the fare query
 # prints the feed's fare for the pair, and q saves the settings and exits 0.
 set -euo pipefail
-source "$(dirname "$0")/feed_helpers.bash"
+source "$(dirname "$0")/harness.bash"
 e2e_init refresh
 
 disruption="信号確認の影響で、運転を見合わせています。"

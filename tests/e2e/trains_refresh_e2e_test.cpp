@@ -118,20 +118,27 @@ bool wait_for(Cond cond, int seconds)
     return cond();
 }
 
-struct TmuxRun {
+// A run of the end-to-end harness kept in dir; its tmux server and files go
+// with it, after the feed.
+struct HarnessRun {
     std::string dir;
-    std::string socket = "linewatch-trains-" + std::to_string(getpid());
     Feed* feed = nullptr;
 
-    ~TmuxRun()
+    // One command of tests/e2e/harness.bash on this run; its exit status.
+    int command(const std::string& line) const
     {
-        std::string kill = "tmux -L " + socket + " kill-server 2>/dev/null";
-        (void)std::system(kill.c_str());
+        const char* e2eDir = std::getenv("LINEWATCH_E2E_DIR");
+        std::string run = "LINEWATCH_E2E_WORK='" + dir + "' bash '" + (e2eDir ? e2eDir : ".") +
+                          "/harness.bash' " + line;
+        return std::system(run.c_str());
+    }
+
+    ~HarnessRun()
+    {
         if (feed)
             feed_stop(feed);
-        std::error_code ec;
         if (!dir.empty())
-            std::filesystem::remove_all(dir, ec);
+            command("e2e_cleanup");
     }
 };
 
@@ -141,7 +148,7 @@ TEST(TrainsRefreshE2E, OneRefreshDrawsCountsMarksAndPrintsEveryTrain)
 {
     const char* bin = std::getenv("LINEWATCH_BIN");
     ASSERT_NE(bin, nullptr);
-    TmuxRun run;
+    HarnessRun run;
     char temp[] = "/tmp/linewatch-trains-e2e-XXXXXX";
     ASSERT_NE(mkdtemp(temp), nullptr);
     run.dir = temp;
@@ -156,29 +163,21 @@ TEST(TrainsRefreshE2E, OneRefreshDrawsCountsMarksAndPrintsEveryTrain)
     run.feed = feed_start(options, &error);
     ASSERT_NE(run.feed, nullptr) << error;
 
-    std::string script = "cd '" + run.dir + "'\n"
-                         "while [ ! -e go ]; do sleep 0.05; done\n"
-                         "env LANG=C.UTF-8 LC_ALL=C.UTF-8 LINEWATCH_HEADLESS=1 LINEWATCH_SOUND=none "
-                         "LINEWATCH_SPEECH=none LINEWATCH_HTTP_TIMEOUT_MS=5000 "
-                         "LINEWATCH_API_ROOT='" + feed_root(run.feed) + "' LINEWATCH_CONSUMER_KEY='" +
-                         feedDefaultKey + "' '" + bin + "' --snapshot '" + run.dir + "/snap.png'\n"
-                         "echo $? > status\nsleep 600\n";
-    write_file(run.dir + "/run.sh", script);
-    std::string tmux = "tmux -u -L " + run.socket;
-    ASSERT_EQ(std::system((tmux + " new-session -d -x 200 -y 50 -s e2e \"bash '" + run.dir + "/run.sh'\"").c_str()), 0);
-    ASSERT_EQ(std::system((tmux + " pipe-pane -o -t e2e \"cat >> '" + run.dir + "/raw.log'\"").c_str()), 0);
-    write_file(run.dir + "/go", "");
+    ASSERT_EQ(run.command("start_monitor m LINEWATCH_HTTP_TIMEOUT_MS=5000 LINEWATCH_API_ROOT='" +
+                          feed_root(run.feed) + "' LINEWATCH_CONSUMER_KEY='" + feedDefaultKey + "'"),
+              0);
+    const std::string m = run.dir + "/m";
 
     std::string line = std::string("2014-10-14T10:15:02 東西線 ") + disruption;
-    ASSERT_TRUE(wait_for([&] { return read_file(run.dir + "/raw.log").find(line) != std::string::npos; }, 60))
-        << read_file(run.dir + "/raw.log");
-    ASSERT_EQ(std::system((tmux + " send-keys -t e2e q").c_str()), 0);
-    ASSERT_TRUE(wait_for([&] { return exists(run.dir + "/status"); }, 30));
-    EXPECT_EQ(read_file(run.dir + "/status"), "0\n");
+    ASSERT_TRUE(wait_for([&] { return read_file(m + "/raw.log").find(line) != std::string::npos; }, 60))
+        << read_file(m + "/raw.log");
+    ASSERT_EQ(run.command("keys m q"), 0);
+    ASSERT_TRUE(wait_for([&] { return exists(m + "/status"); }, 30));
+    EXPECT_EQ(read_file(m + "/status"), "0\n");
 
     // One console line per train, in train-number order, each erased to its
     // end before it is left to be overwritten.
-    std::string raw = read_file(run.dir + "/raw.log");
+    std::string raw = read_file(m + "/raw.log");
     const char* expected[] = {
         "A1001S:Local:Ginza         \x1b[K\r",
         "A1002S:Local:Ginza:Shibuya->OmoteSando         \x1b[K\r",
@@ -195,7 +194,7 @@ TEST(TrainsRefreshE2E, OneRefreshDrawsCountsMarksAndPrintsEveryTrain)
     }
     EXPECT_NE(raw.find("2014-10-14T10:15:02 銀座線 現在、平常どおり運転しています。"), std::string::npos);
 
-    std::vector<uint32_t> snap = read_png(run.dir + "/snap.png");
+    std::vector<uint32_t> snap = read_png(m + "/snap.png");
     ASSERT_EQ(snap.size(), std::size_t(qwin_width * qwin_height));
     auto shot = [&](int x, int y) { return snap[y * qwin_width + x]; };
 
