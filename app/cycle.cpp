@@ -57,8 +57,13 @@ CycleEnv realCycleEnv(const char* snapshot)
 
 void takeSnapshot(const CycleEnv& env)
 {
-    if (env.snapshot && !qwin_snapshot(env.snapshot))
-        console_print("snapshot: cannot write %s\n", env.snapshot);
+    if (!env.snapshot)
+        return;
+    FileSave save = qwin_snapshot(env.snapshot);
+    if (!save.saved)
+        console_print("snapshot: cannot write %s: %s\n", env.snapshot, save.reason.c_str());
+    else if (save.rewrittenInPlace)
+        console_print("snapshot: rewrote %s in place (%s)\n", env.snapshot, save.reason.c_str());
 }
 
 void refreshOnce(MonitorState& st, const CycleEnv& env)

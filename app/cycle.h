@@ -27,5 +27,6 @@ void runCycle(MonitorState& st, const CycleEnv& env);
 // One refresh: download, chime, parse, move the trains, report the status.
 void refreshOnce(MonitorState& st, const CycleEnv& env);
 
-// Writes the picture to env.snapshot when one was asked for; a failure is reported on the console.
+// Writes the picture to env.snapshot when one was asked for; a failure, or a
+// rewrite in place, is reported in one console line.
 void takeSnapshot(const CycleEnv& env);

@@ -1,12 +1,13 @@
 #include "app/settings.h"
 
-#include "platform/process.h"
+#include "platform/console.h"
+#include "platform/file.h"
 
 #include <cerrno>
 #include <cmath>
+#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 
 namespace {
@@ -88,40 +89,49 @@ private:
     std::size_t pos_ = 0;
 };
 
-bool readFile(const char* path, std::string& text)
+// printf into the end of text, however long the result.
+__attribute__((format(printf, 2, 3))) void appendFormatted(std::string& text, const char* fmt, ...)
 {
-    FILE* f = std::fopen(path, "rb");
-    if (!f)
-        return false;
-    char chunk[4096];
-    std::size_t n;
-    while (text.size() < kReadCap && (n = std::fread(chunk, 1, sizeof chunk, f)) > 0)
-        text.append(chunk, n);
-    std::fclose(f);
-    // strtol and strtof stop at a NUL, so embedded NULs only end a number early.
-    if (text.size() > kReadCap)
-        text.resize(kReadCap);
-    return true;
+    va_list args;
+    va_start(args, fmt);
+    va_list again;
+    va_copy(again, args);
+    const int length = std::vsnprintf(nullptr, 0, fmt, args);
+    va_end(args);
+    if (length > 0) {
+        const std::size_t end = text.size();
+        text.resize(end + static_cast<std::size_t>(length) + 1);
+        std::vsnprintf(&text[end], static_cast<std::size_t>(length) + 1, fmt, again);
+        text.resize(end + static_cast<std::size_t>(length));
+    }
+    va_end(again);
 }
 
-// The directory part of path, with its slash, or "" for a bare name.
-std::string directoryOf(const char* path)
+// The six settings lines, then one "(%03d)NUMBER" line per known train.
+std::string settingsText(const MonitorState& st)
 {
-    const char* slash = std::strrchr(path, '/');
-    return slash ? std::string(path, static_cast<std::size_t>(slash - path + 1)) : std::string();
+    std::string text;
+    appendFormatted(text, "ixf:%d\niyf:%d\nratio:%f\niflag:%d\nsound_flag:%d\nkstr_flag:%d\n", st.ixf, st.iyf,
+                    static_cast<double>(st.ratio), st.iflag, sound_flag, kstr_flag);
+    for (int i = 0; i < st.knownCount; ++i)
+        appendFormatted(text, "(%03d)%s\n", i, st.knownTrains[i].number);
+    return text;
 }
 
 }  // namespace
 
 void readSettings(MonitorState& st, const char* path, bool lineArgsGiven)
 {
-    std::string text;
-    if (!readFile(path, text)) {
+    // strtol and strtof stop at a NUL, so embedded NULs only end a number early.
+    FileRead file = readRegularFile(path, kReadCap);
+    if (file.status == FileRead::Refused)
+        console_print("settings: cannot read %s (%s); using the defaults\n", path, file.reason.c_str());
+    if (file.status != FileRead::Read) {
         st.ixf = static_cast<int32_t>(std::trunc(512.0L * st.ratio * 0.3L - 512.0L * 0.3L));
         st.iyf = static_cast<int32_t>(std::trunc(350.0L * 0.3L - 350.0L * st.ratio * 0.3L));
         return;
     }
-    Scanner in(text);
+    Scanner in(file.bytes);
     in.integer("ixf:", kPanLimit, st.ixf);
     in.integer("iyf:", kPanLimit, st.iyf);
     float ratio;
@@ -137,19 +147,10 @@ void readSettings(MonitorState& st, const char* path, bool lineArgsGiven)
 
 bool writeSettings(const MonitorState& st, const char* path)
 {
-    std::string tmp = directoryOf(path) + ".linewatch.ini." + std::to_string(process_id()) + ".tmp";
-    FILE* f = std::fopen(tmp.c_str(), "w");
-    if (!f)
-        return false;
-    bool ok = std::fprintf(f, "ixf:%d\niyf:%d\nratio:%f\niflag:%d\nsound_flag:%d\nkstr_flag:%d\n",
-                           st.ixf, st.iyf, static_cast<double>(st.ratio), st.iflag, sound_flag,
-                           kstr_flag) > 0;
-    for (int i = 0; ok && i < st.knownCount; ++i)
-        ok = std::fprintf(f, "(%03d)%s\n", i, st.knownTrains[i].number) > 0;
-    ok = file_flush_to_disk(f) && ok;
-    ok = std::fclose(f) == 0 && ok;
-    if (ok && std::rename(tmp.c_str(), path) == 0)
-        return true;
-    std::remove(tmp.c_str());
-    return false;
+    FileSave save = saveFileAtomically(path, settingsText(st));
+    if (!save.saved)
+        console_print("settings: cannot write %s: %s\n", path, save.reason.c_str());
+    else if (save.rewrittenInPlace)
+        console_print("settings: rewrote %s in place (%s)\n", path, save.reason.c_str());
+    return save.saved;
 }

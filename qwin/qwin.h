@@ -4,6 +4,8 @@
 // Colours are palette indices 0-15; other values are taken modulo 16.
 #pragma once
 
+#include "platform/file.h"
+
 #include <cstdint>
 
 // Width of the window's client area and of the off-screen bitmap, in pixels.
@@ -61,9 +63,10 @@ void qwin_poll_escape();
 // Records an Escape press, as the window does on the Escape key (tests).
 void qwin_set_escape();
 
-// Writes the bitmap as a 640 x 400 RGB PNG file; true only if it was written
-// completely.
-bool qwin_snapshot(const char* path);
+// Writes the bitmap as a 640 x 400 RGB PNG file through the file service
+// (replaced whole; a symlink, mode and hard links kept); saved only if it was
+// written completely.
+FileSave qwin_snapshot(const char* path);
 // Returns the bitmap pixel at (x, y) as 0xRRGGBB; 0 outside the bitmap or
 // before the first qwin_open.
 uint32_t qwin_pixel(int x, int y);

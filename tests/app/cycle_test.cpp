@@ -312,5 +312,5 @@ TEST_F(Cycle, RedrawWritesTheSnapshot)
     env.snapshot = "/nonexistent-dir/view.png";
     out.clear();
     press("r");
-    EXPECT_EQ(out, "snapshot: cannot write /nonexistent-dir/view.png\n");
+    EXPECT_EQ(out, "snapshot: cannot write /nonexistent-dir/view.png: No such file or directory\n");
 }

@@ -4,13 +4,19 @@
 #include "app/startup.h"
 #include "monitor_fixture.h"
 #include "network/stations.h"
+#include "tests/platform/file_faults.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
 #include <dirent.h>
-#include <sys/stat.h>
+#include <fcntl.h>
 #include <fstream>
+#include <future>
 #include <sstream>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -335,4 +341,139 @@ TEST_F(Settings, FailedWriteLeavesTheOldFileAndNoLitter)
     EXPECT_FALSE(writeSettings(*s, (sub + "/linewatch.ini").c_str()));
     EXPECT_EQ(listDir(sub), std::vector<std::string>{"linewatch.ini"});
     EXPECT_EQ(readAll(sub + "/linewatch.ini/keep"), "x");
+}
+
+// The saves below run on files set up as users set them up; each once lost
+// the user's settings or touched a file it should not have.
+
+TEST_F(Settings, ASymlinkedFileIsUpdatedWhereItLives)
+{
+    ASSERT_EQ(mkdir((dir + "/dotfiles").c_str(), 0700), 0);
+    writeFile(dir + "/dotfiles/linewatch.ini", "ixf:1\n");
+    ASSERT_EQ(symlink("dotfiles/linewatch.ini", settingsPath.c_str()), 0);
+    start();
+    EXPECT_EQ(st->ixf, 1);
+    st->ixf = 42;
+    ASSERT_TRUE(writeSettings(*st, settingsPath.c_str()));
+    struct stat sb;
+    ASSERT_EQ(lstat(settingsPath.c_str(), &sb), 0);
+    EXPECT_TRUE(S_ISLNK(sb.st_mode)) << "the link stays a link";
+    EXPECT_EQ(readAll(dir + "/dotfiles/linewatch.ini").rfind("ixf:42\n", 0), 0u);
+    EXPECT_EQ(out, "");
+}
+
+TEST_F(Settings, ModeOwnerAndHardLinksStay)
+{
+    auto s = std::make_unique<MonitorState>();
+    for (mode_t mode : {0600, 0444, 0640}) {
+        writeFile(settingsPath, "ixf:1\n");
+        ASSERT_EQ(chmod(settingsPath.c_str(), mode), 0);
+        ASSERT_TRUE(writeSettings(*s, settingsPath.c_str()));
+        struct stat sb;
+        ASSERT_EQ(stat(settingsPath.c_str(), &sb), 0);
+        EXPECT_EQ(sb.st_mode & 07777, mode);
+        EXPECT_EQ(readAll(settingsPath).rfind("ixf:0\n", 0), 0u);
+    }
+    if (geteuid() == 0) {
+        ASSERT_EQ(chown(settingsPath.c_str(), 4321, 4322), 0);
+        ASSERT_TRUE(writeSettings(*s, settingsPath.c_str()));
+        struct stat sb;
+        ASSERT_EQ(stat(settingsPath.c_str(), &sb), 0);
+        EXPECT_EQ(sb.st_uid, 4321u);
+        EXPECT_EQ(sb.st_gid, 4322u);
+    }
+    EXPECT_EQ(out, "");
+
+    const std::string second = dir + "/shared.ini";
+    ASSERT_EQ(link(settingsPath.c_str(), second.c_str()), 0);
+    s->ixf = 7;
+    ASSERT_TRUE(writeSettings(*s, settingsPath.c_str()));
+    EXPECT_EQ(readAll(second).rfind("ixf:7\n", 0), 0u) << "both names still share one file";
+    EXPECT_EQ(out, "settings: rewrote " + settingsPath + " in place (it has 2 hard links)\n");
+}
+
+TEST_F(Settings, AFolderThatTakesNoNewFileStillGetsItsFileRewritten)
+{
+    // Root passes every permission check, so as root the save runs as the
+    // user nobody, who owns the folder and the file.
+    const bool root = geteuid() == 0;
+    const uid_t nobody = 65534;
+    const std::string folder = dir + "/locked";
+    const std::string file = folder + "/linewatch.ini";
+    ASSERT_EQ(mkdir(folder.c_str(), 0755), 0);
+    writeFile(file, "ixf:1\n");
+    if (root) {
+        ASSERT_EQ(chmod(dir.c_str(), 0711), 0);
+        ASSERT_EQ(chown(folder.c_str(), nobody, nobody), 0);
+        ASSERT_EQ(chown(file.c_str(), nobody, nobody), 0);
+    }
+    ASSERT_EQ(chmod(folder.c_str(), 0555), 0);
+    auto s = std::make_unique<MonitorState>();
+    s->ixf = 9;
+    if (root) {
+        ASSERT_EQ(seteuid(nobody), 0);
+    }
+    const bool saved = writeSettings(*s, file.c_str());
+    if (root) {
+        ASSERT_EQ(seteuid(0), 0);
+    }
+    EXPECT_TRUE(saved);
+    EXPECT_EQ(readAll(file).rfind("ixf:9\n", 0), 0u);
+    EXPECT_EQ(out, "settings: rewrote " + file +
+                       " in place (no new file can be made beside it: Permission denied)\n");
+    EXPECT_EQ(listDir(folder), std::vector<std::string>{"linewatch.ini"});
+}
+
+TEST_F(Settings, TemporaryNamesAreNeverFollowedAndLeftoversOfKilledSavesGo)
+{
+    // The name an earlier version chose for this process, planted as a link to a victim.
+    const std::string victim = dir + "/victim";
+    writeFile(victim, "precious");
+    const std::string planted = dir + "/.linewatch.ini." + std::to_string(getpid()) + ".tmp";
+    ASSERT_EQ(symlink(victim.c_str(), planted.c_str()), 0);
+    // A save that was killed, by a process that has ended since.
+    writeFile(dir + "/.linewatch.ini." + std::to_string(endedProcess()) + ".tmp", "ixf:");
+
+    auto s = std::make_unique<MonitorState>();
+    ASSERT_TRUE(writeSettings(*s, settingsPath.c_str()));
+    EXPECT_EQ(readAll(victim), "precious");
+    EXPECT_EQ(readAll(settingsPath).rfind("ixf:0\n", 0), 0u);
+    std::vector<std::string> left = listDir(dir);
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, (std::vector<std::string>{planted.substr(dir.size() + 1), "linewatch.ini", "victim"}))
+        << "a link is no leftover of a save and is left alone";
+}
+
+TEST_F(Settings, APipeNamedLikeTheFileNeitherHangsStartUpNorTheSave)
+{
+    ASSERT_EQ(mkfifo(settingsPath.c_str(), 0600), 0);
+    std::future<void> started = std::async(std::launch::async, [this] { start(); });
+    if (started.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
+        // Give the blocked reader a writer so the test can end.
+        close(open(settingsPath.c_str(), O_WRONLY | O_NONBLOCK));
+        started.wait();
+        FAIL() << "start-up waited for a writer on the pipe";
+    }
+    EXPECT_EQ(st->iflag, 511);
+    EXPECT_EQ(out, "settings: cannot read " + settingsPath + " (not a regular file); using the defaults\n");
+    out.clear();
+    EXPECT_FALSE(writeSettings(*st, settingsPath.c_str()));
+    EXPECT_EQ(out, "settings: cannot write " + settingsPath + ": no program is reading from the pipe\n");
+}
+
+TEST_F(Settings, AFailedSaveIsReportedOnceAndKeepsTheOldFile)
+{
+    writeFile(settingsPath, "ixf:5\n");
+    auto s = std::make_unique<MonitorState>();
+    for (int i = 0; i < kKnownTrainCapacity; ++i)
+        addKnownTrain(*s, ("T" + std::to_string(i)).c_str());
+    bool written;
+    {
+        FileSizeLimit nearlyFull(1024);
+        written = writeSettings(*s, settingsPath.c_str());
+    }
+    EXPECT_FALSE(written);
+    EXPECT_EQ(out, "settings: cannot write " + settingsPath + ": File too large\n");
+    EXPECT_EQ(readAll(settingsPath), "ixf:5\n");
+    EXPECT_EQ(listDir(dir), std::vector<std::string>{"linewatch.ini"});
 }

@@ -45,7 +45,7 @@ int main()
             picture();
             answer("drawn");
         } else if (command.rfind("snapshot ", 0) == 0) {
-            answer(qwin_snapshot(command.c_str() + 9) ? "ok" : "failed");
+            answer(qwin_snapshot(command.c_str() + 9).saved ? "ok" : "failed");
         } else if (command == "long") {
             answer("drawing");
             for (unsigned i = 0;; ++i)

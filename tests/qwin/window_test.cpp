@@ -122,22 +122,35 @@ TEST(Snapshot, WritesTheBitmapAndReportsFailureHonestly)
     char dir[] = "/tmp/qwin_snapshot_XXXXXX";
     ASSERT_NE(mkdtemp(dir), nullptr);
     const std::string path = std::string(dir) + "/picture.png";
-    ASSERT_TRUE(qwin_snapshot(path.c_str()));
+    ASSERT_TRUE(qwin_snapshot(path.c_str()).saved);
     const std::vector<uint32_t> read = read_png(path);
     ASSERT_EQ(read.size(), static_cast<size_t>(qwin_width * qwin_height));
     EXPECT_EQ(bitmap_mismatches([&read](int x, int y) { return read[y * qwin_width + x]; }), "");
 
     // A second picture replaces the first whole and leaves no temporary file.
     qwin_boxf(0, 0, 320, 200, 2);
-    ASSERT_TRUE(qwin_snapshot(path.c_str()));
+    ASSERT_TRUE(qwin_snapshot(path.c_str()).saved);
     const std::vector<uint32_t> again = read_png(path);
     ASSERT_EQ(again.size(), static_cast<size_t>(qwin_width * qwin_height));
     EXPECT_EQ(again.front(), qwin_rgb(2));
     EXPECT_EQ(bitmap_mismatches([&again](int x, int y) { return again[y * qwin_width + x]; }), "");
-    EXPECT_FALSE(std::filesystem::exists(path + ".tmp"));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), std::filesystem::directory_iterator()), 1);
 
-    EXPECT_FALSE(qwin_snapshot((std::string(dir) + "/missing/picture.png").c_str()));
-    EXPECT_FALSE(qwin_snapshot("/dev/full")) << "a write that fails must not count as written";
+    // A symlinked picture name keeps pointing at the picture it names, which is the one replaced.
+    const std::string link = std::string(dir) + "/latest.png";
+    std::filesystem::create_symlink("picture.png", link);
+    qwin_boxf(0, 0, 320, 200, 3);
+    const FileSave linked = qwin_snapshot(link.c_str());
+    EXPECT_TRUE(linked.saved) << linked.reason;
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    ASSERT_EQ(read_png(path).size(), static_cast<size_t>(qwin_width * qwin_height));
+    EXPECT_EQ(read_png(path).front(), qwin_rgb(3));
+    std::remove(link.c_str());
+
+    const FileSave missing = qwin_snapshot((std::string(dir) + "/missing/picture.png").c_str());
+    EXPECT_FALSE(missing.saved);
+    EXPECT_EQ(missing.reason, "No such file or directory");
+    EXPECT_FALSE(qwin_snapshot("/dev/full").saved) << "a write that fails must not count as written";
     EXPECT_TRUE(std::filesystem::is_character_file("/dev/full")) << "a device is written in place, never replaced";
     std::remove(path.c_str());
     rmdir(dir);
