@@ -3,6 +3,8 @@
 
 using psdraw_detail::consoleStream;
 using psdraw_detail::fileStream;
+using psdraw_detail::fixed;
+using psdraw_detail::FixedText;
 using psdraw_detail::put;
 
 namespace {
@@ -29,8 +31,14 @@ constexpr const char* kDashes[kStyleCount] = {
 };
 
 void writeGrey(const psdraw& p, float grey) {
-    put(fileStream(p), " %f A\n", grey);
-    put(consoleStream(p), " %f setgray\n", grey);
+    const FixedText level = fixed(grey);
+    put(fileStream(p), " %s A\n", level.text);
+    put(consoleStream(p), " %s setgray\n", level.text);
+}
+
+// " red green blue <op>" to out.
+void writeRgb(std::FILE* out, float red, float green, float blue, const char* op) {
+    put(out, " %s %s %s %s\n", fixed(red).text, fixed(green).text, fixed(blue).text, op);
 }
 
 // One of `levels` grey levels: a non-positive level is black and is returned
@@ -58,7 +66,7 @@ int psdraw::color(float red, float green, float blue) {
         colorBW(0);
         return 0;
     }
-    put(fileStream(*this), " %f %f %f C\n", unitRange(red), unitRange(green), unitRange(blue));
+    writeRgb(fileStream(*this), unitRange(red), unitRange(green), unitRange(blue), "C");
     return 1;
 }
 
@@ -68,8 +76,8 @@ short psdraw::color(short index) {
     if (used == 0)
         colorBW(0);
     else
-        put(fileStream(*this), " %f %f %f C\n", c.red, c.green, c.blue);
-    put(consoleStream(*this), " %f %f %f setrgbcolor\n", c.red, c.green, c.blue);
+        writeRgb(fileStream(*this), c.red, c.green, c.blue, "C");
+    writeRgb(consoleStream(*this), c.red, c.green, c.blue, "setrgbcolor");
     return used;
 }
 

@@ -1,5 +1,5 @@
-// Helpers shared by the psdraw sources: the two output streams, the y flip
-// and text statements. Not installed.
+// Helpers shared by the psdraw sources: the two output streams, numbers in
+// PostScript's notation, the y flip and text statements. Not installed.
 #ifndef PSDRAW_INTERNAL_H
 #define PSDRAW_INTERNAL_H
 
@@ -19,6 +19,20 @@ std::FILE* consoleStream(const psdraw& p);
 
 // printf to out; does nothing when out is null.
 void put(std::FILE* out, const char* fmt, ...) __attribute__((format(printf, 2, 3)));
+
+// Room for any double in six-decimal fixed notation: sign, 309 integer
+// digits, point, six decimals and the terminating NUL.
+constexpr int kFixedCapacity = 320;
+
+// A real written as C's "%f" writes it in the "C" locale.
+struct FixedText {
+    char text[kFixedCapacity];
+};
+
+// v with six decimals after a '.', whatever locale the calling program has
+// chosen: PostScript reads no other decimal point. Integers need no such
+// care, as "%d" is the same in every locale.
+FixedText fixed(double v);
 
 // "x y <moveto>" then "(text) <show>" with ( ) \ escaped; nothing when out
 // is null.

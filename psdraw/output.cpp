@@ -1,3 +1,4 @@
+#include <charconv>
 #include <cmath>
 #include <climits>
 #include <cstdarg>
@@ -23,6 +24,15 @@ void put(std::FILE* out, const char* fmt, ...) {
     va_start(args, fmt);
     std::vfprintf(out, fmt, args);
     va_end(args);
+}
+
+FixedText fixed(double v) {
+    FixedText out;
+    const auto [end, error] =
+        std::to_chars(out.text, out.text + kFixedCapacity - 1, v, std::chars_format::fixed, 6);
+    // The capacity holds every double, so the error branch is only a guard.
+    *(error == std::errc() ? end : out.text) = '\0';
+    return out;
 }
 
 void putText(std::FILE* out, int x, int y, const char* text, const char* moveto,

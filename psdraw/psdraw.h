@@ -8,8 +8,8 @@
 // Out-of-range arguments are folded into range; nothing reports an error
 // except gopen, which returns -1 when it cannot start a page file.
 //
-// Numbers are written with the C library's %f, so the caller keeps the
-// LC_NUMERIC locale at "C" (the default) while drawing.
+// Reals are written with six decimals after a '.' (as "%f" in the "C"
+// locale) whatever locale the calling program has set.
 #ifndef PSDRAW_H
 #define PSDRAW_H
 

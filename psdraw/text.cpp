@@ -3,6 +3,7 @@
 
 using psdraw_detail::consoleStream;
 using psdraw_detail::fileStream;
+using psdraw_detail::fixed;
 using psdraw_detail::pageY;
 using psdraw_detail::putText;
 
@@ -11,8 +12,8 @@ namespace {
 // Height of a text line in points: (x, y) is its top-left corner.
 constexpr int kLineHeight = 12;
 
-// Holds %f of any double (309 integer digits, sign, point, six decimals).
-constexpr int kNumberCapacity = 330;
+// Holds any long in decimal, sign and NUL included.
+constexpr int kIntegerCapacity = 24;
 
 short baseline(const psdraw& p, short y) { return pageY(p, y + kLineHeight); }
 
@@ -29,8 +30,8 @@ void placeText(psdraw& p, const char* text, short x, short y, short colour) {
 }
 
 template <typename T>
-void placeNumber(psdraw& p, const char* format, T value, short x, short y, short colour) {
-    char digits[kNumberCapacity];
+void placeInteger(psdraw& p, const char* format, T value, short x, short y, short colour) {
+    char digits[kIntegerCapacity];
     std::snprintf(digits, sizeof digits, format, value);
     placeText(p, digits, x, y, colour);
 }
@@ -66,27 +67,27 @@ void psdraw::print(char* text, short x, short y, short colour) {
 }
 
 void psdraw::print(unsigned int value, short x, short y, short colour) {
-    placeNumber(*this, "%u", value, x, y, colour);
+    placeInteger(*this, "%u", value, x, y, colour);
 }
 
 void psdraw::print(int value, short x, short y, short colour) {
-    placeNumber(*this, "%d", value, x, y, colour);
+    placeInteger(*this, "%d", value, x, y, colour);
 }
 
 void psdraw::print(short value, short x, short y, short colour) {
-    placeNumber(*this, "%d", static_cast<int>(value), x, y, colour);
+    placeInteger(*this, "%d", static_cast<int>(value), x, y, colour);
 }
 
 void psdraw::print(long value, short x, short y, short colour) {
-    placeNumber(*this, "%ld", value, x, y, colour);
+    placeInteger(*this, "%ld", value, x, y, colour);
 }
 
 void psdraw::print(float value, short x, short y, short colour) {
-    placeNumber(*this, "%f", static_cast<double>(value), x, y, colour);
+    placeText(*this, fixed(value).text, x, y, colour);
 }
 
 void psdraw::print(double value, short x, short y, short colour) {
-    placeNumber(*this, "%f", value, x, y, colour);
+    placeText(*this, fixed(value).text, x, y, colour);
 }
 
 void psdraw::plotnum(float value, short x, short y, short, short colour) { print(value, x, y, colour); }
