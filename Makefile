@@ -2,10 +2,11 @@
 # make check  install what is missing, build with sanitizers, run every test
 # make bench  build and run the benchmarks (optimised build)
 # make fuzz   run the response-parser fuzzer for five minutes (clang)
+# make psdraw build the psdraw library alone (a C++17 compiler and cmake are enough)
 JOBS  ?= $(shell nproc)
 CMAKE ?= cmake
 
-.PHONY: deps demo check bench fuzz clean
+.PHONY: deps demo check bench fuzz psdraw clean
 
 deps:
 	@tools/install-deps.sh
@@ -33,5 +34,9 @@ fuzz: deps
 	cp tests/opendata/data/*.json build-fuzz/corpus/ 2>/dev/null || true
 	build-fuzz/opendata/parse_fuzz -max_total_time=300 -max_len=65536 build-fuzz/corpus
 
+psdraw:
+	$(CMAKE) -S psdraw -B build-psdraw
+	$(CMAKE) --build build-psdraw -j$(JOBS)
+
 clean:
-	rm -rf build build-check build-bench build-fuzz
+	rm -rf build build-check build-bench build-fuzz build-psdraw

@@ -13,7 +13,7 @@
 #include <filesystem>
 #include <string>
 
-#include "psdraw/psdraw.h"
+#include <psdraw.h>
 
 namespace {
 

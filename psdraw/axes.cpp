@@ -1,6 +1,6 @@
 // Tick marks and labels along the plot frame (no axis lines).
 
-#include "psdraw/internal.h"
+#include "internal.h"
 
 using psdraw_detail::clampInt;
 using psdraw_detail::truncInt;

@@ -1,5 +1,5 @@
 // Colours, grey levels and dash patterns.
-#include "psdraw/internal.h"
+#include "internal.h"
 
 using psdraw_detail::consoleStream;
 using psdraw_detail::fileStream;

@@ -1,6 +1,6 @@
 // Seven-segment digits. The segments carry no strokes, so the digits leave
 // the page unchanged; plotnumD records the digit cell it would use.
-#include "psdraw/psdraw.h"
+#include "psdraw.h"
 
 namespace {
 

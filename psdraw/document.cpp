@@ -2,7 +2,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "psdraw/internal.h"
+#include "internal.h"
 
 using psdraw_detail::consoleStream;
 using psdraw_detail::fileStream;

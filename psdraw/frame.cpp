@@ -1,7 +1,7 @@
 // The plot frame (page size, plot band) and the choice of tick steps.
 #include <cmath>
 
-#include "psdraw/internal.h"
+#include "internal.h"
 
 using psdraw_detail::clampInt;
 using psdraw_detail::truncInt;

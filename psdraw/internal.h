@@ -5,7 +5,7 @@
 
 #include <cstdio>
 
-#include "psdraw/psdraw.h"
+#include "psdraw.h"
 
 namespace psdraw_detail {
 

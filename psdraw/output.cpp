@@ -4,7 +4,7 @@
 #include <cstdarg>
 #include <cstring>
 
-#include "psdraw/internal.h"
+#include "internal.h"
 
 namespace psdraw_detail {
 

@@ -13,7 +13,9 @@
 #ifndef PSDRAW_H
 #define PSDRAW_H
 
+#include <cstddef>
 #include <cstdio>
+#include <type_traits>
 
 // One polyline vertex for _polygon: user coordinates, x then y.
 struct _xycoord {
@@ -40,6 +42,17 @@ public:
     // not fit fname, or the file cannot be created (then nothing more is
     // written to the file stream until the next successful gopen).
     int gopen(unsigned char* name);
+    // gopen for a name given as text: gopen("plot"), gopen(argv[1]). A
+    // template so that a null name (nullptr, NULL, 0) still picks the
+    // overload above; the name is only read.
+    template <typename Text,
+              typename std::enable_if<std::is_convertible<Text, const char*>::value &&
+                                          !std::is_same<Text, std::nullptr_t>::value,
+                                      int>::type = 0>
+    int gopen(Text name) {
+        const char* text = name;
+        return gopen(reinterpret_cast<unsigned char*>(const_cast<char*>(text)));
+    }
     // Closes page file k when 0 <= k <= curfile and still open; else ignored.
     void gclose(int k);
     // Ends the page ("showpage") when n % 5 is 0 or 3 (C remainder).
@@ -159,6 +172,8 @@ public:
     void print(unsigned char* text, short x, short y, short colour);
     // Text; nothing at all is written when it starts off the page.
     void print(char* text, short x, short y, short colour);
+    // Text, as print(char*): print("Title", x, y, colour).
+    void print(const char* text, short x, short y, short colour);
     // Decimal value; nothing is written when it starts off the page.
     void print(unsigned int value, short x, short y, short colour);
     // Decimal value; nothing is written when it starts off the page.

@@ -1,7 +1,7 @@
 // Lines, rectangles, circles, dots and polylines as PostScript paths.
 #include <cstdlib>
 
-#include "psdraw/internal.h"
+#include "internal.h"
 
 using psdraw_detail::consoleStream;
 using psdraw_detail::fileStream;

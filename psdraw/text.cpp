@@ -1,5 +1,5 @@
 // Text and numbers at a position in the page's 12-point font.
-#include "psdraw/internal.h"
+#include "internal.h"
 
 using psdraw_detail::consoleStream;
 using psdraw_detail::fileStream;
@@ -62,6 +62,10 @@ void psdraw::print(unsigned char* text, short x, short y, short colour) {
 }
 
 void psdraw::print(char* text, short x, short y, short colour) {
+    print(static_cast<const char*>(text), x, y, colour);
+}
+
+void psdraw::print(const char* text, short x, short y, short colour) {
     if (text == nullptr) return;
     placeText(*this, text, x, y, colour);
 }

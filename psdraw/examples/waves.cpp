@@ -26,20 +26,15 @@ void plotCurve(psdraw& page, double (*f)(double), short colour) {
 }
 
 void legendEntry(psdraw& page, short x, short y, short colour, const char* label) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%s", label);
     page.boxf(x, y, x + 24, y + 10, colour, kBlack);
-    page.print(text, x + 32, y - 1, kBlack);
+    page.print(label, x + 32, y - 1, kBlack);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    unsigned char fallback[] = "waves.ps";
-    unsigned char* name = argc > 1 ? reinterpret_cast<unsigned char*>(argv[1]) : fallback;
-
     psdraw page;
-    if (page.gopen(name) < 0) {
+    if (page.gopen(argc > 1 ? argv[1] : "waves.ps") < 0) {
         std::fprintf(stderr, "cannot create the page file\n");
         return 1;
     }

@@ -49,6 +49,21 @@ TEST_F(PsdrawDocument, NamesGetPsOnlyWhenTheyHaveNoDot) {
     EXPECT_FALSE(fileExists("plot.eps.ps"));
 }
 
+TEST_F(PsdrawDocument, NamesGivenAsTextAndNullNamesHoweverWrittenAreAccepted) {
+    StdoutCapture out;
+    {
+        psdraw page;
+        const std::string held = "held";
+        char buffer[] = "buffer.eps";
+        EXPECT_EQ(page.gopen("plot"), 0);
+        EXPECT_EQ(page.gopen(held.c_str()), 1);
+        EXPECT_EQ(page.gopen(buffer), 2);
+        EXPECT_EQ(page.gopen(NULL), 3);
+        EXPECT_EQ(page.gopen(0), 4);
+    }
+    EXPECT_EQ(out.take(), "plot.ps\nheld.ps\nbuffer.eps\n3.ps\n4.ps\n");
+}
+
 TEST_F(PsdrawDocument, PrologOpensAndClosesEveryPageFile) {
     {
         psdraw page;

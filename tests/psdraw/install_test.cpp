@@ -1,6 +1,8 @@
-// The installed library as another program sees it: install into a scratch
-// prefix, build the example through pkg-config (shared) and find_package
-// (static), run both and let Ghostscript read their pages.
+// The library as a user builds it on its own: configure, build and install
+// psdraw alone (no part of linewatch, none of its packages) into a scratch
+// prefix, build the example against it through pkg-config (shared) and
+// find_package (static) with -pedantic-errors, run both and let Ghostscript
+// read their pages.
 #include <sys/wait.h>
 
 #include <cstdlib>
@@ -33,17 +35,23 @@ void expectRenderedPage(const std::string& ps) {
     EXPECT_TRUE(verdict.picture) << ps;
 }
 
-TEST_F(PsdrawInstall, ExampleBuildsAgainstTheInstalledLibrary) {
+TEST_F(PsdrawInstall, StandaloneBuildInstallsALibraryTheExampleBuildsAgainst) {
     const std::string prefix = dir + "/prefix";
     const std::string libdir = prefix + "/" PSDRAW_LIBDIR;
     const std::string example = std::string(PSDRAW_SOURCE_DIR) + "/psdraw/examples/waves.cpp";
+    const std::string flags = quoted(PSDRAW_SANITIZE);
+    const std::string strict = "-Wall -Wextra -pedantic-errors";
     std::string log;
 
-    ASSERT_EQ(sh(std::string(PSDRAW_CMAKE) + " --install " + quoted(PSDRAW_BUILD_DIR) +
-                     " --component psdraw --prefix " + quoted(prefix),
+    ASSERT_EQ(sh(std::string(PSDRAW_CMAKE) + " -S " + quoted(std::string(PSDRAW_SOURCE_DIR) + "/psdraw") +
+                     " -B standalone -DCMAKE_INSTALL_PREFIX=" + quoted(prefix) + " -DCMAKE_CXX_COMPILER=" +
+                     quoted(PSDRAW_CXX) + " -DCMAKE_CXX_FLAGS=" + flags + " -DCMAKE_SHARED_LINKER_FLAGS=" + flags +
+                     " -DCMAKE_EXE_LINKER_FLAGS=" + flags,
                  &log),
               0)
         << log;
+    ASSERT_EQ(sh(std::string(PSDRAW_CMAKE) + " --build standalone -j2", &log), 0) << log;
+    ASSERT_EQ(sh(std::string(PSDRAW_CMAKE) + " --install standalone", &log), 0) << log;
     for (const std::string file : {"/include/psdraw.h", "/" PSDRAW_LIBDIR "/libpsdraw.so.1",
                                    "/" PSDRAW_LIBDIR "/libpsdraw.a", "/" PSDRAW_LIBDIR "/pkgconfig/psdraw.pc",
                                    "/" PSDRAW_LIBDIR "/cmake/psdraw/psdrawConfig.cmake"})
@@ -51,7 +59,7 @@ TEST_F(PsdrawInstall, ExampleBuildsAgainstTheInstalledLibrary) {
 
     const std::string pkg = "PKG_CONFIG_PATH=" + quoted(libdir + "/pkgconfig") + " pkg-config";
     ASSERT_EQ(sh(pkg + " --modversion psdraw | grep -x 1.0.0", &log), 0) << log;
-    ASSERT_EQ(sh(std::string(PSDRAW_CXX) + " -std=c++17 " + PSDRAW_SANITIZE + " " + quoted(example) +
+    ASSERT_EQ(sh(std::string(PSDRAW_CXX) + " -std=c++17 " + strict + " " + PSDRAW_SANITIZE + " " + quoted(example) +
                      " $(" + pkg + " --cflags --libs psdraw) -Wl,-rpath," + quoted(libdir) + " -o shared_waves",
                  &log),
               0)
@@ -67,9 +75,9 @@ TEST_F(PsdrawInstall, ExampleBuildsAgainstTheInstalledLibrary) {
                                     << example
                                     << ")\n"
                                        "target_link_libraries(static_waves PRIVATE psdraw::psdraw_static)\n";
-    const std::string flags = quoted(PSDRAW_SANITIZE);
     ASSERT_EQ(sh(std::string(PSDRAW_CMAKE) + " -S . -B build -DCMAKE_PREFIX_PATH=" + quoted(prefix) +
-                     " -DCMAKE_CXX_COMPILER=" + quoted(PSDRAW_CXX) + " -DCMAKE_CXX_FLAGS=" + flags +
+                     " -DCMAKE_CXX_COMPILER=" + quoted(PSDRAW_CXX) + " -DCMAKE_CXX_FLAGS=" +
+                     quoted(strict + " " + PSDRAW_SANITIZE) +
                      " -DCMAKE_EXE_LINKER_FLAGS=" + flags,
                  &log),
               0)

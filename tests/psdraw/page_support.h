@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "psdraw/psdraw.h"
+#include <psdraw.h>
 
 // Runs each test in a fresh directory (page files are named relative to it)
 // and, at the end, renders every page file left there (named *.ps or

@@ -34,6 +34,18 @@ TEST_F(PsdrawText, EveryValueTypeIsWrittenAtTheBaselineOfItsLine) {
               " 0.000000 A\n1 726 J\n(-0.125000) Z\n");
 }
 
+TEST_F(PsdrawText, ConstantTextFollowsTheRulesOfMutableText) {
+    psdraw page;
+    page.gopen(nullptr);
+    char mutableText[] = "T(1)";
+    page.print(mutableText, 100, 100, 3);
+    const std::string expected = body(page);
+    page.print("T(1)", 100, 100, 3);
+    page.print("gone", -1, 100, 3);
+    EXPECT_EQ(expected, " 1.000000 0.000000 0.000000 C\n100 628 J\n(T\\(1\\)) Z\n");
+    EXPECT_EQ(body(page), expected + expected);
+}
+
 TEST_F(PsdrawText, ParenthesesAndBackslashesAreEscaped) {
     psdraw page;
     page.gopen(nullptr);
