@@ -1,0 +1,228 @@
+// Sections: reading values / writing the version-2 text / the three kinds.
+#include "opendata/normalise_v4.h"
+
+#include <nlohmann/json.hpp>
+
+#include <climits>
+#include <cmath>
+
+#include "network/stations.h"
+
+namespace {
+
+using Json = nlohmann::json;
+
+// Real answers nest four levels deep; anything deeper is dropped while parsing
+// so a hostile answer cannot build a huge tree.
+constexpr int maxDepth = 8;
+
+constexpr char branchRailway[] = "odpt.Railway:TokyoMetro.MarunouchiBranch";
+constexpr int marunouchiSlot = 1;
+
+// ---- reading values ----
+
+// The text a value stands for: a string itself, a language object its "ja"
+// member, an array its first element; anything else none.
+std::string textOf(const Json& value) {
+    if (value.is_string()) return value.get<std::string>();
+    if (value.is_object()) {
+        auto ja = value.find("ja");
+        return ja == value.end() ? std::string() : textOf(*ja);
+    }
+    if (value.is_array() && !value.empty()) return textOf(value.front());
+    return std::string();
+}
+
+std::string memberText(const Json& object, const char* key) {
+    auto it = object.find(key);
+    return it == object.end() ? std::string() : textOf(*it);
+}
+
+// A whole number within 32 bits, or fallback when the member is no number.
+long memberNumber(const Json& object, const char* key, long fallback) {
+    auto it = object.find(key);
+    if (it == object.end()) return fallback;
+    if (it->is_number_unsigned()) return it->get<std::uint64_t>() > INT32_MAX ? INT32_MAX : it->get<long>();
+    if (it->is_number_integer()) {
+        const std::int64_t n = it->get<std::int64_t>();
+        return n > INT32_MAX ? INT32_MAX : n < INT32_MIN ? INT32_MIN : static_cast<long>(n);
+    }
+    if (it->is_number_float()) {
+        const double d = it->get<double>();
+        if (!std::isfinite(d)) return fallback;
+        return d > INT32_MAX ? INT32_MAX : d < INT32_MIN ? INT32_MIN : static_cast<long>(d);
+    }
+    return fallback;
+}
+
+// ---- writing the version-2 text ----
+
+void openMember(std::string& out, const char* key) {
+    if (out.back() != '{') out += ',';
+    out += '"';
+    out += key;
+    out += "\":";
+}
+
+// A string member as the scanner reads it: the value ends at the next double
+// quote and escapes are not interpreted, so the characters go in as they are.
+void putText(std::string& out, const char* key, const std::string& value) {
+    openMember(out, key);
+    out += '"';
+    for (char c : value) {
+        if (c == '"')
+            out += "\xE2\x80\x9D";  // ”
+        else if (static_cast<unsigned char>(c) < 0x20)
+            out += ' ';
+        else
+            out += c;
+    }
+    out += '"';
+}
+
+void putBare(std::string& out, const char* key, const std::string& value) {
+    openMember(out, key);
+    out += value;
+}
+
+void putNumber(std::string& out, const char* key, long value) {
+    putBare(out, key, std::to_string(value));
+}
+
+// ---- the three kinds ----
+
+bool disrupted(const Json& notice) {
+    return !memberText(notice, "odpt:trainInformationStatus").empty();
+}
+
+// Each railway's notice, in table order; nullptr where the answer has none.
+struct NoticeSlots {
+    const Json* slot[railwayCount] = {};
+    const Json* branch = nullptr;
+};
+
+NoticeSlots sortNotices(const Json& answer) {
+    NoticeSlots s;
+    for (const Json& notice : answer) {
+        if (!notice.is_object()) continue;
+        const std::string railway = memberText(notice, "odpt:railway");
+        if (railway == branchRailway && !s.branch) s.branch = &notice;
+        for (int k = 0; k < railwayCount; ++k)
+            if (railway == railways[k].railwayId && !s.slot[k]) s.slot[k] = &notice;
+    }
+    // The branch speaks for 丸ノ内線 only when it has the news.
+    const Json* main = s.slot[marunouchiSlot];
+    if (s.branch && (!main || (disrupted(*s.branch) && !disrupted(*main)))) s.slot[marunouchiSlot] = s.branch;
+    return s;
+}
+
+void writeNotice(std::string& out, const Json* notice, const char* railwayId) {
+    static const Json none = Json::object();
+    const Json& n = notice ? *notice : none;
+    const std::string date = memberText(n, "dc:date");
+    std::string origin = memberText(n, "odpt:timeOfOrigin");
+    if (origin.empty() && disrupted(n)) origin = date;
+    out += '{';
+    putText(out, "@context", memberText(n, "@context"));
+    putText(out, "@id", memberText(n, "@id"));
+    putText(out, "dc:date", date);
+    putText(out, "dct:valid", memberText(n, "dct:valid"));
+    putText(out, "odpt:operator", memberText(n, "odpt:operator"));
+    putText(out, "odpt:railway", notice ? memberText(n, "odpt:railway") : railwayId);
+    putText(out, "odpt:timeOfOrigin", origin);
+    putText(out, "odpt:trainInformationStatus", memberText(n, "odpt:trainInformationStatus"));
+    putText(out, "odpt:trainInformationText", memberText(n, "odpt:trainInformationText"));
+    putText(out, "@type", memberText(n, "@type"));
+    out += '}';
+}
+
+std::string statusText(const Json& answer) {
+    const NoticeSlots s = sortNotices(answer);
+    std::string out = "[";
+    for (int k = 0; k < railwayCount; ++k) {
+        if (k > 0) out += ',';
+        writeNotice(out, s.slot[k], railways[k].railwayId);
+    }
+    return out + ']';
+}
+
+// The member's text, or the first of the array that version 4 sends instead.
+std::string stationOf(const Json& train, const char* v2Key, const char* v4Key) {
+    std::string station = memberText(train, v2Key);
+    return station.empty() ? memberText(train, v4Key) : station;
+}
+
+void writeTrain(std::string& out, const Json& t) {
+    out += '{';
+    putText(out, "@context", memberText(t, "@context"));
+    putText(out, "@type", memberText(t, "@type"));
+    putText(out, "@id", memberText(t, "@id"));
+    putText(out, "dc:date", memberText(t, "dc:date"));
+    putText(out, "dct:valid", memberText(t, "dct:valid"));
+    putNumber(out, "odpt:frequency", memberNumber(t, "odpt:frequency", 0));
+    putText(out, "odpt:railway", memberText(t, "odpt:railway"));
+    putText(out, "owl:sameAs", memberText(t, "owl:sameAs"));
+    putText(out, "odpt:trainNumber", memberText(t, "odpt:trainNumber"));
+    putText(out, "odpt:trainType", memberText(t, "odpt:trainType"));
+    putNumber(out, "odpt:delay", memberNumber(t, "odpt:delay", 0));
+    putText(out, "odpt:startingStation", stationOf(t, "odpt:startingStation", "odpt:originStation"));
+    putText(out, "odpt:terminalStation", stationOf(t, "odpt:terminalStation", "odpt:destinationStation"));
+    putText(out, "odpt:fromStation", memberText(t, "odpt:fromStation"));
+    const std::string to = memberText(t, "odpt:toStation");
+    if (to.empty())
+        putBare(out, "odpt:toStation", "null");
+    else
+        putText(out, "odpt:toStation", to);
+    putText(out, "odpt:railDirection", memberText(t, "odpt:railDirection"));
+    putText(out, "odpt:trainOwner", memberText(t, "odpt:trainOwner"));
+    out += '}';
+}
+
+std::string trainsText(const Json& answer) {
+    std::string out = "[";
+    for (const Json& train : answer) {
+        if (!train.is_object()) continue;
+        if (out.size() > 1) out += ',';
+        writeTrain(out, train);
+    }
+    return out + ']';
+}
+
+std::string fareText(const Json& answer) {
+    const Json* fare = nullptr;
+    for (const Json& f : answer)
+        if (f.is_object() && !fare) fare = &f;
+    if (!fare) return "[]";
+    const Json& f = *fare;
+    std::string out = "[{";
+    putText(out, "@id", memberText(f, "@id"));
+    putText(out, "@type", memberText(f, "@type"));
+    putText(out, "owl:sameAs", memberText(f, "owl:sameAs"));
+    putText(out, "dc:date", memberText(f, "dc:date"));
+    putText(out, "odpt:operator", memberText(f, "odpt:operator"));
+    putText(out, "odpt:fromStation", memberText(f, "odpt:fromStation"));
+    putText(out, "odpt:toStation", memberText(f, "odpt:toStation"));
+    for (const char* amount :
+         {"odpt:ticketFare", "odpt:childTicketFare", "odpt:icCardFare", "odpt:childIcCardFare"})
+        putNumber(out, amount, memberNumber(f, amount, -1));
+    putText(out, "@context", memberText(f, "@context"));
+    return out + "}]";
+}
+
+}  // namespace
+
+V4Rewrite normaliseV4(ResponseKind kind, std::string_view utf8) {
+    V4Rewrite r;
+    const Json answer = Json::parse(
+        utf8.begin(), utf8.end(),
+        [](int depth, Json::parse_event_t, Json&) { return depth <= maxDepth; }, false);
+    if (!answer.is_array()) return r;
+    r.ok = true;
+    r.objects = answer.size();
+    switch (kind) {
+        case ResponseKind::Status: r.text = statusText(answer); break;
+        case ResponseKind::Trains: r.text = trainsText(answer); break;
+        case ResponseKind::Fare: r.text = fareText(answer); break;
+    }
+    return r;
+}
