@@ -1,4 +1,4 @@
-// Sections: state / answers / datapoints route / control route / lifecycle.
+// Sections: state / answers / datapoints route / version-4 routes / control route / lifecycle.
 #include "sim/feed.h"
 
 #include <httplib.h>
@@ -10,7 +10,9 @@
 #include <memory>
 #include <mutex>
 #include <set>
+#include <sstream>
 #include <thread>
+#include <vector>
 
 #include "sim/clock.h"
 #include "sim/faults.h"
@@ -18,6 +20,8 @@
 #include "sim/options.h"
 #include "sim/replay.h"
 #include "sim/responses.h"
+#include "sim/responses_v4.h"
+#include "sim/v4_object.h"
 #include "sim/status_model.h"
 #include "sim/train_model.h"
 
@@ -43,6 +47,8 @@ struct Feed {
     std::set<std::uint64_t> held;  // tickets of the answers held by slow or hang, oldest first
     std::uint64_t nextTicket = 0;
     std::uint64_t releasedBelow = 0;  // held answers with a smaller ticket give up
+    std::int64_t v4Window[3] = {};    // per v4 limit: the window (real time / its length) being counted
+    int v4Used[3] = {};               // per v4 limit: requests counted in that window
 };
 
 namespace {
@@ -55,6 +61,7 @@ constexpr int workerThreads = 16;  // hung answers each hold one
 constexpr size_t maxHeldAnswers = workerThreads - 4;
 constexpr size_t rateTableCapacity = 256;  // type and key pairs remembered for the rate limit
 constexpr char jsonType[] = "application/json; charset=utf-8";
+constexpr size_t v4ObjectCap = 1000;  // version 4 cuts every answer here
 
 std::int64_t simNow(const Feed& f) {
     return static_cast<std::int64_t>(std::time(nullptr)) + f.clockOffset;
@@ -148,12 +155,10 @@ bool holdAnswer(Feed& f, FeedFault fault) {
 
 // ---- datapoints route ----
 
-void answerDatapoints(Feed& f, const httplib::Request& req, httplib::Response& res) {
-    std::string key = req.get_param_value("acl:consumerKey");
-    if (key != f.options.key) return plain(res, 401, "Invalid acl:consumerKey.");
-    std::string type = req.get_param_value("rdf:type");
-    if (tooSoon(f, type, key)) return plain(res, 503, "Your request rate is too high");
-
+// Answers with the body made for the current fault, unless the fault holds,
+// fails or replaces the answer.
+template <class MakeBody>
+void answerUnderFault(Feed& f, httplib::Response& res, MakeBody makeBody) {
     FeedFault fault;
     {
         std::lock_guard<std::mutex> lock(f.mutex);
@@ -163,9 +168,134 @@ void answerDatapoints(Feed& f, const httplib::Request& req, httplib::Response& r
     if (fault == FeedFault::Error500) return plain(res, 500, "Internal Server Error");
     if (fault == FeedFault::Html) return res.set_content(captivePortalPage, "text/html");
 
-    std::string body = bodyFor(f, req, type, fault);
+    std::string body = makeBody(fault);
     if (fault == FeedFault::Drop) return sendHalf(res, std::move(body));
     res.set_content(body, jsonType);
+}
+
+void answerDatapoints(Feed& f, const httplib::Request& req, httplib::Response& res) {
+    std::string key = req.get_param_value("acl:consumerKey");
+    if (key != f.options.key) return plain(res, 401, "Invalid acl:consumerKey.");
+    std::string type = req.get_param_value("rdf:type");
+    if (tooSoon(f, type, key)) return plain(res, 503, "Your request rate is too high");
+    answerUnderFault(f, res, [&](FeedFault fault) { return bodyFor(f, req, type, fault); });
+}
+
+// ---- version-4 routes ----
+
+constexpr char v4Operator[] = "odpt.Operator:TokyoMetro";
+
+struct V4Limit {
+    const char* name;  // as in the header names
+    int limit;
+    int seconds;
+};
+constexpr V4Limit v4Limits[3] = {{"minute", 60, 60}, {"hour", 3600, 3600}, {"day", 24000, 86400}};
+
+// Counts the request in every window and sets the rate-limit headers; false
+// when a limit is used up (only enforced with the rate limit on).
+bool countV4Request(Feed& f, httplib::Response& res) {
+    const std::int64_t now = static_cast<std::int64_t>(std::time(nullptr));
+    std::lock_guard<std::mutex> lock(f.mutex);
+    bool within = true;
+    for (int i = 0; i < 3; ++i) {
+        const std::int64_t window = now / v4Limits[i].seconds;
+        if (window != f.v4Window[i]) {
+            f.v4Window[i] = window;
+            f.v4Used[i] = 0;
+        }
+        if (f.v4Used[i] >= v4Limits[i].limit && f.options.rateLimit) within = false;
+    }
+    for (int i = 0; i < 3; ++i) {
+        if (within) ++f.v4Used[i];
+        const int left = v4Limits[i].limit - f.v4Used[i];
+        res.set_header(std::string("X-RateLimit-Limit-") + v4Limits[i].name, std::to_string(v4Limits[i].limit));
+        res.set_header(std::string("X-RateLimit-Remaining-") + v4Limits[i].name, std::to_string(left < 0 ? 0 : left));
+    }
+    return within;
+}
+
+// The values a filter predicate admits (a comma means OR); empty admits all.
+std::vector<std::string> filterValues(const httplib::Request& req, const char* predicate) {
+    std::vector<std::string> values;
+    if (!req.has_param(predicate)) return values;
+    std::istringstream list(req.get_param_value(predicate));
+    for (std::string v; std::getline(list, v, ',');) values.push_back(v);
+    if (values.empty()) values.push_back("");  // "p=" admits only the empty value
+    return values;
+}
+
+bool admits(const std::vector<std::string>& filter, const std::string& value) {
+    if (filter.empty()) return true;
+    for (const std::string& v : filter)
+        if (v == value) return true;
+    return false;
+}
+
+// Fares of every admitted station pair, cut at the API's 1,000 objects; an
+// interchange between two records of one station costs nothing.
+std::string faresBodyV4(const Feed& f, const httplib::Request& req) {
+    const std::vector<std::string> from = filterValues(req, "odpt:fromStation");
+    const std::vector<std::string> to = filterValues(req, "odpt:toStation");
+    std::vector<std::string> items;
+    for (size_t a = 0; a < f.net.sameAs.size(); ++a) {
+        if (!admits(from, f.net.sameAs[a])) continue;
+        for (size_t b = 0; b < f.net.sameAs.size() && items.size() < v4ObjectCap; ++b) {
+            if (a == b || !admits(to, f.net.sameAs[b])) continue;
+            const int pa = f.net.sameAsPlace[a], pb = f.net.sameAsPlace[b];
+            const double km = pa == pb ? 0 : networkDistanceKm(f.net, pa, pb);
+            if (km < 0) continue;
+            const SimFare fare = pa == pb ? SimFare{0, 0, 0, 0} : fare2023ForDistance(km);
+            items.push_back(fareObjectV4(f.net.sameAs[a], f.net.sameAs[b], fare));
+        }
+    }
+    return v4Array(items);
+}
+
+std::string noticesV4(Feed& f, const httplib::Request& req, FeedFault fault) {
+    ForcedNotice forced;
+    {
+        std::lock_guard<std::mutex> lock(f.mutex);
+        forced = f.forced;
+    }
+    const std::int64_t now = simNow(f);
+    std::vector<SimNotice> notices = currentNotices(f.net, f.options.seed, now, forced);
+    // the branch follows its main line, as the operator lists its railways
+    notices.insert(notices.begin() + 2, branchNotice(f.net, f.options.seed, now, forced));
+    spoilNotices(notices, fault);
+    const std::vector<std::string> railway = filterValues(req, "odpt:railway");
+    std::vector<SimNotice> admitted;
+    for (SimNotice& n : notices)
+        if (admits(railway, n.railwayId)) admitted.push_back(std::move(n));
+    return noticesBodyV4(admitted, f.options.multilingual);
+}
+
+std::string trainsV4(Feed& f, const httplib::Request& req, FeedFault fault) {
+    if (!f.options.v4Positions) return "[]";
+    const std::int64_t now = simNow(f);
+    std::vector<SimTrain> trains =
+        fault == FeedFault::Huge ? hugeTrainList(f.net) : runningTrains(f.net, f.options.seed, now);
+    const std::vector<std::string> railway = filterValues(req, "odpt:railway");
+    std::vector<SimTrain> admitted;
+    for (SimTrain& t : trains)
+        if (admits(railway, t.railwayId)) admitted.push_back(std::move(t));
+    if (admitted.size() > v4ObjectCap) admitted.resize(v4ObjectCap);
+    return trainsBodyV4(admitted, now);
+}
+
+void answerV4(Feed& f, const httplib::Request& req, httplib::Response& res) {
+    if (!req.has_param("acl:consumerKey")) return plain(res, 403, "Require acl:consumerKey.");
+    if (req.get_param_value("acl:consumerKey") != f.options.key) return plain(res, 403, "Invalid acl:consumerKey.");
+    const std::string type = req.matches[1];
+    if (type != "odpt:Train" && type != "odpt:TrainInformation" && type != "odpt:RailwayFare")
+        return plain(res, 404, "Not Found");
+    if (!countV4Request(f, res)) return plain(res, 429, "API rate limit exceeded");
+    if (!admits(filterValues(req, "odpt:operator"), v4Operator)) return res.set_content("[]", jsonType);
+    answerUnderFault(f, res, [&](FeedFault fault) {
+        if (type == "odpt:Train") return trainsV4(f, req, fault);
+        if (type == "odpt:TrainInformation") return noticesV4(f, req, fault);
+        return faresBodyV4(f, req);
+    });
 }
 
 // ---- control route ----
@@ -223,6 +353,7 @@ Feed* feed_start(const FeedOptions& options, std::string* error) {
     });
     Feed* raw = f.get();
     s.Get("/api/v2/datapoints", [raw](const httplib::Request& q, httplib::Response& r) { answerDatapoints(*raw, q, r); });
+    s.Get(R"(/api/v4/([^/?]+))", [raw](const httplib::Request& q, httplib::Response& r) { answerV4(*raw, q, r); });
     s.Get("/sim/control", [raw](const httplib::Request& q, httplib::Response& r) { answerControl(*raw, q, r); });
 
     f->port = options.port == 0 ? s.bind_to_any_port(options.host.c_str())

@@ -1,7 +1,10 @@
 #pragma once
 // The simulated open-data feed: an HTTP(S) server on loopback that answers the
-// datapoints queries of the monitor (trains, line status, fares) from a train
-// model, from recorded responses, or with an injected fault.
+// queries of the monitor (trains, line status, fares) from a train model, from
+// recorded responses, or with an injected fault, in both API versions:
+// version 2's /api/v2/datapoints?rdf:type=… and version 4's /api/v4/odpt:…
+// (with its query filters, 403 for a bad key, rate-limit headers and 429).
+// Recordings replay version 2 only.
 #include <cstdint>
 #include <string>
 
@@ -31,11 +34,14 @@ struct FeedOptions {
     std::string key = feedDefaultKey;  // the only acl:consumerKey answered
     std::uint32_t seed = 1;            // seed of the train model's delays and disruptions
     int startMinute = -1;              // Japan time of day the clock starts at (0..1439), -1 the real clock
-    bool rateLimit = true;             // 503 for a second request of one type and key within 100 ms
+    bool rateLimit = true;             // v2: 503 for a second request of one type and key within 100 ms;
+                                       // v4: 429 beyond 60 requests a minute, 3,600 an hour, 24,000 a day
     FeedFault fault = FeedFault::None;
     int disruptRailway = -1;           // railway index 0..8 with a forced notice, -1 none
     std::string disruptText;           // the forced notice, UTF-8
     std::string replayDir;             // non-empty: serve recorded files where there are some
+    bool multilingual = false;         // v4 notices in en, ko, zh-Hans and zh-Hant as well
+    bool v4Positions = false;          // v4 serves the running trains (the real API answers [])
     std::string certFile;              // with keyFile: serve HTTPS
     std::string keyFile;
 };
@@ -59,6 +65,6 @@ std::string feed_root(const Feed* feed);
 // Switches the fault of a running feed; None returns it to normal answers.
 void feed_set_fault(Feed* feed, FeedFault fault);
 
-// Forces a disruption notice on railway 0..8 with a UTF-8 text (its date kept when
+// Forces a disruption notice on railway 0..8 (or the branch) with a UTF-8 text (its date kept when
 // the same notice is forced again); railway -1 clears it.
 void feed_set_disruption(Feed* feed, int railway, const std::string& text);

@@ -6,6 +6,7 @@
 
 #include "network/stations.h"
 #include "sim/faults.h"
+#include "sim/status_model.h"
 
 const char feedUsage[] =
     "  --host ADDR             address to bind (default 127.0.0.1)\n"
@@ -15,7 +16,10 @@ const char feedUsage[] =
     "  --time HH:MM            start the simulated Japan clock at this time of day\n"
     "  --no-rate-limit         never answer 503 for quick repeats\n"
     "  --fault MODE            none slow hang drop 500 html badutf8 huge ctrl emoji\n"
-    "  --disrupt RAILWAY TEXT  force a disruption notice (railway 0-8 or name)\n"
+    "  --disrupt RAILWAY TEXT  force a disruption notice (railway 0-8 or name;\n"
+    "                          MarunouchiBranch is reported by version 4 only)\n"
+    "  --multilingual          version-4 notice texts in en, ko, zh-Hans, zh-Hant too\n"
+    "  --v4-positions          version 4 serves the running trains (the real API serves none)\n"
     "  --replay DIR            serve recorded <Type>.json / <Type>.<n>.json files\n"
     "  --cert FILE --key FILE  serve HTTPS with this certificate and private key\n";
 
@@ -39,6 +43,7 @@ int parseRailwayName(const std::string& name) {
         std::string id = railways[k].railwayId;
         if (name == id || name == id.substr(id.rfind('.') + 1)) return k;
     }
+    if (name == "MarunouchiBranch" || name == "odpt.Railway:TokyoMetro.MarunouchiBranch") return branchRailway;
     return -1;
 }
 
@@ -61,6 +66,14 @@ bool parseFeedOptions(int argc, char** argv, int first, FeedOptions* o, std::str
         FeedFault fault;
         if (opt == "--no-rate-limit") {
             o->rateLimit = false;
+            continue;
+        }
+        if (opt == "--multilingual") {
+            o->multilingual = true;
+            continue;
+        }
+        if (opt == "--v4-positions") {
+            o->v4Positions = true;
             continue;
         }
         if (!v) {

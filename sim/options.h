@@ -5,7 +5,8 @@
 #include "sim/feed.h"
 
 // The railway index named by "0".."8", a railway identifier
-// ("odpt.Railway:TokyoMetro.Ginza") or its last part ("Ginza"); -1 for none.
+// ("odpt.Railway:TokyoMetro.Ginza") or its last part ("Ginza"), branchRailway
+// for "MarunouchiBranch"; -1 for none.
 int parseRailwayName(const std::string& name);
 
 // "HH:MM" as minutes after midnight, -1 when malformed.
@@ -14,6 +15,7 @@ int parseClockTime(const std::string& text);
 // Reads argv[first..argc) into options:
 //   --host ADDR  --port N  --consumer-key KEY  --seed N  --time HH:MM
 //   --no-rate-limit  --fault MODE  --disrupt RAILWAY TEXT  --replay DIR
+//   --multilingual  --v4-positions
 //   --cert FILE  --key FILE
 // False with the reason in *error for an unknown option or a bad value.
 bool parseFeedOptions(int argc, char** argv, int first, FeedOptions* options, std::string* error);

@@ -10,20 +10,6 @@ namespace {
 constexpr char contextBase[] = "http://vocab.tokyometroapp.jp/context_odpt_";
 constexpr char fareDate[] = "2014-08-29T16:03:36+09:00";
 
-// "urn:ucode:_" + 32 uppercase hex digits, fixed by the hashed values.
-std::string ucode(std::uint64_t a, std::uint64_t b) {
-    char text[48];  // 11 + 32 characters
-    std::snprintf(text, sizeof text, "urn:ucode:_00001C00000000000001%012llX",
-                  static_cast<unsigned long long>(simHash(a, b, 0x0dc0de) & 0xFFFFFFFFFFFFull));
-    return text;
-}
-
-std::uint64_t textHash(const std::string& s) {
-    std::uint64_t h = 1469598103934665603ull;
-    for (unsigned char c : s) h = (h ^ c) * 1099511628211ull;
-    return h;
-}
-
 void member(std::string& out, const char* key, const std::string& value) {
     if (out.back() != '{') out += ',';
     out += '"';
@@ -46,6 +32,23 @@ std::string stationPart(const std::string& sameAs) {
 }
 
 }  // namespace
+
+std::string ucode(std::uint64_t a, std::uint64_t b) {
+    char text[48];  // 11 + 32 characters
+    std::snprintf(text, sizeof text, "urn:ucode:_00001C00000000000001%012llX",
+                  static_cast<unsigned long long>(simHash(a, b, 0x0dc0de) & 0xFFFFFFFFFFFFull));
+    return text;
+}
+
+std::uint64_t textHash(const std::string& s) {
+    std::uint64_t h = 1469598103934665603ull;
+    for (unsigned char c : s) h = (h ^ c) * 1099511628211ull;
+    return h;
+}
+
+std::string fareSameAs(const std::string& fromStation, const std::string& toStation) {
+    return "odpt.RailwayFare:" + stationPart(fromStation) + "." + stationPart(toStation);
+}
 
 void appendJsonString(std::string& out, const std::string& s) {
     out += '"';
@@ -127,7 +130,7 @@ std::string fareBody(const std::string& fromStation, const std::string& toStatio
     std::string out = "[{";
     member(out, "@id", ucode(textHash(fromStation), textHash(toStation)));
     member(out, "@type", "odpt:RailwayFare");
-    member(out, "owl:sameAs", "odpt.RailwayFare:" + stationPart(fromStation) + "." + stationPart(toStation));
+    member(out, "owl:sameAs", fareSameAs(fromStation, toStation));
     member(out, "dc:date", fareDate);
     member(out, "odpt:operator", "odpt.Operator:TokyoMetro");
     member(out, "odpt:fromStation", fromStation);

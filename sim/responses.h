@@ -25,5 +25,14 @@ std::string noticesBody(const std::vector<SimNotice>& notices, std::int64_t now,
 // The odpt:RailwayFare array of one fare between two station identifiers.
 std::string fareBody(const std::string& fromStation, const std::string& toStation, const SimFare& fare);
 
+// "urn:ucode:_" + 32 uppercase hex digits, fixed by the two values.
+std::string ucode(std::uint64_t a, std::uint64_t b);
+
+// A 64-bit hash of a text, for identifiers that stay the same across answers.
+std::uint64_t textHash(const std::string& s);
+
+// The owl:sameAs of the fare between two station identifiers.
+std::string fareSameAs(const std::string& fromStation, const std::string& toStation);
+
 // Appends s as a JSON string literal (quotes, backslashes and control characters escaped).
 void appendJsonString(std::string& out, const std::string& s);

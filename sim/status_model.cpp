@@ -46,37 +46,44 @@ bool announced(const DelayEpisode& e) {
     return e.peak >= disruptionPeak && inService;
 }
 
+// The notice of route k (a railway, or the branch shuttle) at Unix time t.
+SimNotice routeNotice(const SimNetwork& net, std::uint32_t seed, std::int64_t t, int k, const ForcedNotice& forced) {
+    std::int64_t jst = t + jstOffsetSeconds;
+    std::int64_t dayStart = ((jst - serviceDayStart) / 86400) * 86400 + serviceDayStart;  // Japan time
+    const SimRoute& route = net.routes[k];
+    SimNotice n{route.railwayId, dayStart - jstOffsetSeconds, dayStart - jstOffsetSeconds, "", normalNoticeText};
+    const std::vector<DelayEpisode> episodes = delayEpisodes(seed, k, dayStart / 3600, jst / 3600);
+    const DelayEpisode* active = nullptr;
+    for (const DelayEpisode& e : episodes) {
+        if (!announced(e) || e.start > t) continue;
+        if (t < e.end) {
+            if (!active || e.start > active->start) active = &e;
+        } else if (e.end > n.date) {
+            n.date = n.origin = e.end;
+        }
+    }
+    if (active) {
+        n.date = n.origin = active->start;
+        n.status = "ダイヤ乱れ";
+        n.text = disruptionText(route, *active);
+    }
+    if (forced.railway == k) {
+        n.date = n.origin = forced.since;
+        n.status = forced.text.find("見合わせ") != std::string::npos ? "運転見合わせ" : "ダイヤ乱れ";
+        n.text = forced.text;
+    }
+    return n;
+}
+
 }  // namespace
 
 std::vector<SimNotice> currentNotices(const SimNetwork& net, std::uint32_t seed, std::int64_t t,
                                       const ForcedNotice& forced) {
-    std::int64_t jst = t + jstOffsetSeconds;
-    std::int64_t dayStart = ((jst - serviceDayStart) / 86400) * 86400 + serviceDayStart;  // Japan time
     std::vector<SimNotice> out;
-    for (int k = 0; k < railwayCount; ++k) {
-        const SimRoute& route = net.routes[k];
-        SimNotice n{route.railwayId, dayStart - jstOffsetSeconds, dayStart - jstOffsetSeconds, "", normalNoticeText};
-        const std::vector<DelayEpisode> episodes = delayEpisodes(seed, k, dayStart / 3600, jst / 3600);
-        const DelayEpisode* active = nullptr;
-        for (const DelayEpisode& e : episodes) {
-            if (!announced(e) || e.start > t) continue;
-            if (t < e.end) {
-                if (!active || e.start > active->start) active = &e;
-            } else if (e.end > n.date) {
-                n.date = n.origin = e.end;
-            }
-        }
-        if (active) {
-            n.date = n.origin = active->start;
-            n.status = "ダイヤ乱れ";
-            n.text = disruptionText(route, *active);
-        }
-        if (forced.railway == k) {
-            n.date = n.origin = forced.since;
-            n.status = forced.text.find("見合わせ") != std::string::npos ? "運転見合わせ" : "ダイヤ乱れ";
-            n.text = forced.text;
-        }
-        out.push_back(std::move(n));
-    }
+    for (int k = 0; k < railwayCount; ++k) out.push_back(routeNotice(net, seed, t, k, forced));
     return out;
+}
+
+SimNotice branchNotice(const SimNetwork& net, std::uint32_t seed, std::int64_t t, const ForcedNotice& forced) {
+    return routeNotice(net, seed, t, branchRailway, forced);
 }

@@ -8,9 +8,13 @@
 
 #include "sim/network_model.h"
 
+// The railway index of the 丸ノ内線 branch, which only version 4 reports on;
+// it is also the index of the branch shuttle's route.
+constexpr int branchRailway = simRouteCount - 1;
+
 // A notice forced on one railway (railway -1: none).
 struct ForcedNotice {
-    int railway = -1;        // railway index 0..8
+    int railway = -1;        // railway index 0..8, or branchRailway
     std::string text;        // UTF-8
     std::int64_t since = 0;  // Unix time it was forced
 };
@@ -30,3 +34,6 @@ extern const char normalNoticeText[];
 // The nine notices at Unix time t, in railway order.
 std::vector<SimNotice> currentNotices(const SimNetwork& net, std::uint32_t seed, std::int64_t t,
                                       const ForcedNotice& forced);
+
+// The notice of the 丸ノ内線 branch (its shuttle's delays) at Unix time t.
+SimNotice branchNotice(const SimNetwork& net, std::uint32_t seed, std::int64_t t, const ForcedNotice& forced);

@@ -46,20 +46,23 @@ const SimNetwork& net() {
 TEST(Fares, BandsCountEveryStartedKilometre) {
     struct Case {
         double km;
-        int ticket, child, ic, childIc;
+        SimFare y2014, y2023;  // ticket, child ticket, IC card, child IC card
     };
     const Case cases[] = {
-        {0.0, 170, 90, 165, 82},   {0.4, 170, 90, 165, 82},   {6.0, 170, 90, 165, 82},
-        {6.01, 200, 100, 195, 97}, {11.0, 200, 100, 195, 97}, {11.2, 240, 120, 237, 118},
-        {19.0, 240, 120, 237, 118}, {19.5, 280, 140, 278, 139}, {27.0, 280, 140, 278, 139},
-        {27.3, 310, 160, 308, 154}, {40.0, 310, 160, 308, 154}, {55.0, 310, 160, 308, 154},
+        {0.0, {170, 90, 165, 82}, {180, 90, 178, 89}},       {0.4, {170, 90, 165, 82}, {180, 90, 178, 89}},
+        {6.0, {170, 90, 165, 82}, {180, 90, 178, 89}},       {6.01, {200, 100, 195, 97}, {210, 110, 209, 104}},
+        {11.0, {200, 100, 195, 97}, {210, 110, 209, 104}},   {11.2, {240, 120, 237, 118}, {260, 130, 252, 126}},
+        {19.0, {240, 120, 237, 118}, {260, 130, 252, 126}},  {19.5, {280, 140, 278, 139}, {300, 150, 293, 146}},
+        {27.0, {280, 140, 278, 139}, {300, 150, 293, 146}},  {27.3, {310, 160, 308, 154}, {330, 170, 324, 162}},
+        {40.0, {310, 160, 308, 154}, {330, 170, 324, 162}},  {55.0, {310, 160, 308, 154}, {330, 170, 324, 162}},
     };
     for (const Case& c : cases) {
-        SimFare f = fareForDistance(c.km);
-        EXPECT_EQ(f.ticket, c.ticket) << c.km;
-        EXPECT_EQ(f.childTicket, c.child) << c.km;
-        EXPECT_EQ(f.icCard, c.ic) << c.km;
-        EXPECT_EQ(f.childIcCard, c.childIc) << c.km;
+        for (auto [got, want] : {std::pair{fareForDistance(c.km), c.y2014}, std::pair{fare2023ForDistance(c.km), c.y2023}}) {
+            EXPECT_EQ(got.ticket, want.ticket) << c.km;
+            EXPECT_EQ(got.childTicket, want.childTicket) << c.km;
+            EXPECT_EQ(got.icCard, want.icCard) << c.km;
+            EXPECT_EQ(got.childIcCard, want.childIcCard) << c.km;
+        }
     }
 }
 

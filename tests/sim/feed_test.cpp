@@ -1,11 +1,15 @@
 #include "sim/feed.h"
 
+#include "sim/options.h"
+
 #include <gtest/gtest.h>
 #include <httplib.h>
 #include <nlohmann/json.hpp>
 
 #include <chrono>
 #include <cstdlib>
+#include <ctime>
+#include <iterator>
 #include <filesystem>
 #include <fstream>
 #include <set>
@@ -19,6 +23,12 @@ using namespace std::chrono_literals;
 std::string query(const std::string& type, const std::string& key = feedDefaultKey) {
     return "/api/v2/datapoints?rdf:type=" + type + "&acl:consumerKey=" + key;
 }
+
+std::string v4Query(const std::string& type, const std::string& filters, const std::string& key = feedDefaultKey) {
+    return "/api/v4/" + type + "?" + filters + (filters.empty() ? "" : "&") + "acl:consumerKey=" + key;
+}
+
+const std::string metro = "odpt:operator=odpt.Operator:TokyoMetro";
 
 // A feed on a free loopback port, stopped at the end of the test.
 struct RunningFeed {
@@ -328,4 +338,132 @@ TEST(Feed, ServesHttpsWithAGivenCertificate) {
         EXPECT_EQ(nlohmann::json::parse(r->body).size(), 9u);
     }
     std::filesystem::remove_all(dir);
+}
+
+TEST(Feed, V4NoticesAreTenInTheOperatorsOrderAndFollowTheFilters) {
+    FeedOptions o = unlimited();
+    o.disruptRailway = parseRailwayName("MarunouchiBranch");
+    o.disruptText = "方南町駅で車両点検のため遅れています。";
+    RunningFeed f(o);
+    auto c = f.client();
+    auto r = c.Get(v4Query("odpt:TrainInformation", metro));
+    ASSERT_TRUE(r);
+    EXPECT_EQ(r->status, 200);
+    EXPECT_EQ(r->get_header_value("Content-Type"), "application/json; charset=utf-8");
+    auto body = nlohmann::json::parse(r->body);
+    const char* order[] = {"Ginza", "Marunouchi", "MarunouchiBranch", "Hibiya", "Tozai",
+                           "Chiyoda", "Yurakucho", "Hanzomon", "Namboku", "Fukutoshin"};
+    ASSERT_EQ(body.size(), 10u);
+    for (std::size_t i = 0; i < 10; ++i) {
+        EXPECT_EQ(body[i]["odpt:railway"], std::string("odpt.Railway:TokyoMetro.") + order[i]);
+        EXPECT_EQ(body[i]["odpt:trainInformationText"].size(), 1u) << "ja only without --multilingual";
+        EXPECT_EQ(body[i].contains("odpt:trainInformationStatus"), i == 2) << i;
+    }
+    EXPECT_EQ(body[2]["odpt:trainInformationText"]["ja"], o.disruptText);
+    auto firstNotice = nlohmann::ordered_json::parse(r->body)[0];
+    EXPECT_EQ(std::next(firstNotice.begin(), 3).key(), "@context");
+
+    auto two = c.Get(v4Query("odpt:TrainInformation",
+                             "odpt:railway=odpt.Railway:TokyoMetro.Tozai,odpt.Railway:TokyoMetro.Ginza"));
+    ASSERT_TRUE(two);
+    auto picked = nlohmann::json::parse(two->body);
+    ASSERT_EQ(picked.size(), 2u);
+    EXPECT_EQ(picked[0]["odpt:railway"], "odpt.Railway:TokyoMetro.Ginza");
+    for (const std::string& other : {std::string("odpt:operator=odpt.Operator:Toei"), std::string("odpt:operator=")}) {
+        auto none = c.Get(v4Query("odpt:TrainInformation", other));
+        ASSERT_TRUE(none);
+        EXPECT_EQ(none->body, "[]") << other;
+    }
+}
+
+TEST(Feed, V4TrainsAreEmptyUnlessPositionsAreAskedFor) {
+    FeedOptions o = unlimited();
+    RunningFeed plainFeed(o);
+    auto none = plainFeed.client().Get(v4Query("odpt:Train", metro));
+    ASSERT_TRUE(none);
+    EXPECT_EQ(none->status, 200);
+    EXPECT_EQ(none->body, "[]");
+
+    o.v4Positions = true;
+    RunningFeed positions(o);
+    auto c = positions.client();
+    auto trains = c.Get(v4Query("odpt:Train", metro));
+    ASSERT_TRUE(trains);
+    auto body = nlohmann::json::parse(trains->body);
+    EXPECT_GT(body.size(), 50u);
+    EXPECT_TRUE(body[0]["odpt:originStation"].is_array());
+    auto ginza = c.Get(v4Query("odpt:Train", "odpt:railway=odpt.Railway:TokyoMetro.Ginza"));
+    ASSERT_TRUE(ginza);
+    for (const auto& t : nlohmann::json::parse(ginza->body)) EXPECT_EQ(t["odpt:railway"], "odpt.Railway:TokyoMetro.Ginza");
+
+    feed_set_fault(positions.feed, FeedFault::Huge);
+    auto huge = c.Get(v4Query("odpt:Train", metro));
+    ASSERT_TRUE(huge);
+    EXPECT_EQ(nlohmann::json::parse(huge->body).size(), 1000u);
+}
+
+TEST(Feed, V4FaresOf2023AndZeroForAnInterchange) {
+    RunningFeed f(unlimited());
+    auto c = f.client();
+    auto fare = [&](const std::string& from, const std::string& to) {
+        auto r = c.Get(v4Query("odpt:RailwayFare", "odpt:fromStation=odpt.Station:TokyoMetro." + from +
+                                                        "&odpt:toStation=odpt.Station:TokyoMetro." + to));
+        EXPECT_TRUE(r && r->status == 200);
+        return r ? nlohmann::json::parse(r->body) : nlohmann::json();
+    };
+    auto near = fare("Ginza.Asakusa", "Ginza.Tawaramachi");
+    ASSERT_EQ(near.size(), 1u);
+    EXPECT_EQ(near[0]["odpt:ticketFare"], 180);
+    EXPECT_EQ(near[0]["odpt:icCardFare"], 178);
+    EXPECT_EQ(near[0]["odpt:childTicketFare"], 90);
+    EXPECT_EQ(near[0]["odpt:childIcCardFare"], 89);
+    EXPECT_EQ(fare("Marunouchi.Ogikubo", "Tozai.NishiFunabashi")[0]["odpt:ticketFare"], 330);
+
+    auto interchange = fare("Ginza.AoyamaItchome", "Hanzomon.AoyamaItchome");
+    ASSERT_EQ(interchange.size(), 1u);
+    for (const char* amount : {"odpt:ticketFare", "odpt:icCardFare", "odpt:childTicketFare", "odpt:childIcCardFare"})
+        EXPECT_EQ(interchange[0][amount], 0) << amount;
+    EXPECT_TRUE(fare("Ginza.Ueno", "Ginza.Ueno").empty());
+
+    // Without station filters the answer is cut at the API's 1,000 objects.
+    auto all = c.Get(v4Query("odpt:RailwayFare", ""));
+    ASSERT_TRUE(all);
+    EXPECT_EQ(nlohmann::json::parse(all->body).size(), 1000u);
+    auto fromOne = c.Get(v4Query("odpt:RailwayFare", "odpt:fromStation=odpt.Station:TokyoMetro.Ginza.Ueno"));
+    ASSERT_TRUE(fromOne);
+    EXPECT_EQ(nlohmann::json::parse(fromOne->body).size(), 179u);
+}
+
+TEST(Feed, V4KeysTypesAndRateLimits) {
+    FeedOptions o;
+    o.startMinute = 12 * 60;
+    RunningFeed f(o);
+    auto c = f.client();
+    auto wrong = c.Get(v4Query("odpt:Train", metro, "0123"));
+    ASSERT_TRUE(wrong);
+    EXPECT_EQ(wrong->status, 403);
+    EXPECT_EQ(wrong->body, "Invalid acl:consumerKey.");
+    auto missing = c.Get("/api/v4/odpt:Train?" + metro);
+    ASSERT_TRUE(missing);
+    EXPECT_EQ(missing->status, 403);
+    EXPECT_EQ(missing->body, "Require acl:consumerKey.");
+    auto unknown = c.Get(v4Query("odpt:Station", metro));
+    ASSERT_TRUE(unknown);
+    EXPECT_EQ(unknown->status, 404);
+
+    // Quick repeats are fine in version 4; the 61st request of a minute is
+    // not. The requests stay clear of a minute boundary, which restarts the count.
+    const auto second = std::time(nullptr) % 60;
+    if (second > 50) std::this_thread::sleep_for(std::chrono::seconds(61 - second));
+    int ok = 0;
+    for (int i = 0; i < 70; ++i) {
+        auto r = c.Get(v4Query("odpt:TrainInformation", metro));
+        ASSERT_TRUE(r);
+        EXPECT_EQ(r->status, i < 60 ? 200 : 429) << i;
+        ok += r->status == 200;
+        EXPECT_EQ(r->get_header_value("X-RateLimit-Remaining-minute"), std::to_string(i < 60 ? 59 - i : 0)) << i;
+        EXPECT_EQ(r->get_header_value("X-RateLimit-Limit-minute"), "60");
+        EXPECT_EQ(r->get_header_value("X-RateLimit-Limit-day"), "24000");
+    }
+    EXPECT_EQ(ok, 60);
 }

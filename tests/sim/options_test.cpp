@@ -1,4 +1,5 @@
 #include "sim/options.h"
+#include "sim/status_model.h"
 
 #include <gtest/gtest.h>
 
@@ -20,7 +21,7 @@ TEST(FeedOptions, ReadsEveryOption) {
     std::string error;
     ASSERT_TRUE(parse({"--port", "8123", "--seed", "99", "--time", "07:45", "--no-rate-limit", "--fault", "500",
                        "--disrupt", "Tozai", "運転見合わせ中", "--replay", "/tmp/rec", "--consumer-key", "k1",
-                       "--cert", "c.pem", "--key", "k.pem", "--host", "127.0.0.2"},
+                       "--cert", "c.pem", "--key", "k.pem", "--host", "127.0.0.2", "--multilingual", "--v4-positions"},
                       &o, &error))
         << error;
     EXPECT_EQ(o.port, 8123);
@@ -29,6 +30,8 @@ TEST(FeedOptions, ReadsEveryOption) {
     EXPECT_FALSE(o.rateLimit);
     EXPECT_EQ(o.fault, FeedFault::Error500);
     EXPECT_EQ(o.disruptRailway, 3);
+    EXPECT_TRUE(o.multilingual);
+    EXPECT_TRUE(o.v4Positions);
     EXPECT_EQ(o.disruptText, "運転見合わせ中");
     EXPECT_EQ(o.replayDir, "/tmp/rec");
     EXPECT_EQ(o.key, "k1");
@@ -56,7 +59,9 @@ TEST(FeedOptions, RailwayNamesAndClockTimes) {
     EXPECT_EQ(parseRailwayName("8"), 8);
     EXPECT_EQ(parseRailwayName("odpt.Railway:TokyoMetro.Namboku"), 7);
     EXPECT_EQ(parseRailwayName("Hanzomon"), 6);
-    EXPECT_EQ(parseRailwayName("MarunouchiBranch"), -1);
+    EXPECT_EQ(parseRailwayName("MarunouchiBranch"), branchRailway);
+    EXPECT_EQ(parseRailwayName("odpt.Railway:TokyoMetro.MarunouchiBranch"), branchRailway);
+    EXPECT_EQ(parseRailwayName("Branch"), -1);
     EXPECT_EQ(parseRailwayName("9"), -1);
     EXPECT_EQ(parseClockTime("00:00"), 0);
     EXPECT_EQ(parseClockTime("23:59"), 1439);

@@ -64,3 +64,22 @@ TEST(StatusModel, ForcedNoticeOverridesItsRailwayOnly) {
     forced.text = "信号故障の影響で遅れています。";
     EXPECT_EQ(currentNotices(net(), 1, at(9, 30), forced)[3].status, "ダイヤ乱れ");
 }
+
+TEST(StatusModel, BranchNoticeFollowsItsShuttleAndItsOwnForcedNotice) {
+    ForcedNotice onBranch{branchRailway, "方南町駅で車両点検のため遅れています。", at(9, 12)};
+    const SimNotice forced = branchNotice(net(), 1, at(9, 30), onBranch);
+    EXPECT_EQ(forced.railwayId, "odpt.Railway:TokyoMetro.MarunouchiBranch");
+    EXPECT_EQ(forced.text, onBranch.text);
+    EXPECT_EQ(forced.status, "ダイヤ乱れ");
+    // the nine railways do not see a notice forced on the branch
+    std::vector<SimNotice> nine = currentNotices(net(), 1, at(9, 30), onBranch);
+    std::vector<SimNotice> plain = currentNotices(net(), 1, at(9, 30), ForcedNotice{});
+    for (int k = 0; k < railwayCount; ++k) EXPECT_EQ(nine[k].text, plain[k].text) << k;
+
+    // Without a forced notice the branch is disrupted now and then by its own delays.
+    int disrupted = 0;
+    for (std::uint32_t seed = 1; seed <= 8; ++seed)
+        for (std::int64_t t = at(6, 0); t < at(23, 0); t += 600)
+            disrupted += !branchNotice(net(), seed, t, ForcedNotice{}).status.empty();
+    EXPECT_GT(disrupted, 0);
+}

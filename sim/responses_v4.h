@@ -1,0 +1,27 @@
+#pragma once
+// The bodies of the API's version 4 (api.odpt.org): minified UTF-8 JSON
+// arrays whose objects have their keys sorted by length, then bytewise.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "sim/fares.h"
+#include "sim/status_model.h"
+#include "sim/train_model.h"
+
+// Seconds a version-4 notice stays valid after its dc:date.
+constexpr int v4NoticeValiditySeconds = 300;
+
+// The odpt:TrainInformation array of the notices given, in their order. Texts
+// and statuses are language objects {"ja":…}, with en, ko, zh-Hans and
+// zh-Hant added when multilingual; odpt:trainInformationStatus and
+// odpt:timeOfOrigin appear only while a line is disrupted.
+std::string noticesBodyV4(const std::vector<SimNotice>& notices, bool multilingual);
+
+// The odpt:Train array for trains reported at Unix time now; starting and
+// terminal stations go out as one-element originStation and
+// destinationStation arrays, a train standing at a station has toStation null.
+std::string trainsBodyV4(const std::vector<SimTrain>& trains, std::int64_t now);
+
+// One odpt:RailwayFare object (2023 fares) between two station identifiers.
+std::string fareObjectV4(const std::string& fromStation, const std::string& toStation, const SimFare& fare);
