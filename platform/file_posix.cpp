@@ -63,6 +63,10 @@ bool resolveTarget(const std::string& path, std::string& target, std::string& re
     target = path;
     std::vector<char> link(PATH_MAX);
     for (int hop = 0; hop < kMaxSymlinkHops; ++hop) {
+        // The links under /proc (/dev/stdout leads there) name open files,
+        // not paths; they are left for the system to follow.
+        if (target.rfind("/proc/", 0) == 0)
+            return true;
         struct stat st;
         if (lstat(target.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
             return true;
@@ -251,6 +255,17 @@ void syncFolder(const std::string& folder)
 
 FileSave saveFileAtomically(const char* path, const std::string& bytes)
 {
+    // What the system reaches through path decides first: a pipe or device
+    // (/dev/stdout too) is written where it is.
+    struct stat reached;
+    const bool reachable = stat(path, &reached) == 0;
+    if (!reachable && errno != ENOENT)
+        return failed(errorText(errno));
+    if (reachable && S_ISDIR(reached.st_mode))
+        return failed(errorText(EISDIR));
+    if (reachable && !S_ISREG(reached.st_mode))
+        return rewriteInPlace(path, bytes);
+
     std::string target;
     std::string reason;
     if (!resolveTarget(path, target, reason))
@@ -259,10 +274,10 @@ FileSave saveFileAtomically(const char* path, const std::string& bytes)
     const bool exists = lstat(target.c_str(), &old) == 0;
     if (!exists && errno != ENOENT)
         return failed(errorText(errno));
-    if (exists && S_ISDIR(old.st_mode))
-        return failed(errorText(EISDIR));
-    if (exists && !S_ISREG(old.st_mode))
-        return rewriteInPlace(target, bytes);
+    // A link that only the system can follow (/proc/self/fd/N names no
+    // path), or a file swapped meanwhile: write what path reaches.
+    if (exists != reachable || (exists && (old.st_dev != reached.st_dev || old.st_ino != reached.st_ino)))
+        return rewriteInPlace(path, bytes);
 
     const std::string folder = folderOf(target);
     const std::string name = nameOf(target);

@@ -9,7 +9,9 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -99,6 +101,30 @@ TEST_F(FileService, PipesAndDevicesAreNeverWaitedOnNorReplaced)
     EXPECT_FALSE(saveFileAtomically(dir.c_str(), "x").saved);
     EXPECT_TRUE(saveFileAtomically("/dev/null", "x").saved);
     EXPECT_TRUE(fs::is_character_file("/dev/null"));
+
+    // A program's own output named through the system's links, as --snapshot /dev/stdout does.
+    int ends[2];
+    ASSERT_EQ(::pipe(ends), 0);
+    const std::string output = "/proc/self/fd/" + std::to_string(ends[1]);
+    EXPECT_TRUE(saveFileAtomically(output.c_str(), "through").saved);
+    char got[16] = {};
+    EXPECT_EQ(::read(ends[0], got, sizeof got), 7);
+    EXPECT_STREQ(got, "through");
+    close(ends[0]);
+    close(ends[1]);
+    // A regular file on standard output (--snapshot /dev/stdout > picture) is
+    // written where the descriptor points, not replaced by name.
+    const std::string redirected = path("redirected");
+    put(redirected, "old");
+    const int fd = open(redirected.c_str(), O_RDWR);
+    struct stat before;
+    ASSERT_EQ(fstat(fd, &before), 0);
+    EXPECT_TRUE(saveFileAtomically(("/proc/self/fd/" + std::to_string(fd)).c_str(), "new").saved);
+    struct stat after;
+    ASSERT_EQ(stat(redirected.c_str(), &after), 0);
+    EXPECT_EQ(after.st_ino, before.st_ino);
+    EXPECT_EQ(contents(redirected), "new");
+    close(fd);
 
     put(path("big"), std::string(5000, 'b'));
     EXPECT_EQ(readRegularFile(path("big").c_str(), 4500).bytes, std::string(4500, 'b'));
