@@ -8,13 +8,10 @@
 #include "opendata/parse.h"
 #include "platform/chime.h"
 #include "platform/console.h"
-#include "platform/process.h"
 #include "platform/speech.h"
 #include "qwin/qwin.h"
-#include "sim/demo.h"
 
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 
 namespace {
@@ -89,9 +86,8 @@ void startMonitor(MonitorState& st, const Options& o, const char* settingsPath)
     st.knownCount = 0;
 }
 
-int runLinewatch(int argc, char** argv)
+std::optional<int> answerWithoutMonitor(const Options& o)
 {
-    Options o = parseOptions(argc, argv);
     if (o.error) {
         std::fprintf(stderr, "linewatch: unknown option or missing value: %s (see --help)\n", o.error);
         return 2;
@@ -104,28 +100,22 @@ int runLinewatch(int argc, char** argv)
         std::printf("linewatch %s\n", LINEWATCH_VERSION);
         return 0;
     }
-    if (o.headless)
-        set_environment("LINEWATCH_HEADLESS", "1");
-    Feed* demoFeed = nullptr;
-    if (o.demo) {
-        std::string error;
-        demoFeed = demo_start(qwin_headless(), o.snapshot != nullptr, &error);
-        if (!demoFeed) {
-            std::fprintf(stderr, "linewatch: cannot start the demo feed: %s\n", error.c_str());
-            return 1;
-        }
-    }
+    return std::nullopt;
+}
 
+int runMonitor(const Config& config)
+{
+    applyConfig(config);
     releaseRecords();
     sound_flag = 1;
     static MonitorState st;  // about 40 KB, kept off the stack
-    st.iflag = o.iflag;
+    st.iflag = config.options.iflag;
     sortStations();
     {
         GraphPort port;
         st.port = &port;
-        startMonitor(st, o, kSettingsFile);
-        CycleEnv env = realCycleEnv(o.snapshot);
+        startMonitor(st, config.options, kSettingsFile);
+        CycleEnv env = realCycleEnv(config.options.snapshot);
         console_open();
         // Started here, not at the first disruption, so a missing engine is
         // reported when the program starts.
@@ -139,6 +129,5 @@ int runLinewatch(int argc, char** argv)
         chime_close();
         st.port = nullptr;
     }
-    feed_stop(demoFeed);
     return 0;
 }

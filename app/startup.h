@@ -1,9 +1,12 @@
 // Start-up and the orderly end of the monitor.
 #pragma once
 
+#include "app/config.h"
 #include "app/monitor_state.h"
 #include "app/options.h"
 #include "network/stations.h"
+
+#include <optional>
 
 // b widened by six pixels' worth of a 512 x 350 frame on every side.
 MapBounds widenBounds(MapBounds b);
@@ -14,5 +17,10 @@ MapBounds widenBounds(MapBounds b);
 // selection on entry; st.port must be set.
 void startMonitor(MonitorState& st, const Options& o, const char* settingsPath);
 
-// The whole program; returns the exit status.
-int runLinewatch(int argc, char** argv);
+// Answers what the command line alone asks for (usage, version) or rejects
+// it with one line on stderr; returns that exit status, or nothing when the
+// monitor is to run.
+std::optional<int> answerWithoutMonitor(const Options& o);
+
+// The monitor from applying config to the orderly end; returns the exit status.
+int runMonitor(const Config& config);

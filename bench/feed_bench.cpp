@@ -12,6 +12,7 @@
 #include <ctime>
 #include <string>
 
+#include "app/config.h"
 #include "app/cycle.h"
 #include "app/monitor_state.h"
 #include "app/options.h"
@@ -55,6 +56,14 @@ Feed* benchFeed() {
     return feed;
 }
 
+// The client's settings for asking feed.
+ApiSettings feedApi(const Feed* feed) {
+    ApiSettings api;
+    api.root = feed_root(feed);
+    api.consumerKey = feedDefaultKey;
+    return api;
+}
+
 void BM_TrainQuery(benchmark::State& state) {
     Feed* feed = benchFeed();
     if (!feed) return state.SkipWithError("no feed");
@@ -91,8 +100,7 @@ BENCHMARK(BM_TrainModelAnswer)->Unit(benchmark::kMicrosecond);
 void BM_RefreshDownloadsAndParses(benchmark::State& state) {
     Feed* feed = benchFeed();
     if (!feed) return state.SkipWithError("no feed");
-    setenv("LINEWATCH_API_ROOT", feed_root(feed).c_str(), 1);
-    setenv("LINEWATCH_CONSUMER_KEY", feedDefaultKey, 1);
+    configureFetch(feedApi(feed));
     for (auto _ : state) {
         fetchLive();
         parseResponse(ResponseKind::Trains);
@@ -106,11 +114,12 @@ BENCHMARK(BM_RefreshDownloadsAndParses)->UseRealTime()->Unit(benchmark::kMillise
 void BM_MonitorRefreshAgainstFeed(benchmark::State& state) {
     Feed* feed = benchFeed();
     if (!feed) return state.SkipWithError("no feed");
-    setenv("LINEWATCH_API_ROOT", feed_root(feed).c_str(), 1);
-    setenv("LINEWATCH_CONSUMER_KEY", feedDefaultKey, 1);
-    setenv("LINEWATCH_HEADLESS", "1", 1);
-    setenv("LINEWATCH_SOUND", "none", 1);
-    setenv("LINEWATCH_SPEECH", "none", 1);
+    Config config;
+    config.api = feedApi(feed);
+    config.window.headless = true;
+    config.chime.silent = true;
+    config.speech.silent = true;
+    applyConfig(config);
     std::string console;
     console_capture(&console);
     sortStations();

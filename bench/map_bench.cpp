@@ -7,6 +7,7 @@
 #include "app/startup.h"
 #include "graph/graphport.h"
 #include "network/stations.h"
+#include "qwin/qwin.h"
 #include "qwin/surface.h"
 
 #include <benchmark/benchmark.h>
@@ -113,7 +114,7 @@ BENCHMARK(BM_StartUpDraw)->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char** argv)
 {
-    setenv("LINEWATCH_HEADLESS", "1", 1);
+    configureWindow(WindowSettings{true});
     sortStations();
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

@@ -129,7 +129,7 @@ BENCHMARK(plain_clears);
 int main(int argc, char** argv)
 {
     // The bitmap alone: no window to present to.
-    setenv("LINEWATCH_HEADLESS", "1", 1);
+    configureWindow(WindowSettings{true});
     qwin_open();
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))

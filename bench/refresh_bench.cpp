@@ -10,6 +10,8 @@
 #include "opendata/fetch.h"
 #include "opendata/parse.h"
 #include "platform/console.h"
+#include "platform/speech.h"
+#include "qwin/qwin.h"
 #include "qwin/surface.h"
 
 #include <benchmark/benchmark.h>
@@ -88,7 +90,7 @@ struct Bench {
 
     Bench()
     {
-        setenv("LINEWATCH_SPEECH", "none", 1);
+        configureSpeech(SpeechSettings{true, ""});
         sortStations();
         port.gopen("RATIO");
         MapBounds b = widenBounds(mapBounds);
@@ -160,7 +162,7 @@ BENCHMARK(BM_Redraw300Trains)->Arg(3)->Arg(1)->ArgName("plot_mode")->Unit(benchm
 // to the figures.
 int main(int argc, char** argv)
 {
-    setenv("LINEWATCH_HEADLESS", "1", 1);
+    configureWindow(WindowSettings{true});
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

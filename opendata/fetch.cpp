@@ -3,7 +3,6 @@
 #include "opendata/fetch.h"
 
 #include <algorithm>
-#include <cstdlib>
 
 #include "platform/charset.h"
 #include "platform/console.h"
@@ -13,8 +12,7 @@ ResponseTexts responseText;
 
 namespace {
 
-constexpr char defaultRoot[] = "https://api.tokyometroapp.jp";
-constexpr char defaultKey[] = "0123456789abcdef0123456789abcdef0123456789abcdef0123456789abcdef";
+ApiSettings api;
 constexpr char userAgent[] = "DefaultApplication01";
 constexpr std::size_t excerptCap = 80;  // body bytes quoted in a failure line
 
@@ -28,20 +26,6 @@ constexpr KindInfo kindInfo[3] = {
     {"rdf:type=odpt:TrainInformation", "odpt:TrainInformation"},
     {nullptr, "odpt:RailwayFare"},
 };
-
-std::string envText(const char* name, const char* fallback) {
-    const char* value = std::getenv(name);
-    return value != nullptr && value[0] != '\0' ? value : fallback;
-}
-
-// A positive millisecond count from the environment, else fallback.
-long envMilliseconds(const char* name, long fallback) {
-    const char* value = std::getenv(name);
-    if (value == nullptr) return fallback;
-    char* end = nullptr;
-    const long ms = std::strtol(value, &end, 10);
-    return end != value && *end == '\0' && ms > 0 ? ms : fallback;
-}
 
 // Turns the first `limit` bytes of body or error bytes (UTF-8) into one
 // printable Shift_JIS line fragment: line breaks and tabs made blanks, a
@@ -91,9 +75,7 @@ void download(ResponseKind kind, const std::string& url) {
     HttpRequest request;
     request.url = url;
     request.userAgent = userAgent;
-    request.connectTimeoutMs = envMilliseconds("LINEWATCH_CONNECT_TIMEOUT_MS", 10000);
-    request.totalTimeoutMs = envMilliseconds("LINEWATCH_HTTP_TIMEOUT_MS", 30000);
-    request.caFile = envText("LINEWATCH_CA_FILE", "");
+    request.settings = api.http;
 
     const HttpResult result = http_get(request, [&](const char* data, std::size_t size) {
         if (excerpt.size() < excerptRoom) excerpt.append(data, std::min(size, excerptRoom - excerpt.size()));
@@ -126,14 +108,18 @@ void download(ResponseKind kind, const std::string& url) {
 
 }  // namespace
 
+void configureFetch(const ApiSettings& settings) {
+    api = settings;
+}
+
 std::string datapointsBase() {
-    std::string root = envText("LINEWATCH_API_ROOT", defaultRoot);
+    std::string root = api.root;
     while (!root.empty() && root.back() == '/') root.pop_back();
     return root + "/api/v2/datapoints?";
 }
 
 std::string consumerKey() {
-    return envText("LINEWATCH_CONSUMER_KEY", defaultKey);
+    return api.consumerKey;
 }
 
 std::string liveUrl(ResponseKind kind) {

@@ -8,6 +8,8 @@
 #include <cstddef>
 #include <string>
 
+#include "platform/http.h"
+
 // Which response a text holds; the value is the index of its text.
 enum class ResponseKind : int { Trains = 0, Status = 1, Fare = 2 };
 
@@ -24,12 +26,21 @@ extern ResponseTexts responseText;
 // there and the cut reported.
 inline constexpr std::size_t responseByteCap = 8u << 20;
 
-// API root + "/api/v2/datapoints?"; the root is $LINEWATCH_API_ROOT (no
-// trailing slash) or the compiled-in default "https://api.tokyometroapp.jp".
+// Where the client asks and with which key; the program's configuration fills it.
+struct ApiSettings {
+    std::string root = "https://api.tokyometroapp.jp";  // trailing slashes are ignored
+    std::string consumerKey = "0123456789abcdef0123456789abcdef0123456789abcdef0123456789abcdef";
+    HttpSettings http;
+};
+
+// Makes settings the ones every later download uses; until the first call the
+// defaults above apply. Call it from the main thread while no download runs.
+void configureFetch(const ApiSettings& settings);
+
+// The API root without trailing slashes + "/api/v2/datapoints?".
 std::string datapointsBase();
 
-// The consumer key: $LINEWATCH_CONSUMER_KEY or the compiled-in placeholder
-// of 64 lowercase hex digits.
+// The configured consumer key.
 std::string consumerKey();
 
 // Request URL of a live kind (Trains or Status): datapointsBase() + query +

@@ -1,8 +1,16 @@
 // The refresh chime: a short tone that never holds up the caller.
-// LINEWATCH_SOUND=none: nothing is played, chimes are only counted.
 #pragma once
 
 #include <mutex>
+
+// Whether chimes are heard; the program's configuration fills it.
+struct ChimeSettings {
+    bool silent = false;  // nothing is played, chimes are only counted
+};
+
+// Makes settings the ones later chimes follow; until the first call the
+// defaults above apply. Call it before the first chime.
+void configureChime(const ChimeSettings& settings);
 
 // Starts one chime and returns at once: a generated tone on the audio device
 // when one opens, otherwise the terminal bell.

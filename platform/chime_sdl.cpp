@@ -6,8 +6,6 @@
 #include <atomic>
 #include <cmath>
 #include <cstdint>
-#include <cstdlib>
-#include <cstring>
 #include <thread>
 #include <unistd.h>
 #include <vector>
@@ -20,18 +18,13 @@ constexpr float kNotes[] = {1318.5f, 987.8f};  // a falling pair, E6 then B5
 
 enum class Device { Unopened, Opening, Open, Failed };
 
+ChimeSettings settings;
 int played = 0;
 std::atomic<Device> device{Device::Unopened};
 std::atomic<bool> pendingTone{false};  // a chime asked for while the device was opening
 SDL_AudioDeviceID deviceId = 0;        // written by the opener before device becomes Open
 std::vector<int16_t> samples;          // written by the opener before device becomes Open
 std::thread opener;
-
-bool soundDisabled()
-{
-    const char* s = std::getenv("LINEWATCH_SOUND");
-    return s && std::strcmp(s, "none") == 0;
-}
 
 // Two notes, each with a short linear fade at both ends so they do not click.
 void buildTone()
@@ -106,10 +99,15 @@ void openDevice()
 
 }  // namespace
 
+void configureChime(const ChimeSettings& chosen)
+{
+    settings = chosen;
+}
+
 void chime_play()
 {
     ++played;
-    if (soundDisabled())
+    if (settings.silent)
         return;
     switch (device.load()) {
     case Device::Unopened:

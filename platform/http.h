@@ -6,13 +6,18 @@
 #include <functional>
 #include <string>
 
+// Time limits and trust of every GET; the program's configuration fills it.
+struct HttpSettings {
+    long connectTimeoutMs = 10000;  // connection set-up, TLS included
+    long totalTimeoutMs = 30000;    // whole transfer, body included
+    std::string caFile;             // trusted certificates (PEM); empty: the system's
+};
+
 // What one GET asks for.
 struct HttpRequest {
     std::string url;
     std::string userAgent;
-    long connectTimeoutMs = 10000;  // connection set-up, TLS included
-    long totalTimeoutMs = 30000;    // whole transfer, body included
-    std::string caFile;             // trusted certificates (PEM); empty: the system's
+    HttpSettings settings;
 };
 
 // How one GET ended.

@@ -52,8 +52,8 @@ HttpResult http_get(const HttpRequest& request, const HttpChunkFn& onChunk) {
     curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
     curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, errorText);
     curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, request.connectTimeoutMs);
-    curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, request.totalTimeoutMs);
+    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, request.settings.connectTimeoutMs);
+    curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, request.settings.totalTimeoutMs);
     curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
     // A redirect never leaves https for plain http: the query carries the
     // consumer key, and a redirect keeps it more often than not.
@@ -63,7 +63,7 @@ HttpResult http_get(const HttpRequest& request, const HttpChunkFn& onChunk) {
     curl_easy_setopt(curl, CURLOPT_MAXREDIRS, 5L);
     curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 1L);
     curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 2L);
-    if (!request.caFile.empty()) curl_easy_setopt(curl, CURLOPT_CAINFO, request.caFile.c_str());
+    if (!request.settings.caFile.empty()) curl_easy_setopt(curl, CURLOPT_CAINFO, request.settings.caFile.c_str());
     curl_easy_setopt(curl, CURLOPT_ACCEPT_ENCODING, "");
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, receive);
     curl_easy_setopt(curl, CURLOPT_WRITEDATA, &transfer);

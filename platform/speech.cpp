@@ -1,5 +1,5 @@
 // Speech front: records every phrase, queues it for the worker thread, which
-// synthesises it and plays it (or leaves it in LINEWATCH_SPEECH_DIR).
+// synthesises it and plays it (or leaves it in the configured folder).
 #include "platform/speech.h"
 
 #include "platform/charset.h"
@@ -31,12 +31,13 @@ struct SpeechState {
     bool started = false;
     bool active = false;         // a worker runs and phrases are queued
     bool overflowReported = false;
+    SpeechSettings settings;     // followed from the next start on
     std::thread worker;
     std::atomic<bool> cancel{false};
     PhraseQueue queue{queueCapacity};
     JtalkEngine engine;
     std::string dir;             // where the WAV and text files go
-    bool keepFiles = false;      // LINEWATCH_SPEECH_DIR given: write, do not play
+    bool keepFiles = false;      // a folder to keep them was configured: write, do not play
     int nextNumber = 1;
 
     std::mutex recordLock;
@@ -127,20 +128,18 @@ void start_locked(SpeechState& s)
     s.started = true;
     s.active = false;
     s.overflowReported = false;
-    const char* mode = std::getenv("LINEWATCH_SPEECH");
-    if (mode && std::strcmp(mode, "none") == 0)
+    if (s.settings.silent)
         return;
     if (!jtalk_find(s.engine)) {
         console_print("speech: open_jtalk, its dictionary or its voice is not installed; "
                       "notices will not be spoken\n");
         return;
     }
-    const char* dir = std::getenv("LINEWATCH_SPEECH_DIR");
-    s.keepFiles = dir && *dir;
+    s.keepFiles = !s.settings.keepDir.empty();
     if (s.keepFiles) {
-        s.dir = dir;
-        if (mkdir(dir, 0755) != 0 && errno != EEXIST) {
-            console_print("speech: cannot create %s; notices will not be spoken\n", dir);
+        s.dir = s.settings.keepDir;
+        if (mkdir(s.dir.c_str(), 0755) != 0 && errno != EEXIST) {
+            console_print("speech: cannot create %s; notices will not be spoken\n", s.dir.c_str());
             return;
         }
         s.nextNumber = first_free_number(s.dir);
@@ -165,6 +164,13 @@ void start_locked(SpeechState& s)
 }
 
 }  // namespace
+
+void configureSpeech(const SpeechSettings& settings)
+{
+    SpeechState& s = state();
+    std::lock_guard<std::mutex> g(s.startLock);
+    s.settings = settings;
+}
 
 void speech_start()
 {

@@ -1,11 +1,20 @@
 // Speech of Shift_JIS phrases, one call per phrase, never blocking the caller.
-// LINEWATCH_SPEECH=none: nothing is spoken, calls are only recorded.
-// LINEWATCH_SPEECH_DIR=DIR: each phrase is written as DIR/NNNN.wav and
-// DIR/NNNN.txt (UTF-8) instead of being played.
 #pragma once
 
 #include <string>
 #include <vector>
+
+// Whether and where phrases are spoken; the program's configuration fills it.
+struct SpeechSettings {
+    bool silent = false;  // nothing is spoken, calls are only recorded
+    // Non-empty: each phrase is written as keepDir/NNNN.wav and keepDir/NNNN.txt
+    // (UTF-8) instead of being played.
+    std::string keepDir;
+};
+
+// Makes settings the ones the next start of the worker follows; until the
+// first call the defaults above apply.
+void configureSpeech(const SpeechSettings& settings);
 
 // Queues one NUL-terminated Shift_JIS phrase; phrases are spoken in order.
 // The first call starts the engine when speech_start was not called.

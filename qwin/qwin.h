@@ -23,13 +23,22 @@ struct PaletteEntry {
 // The fixed 16-colour palette, indexed by colour number.
 extern const PaletteEntry palette[16];
 
-// Opens the window on first use (SDL, or headless when LINEWATCH_HEADLESS=1 or
-// no display is reachable) and clears the bitmap to black; exits with status 1
+// How the window is shown; the program's configuration fills it.
+struct WindowSettings {
+    bool headless = false;  // draw into the bitmap only, even where a display answers
+};
+
+// Makes settings the ones the back-end is chosen by; until the first call the
+// defaults above apply. Has no effect once the back-end has been chosen.
+void configureWindow(const WindowSettings& settings);
+
+// Opens the window on first use (SDL, or headless when so configured or no
+// display is reachable) and clears the bitmap to black; exits with status 1
 // and a message on stderr when the window cannot be made.
 void qwin_open();
-// True when the window is headless: LINEWATCH_HEADLESS=1 or no display
-// answers. Decided once per run, at this call or the first qwin_open,
-// whichever comes first; qwin_open then uses the same back-end.
+// True when the window is headless: configured so, or no display answers.
+// Decided once per run, at this call or the first qwin_open, whichever comes
+// first; qwin_open then uses the same back-end.
 bool qwin_headless();
 // Ends the window thread once the window receives its next event, waiting for
 // it; returns at once when headless, after the window was closed, on a second

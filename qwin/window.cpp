@@ -16,6 +16,7 @@
 
 namespace {
 bool first_open = true;
+WindowSettings settings;
 // Set by the first qwin_open; headless until then.
 const WindowBackend* backend = &headless_window;
 // Starts unset: only a press in the window (or qwin_set_escape) sets it.
@@ -71,8 +72,7 @@ bool wayland_display_reachable()
 // session, say) leaves the monitor running on its bitmap instead of ending it.
 const WindowBackend* choose_backend()
 {
-    const char* headless = std::getenv("LINEWATCH_HEADLESS");
-    if (headless != nullptr && std::strcmp(headless, "1") == 0)
+    if (settings.headless)
         return &headless_window;
     if (x_display_reachable() || wayland_display_reachable())
         return &sdl_window;
@@ -93,6 +93,11 @@ void close_at_exit()
     backend->stop(true);
 }
 }  // namespace
+
+void configureWindow(const WindowSettings& chosen)
+{
+    settings = chosen;
+}
 
 void window_changed()
 {

@@ -1,7 +1,6 @@
 #include "sim/demo.h"
 
 #include <cstdio>
-#include <cstdlib>
 #include <ctime>
 
 #include "sim/clock.h"
@@ -15,16 +14,16 @@ bool nightPause(int minute) {
 
 }  // namespace
 
-Feed* demo_start(bool windowless, bool snapshotGiven, std::string* error) {
+Feed* demo_start(bool windowless, bool snapshotGiven, DemoAccess* access, std::string* error) {
     FeedOptions options;
     std::int64_t now = static_cast<std::int64_t>(std::time(nullptr));
     int minute = static_cast<int>(((now + jstOffsetSeconds) % 86400) / 60);
     if (nightPause(minute)) options.startMinute = 8 * 60;
     Feed* feed = feed_start(options, error);
     if (!feed) return nullptr;
-    setenv("LINEWATCH_API_ROOT", feed_root(feed).c_str(), 1);
-    setenv("LINEWATCH_CONSUMER_KEY", options.key.c_str(), 1);
-    std::fprintf(stderr, "linewatch: demo feed at %s%s\n", feed_root(feed).c_str(),
+    access->root = feed_root(feed);
+    access->key = options.key;
+    std::fprintf(stderr, "linewatch: demo feed at %s%s\n", access->root.c_str(),
                  options.startMinute >= 0 ? " (night in Japan: simulated clock starts at 08:00)" : "");
     if (windowless && !snapshotGiven)
         std::fprintf(stderr, "linewatch: no display, running headless; add --snapshot FILE.png to save the "

@@ -4,9 +4,15 @@
 
 #include "sim/feed.h"
 
-// Starts the simulated feed on a free loopback port and points the open-data
-// client at it through LINEWATCH_API_ROOT and LINEWATCH_CONSUMER_KEY. Inside
-// Japan's night pause the simulated clock starts at 08:00 so that trains run.
-// Prints one note to stderr when the picture has no window and no snapshot
-// file was asked for. Returns nullptr with the reason in *error on failure.
-Feed* demo_start(bool windowless, bool snapshotGiven, std::string* error);
+// Where a client reaches the demo feed.
+struct DemoAccess {
+    std::string root;  // API root, "http://127.0.0.1:PORT"
+    std::string key;   // the consumer key the feed answers
+};
+
+// Starts the simulated feed on a free loopback port and fills *access with
+// what a client needs to ask it. Inside Japan's night pause the simulated
+// clock starts at 08:00 so that trains run. Prints one note to stderr when the
+// picture has no window and no snapshot file was asked for. Returns nullptr
+// with the reason in *error on failure.
+Feed* demo_start(bool windowless, bool snapshotGiven, DemoAccess* access, std::string* error);

@@ -81,6 +81,7 @@ struct FareServer {
 };
 
 struct FareTest : ::testing::Test {
+    ApiSettings api;
     std::unique_ptr<MonitorState> st = std::make_unique<MonitorState>();
     FareServer fares;
     std::string out;
@@ -95,9 +96,10 @@ struct FareTest : ::testing::Test {
         }
         ASSERT_GT(fares.port, 0);
         std::string root = "http://127.0.0.1:" + std::to_string(fares.port);
-        setenv("LINEWATCH_API_ROOT", root.c_str(), 1);
-        setenv("LINEWATCH_CONSUMER_KEY", "0123456789abcdef0123456789abcdef0123456789abcdef0123456789abcdef", 1);
-        setenv("LINEWATCH_HTTP_TIMEOUT_MS", "5000", 1);
+        api.root = root;
+        api.consumerKey = "0123456789abcdef0123456789abcdef0123456789abcdef0123456789abcdef";
+        api.http.totalTimeoutMs = 5000;
+        configureFetch(api);
         fares.knownFrom = stations[3].sameAs;
         fares.knownTo = stations[5].sameAs;
         console_capture(&out);
@@ -107,8 +109,7 @@ struct FareTest : ::testing::Test {
     {
         console_capture(nullptr);
         console_script(nullptr);
-        unsetenv("LINEWATCH_API_ROOT");
-        unsetenv("LINEWATCH_CONSUMER_KEY");
+        configureFetch(ApiSettings{});
     }
 
     // Runs the dialogue on the given input; returns what it printed.
@@ -164,7 +165,8 @@ TEST_F(FareTest, UnknownPairPrintsNoDataFourTimesAndAnEarlierFareNeverShows)
               std::string::npos);
 
     // A server that is gone gives the same answer, not the last fare.
-    setenv("LINEWATCH_API_ROOT", "http://127.0.0.1:1", 1);
+    api.root = "http://127.0.0.1:1";
+    configureFetch(api);
     EXPECT_EQ(count(run("3 5\n1\n "), "データがありません"), 4u);
 }
 

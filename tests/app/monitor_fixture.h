@@ -3,6 +3,7 @@
 // loopback port, console output captured and keys scripted.
 #pragma once
 
+#include "app/config.h"
 #include "app/monitor_state.h"
 #include "app/options.h"
 #include "app/startup.h"
@@ -20,11 +21,12 @@ class MonitorFixture : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        setenv("LINEWATCH_HEADLESS", "1", 1);
-        setenv("LINEWATCH_SOUND", "none", 1);
-        setenv("LINEWATCH_SPEECH", "none", 1);
+        config.window.headless = true;
+        config.chime.silent = true;
+        config.speech.silent = true;
         // Port 1 on loopback refuses at once, so a refresh never waits on the network.
-        setenv("LINEWATCH_API_ROOT", "http://127.0.0.1:1", 1);
+        config.api.root = "http://127.0.0.1:1";
+        applyConfig(config);
         char dirTemplate[] = "/tmp/linewatch-app-XXXXXX";
         ASSERT_NE(mkdtemp(dirTemplate), nullptr);
         dir = dirTemplate;
@@ -71,6 +73,7 @@ protected:
         std::fclose(f);
     }
 
+    Config config;  // applied by SetUp; a test changes a part and applies it again
     std::string dir;
     std::string settingsPath;
     std::string out;   // console output, Shift_JIS

@@ -27,7 +27,7 @@ struct StatusTest : ::testing::Test {
 
     void SetUp() override
     {
-        setenv("LINEWATCH_SPEECH", "none", 1);
+        configureSpeech(SpeechSettings{true, ""});
         for (TrainInfoRecord& r : infoRecords)
             r = TrainInfoRecord{};
         sound_flag = 1;

@@ -50,8 +50,9 @@ TEST_F(CountBoxAgainstFeed, FirstRefreshShowsEveryTrainAndTheTotal) {
     std::string error;
     Feed* feed = feed_start(o, &error);
     ASSERT_NE(feed, nullptr) << error;
-    setenv("LINEWATCH_API_ROOT", feed_root(feed).c_str(), 1);
-    setenv("LINEWATCH_CONSUMER_KEY", feedDefaultKey, 1);
+    config.api.root = feed_root(feed);
+    config.api.consumerKey = feedDefaultKey;
+    applyConfig(config);
 
     start();
     refreshOnce(*st, realCycleEnv(nullptr));

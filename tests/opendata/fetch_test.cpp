@@ -35,6 +35,7 @@ protected:
     std::vector<std::string> targets;       // request targets in arrival order
     std::vector<std::string> agents;
     std::string console;
+    ApiSettings settings;
 
     void SetUp() override {
         server.http().Get("/api/v2/datapoints", [this](const httplib::Request& req, httplib::Response& res) {
@@ -61,19 +62,17 @@ protected:
             });
         });
         ASSERT_TRUE(server.start());
-        setenv("LINEWATCH_API_ROOT", (server.root() + "/").c_str(), 1);
-        setenv("LINEWATCH_CONSUMER_KEY", testKey.c_str(), 1);
-        setenv("LINEWATCH_CA_FILE", server.caFile().c_str(), 1);
+        settings.root = server.root() + "/";
+        settings.consumerKey = testKey;
+        settings.http.caFile = server.caFile();
+        configureFetch(settings);
         for (std::string& text : responseText.text) text = "stale";
         console_capture(&console);
     }
 
     void TearDown() override {
         console_capture(nullptr);
-        unsetenv("LINEWATCH_API_ROOT");
-        unsetenv("LINEWATCH_CONSUMER_KEY");
-        unsetenv("LINEWATCH_CA_FILE");
-        unsetenv("LINEWATCH_HTTP_TIMEOUT_MS");
+        configureFetch(ApiSettings{});
     }
 
     int consoleLines() const { return static_cast<int>(std::count(console.begin(), console.end(), '\n')); }
@@ -164,7 +163,8 @@ TEST_F(Client, SecondFareQueryReplacesTheFirst) {
 }
 
 TEST_F(Client, UntrustedServerIsRefused) {
-    unsetenv("LINEWATCH_CA_FILE");
+    settings.http.caFile.clear();
+    configureFetch(settings);
     answers["odpt:Train"].body = "[]";
     answers["odpt:TrainInformation"].body = "[]";
     fetchLive();
@@ -179,8 +179,9 @@ TEST_F(Client, UntrustedServerIsRefused) {
 TEST_F(Client, NeverAnsweringServerTimesOut) {
     SilentListener silent;
     ASSERT_FALSE(silent.root().empty());
-    setenv("LINEWATCH_API_ROOT", silent.root().c_str(), 1);
-    setenv("LINEWATCH_HTTP_TIMEOUT_MS", "250", 1);
+    settings.root = silent.root();
+    settings.http.totalTimeoutMs = 250;
+    configureFetch(settings);
     const auto start = std::chrono::steady_clock::now();
     fetchLive();
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(4));
@@ -205,8 +206,7 @@ TEST_F(Client, BodiesOverTheCapAreCutAndReported) {
 }
 
 TEST(ClientDefaults, CompiledInRootAndKey) {
-    unsetenv("LINEWATCH_API_ROOT");
-    unsetenv("LINEWATCH_CONSUMER_KEY");
+    configureFetch(ApiSettings{});
     EXPECT_EQ(datapointsBase(), "https://api.tokyometroapp.jp/api/v2/datapoints?");
     const std::string key = consumerKey();
     ASSERT_EQ(key.size(), 64u);

@@ -64,8 +64,8 @@ std::string playCapturingStdout(F play)
 
 TEST(Chime, SilentModeOnlyCounts)
 {
-    setenv("LINEWATCH_SOUND", "none", 1);
     EXPECT_EQ(inChild([] {
+                  configureChime(ChimeSettings{true});
                   int before = chime_count();
                   std::string written = playCapturingStdout(chime_play);
                   chime_play();
@@ -77,7 +77,6 @@ TEST(Chime, SilentModeOnlyCounts)
 TEST(Chime, WithoutAnAudioDeviceTheTerminalBellRings)
 {
     EXPECT_EQ(inChild([] {
-                  unsetenv("LINEWATCH_SOUND");
                   setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
                   std::string first = playCapturingStdout(chime_play);
                   std::string second = playCapturingStdout(chime_play);
@@ -89,7 +88,6 @@ TEST(Chime, WithoutAnAudioDeviceTheTerminalBellRings)
 TEST(Chime, SoundLibraryStaysQuietWhenNoCardAnswers)
 {
     EXPECT_EQ(inChild([] {
-                  unsetenv("LINEWATCH_SOUND");
                   setenv("SDL_AUDIODRIVER", "alsa", 1);
                   // A card number no machine has: the open fails inside libasound.
                   setenv("AUDIODEV", "hw:31,0", 1);
@@ -117,7 +115,6 @@ TEST(Chime, SoundLibraryStaysQuietWhenNoCardAnswers)
 TEST(Chime, ToneIsQueuedWithoutWaiting)
 {
     EXPECT_EQ(inChild([] {
-                  unsetenv("LINEWATCH_SOUND");
                   setenv("SDL_AUDIODRIVER", "dummy", 1);
                   auto t0 = std::chrono::steady_clock::now();
                   std::string written = playCapturingStdout([] {
@@ -140,7 +137,6 @@ TEST(Chime, StartedChimeLeavesInterruptAndTerminateDeadly)
 {
     for (int sig : {SIGINT, SIGTERM}) {
         EXPECT_EQ(signalThatEndedChild([sig] {
-                      unsetenv("LINEWATCH_SOUND");
                       setenv("SDL_AUDIODRIVER", "dummy", 1);
                       chime_play();
                       for (int i = 0; i < 200 && !SDL_WasInit(SDL_INIT_AUDIO); ++i)

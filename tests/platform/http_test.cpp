@@ -23,9 +23,9 @@ Fetched get(const std::string& url, const std::string& caFile = "", long totalMs
     HttpRequest request;
     request.url = url;
     request.userAgent = "TestAgent/1";
-    request.caFile = caFile;
-    request.connectTimeoutMs = 2000;
-    request.totalTimeoutMs = totalMs;
+    request.settings.caFile = caFile;
+    request.settings.connectTimeoutMs = 2000;
+    request.settings.totalTimeoutMs = totalMs;
     Fetched fetched;
     fetched.result = http_get(request, [&](const char* data, std::size_t size) {
         fetched.body.append(data, size);

@@ -50,8 +50,7 @@ struct SpeechTest : ::testing::Test {
         speech_stop();
         console_capture(nullptr);
         setenv("PATH", savedPath.c_str(), 1);
-        setenv("LINEWATCH_SPEECH", "none", 1);
-        unsetenv("LINEWATCH_SPEECH_DIR");
+        configureSpeech(SpeechSettings{true, ""});
     }
     std::string savedPath;
 };
@@ -102,8 +101,7 @@ TEST(PhraseQueue, IdleWaitsForTheWorkerAndCloseReleasesIt)
 TEST_F(SpeechTest, SilentModeRecordsInOrderAndWritesNothing)
 {
     std::string dir = make_temp_dir();
-    setenv("LINEWATCH_SPEECH", "none", 1);
-    setenv("LINEWATCH_SPEECH_DIR", dir.c_str(), 1);
+    configureSpeech(SpeechSettings{true, dir});
     std::string out;
     console_capture(&out);
     speech_say("銀座線");
@@ -124,8 +122,7 @@ TEST_F(SpeechTest, SilentModeRecordsInOrderAndWritesNothing)
 TEST_F(SpeechTest, MissingEngineGivesOneNoticeAndStaysSilent)
 {
     std::string dir = make_temp_dir();
-    unsetenv("LINEWATCH_SPEECH");
-    setenv("LINEWATCH_SPEECH_DIR", dir.c_str(), 1);
+    configureSpeech(SpeechSettings{false, dir});
     setenv("PATH", dir.c_str(), 1);  // no open_jtalk in it
     std::string out;
     console_capture(&out);
@@ -147,8 +144,7 @@ TEST_F(SpeechTest, MissingEngineGivesOneNoticeAndStaysSilent)
 TEST_F(SpeechTest, OpenJtalkWritesNumberedSpeechAndText)
 {
     std::string dir = make_temp_dir();
-    unsetenv("LINEWATCH_SPEECH");
-    setenv("LINEWATCH_SPEECH_DIR", dir.c_str(), 1);
+    configureSpeech(SpeechSettings{false, dir});
     std::string out;
     console_capture(&out);
     speech_say("銀座線");

@@ -15,7 +15,6 @@ if [[ "${1:-}" != --inside ]]; then
     exec xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" bash "$0" --inside
 fi
 
-unset LINEWATCH_HEADLESS
 work=$(mktemp -d)
 demo_pid=
 cleanup() {

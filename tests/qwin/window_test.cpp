@@ -99,7 +99,7 @@ TEST(WindowDeathTest, UnreachableDisplayLeavesTheBitmapOnly)
     // into the bitmap as when headless, and closing returns at once.
     EXPECT_EXIT(
         {
-            unsetenv("LINEWATCH_HEADLESS");
+            configureWindow(WindowSettings{});
             unsetenv("WAYLAND_DISPLAY");
             setenv("DISPLAY", "127.0.0.1:4093", 1);
             qwin_open();

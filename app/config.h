@@ -1,0 +1,35 @@
+// The program's configuration: the command line and the LINEWATCH_*
+// environment variables, read once at start into one record whose parts go
+// to the libraries that use them. No library reads the environment itself.
+#pragma once
+
+#include "app/options.h"
+#include "opendata/fetch.h"
+#include "platform/chime.h"
+#include "platform/speech.h"
+#include "qwin/qwin.h"
+
+#include <functional>
+
+// Everything one run was told.
+struct Config {
+    Options options;        // the command line
+    ApiSettings api;        // LINEWATCH_API_ROOT, LINEWATCH_CONSUMER_KEY; api.http:
+                            // LINEWATCH_CONNECT_TIMEOUT_MS, LINEWATCH_HTTP_TIMEOUT_MS,
+                            // LINEWATCH_CA_FILE
+    WindowSettings window;  // --headless or LINEWATCH_HEADLESS=1
+    ChimeSettings chime;    // LINEWATCH_SOUND=none
+    SpeechSettings speech;  // LINEWATCH_SPEECH=none, LINEWATCH_SPEECH_DIR=DIR
+};
+
+// The value of an environment variable, nullptr when it is not set.
+using EnvironmentLookup = std::function<const char*(const char* name)>;
+
+// Reads argv[1 .. argc-1] (see parseOptions) and the variables above through
+// env. An empty value counts as not set; a time limit that is not a positive
+// whole number of milliseconds keeps its default.
+Config readConfig(int argc, char** argv, const EnvironmentLookup& env);
+
+// Hands every library its part of config. The window's part counts only
+// before the window's back-end has been chosen.
+void applyConfig(const Config& config);

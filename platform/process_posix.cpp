@@ -1,8 +1,0 @@
-#include "platform/process.h"
-
-#include <cstdlib>
-
-void set_environment(const char* name, const char* value)
-{
-    setenv(name, value, 1);
-}
