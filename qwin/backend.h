@@ -1,9 +1,12 @@
-// The window back-ends behind qwin_open/qwin_close: an SDL window owned by its
-// own thread, or none at all (headless).
+// The window back-ends behind qwin_open/qwin_close: the platform's window on a
+// thread of its own, or none at all (headless). CMake compiles the platform's
+// one (window_sdl.cpp); the configuration and its probe choose, once per run.
 #pragma once
 
 // What qwin needs of a window back-end.
 struct WindowBackend {
+    // True when a window can be shown here (a display answers); never blocks for long.
+    bool (*reachable)();
     // Shows the window and returns once it exists; exits with status 1 and a
     // message on stderr when it cannot.
     void (*start)();
@@ -17,8 +20,8 @@ struct WindowBackend {
 
 // No window: the bitmap is the only picture.
 extern const WindowBackend headless_window;
-// An SDL2 window on a thread of its own.
-extern const WindowBackend sdl_window;
+// The platform's window on a thread of its own (SDL2: window_sdl.cpp).
+extern const WindowBackend display_window;
 
 // Forwards a bitmap change to the back-end in use.
 void window_changed();

@@ -3,16 +3,9 @@
 #include "qwin/qwin.h"
 #include "qwin/surface.h"
 
-#include <X11/Xlib.h>
-#include <sys/socket.h>
-#include <sys/un.h>
-#include <unistd.h>
-
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
-#include <string>
 
 namespace {
 bool first_open = true;
@@ -22,60 +15,12 @@ const WindowBackend* backend = &headless_window;
 // Starts unset: only a press in the window (or qwin_set_escape) sets it.
 std::atomic<bool> escape_event{false};
 
-bool env_set(const char* name)
-{
-    const char* value = std::getenv(name);
-    return value != nullptr && value[0] != '\0';
-}
-
-// An X server answers at $DISPLAY. The connection is closed again at once:
-// every call the window makes stays on its own thread.
-bool x_display_reachable()
-{
-    if (!env_set("DISPLAY"))
-        return false;
-    Display* display = XOpenDisplay(nullptr);
-    if (display == nullptr)
-        return false;
-    XCloseDisplay(display);
-    return true;
-}
-
-// A Wayland compositor listens on $WAYLAND_DISPLAY (a socket name under
-// $XDG_RUNTIME_DIR, or a full path).
-bool wayland_display_reachable()
-{
-    const char* name = std::getenv("WAYLAND_DISPLAY");
-    if (name == nullptr || name[0] == '\0')
-        return false;
-    std::string path = name;
-    if (name[0] != '/') {
-        const char* runtime_dir = std::getenv("XDG_RUNTIME_DIR");
-        if (runtime_dir == nullptr || runtime_dir[0] == '\0')
-            return false;
-        path = std::string(runtime_dir) + "/" + name;
-    }
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    if (path.size() >= sizeof address.sun_path)
-        return false;
-    std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
-    const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0)
-        return false;
-    const bool connected = connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
-    close(fd);
-    return connected;
-}
-
-// A window only where a display answers: a stale $DISPLAY (a closed remote
+// A window only where a display answers: a stale display (a closed remote
 // session, say) leaves the monitor running on its bitmap instead of ending it.
 const WindowBackend* choose_backend()
 {
-    if (settings.headless)
-        return &headless_window;
-    if (x_display_reachable() || wayland_display_reachable())
-        return &sdl_window;
+    if (!settings.headless && display_window.reachable())
+        return &display_window;
     return &headless_window;
 }
 

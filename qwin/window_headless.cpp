@@ -2,8 +2,9 @@
 #include "qwin/backend.h"
 
 namespace {
+bool always() { return true; }
 void nothing() {}
 void stop(bool) {}
 }  // namespace
 
-const WindowBackend headless_window = {nothing, stop, nothing};
+const WindowBackend headless_window = {always, nothing, stop, nothing};

@@ -2,20 +2,27 @@
 // it creates the window, polls its events, repaints from the bitmap and
 // presents what the main thread drew, at most about 60 times a second.
 //
-// Sections: thread state · painting · event handling · thread body · back-end entry points
+// Sections: thread state · painting · event handling · thread body · display probe ·
+// back-end entry points
 #include "qwin/backend.h"
 #include "qwin/qwin.h"
 #include "qwin/surface.h"
 
 #include <SDL.h>
+#include <X11/Xlib.h>
 #include <pthread.h>
 #include <semaphore.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <mutex>
+#include <string>
 
 namespace {
 // ---- thread state ----
@@ -187,6 +194,60 @@ void* window_main(void*)
     return nullptr;
 }
 
+// ---- display probe ----
+
+bool env_set(const char* name)
+{
+    const char* value = std::getenv(name);
+    return value != nullptr && value[0] != '\0';
+}
+
+// An X server answers at $DISPLAY. The connection is closed again at once:
+// every call the window makes stays on its own thread.
+bool x_display_reachable()
+{
+    if (!env_set("DISPLAY"))
+        return false;
+    Display* display = XOpenDisplay(nullptr);
+    if (display == nullptr)
+        return false;
+    XCloseDisplay(display);
+    return true;
+}
+
+// A Wayland compositor listens on $WAYLAND_DISPLAY (a socket name under
+// $XDG_RUNTIME_DIR, or a full path).
+bool wayland_display_reachable()
+{
+    const char* name = std::getenv("WAYLAND_DISPLAY");
+    if (name == nullptr || name[0] == '\0')
+        return false;
+    std::string path = name;
+    if (name[0] != '/') {
+        const char* runtime_dir = std::getenv("XDG_RUNTIME_DIR");
+        if (runtime_dir == nullptr || runtime_dir[0] == '\0')
+            return false;
+        path = std::string(runtime_dir) + "/" + name;
+    }
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (path.size() >= sizeof address.sun_path)
+        return false;
+    std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+    const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        return false;
+    const bool connected = connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    close(fd);
+    return connected;
+}
+
+// An X server or a Wayland compositor answers.
+bool reachable()
+{
+    return x_display_reachable() || wayland_display_reachable();
+}
+
 // ---- back-end entry points ----
 
 void start()
@@ -217,4 +278,4 @@ void changed()
 }
 }  // namespace
 
-const WindowBackend sdl_window = {start, stop, changed};
+const WindowBackend display_window = {reachable, start, stop, changed};
