@@ -19,8 +19,8 @@ struct FileSave {
 // beside the target, which is flushed to disk, given the target's mode and
 // owner and renamed over it, so a failed write (a full disk) leaves the old
 // file whole. A target with other hard links, one whose owner cannot be kept,
-// or one in a folder that accepts no new file is rewritten in place instead,
-// after its room is reserved. A device or pipe is written in place without
+// one in a folder that accepts no new file, or one mounted on its own is
+// rewritten in place instead, after its room is reserved. A device or pipe is written in place without
 // waiting for a reader to appear. Temporary files left by an earlier save of
 // the same file that was killed are removed first.
 FileSave saveFileAtomically(const char* path, const std::string& bytes);

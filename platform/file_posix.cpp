@@ -11,6 +11,7 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <pthread.h>
 #include <signal.h>
 #include <sys/random.h>
 #include <sys/stat.h>
@@ -161,6 +162,39 @@ bool writeAll(int fd, const std::string& bytes, off_t offset, bool positioned)
     return true;
 }
 
+// While it lives, a reader that goes away makes a write on this thread fail
+// with EPIPE instead of ending the program with SIGPIPE.
+class PipeSignalHeld {
+public:
+    PipeSignalHeld()
+    {
+        sigemptyset(&pipe_);
+        sigaddset(&pipe_, SIGPIPE);
+        sigset_t pending;
+        sigpending(&pending);
+        alreadyPending_ = sigismember(&pending, SIGPIPE) == 1;
+        pthread_sigmask(SIG_BLOCK, &pipe_, &saved_);
+    }
+    ~PipeSignalHeld()
+    {
+        // Takes back only the signal our own write raised.
+        int error = errno;
+        const timespec none{};
+        if (!alreadyPending_)
+            while (sigtimedwait(&pipe_, nullptr, &none) == SIGPIPE) {
+            }
+        pthread_sigmask(SIG_SETMASK, &saved_, nullptr);
+        errno = error;
+    }
+    PipeSignalHeld(const PipeSignalHeld&) = delete;
+    PipeSignalHeld& operator=(const PipeSignalHeld&) = delete;
+
+private:
+    sigset_t pipe_;
+    sigset_t saved_;
+    bool alreadyPending_ = false;
+};
+
 // Creates a new file beside target under a name no other process can have
 // chosen; a name that exists already (a planted symlink too) is never opened.
 int createTemporary(const std::string& folder, const std::string& name, std::string& temporary)
@@ -203,7 +237,11 @@ FileSave rewriteInPlace(const std::string& target, const std::string& bytes)
         return failed(errorText(error));
     }
     if (!S_ISREG(st.st_mode)) {
-        bool written = writeAll(fd, bytes, 0, false);
+        bool written;
+        {
+            PipeSignalHeld held;
+            written = writeAll(fd, bytes, 0, false);
+        }
         int error = errno;
         close(fd);
         return written ? FileSave{true, false, ""} : failed(errorText(error));
@@ -313,6 +351,10 @@ FileSave saveFileAtomically(const char* path, const std::string& bytes)
     if (written)
         error = errno;
     unlink(temporary.c_str());
+    // A file mounted on its own (a container's bind-mounted settings) can be
+    // written but not replaced.
+    if (written && (error == EBUSY || error == EXDEV))
+        return rewriteInPlaceBecause(target, bytes, "it cannot be replaced: " + errorText(error));
     return failed(errorText(error));
 }
 

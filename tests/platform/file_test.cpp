@@ -10,6 +10,8 @@
 #include <fstream>
 #include <sstream>
 #include <fcntl.h>
+#include <sched.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -110,7 +112,11 @@ TEST_F(FileService, PipesAndDevicesAreNeverWaitedOnNorReplaced)
     char got[16] = {};
     EXPECT_EQ(::read(ends[0], got, sizeof got), 7);
     EXPECT_STREQ(got, "through");
+    // A reader that went away fails the save instead of ending the program.
     close(ends[0]);
+    const FileSave broken = saveFileAtomically(output.c_str(), "nobody reads");
+    EXPECT_FALSE(broken.saved);
+    EXPECT_EQ(broken.reason, "Broken pipe");
     close(ends[1]);
     // A regular file on standard output (--snapshot /dev/stdout > picture) is
     // written where the descriptor points, not replaced by name.
@@ -184,4 +190,29 @@ TEST_F(FileService, ANameTooLongForATemporaryBesideItIsRewrittenInPlace)
     EXPECT_TRUE(save.saved && save.rewrittenInPlace);
     EXPECT_EQ(save.reason, "no new file can be made beside it: File name too long");
     EXPECT_EQ(contents(longest), "new");
+}
+
+TEST_F(FileService, AFileMountedOnItsOwnIsRewrittenInPlace)
+{
+    const std::string mounted = path("mounted");
+    const std::string source = path("source");
+    put(mounted, "old");
+    put(source, "old");
+    // The mount lives in a child's own mount namespace and ends with it.
+    pid_t child = fork();
+    if (child == 0) {
+        if (unshare(CLONE_NEWNS) != 0 || mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+            mount(source.c_str(), mounted.c_str(), nullptr, MS_BIND, nullptr) != 0)
+            _exit(2);
+        const FileSave save = saveFileAtomically(mounted.c_str(), "new");
+        _exit(save.saved && save.rewrittenInPlace && save.reason == "it cannot be replaced: Device or resource busy" ? 0 : 1);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    if (WEXITSTATUS(status) == 2)
+        GTEST_SKIP() << "no bind mounts here";
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(contents(source), "new");
+    EXPECT_EQ(contents(mounted), "old") << "the file under the mount was not touched";
 }
