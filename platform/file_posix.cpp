@@ -37,6 +37,13 @@ std::string errorText(int error)
     return std::generic_category().message(error);
 }
 
+FileSave savedResult()
+{
+    FileSave result;
+    result.saved = true;
+    return result;
+}
+
 FileSave failed(std::string reason)
 {
     FileSave result;
@@ -244,7 +251,7 @@ FileSave rewriteInPlace(const std::string& target, const std::string& bytes)
         }
         int error = errno;
         close(fd);
-        return written ? FileSave{true, false, ""} : failed(errorText(error));
+        return written ? savedResult() : failed(errorText(error));
     }
     if (!bytes.empty()) {
         int error = posix_fallocate(fd, 0, static_cast<off_t>(bytes.size()));
@@ -264,7 +271,7 @@ FileSave rewriteInPlace(const std::string& target, const std::string& bytes)
     }
     if (!written)
         return failed(errorText(error) + "; the file may be incomplete");
-    return FileSave{true, false, ""};
+    return savedResult();
 }
 
 FileSave rewriteInPlaceBecause(const std::string& target, const std::string& bytes, std::string why)
@@ -346,7 +353,7 @@ FileSave saveFileAtomically(const char* path, const std::string& bytes)
     }
     if (written && rename(temporary.c_str(), target.c_str()) == 0) {
         syncFolder(folder);
-        return FileSave{true, false, ""};
+        return savedResult();
     }
     if (written)
         error = errno;
