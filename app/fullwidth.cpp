@@ -1,6 +1,8 @@
 // Full-width forms of single-byte Shift_JIS characters.
 #include "app/fullwidth.h"
 
+#include "platform/charset.h"
+
 #include <cstddef>
 #include <cstdint>
 
@@ -39,11 +41,6 @@ constexpr std::uint16_t kanaForms[0xE0 - 0xA1] = {
     0x838A, 0x838B, 0x838C, 0x838D, 0x838F, 0x8393, 0x814A, 0x814B,  // ﾘﾙﾚﾛﾜﾝﾞﾟ
 };
 
-bool isLeadByte(unsigned char b)
-{
-    return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
-}
-
 // The full-width code of a single-byte character, or 0 when it has none.
 std::uint16_t fullWidthForm(unsigned char b)
 {
@@ -63,7 +60,7 @@ std::string to_fullwidth(std::string_view text)
     std::size_t pos = 0;
     for (std::size_t count = 0; count < maxCharacters && pos < text.size(); ++count) {
         const auto b = static_cast<unsigned char>(text[pos]);
-        if (isLeadByte(b)) {
+        if (isShiftJisLead(b)) {
             pos += 2;  // a double-byte character (or a lone lead byte at the end)
             continue;
         }

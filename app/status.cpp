@@ -4,6 +4,7 @@
 #include "app/monitor_state.h"
 #include "network/stations.h"
 #include "opendata/parse.h"
+#include "platform/charset.h"
 #include "platform/console.h"
 #include "platform/speech.h"
 
@@ -20,17 +21,12 @@ constexpr int speechPartChars = 100;
 const char normalText[] = "平常どおり";
 const char noDataText[] = "データがありません";
 
-bool is_lead_byte(unsigned char c)
-{
-    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
-}
-
 // Bytes of the first `chars` characters of text (never past its end).
 std::size_t bytes_of_chars(const std::string& text, std::size_t from, int chars)
 {
     std::size_t at = from;
     for (int n = 0; n < chars && at < text.size(); ++n)
-        at += is_lead_byte(static_cast<unsigned char>(text[at])) ? 2 : 1;
+        at += isShiftJisLead(static_cast<unsigned char>(text[at])) ? 2 : 1;
     return (at > text.size() ? text.size() : at) - from;
 }
 

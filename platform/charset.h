@@ -17,6 +17,13 @@ struct Cp932Stream {
 // form and for every byte that is not valid UTF-8.
 inline constexpr char cp932Geta[] = "\x81\xAC";
 
+// True when c is the first byte of a two-byte Shift_JIS character (0x81-0x9F
+// or 0xE0-0xFC); the byte after it belongs to the same character.
+constexpr bool isShiftJisLead(unsigned char c)
+{
+    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+}
+
 // Starts a conversion: nothing held back.
 void cp932_begin(Cp932Stream& stream);
 

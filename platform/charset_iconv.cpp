@@ -53,8 +53,7 @@ std::size_t utf8BadLength(const unsigned char* p, std::size_t left) {
 // Bytes to skip at a CP932 sequence iconv rejected: a lead byte takes its
 // trail byte with it when one follows.
 std::size_t cp932BadLength(const unsigned char* p, std::size_t left) {
-    const bool lead = (p[0] >= 0x81 && p[0] <= 0x9F) || (p[0] >= 0xE0 && p[0] <= 0xFC);
-    return lead && left >= 2 && p[1] >= 0x40 && p[1] != 0x7F && p[1] <= 0xFC ? 2 : 1;
+    return isShiftJisLead(p[0]) && left >= 2 && p[1] >= 0x40 && p[1] != 0x7F && p[1] <= 0xFC ? 2 : 1;
 }
 
 using BadLength = std::size_t (*)(const unsigned char*, std::size_t);

@@ -183,11 +183,6 @@ int pushback = -1;  // second code of an arrow key, waiting to be read
 constexpr int kNoByte = -1;   // nothing waiting
 constexpr int kEndByte = -2;  // input ended
 
-bool isShiftJisLead(unsigned char c)
-{
-    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
-}
-
 // Next input byte; with waitMs 0 it never blocks, with -1 it waits as long as needed.
 int nextByte(int waitMs)
 {

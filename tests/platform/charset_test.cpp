@@ -25,6 +25,34 @@ std::string convertInPieces(const std::string& text, std::initializer_list<std::
     return out;
 }
 
+TEST(Charset, LeadBytesStartEveryDoubleByteCharacterAndNoSingleOne) {
+    // Every character of the Basic Multilingual Plane that has a CP932 form:
+    // a two-byte form starts with a lead byte, a one-byte form is none.
+    int doubles = 0;
+    for (char32_t u = 1; u < 0x10000; ++u) {
+        if (u >= 0xD800 && u <= 0xDFFF) continue;
+        char utf8[4];
+        std::size_t n = 0;
+        if (u < 0x80) {
+            utf8[n++] = static_cast<char>(u);
+        } else if (u < 0x800) {
+            utf8[n++] = static_cast<char>(0xC0 | u >> 6);
+            utf8[n++] = static_cast<char>(0x80 | (u & 0x3F));
+        } else {
+            utf8[n++] = static_cast<char>(0xE0 | u >> 12);
+            utf8[n++] = static_cast<char>(0x80 | (u >> 6 & 0x3F));
+            utf8[n++] = static_cast<char>(0x80 | (u & 0x3F));
+        }
+        const std::string cp932 = utf8ToCp932(std::string_view(utf8, n));
+        if (cp932 == geta && u != U'〓') continue;
+        ASSERT_TRUE(cp932.size() == 1 || cp932.size() == 2) << std::hex << static_cast<unsigned>(u);
+        EXPECT_EQ(isShiftJisLead(static_cast<unsigned char>(cp932[0])), cp932.size() == 2)
+            << std::hex << static_cast<unsigned>(u);
+        doubles += cp932.size() == 2;
+    }
+    EXPECT_GT(doubles, 7000);
+}
+
 TEST(Charset, KnownCharactersConvertToTheirCp932Bytes) {
     struct Case {
         const char* utf8;
