@@ -82,7 +82,7 @@ void drawStation(const MonitorState& st, const StationEntry& e, ScreenPoint p, i
 void drawRailway(const MonitorState& st, int k)
 {
     const int32_t colour = lineColour(st, k);
-    st.port->print(railways[k].name, 1, 20 * k + 62, colour, kLegendScale, 0);
+    st.port->print(railways[k].name, 1, legendRowTop(k), colour, kLegendScale, 0);
 
     ScreenPoint prev{0, 0};
     ScreenPoint branch{0, 0};

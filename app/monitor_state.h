@@ -24,6 +24,18 @@ struct KnownTrain {
     int32_t lastSeen;
 };
 
+// Size of the map frame in pixels, as the start-up layout makes it.
+constexpr int kMapFrameWidth = 512;
+constexpr int kMapFrameHeight = 350;
+
+// The legend: one row per railway holds its name and its train count.
+constexpr int kLegendRowHeight = 20;
+// Top of railway k's legend row, in window pixels.
+constexpr int legendRowTop(int k)
+{
+    return kLegendRowHeight * k + 62;
+}
+
 // A point in window pixels.
 struct ScreenPoint {
     int32_t x, y;
@@ -38,8 +50,8 @@ struct MonitorState {
     int32_t plot_mode = 3;    // 3 marks, 1 train numbers
 
     // Map frame in window pixels; points are drawn only strictly inside it.
-    int32_t left = 109, top = 25, right = 621, bottom = 375;
-    int32_t frameWidth = 512, frameHeight = 350;
+    int32_t left = 109, top = 25, right = 109 + kMapFrameWidth, bottom = 25 + kMapFrameHeight;
+    int32_t frameWidth = kMapFrameWidth, frameHeight = kMapFrameHeight;
 
     // Map bounds in degrees after the start-up widening, and pixels per degree.
     float north = 0, south = 0, east = 0, west = 0;

@@ -127,8 +127,10 @@ void readSettings(MonitorState& st, const char* path, bool lineArgsGiven)
     if (file.status == FileRead::Refused)
         console_print("settings: cannot read %s (%s); using the defaults\n", path, file.reason.c_str());
     if (file.status != FileRead::Read) {
-        st.ixf = static_cast<int32_t>(std::trunc(512.0L * st.ratio * 0.3L - 512.0L * 0.3L));
-        st.iyf = static_cast<int32_t>(std::trunc(350.0L * 0.3L - 350.0L * st.ratio * 0.3L));
+        const long double width = kMapFrameWidth;
+        const long double height = kMapFrameHeight;
+        st.ixf = static_cast<int32_t>(std::trunc(width * st.ratio * 0.3L - width * 0.3L));
+        st.iyf = static_cast<int32_t>(std::trunc(height * 0.3L - height * st.ratio * 0.3L));
         return;
     }
     Scanner in(file.bytes);

@@ -18,8 +18,6 @@ namespace {
 
 // Pixels of margin added on every side of the network before it is fitted.
 constexpr int kBoundsMargin = 6;
-constexpr float kLayoutWidth = 512;
-constexpr float kLayoutHeight = 350;
 
 // The map frame is the port's plot frame moved right and up.
 void layoutFrame(MonitorState& st, GraphPort& port)
@@ -54,8 +52,8 @@ void releaseRecords()
 
 MapBounds widenBounds(MapBounds b)
 {
-    const float ystep = (b.north - b.south) / kLayoutHeight;
-    const float xstep = (b.east - b.west) / kLayoutWidth;
+    const float ystep = (b.north - b.south) / kMapFrameHeight;
+    const float xstep = (b.east - b.west) / kMapFrameWidth;
     b.north += kBoundsMargin * ystep;
     b.south -= kBoundsMargin * ystep;
     b.east += kBoundsMargin * xstep;

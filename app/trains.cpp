@@ -145,8 +145,8 @@ void draw_line_counts(const MonitorState& st, const int32_t (&counts)[railwayCou
         char text[16];  // a 32-bit count in decimal
         std::snprintf(text, sizeof text, "%d", counts[k]);
         int32_t colour = lineColour(st, k);
-        st.port->boxf(75, px(20 * k + 62), 106, px(20 * k + 82), 0, -1);
-        st.port->print(to_fullwidth(text).c_str(), 75, 20 * k + 62, colour, 1.0f, 0);
+        st.port->boxf(75, px(legendRowTop(k)), 106, px(legendRowTop(k) + kLegendRowHeight), 0, -1);
+        st.port->print(to_fullwidth(text).c_str(), 75, legendRowTop(k), colour, 1.0f, 0);
     }
 }
 
@@ -156,7 +156,7 @@ int32_t mark_railway(MonitorState& st, const TrainRecord& t, int32_t (&counts)[r
     const int32_t colour = trainColour(st, t);
     const int k = findRailway(t.railway.c_str());
     if (k < railwayCount) {
-        st.port->print(railways[k].name, 1, 20 * k + 62, colour, 1.0f, 0);
+        st.port->print(railways[k].name, 1, legendRowTop(k), colour, 1.0f, 0);
         ++counts[k];
     }
     return colour;
