@@ -1,4 +1,5 @@
-#include "platform/chime.h"
+// SDL audio over ALSA: the set-up lock and a quiet libasound.
+#include "platform/audio_sdl.h"
 
 #include <alsa/asoundlib.h>
 
@@ -10,6 +11,12 @@ namespace {
 void dropAlsaError(const char*, int, const char*, int, const char*, ...) {}
 
 }  // namespace
+
+std::mutex& audio_setup_lock()
+{
+    static std::mutex lock;
+    return lock;
+}
 
 void audio_quiet_library_errors()
 {

@@ -1,8 +1,6 @@
 // The refresh chime: a short tone that never holds up the caller.
 #pragma once
 
-#include <mutex>
-
 // Whether chimes are heard; the program's configuration fills it.
 struct ChimeSettings {
     bool silent = false;  // nothing is played, chimes are only counted
@@ -13,7 +11,7 @@ struct ChimeSettings {
 void configureChime(const ChimeSettings& settings);
 
 // Starts one chime and returns at once: a generated tone on the audio device
-// when one opens, otherwise the terminal bell.
+// when one opens, otherwise the terminal bell; nothing when silent.
 void chime_play();
 
 // Number of chime_play calls since the program started.
@@ -21,11 +19,3 @@ int chime_count();
 
 // Stops a playing tone and releases the audio device; safe to repeat.
 void chime_close();
-
-// Held while SDL audio or a device is started or stopped: the chime's opener
-// and speech playback do that on two threads, and SDL's set-up must not overlap.
-std::mutex& audio_setup_lock();
-
-// Stops the sound library printing its own error messages on stderr; call
-// before starting SDL audio. Failures still show in SDL's return values.
-void audio_quiet_library_errors();

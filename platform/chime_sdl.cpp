@@ -1,6 +1,7 @@
 // Chime back-end: SDL audio queue, terminal bell as the fallback. The audio
 // device is opened on a helper thread, since opening it may take a while.
-#include "platform/chime.h"
+#include "platform/audio_sdl.h"
+#include "platform/chime_backend.h"
 
 #include <SDL.h>
 #include <atomic>
@@ -18,8 +19,6 @@ constexpr float kNotes[] = {1318.5f, 987.8f};  // a falling pair, E6 then B5
 
 enum class Device { Unopened, Opening, Open, Failed };
 
-ChimeSettings settings;
-int played = 0;
 std::atomic<Device> device{Device::Unopened};
 std::atomic<bool> pendingTone{false};  // a chime asked for while the device was opening
 SDL_AudioDeviceID deviceId = 0;        // written by the opener before device becomes Open
@@ -97,18 +96,8 @@ void openDevice()
     playPending();
 }
 
-}  // namespace
-
-void configureChime(const ChimeSettings& chosen)
+void playTone()
 {
-    settings = chosen;
-}
-
-void chime_play()
-{
-    ++played;
-    if (settings.silent)
-        return;
     switch (device.load()) {
     case Device::Unopened:
         pendingTone = true;
@@ -130,18 +119,7 @@ void chime_play()
     }
 }
 
-std::mutex& audio_setup_lock()
-{
-    static std::mutex lock;
-    return lock;
-}
-
-int chime_count()
-{
-    return played;
-}
-
-void chime_close()
+void closeDevice()
 {
     if (opener.joinable())
         opener.join();
@@ -153,3 +131,7 @@ void chime_close()
         device = Device::Unopened;
     }
 }
+
+}  // namespace
+
+const ChimeBackend chime_device = {playTone, closeDevice};

@@ -1,6 +1,6 @@
 #include "platform/speech_play.h"
 
-#include "platform/chime.h"
+#include "platform/audio_sdl.h"
 #include "platform/speech_child.h"
 
 #include <SDL.h>
