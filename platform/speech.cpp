@@ -1,11 +1,11 @@
 // Speech front: records every phrase, queues it for the worker thread, which
-// synthesises it and plays it (or leaves it in the configured folder).
+// hands it to the configured back-end to be spoken (or written into the
+// configured folder).
 #include "platform/speech.h"
 
 #include "platform/charset.h"
 #include "platform/console.h"
-#include "platform/speech_jtalk.h"
-#include "platform/speech_play.h"
+#include "platform/speech_backend.h"
 #include "platform/speech_queue.h"
 
 #include <atomic>
@@ -19,7 +19,6 @@
 #include <mutex>
 #include <sys/stat.h>
 #include <thread>
-#include <unistd.h>
 
 namespace {
 
@@ -32,12 +31,11 @@ struct SpeechState {
     bool active = false;         // a worker runs and phrases are queued
     bool overflowReported = false;
     SpeechSettings settings;     // followed from the next start on
+    const SpeechBackend* backend = &speech_null;  // chosen by settings at each start
     std::thread worker;
     std::atomic<bool> cancel{false};
     PhraseQueue queue{queueCapacity};
-    JtalkEngine engine;
-    std::string dir;             // where the WAV and text files go
-    bool keepFiles = false;      // a folder to keep them was configured: write, do not play
+    std::string dir;             // the configured folder for WAV and text files; empty: play
     int nextNumber = 1;
 
     std::mutex recordLock;
@@ -53,8 +51,8 @@ void stop_locked(SpeechState& s)
         phrase_close(s.queue);
         s.worker.join();
     }
-    if (s.active && !s.keepFiles)
-        rmdir(s.dir.c_str());
+    if (s.active)
+        s.backend->close();
     s.active = false;
     s.started = false;
 }
@@ -100,18 +98,16 @@ bool write_text(const std::string& path, const std::string& utf8)
 
 void speak_one(SpeechState& s, const std::string& sjis)
 {
-    char name[32];  // "/NNNN.wav"; numbers beyond 9999 simply get longer
-    std::snprintf(name, sizeof name, "/%04d", s.nextNumber++);
-    std::string base = s.dir + name;
-    std::string text = base + ".txt";
-    std::string wav = base + ".wav";
-    if (write_text(text, cp932ToUtf8(sjis)) && jtalk_synthesize(s.engine, text, wav, s.cancel) &&
-        !s.keepFiles)
-        speech_play_wav(wav, s.cancel);
-    if (!s.keepFiles) {
-        unlink(text.c_str());
-        unlink(wav.c_str());
+    const std::string utf8 = cp932ToUtf8(sjis);
+    if (s.dir.empty()) {
+        s.backend->say(utf8, "", s.cancel);
+        return;
     }
+    char name[32];  // "/NNNN"; numbers beyond 9999 simply get longer
+    std::snprintf(name, sizeof name, "/%04d", s.nextNumber++);
+    const std::string base = s.dir + name;
+    if (write_text(base + ".txt", utf8))
+        s.backend->say(utf8, base + ".wav", s.cancel);
 }
 
 void work(SpeechState* s)
@@ -128,30 +124,20 @@ void start_locked(SpeechState& s)
     s.started = true;
     s.active = false;
     s.overflowReported = false;
-    if (s.settings.silent)
-        return;
-    if (!jtalk_find(s.engine)) {
-        console_print("speech: open_jtalk, its dictionary or its voice is not installed; "
-                      "notices will not be spoken\n");
+    s.backend = s.settings.silent ? &speech_null : &speech_engine;
+    std::string notice;
+    if (!s.backend->open(notice)) {
+        if (!notice.empty())
+            console_print("%s", notice.c_str());
         return;
     }
-    s.keepFiles = !s.settings.keepDir.empty();
-    if (s.keepFiles) {
-        s.dir = s.settings.keepDir;
-        if (mkdir(s.dir.c_str(), 0755) != 0 && errno != EEXIST) {
-            console_print("speech: cannot create %s; notices will not be spoken\n", s.dir.c_str());
-            return;
-        }
-        s.nextNumber = first_free_number(s.dir);
-    } else {
-        char temp[] = "/tmp/linewatch-speech-XXXXXX";  // capacity: the template itself
-        if (!mkdtemp(temp)) {
-            console_print("speech: no temporary directory; notices will not be spoken\n");
-            return;
-        }
-        s.dir = temp;
-        s.nextNumber = 1;
+    s.dir = s.settings.keepDir;
+    if (!s.dir.empty() && mkdir(s.dir.c_str(), 0755) != 0 && errno != EEXIST) {
+        s.backend->close();
+        console_print("speech: cannot create %s; notices will not be spoken\n", s.dir.c_str());
+        return;
     }
+    s.nextNumber = s.dir.empty() ? 1 : first_free_number(s.dir);
     {
         std::lock_guard<std::mutex> g(s.queue.lock);
         s.queue.closed = false;
