@@ -5,17 +5,15 @@
 #include "network/stations.h"
 #include "opendata/fetch.h"
 #include "platform/console.h"
+#include "tests/platform/local_server.h"
 
 #include <gtest/gtest.h>
-#include <httplib.h>
 
-#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace {
@@ -39,18 +37,17 @@ int index_of(const char* sameAs)
     return 0;
 }
 
-// Answers fare queries: 170/90/165/82 for the one pair it knows, [] otherwise.
+// Answers fare queries on a local server: 170/90/165/82 for the one pair it
+// knows, [] otherwise; records the parameters of every request.
 struct FareServer {
-    httplib::Server server;
-    std::thread thread;
-    int port = 0;
+    LocalServer server{LocalServer::Plain};
     std::string knownFrom, knownTo;
     std::mutex lock;
     std::vector<httplib::Params> requests;
 
     FareServer()
     {
-        server.Get("/api/v2/datapoints", [this](const httplib::Request& req, httplib::Response& res) {
+        server.http().Get("/api/v2/datapoints", [this](const httplib::Request& req, httplib::Response& res) {
             std::string from = req.get_param_value("odpt:fromStation");
             std::string to = req.get_param_value("odpt:toStation");
             {
@@ -67,16 +64,6 @@ struct FareServer {
                        "\"odpt:childIcCardFare\":82,\"@context\":\"http://vocab.example/context_odpt_RailwayFare.jsonld\"}]";
             res.set_content(body, "application/ld+json");
         });
-        port = server.bind_to_any_port("127.0.0.1");
-        thread = std::thread([this] { server.listen_after_bind(); });
-        // stop() before the accept loop runs would be lost and join would hang.
-        for (int i = 0; i < 500 && !server.is_running(); ++i)
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-    ~FareServer()
-    {
-        server.stop();
-        thread.join();
     }
 };
 
@@ -94,9 +81,8 @@ struct FareTest : ::testing::Test {
             sortStations();
             sorted = true;
         }
-        ASSERT_GT(fares.port, 0);
-        std::string root = "http://127.0.0.1:" + std::to_string(fares.port);
-        api.root = root;
+        ASSERT_TRUE(fares.server.start());
+        api.root = fares.server.root();
         api.consumerKey = "0123456789abcdef0123456789abcdef0123456789abcdef0123456789abcdef";
         api.http.totalTimeoutMs = 5000;
         configureFetch(api);

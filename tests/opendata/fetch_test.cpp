@@ -30,7 +30,7 @@ struct Answer {
 
 class Client : public ::testing::Test {
 protected:
-    LocalServer server{true};
+    LocalServer server{LocalServer::Tls};
     std::map<std::string, Answer> answers;  // by rdf:type
     std::vector<std::string> targets;       // request targets in arrival order
     std::vector<std::string> agents;
@@ -177,8 +177,8 @@ TEST_F(Client, UntrustedServerIsRefused) {
 }
 
 TEST_F(Client, NeverAnsweringServerTimesOut) {
-    SilentListener silent;
-    ASSERT_FALSE(silent.root().empty());
+    LocalServer silent(LocalServer::Silent);
+    ASSERT_TRUE(silent.start());
     settings.root = silent.root();
     settings.http.totalTimeoutMs = 250;
     configureFetch(settings);

@@ -1,5 +1,5 @@
-# The HTTP layer's tests and the local test servers shared with the
-# open-data client's tests.
+# The HTTP layer's tests and the one local test server, shared with the
+# open-data client's and the monitor's tests.
 find_package(PkgConfig REQUIRED)
 pkg_check_modules(HTTPLIB REQUIRED IMPORTED_TARGET cpp-httplib)
 find_package(OpenSSL REQUIRED)

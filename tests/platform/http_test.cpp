@@ -36,7 +36,7 @@ Fetched get(const std::string& url, const std::string& caFile = "", long totalMs
 }
 
 TEST(Http, BodyStatusAndRequestHeadersOverVerifiedTls) {
-    LocalServer server(true);
+    LocalServer server(LocalServer::Tls);
     std::string agent, cacheControl, pragma;
     server.http().Get("/data", [&](const httplib::Request& req, httplib::Response& res) {
         agent = req.get_header_value("User-Agent");
@@ -67,7 +67,7 @@ TEST(Http, BodyStatusAndRequestHeadersOverVerifiedTls) {
 }
 
 TEST(Http, UntrustedCertificateIsRefused) {
-    LocalServer server(true);
+    LocalServer server(LocalServer::Tls);
     bool answered = false;
     server.http().Get("/data", [&](const httplib::Request&, httplib::Response& res) {
         answered = true;
@@ -82,7 +82,7 @@ TEST(Http, UntrustedCertificateIsRefused) {
 }
 
 TEST(Http, ReceiverStopsTheTransfer) {
-    LocalServer server(false);
+    LocalServer server(LocalServer::Plain);
     server.http().Get("/big", [](const httplib::Request&, httplib::Response& res) {
         res.set_content(std::string(4 << 20, 'y'), "application/json");
     });
@@ -100,7 +100,7 @@ TEST(Http, ReceiverStopsTheTransfer) {
 }
 
 TEST(Http, RedirectsAreFollowed) {
-    LocalServer server(false);
+    LocalServer server(LocalServer::Plain);
     server.http().Get("/old", [](const httplib::Request&, httplib::Response& res) {
         res.set_redirect("/new");
     });
@@ -115,14 +115,14 @@ TEST(Http, RedirectsAreFollowed) {
 }
 
 TEST(Http, RedirectFromHttpsToPlainHttpIsRefused) {
-    LocalServer plain(false);
+    LocalServer plain(LocalServer::Plain);
     bool plainAnswered = false;
     plain.http().Get("/new", [&](const httplib::Request&, httplib::Response& res) {
         plainAnswered = true;
         res.set_content("in the clear", "text/plain");
     });
     ASSERT_TRUE(plain.start());
-    LocalServer secure(true);
+    LocalServer secure(LocalServer::Tls);
     const std::string plainRoot = plain.root();
     secure.http().Get("/old", [&](const httplib::Request&, httplib::Response& res) {
         res.set_redirect(plainRoot + "/new");
@@ -147,8 +147,8 @@ TEST(Http, RedirectFromHttpsToPlainHttpIsRefused) {
 }
 
 TEST(Http, DeadServersEndTheTransferInTime) {
-    SilentListener silent;
-    ASSERT_FALSE(silent.root().empty());
+    LocalServer silent(LocalServer::Silent);
+    ASSERT_TRUE(silent.start());
     const auto start = std::chrono::steady_clock::now();
     const Fetched hung = get(silent.root() + "/x", "", 300);
     const auto elapsed = std::chrono::steady_clock::now() - start;
@@ -160,7 +160,8 @@ TEST(Http, DeadServersEndTheTransferInTime) {
     // A port nobody listens on: the closed listener's port is free again.
     std::string closedRoot;
     {
-        SilentListener gone;
+        LocalServer gone(LocalServer::Silent);
+        ASSERT_TRUE(gone.start());
         closedRoot = gone.root();
     }
     const Fetched refused = get(closedRoot + "/x");

@@ -61,8 +61,8 @@ bool writeCertificate(const std::string& certFile, const std::string& keyFile) {
 
 }  // namespace
 
-LocalServer::LocalServer(bool tls) {
-    if (!tls) {
+LocalServer::LocalServer(Kind kind) : kind_(kind) {
+    if (kind != Tls) {
         server_ = std::make_unique<httplib::Server>();
         return;
     }
@@ -86,11 +86,29 @@ LocalServer::~LocalServer() {
         server_->stop();
         thread_.join();
     }
+    if (silentFd_ >= 0) close(silentFd_);
     if (!dir_.empty()) std::filesystem::remove_all(dir_);
 }
 
+// A bound socket that listens and is never accepted from: connections
+// complete in the kernel and then wait forever.
+bool LocalServer::startSilent() {
+    silentFd_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (silentFd_ < 0) return false;
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t size = sizeof address;
+    if (bind(silentFd_, reinterpret_cast<sockaddr*>(&address), size) != 0 || listen(silentFd_, 8) != 0 ||
+        getsockname(silentFd_, reinterpret_cast<sockaddr*>(&address), &size) != 0)
+        return false;
+    port_ = ntohs(address.sin_port);
+    return true;
+}
+
 bool LocalServer::start() {
-    if (!dir_.empty() && certFile_.empty()) return false;
+    if (kind_ == Silent) return startSilent();
+    if (kind_ == Tls && certFile_.empty()) return false;
     if (!server_->is_valid()) return false;
     port_ = server_->bind_to_any_port("127.0.0.1");
     if (port_ <= 0) return false;
@@ -102,26 +120,5 @@ bool LocalServer::start() {
 }
 
 std::string LocalServer::root() const {
-    return (certFile_.empty() ? "http://127.0.0.1:" : "https://127.0.0.1:") + std::to_string(port_);
-}
-
-SilentListener::SilentListener() {
-    fd_ = socket(AF_INET, SOCK_STREAM, 0);
-    if (fd_ < 0) return;
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = 0;
-    socklen_t size = sizeof address;
-    if (bind(fd_, reinterpret_cast<sockaddr*>(&address), size) == 0 && listen(fd_, 8) == 0 &&
-        getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &size) == 0)
-        port_ = ntohs(address.sin_port);
-}
-
-SilentListener::~SilentListener() {
-    if (fd_ >= 0) close(fd_);
-}
-
-std::string SilentListener::root() const {
-    return port_ > 0 ? "http://127.0.0.1:" + std::to_string(port_) : std::string();
+    return (kind_ == Tls ? "https://127.0.0.1:" : "http://127.0.0.1:") + std::to_string(port_);
 }
