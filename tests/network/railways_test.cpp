@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <iterator>
+#include <string>
 
 #include "network/stations.h"
+#include "tests/network/checksum.h"
 
 namespace {
 
@@ -71,6 +74,45 @@ TEST(Railways, MarunouchiBranchLeavesAtNakanoSakaue) {
     int junction = 0;
     for (const StationEntry& e : stations) junction += std::strcmp(e.title, "中野坂上") == 0;
     EXPECT_EQ(junction, 2);
+}
+
+// Great-circle distance in km between the places of two titles (haversine on
+// a sphere of the Earth's mean radius).
+double distanceKm(const char* fromTitle, const char* toTitle) {
+    const StationEntry& a = stations[findStationTitle(fromTitle)];
+    const StationEntry& b = stations[findStationTitle(toTitle)];
+    const double rad = M_PI / 180;
+    const double dLat = (b.latitude - a.latitude) * rad, dLon = (b.longitude - a.longitude) * rad;
+    const double h = std::pow(std::sin(dLat / 2), 2) +
+                     std::cos(a.latitude * rad) * std::cos(b.latitude * rad) * std::pow(std::sin(dLon / 2), 2);
+    return 2 * 6371.0 * std::asin(std::sqrt(h));
+}
+
+// Neighbours along a line are never far apart, so a name in the wrong slot or
+// a record with another station's place shows as a jump. The one exception is
+// the branch, which is joined to 中野坂上, not to 荻窪 before it.
+TEST(Railways, ConsecutiveStationsLieWithinThreeKilometres) {
+    for (int k = 0; k < railwayCount; ++k) {
+        for (int s = 1; s < railways[k].stationCount; ++s) {
+            const bool branchStart = k == 1 && s == 25;
+            const char* from = lineStations[k][branchStart ? 19 : s - 1];
+            EXPECT_LT(distanceKm(from, lineStations[k][s]), 3.0) << "railway " << k << " slot " << s;
+        }
+    }
+    EXPECT_GT(distanceKm(lineStations[1][24], lineStations[1][25]), 3.0) << "荻窪 to 中野新橋 is the branch's jump";
+}
+
+// The published running order, pinned by a sum computed from the operator's
+// lists rather than from this table: per railway one line of its names in
+// Shift_JIS joined by "|". Neighbours that trade slots fail here even when
+// they lie close together.
+TEST(Railways, PublishedRunningOrderChecksum) {
+    std::string text;
+    for (int k = 0; k < railwayCount; ++k) {
+        for (int s = 0; s < railways[k].stationCount; ++s) text += std::string(s ? "|" : "") + lineStations[k][s];
+        text += "\n";
+    }
+    EXPECT_EQ(fnv1a(text), 0x523a7681f4b442d1u);
 }
 
 TEST(MapBounds, AreTheExtremesOfTheStationCoordinates) {
