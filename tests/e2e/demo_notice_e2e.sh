@@ -28,4 +28,13 @@ grep -qF "demo feed at http://127.0.0.1:" "$work/silent.err" || fail "no feed li
 run snapshot --snapshot view.png
 grep -qF "running headless" "$work/snapshot.err" && fail "notice although a snapshot was asked for"
 [ -s "$work/snapshot/view.png" ] || fail "no snapshot written"
+# The client asks the feed the demo started, whatever API variables say:
+# train lines arrive, and q ends the run once they have.
+mkdir "$work/trains"
+(cd "$work/trains" &&
+    { for _ in $(seq 150); do grep -aq ':Local:' out 2>/dev/null && break; sleep 0.2; done; printf q; } |
+    env LINEWATCH_API_ROOT=http://127.0.0.1:1 LINEWATCH_CONSUMER_KEY=wrong \
+        timeout 60 "$LINEWATCH_BIN" --demo --headless > out 2> ../trains.err) ||
+    fail "trains: exit status $? ($(cat "$work/trains.err"))"
+grep -aq ':Local:' "$work/trains/out" || fail "no trains from the demo feed: $(cat "$work/trains.err")"
 echo ok
