@@ -8,10 +8,6 @@
 set -euo pipefail
 
 if [[ "${1:-}" != --inside ]]; then
-    if ! command -v xvfb-run >/dev/null || ! command -v xdotool >/dev/null; then
-        echo "SKIPPED: xvfb-run or xdotool is not installed, so no real window can be tested"
-        exit 77
-    fi
     exec xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" bash "$0" --inside
 fi
 
