@@ -1,5 +1,5 @@
 #pragma once
-// HTTP(S) GET over libcurl with verified TLS, timeouts and a body that is
+// HTTP(S) GET with verified TLS, timeouts and a body that is
 // handed over chunk by chunk as it arrives.
 
 #include <cstddef>

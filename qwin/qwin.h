@@ -32,8 +32,8 @@ struct WindowSettings {
 // defaults above apply. Has no effect once the back-end has been chosen.
 void configureWindow(const WindowSettings& settings);
 
-// Opens the window on first use (SDL, or headless when so configured or no
-// display is reachable) and clears the bitmap to black; exits with status 1
+// Opens the window on first use (the platform's window, or headless when so
+// configured or no display is reachable) and clears the bitmap to black; exits with status 1
 // and a message on stderr when the window cannot be made.
 void qwin_open();
 // True when the window is headless: configured so, or no display answers.
