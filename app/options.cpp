@@ -2,6 +2,7 @@
 
 #include "network/stations.h"
 
+#include <cctype>
 #include <cstdlib>
 #include <cstring>
 
@@ -11,8 +12,8 @@ const char kUsage[] =
     "  --headless    draw into the off-screen picture only, open no window\n"
     "  --snapshot F  write the picture as PNG file F after each refresh and redraw, and at exit\n"
     "  --demo        watch the simulated feed instead of the real API\n"
-    "  --version     print the version and exit\n"
-    "  --help        print this text and exit\n"
+    "  -V, --version print the version and exit\n"
+    "  -h, --help    print this text and exit\n"
     "keys while running: h lists them, q quits\n";
 
 namespace {
@@ -26,6 +27,14 @@ int32_t lineBit(const char* arg)
     return railways[n % railwayCount].mask;
 }
 
+// A line number is any word not starting with '-', and a negative number;
+// every other word starting with '-' is an option, so a mistyped one is
+// reported instead of silently choosing 銀座線.
+bool isLineNumber(const char* arg)
+{
+    return arg[0] != '-' || std::isdigit(static_cast<unsigned char>(arg[1]));
+}
+
 }  // namespace
 
 Options parseOptions(int argc, char** argv)
@@ -33,12 +42,12 @@ Options parseOptions(int argc, char** argv)
     Options o;
     for (int i = 1; i < argc; ++i) {
         const char* a = argv[i];
-        if (std::strncmp(a, "--", 2) != 0) {
+        if (isLineNumber(a)) {
             o.lineArgsGiven = true;
             o.iflag |= lineBit(a);
-        } else if (std::strcmp(a, "--help") == 0) {
+        } else if (std::strcmp(a, "--help") == 0 || std::strcmp(a, "-h") == 0) {
             o.help = true;
-        } else if (std::strcmp(a, "--version") == 0) {
+        } else if (std::strcmp(a, "--version") == 0 || std::strcmp(a, "-V") == 0) {
             o.version = true;
         } else if (std::strcmp(a, "--headless") == 0) {
             o.headless = true;

@@ -1,5 +1,5 @@
-// The command line: options ("--" words) and the line numbers that choose the
-// coloured lines.
+// The command line: options (words starting with '-' that are not numbers)
+// and the line numbers that choose the coloured lines.
 #pragma once
 
 #include <cstdint>
@@ -16,9 +16,10 @@ struct Options {
     const char* error = nullptr;     // the offending argument when parsing failed
 };
 
-// Parses argv[1 .. argc-1]. Every argument not starting with "--" is a line
-// number: its leading decimal number n (0 for text) adds railway n mod 9, a
-// negative n adds nothing. With no line number at all, iflag is 511.
+// Parses argv[1 .. argc-1]. Every argument not starting with '-', and every
+// negative number, is a line number: its leading decimal number n (0 for
+// text) adds railway n mod 9, a negative n adds nothing. With no line number
+// at all, iflag is 511. -h and -V are --help and --version.
 Options parseOptions(int argc, char** argv);
 
 // The usage text (ASCII), printed by --help.

@@ -78,7 +78,7 @@ TEST(Options, LineNumbersChooseTheColouredLines)
     }
 }
 
-TEST(Options, DoubleDashWordsAreOptions)
+TEST(Options, DashWordsThatAreNotNumbersAreOptions)
 {
     Options o = parse({"--headless", "--snapshot", "/tmp/x.png", "--demo", "3"});
     EXPECT_EQ(o.error, nullptr);
@@ -94,6 +94,16 @@ TEST(Options, DoubleDashWordsAreOptions)
     EXPECT_STREQ(parse({"1", "--snapshot"}).error, "--snapshot");
     EXPECT_STREQ(parse({"--snapshot="}).error, "--snapshot=");
     EXPECT_STREQ(parse({"--"}).error, "--");
+
+    // Single-dash words: the short forms, and a mistyped option never reads as line 0.
+    EXPECT_TRUE(parse({"-h"}).help);
+    EXPECT_TRUE(parse({"3", "-V"}).version);
+    for (const char* word : {"-x", "-", "-help", "-headless", "-+1", "-H"}) {
+        Options o = parse({"2", word});
+        EXPECT_STREQ(o.error, word);
+        EXPECT_FALSE(o.help || o.version);
+    }
+    EXPECT_EQ(parse({"-03"}).error, nullptr);
 }
 
 TEST(Projection, WidenedBoundsAndScalesFitTheNetworkIntoTheFrame)
