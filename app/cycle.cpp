@@ -96,7 +96,9 @@ bool cyclePass(MonitorState& st, const CycleEnv& env)
     if (console_key_waiting()) {
         st.pending = console_read_key();
         if (isQuit(st.pending)) {
-            console_print("グラフィックウインド(qwin)をクリックすると終了します。\n");
+            // Without a window the program ends at once: no click to ask for.
+            if (!qwin_headless())
+                console_print("グラフィックウインド(qwin)をクリックすると終了します。\n");
             return false;
         }
         return true;

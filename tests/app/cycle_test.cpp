@@ -11,7 +11,6 @@
 namespace {
 
 const char kRefreshStart[] = "データ取得中\r";
-const char kClickToEnd[] = "グラフィックウインド(qwin)をクリックすると終了します。\n";
 
 std::string countdownLine(int n)
 {
@@ -273,12 +272,14 @@ TEST_F(Cycle, LineSelectionReadsUpToTenTokens)
     EXPECT_EQ(st->iflag, 0);
 }
 
-TEST_F(Cycle, QuitPrintsTheClickMessage)
+// The click message belongs to a real window (the windowed end-to-end run
+// checks it); headless, nothing waits for a click, so nothing asks for one.
+TEST_F(Cycle, HeadlessQuitEndsWithoutAskingForAClick)
 {
     begin();
     keys = "Q";
     EXPECT_FALSE(pass());
-    EXPECT_EQ(out, kClickToEnd);
+    EXPECT_EQ(out, "");
     keys = "xq";
     EXPECT_TRUE(pass());
     EXPECT_FALSE(pass());

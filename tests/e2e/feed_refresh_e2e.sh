@@ -49,7 +49,6 @@ wait_pane m "hit anykey!"
 keys m x
 
 keys m q
-wait_pane m "グラフィックウインド(qwin)をクリックすると終了します。"
 wait_for 10 test -s "$work/m/status" || true
 [ "$(cat "$work/m/status" 2>/dev/null)" = 0 ] || fail "exit status $(cat "$work/m/status" 2>/dev/null)"
 seen=$(grep -c '^([0-9]*)' "$work/m/linewatch.ini" || true)
