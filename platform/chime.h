@@ -11,7 +11,8 @@ struct ChimeSettings {
 void configureChime(const ChimeSettings& settings);
 
 // Starts one chime and returns at once: a generated tone on the audio device
-// when one opens, otherwise the terminal bell; nothing when silent.
+// when one opens, otherwise the bell of a terminal on standard output
+// (nothing when standard output is not a terminal); nothing when silent.
 void chime_play();
 
 // Number of chime_play calls since the program started.

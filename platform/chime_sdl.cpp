@@ -43,8 +43,11 @@ void buildTone()
     }
 }
 
+// Only a terminal rings; in a file or a pipe the byte would be noise in the text.
 void ringBell()
 {
+    if (!isatty(STDOUT_FILENO))
+        return;
     ssize_t r = write(STDOUT_FILENO, "\a", 1);
     (void)r;
 }

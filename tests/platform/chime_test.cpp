@@ -7,7 +7,9 @@
 #include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
+#include <pty.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <thread>
 #include <unistd.h>
 
@@ -38,14 +40,22 @@ int signalThatEndedChild(F body)
     return WIFSIGNALED(status) ? WTERMSIG(status) : 0;
 }
 
-// Runs play with stdout on a pipe and waits for the device to be opened or
-// given up; returns what was written there.
+// Runs play with stdout on a pipe, or on a terminal when terminal is true,
+// and waits for the device to be opened or given up; returns what was written there.
 template <typename F>
-std::string playCapturingStdout(F play)
+std::string playCapturingStdout(F play, bool terminal = false)
 {
     int p[2];
-    if (pipe(p) != 0)
+    if (terminal) {
+        if (openpty(&p[0], &p[1], nullptr, nullptr, nullptr) != 0)
+            return "openpty failed";
+        struct termios raw;
+        tcgetattr(p[1], &raw);
+        cfmakeraw(&raw);
+        tcsetattr(p[1], TCSANOW, &raw);
+    } else if (pipe(p) != 0) {
         return "pipe failed";
+    }
     int saved = dup(STDOUT_FILENO);
     dup2(p[1], STDOUT_FILENO);
     close(p[1]);
@@ -74,13 +84,18 @@ TEST(Chime, SilentModeOnlyCounts)
               0);
 }
 
+// Only a terminal gets the bell: redirected output stays the program's text.
 TEST(Chime, WithoutAnAudioDeviceTheTerminalBellRings)
 {
     EXPECT_EQ(inChild([] {
                   setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
-                  std::string first = playCapturingStdout(chime_play);
-                  std::string second = playCapturingStdout(chime_play);
-                  return (first == "\a" && second == "\a" && chime_count() == 2) ? 0 : 1;
+                  std::string first = playCapturingStdout(chime_play, true);
+                  std::string second = playCapturingStdout(chime_play, true);
+                  std::string redirected = playCapturingStdout(chime_play);
+                  return (first == "\a" && second == "\a" && redirected.empty() &&
+                          chime_count() == 3)
+                             ? 0
+                             : 1;
               }),
               0);
 }
@@ -98,7 +113,7 @@ TEST(Chime, SoundLibraryStaysQuietWhenNoCardAnswers)
                   int saved = dup(STDERR_FILENO);
                   dup2(p[1], STDERR_FILENO);
                   close(p[1]);
-                  std::string bell = playCapturingStdout(chime_play);
+                  std::string bell = playCapturingStdout(chime_play, true);
                   dup2(saved, STDERR_FILENO);
                   close(saved);
                   fcntl(p[0], F_SETFL, O_NONBLOCK);
