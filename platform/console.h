@@ -13,9 +13,9 @@ constexpr int kConsoleArrowPrefix = 0xE0;
 
 // printf-style output; format and arguments are Shift_JIS. Control characters
 // other than \r \n \t are dropped before the text reaches the terminal, and
-// \r is kept only as the last byte of the formatted text. On a terminal each
-// line end is preceded by an erase to the end of the line, so a message that
-// overwrites a longer one leaves none of it showing.
+// \r is kept only as the last byte of the formatted text. On a terminal a
+// message that follows one ending in \r starts by erasing that line, so
+// nothing of the overwritten text stays showing.
 void console_print(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
 
 // While sink is non-null, output (Shift_JIS, after control-character removal)
@@ -28,7 +28,9 @@ void console_capture(std::string* sink);
 void console_script(std::string* script);
 
 // Puts a terminal on standard input into single-key mode (no echo, no line
-// buffering) and arranges that it is restored on every way out, signals included.
+// buffering) and arranges that on every way out (exit, every signal whose
+// default ends the process) it is restored and a line left open on a
+// terminal output is ended; the signal still ends the process afterwards.
 void console_open();
 
 // Restores the terminal settings saved by console_open; safe to repeat.

@@ -1,7 +1,7 @@
 // Console back-end over termios and the standard streams.
 // [Output]   Shift_JIS formatting, control-character removal, conversion,
-//            erasing line tails on a terminal
-// [Terminal] raw mode, restoration on exit and on signals
+//            erasing overwritten lines on a terminal
+// [Terminal] raw mode, restoration on exit and on signals, ending an open line
 // [Input]    byte source (script, pushback, stdin), keys, lines
 #include "platform/console.h"
 
@@ -78,21 +78,25 @@ bool terminalIsShiftJis()
     return sjis;
 }
 
-// A message overwriting a longer one (a "\r" ending asks for that) would
-// leave the longer one's tail showing, so on a terminal every line a message
-// writes is erased to its end just before its line end. The sequence is added
-// here, after the filtering, so downloaded text can never supply one.
-std::string eraseLineTails(const std::string& s)
+// Where the last output to a terminal left the cursor: after a line end,
+// inside a line, or back at the start of a line that the next message
+// overwrites (a message ending in "\r"). Read by the exit and signal paths.
+enum TerminalLine : sig_atomic_t { lineEnded, lineOpen, lineToOverwrite };
+volatile sig_atomic_t terminalLine = lineEnded;
+
+// A message overwriting a line starts by erasing it: writing over it alone
+// would leave a longer text's tail showing, and a tab would skip over old
+// characters without erasing them. The sequence is added here, after the
+// filtering, so downloaded text can never supply one.
+void trackTerminalLine(std::string& s)
 {
-    static const char kEraseToLineEnd[] = "\x1b[K";
-    std::string out;
-    out.reserve(s.size() + 2 * sizeof kEraseToLineEnd);
-    for (char c : s) {
-        if (c == '\n' || c == '\r')
-            out += kEraseToLineEnd;
-        out.push_back(c);
-    }
-    return out;
+    static const char kEraseLine[] = "\x1b[K";
+    if (s.empty())
+        return;
+    if (terminalLine == lineToOverwrite)
+        s.insert(0, kEraseLine);
+    const char last = s.back();
+    terminalLine = last == '\n' ? lineEnded : last == '\r' ? lineToOverwrite : lineOpen;
 }
 
 void emit(const char* text, std::size_t len)
@@ -107,7 +111,7 @@ void emit(const char* text, std::size_t len)
         dropUtf8C1(clean);
     }
     if (isatty(STDOUT_FILENO))
-        clean = eraseLineTails(clean);
+        trackTerminalLine(clean);
     std::fwrite(clean.data(), 1, clean.size(), stdout);
     std::fflush(stdout);
 }
@@ -117,9 +121,23 @@ void emit(const char* text, std::size_t len)
 struct termios savedTerm;
 volatile sig_atomic_t rawActive = 0;
 bool handlersInstalled = false;
-// Signals that end the program: the terminal is restored before they take effect.
-constexpr int kFatalSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGABRT,
-                                 SIGSEGV, SIGBUS,  SIGFPE, SIGILL};
+
+// Signals whose default action ends the process (SIGKILL cannot be caught);
+// the real-time signals, which end it too, are added when handlers are installed.
+constexpr int kDeadlySignals[] = {
+    SIGHUP,  SIGINT,  SIGQUIT, SIGILL,  SIGTRAP, SIGABRT,   SIGBUS,  SIGFPE,
+    SIGUSR1, SIGSEGV, SIGUSR2, SIGPIPE, SIGALRM, SIGTERM,   SIGXCPU, SIGXFSZ,
+    SIGVTALRM, SIGPROF, SIGSYS,
+#ifdef SIGSTKFLT
+    SIGSTKFLT,
+#endif
+#ifdef SIGPOLL
+    SIGPOLL,
+#endif
+#ifdef SIGPWR
+    SIGPWR,
+#endif
+};
 
 void restoreTerminal()
 {
@@ -127,6 +145,20 @@ void restoreTerminal()
         tcsetattr(STDIN_FILENO, TCSANOW, &savedTerm);
         rawActive = 0;
     }
+}
+
+// Every way out (exit, a deadly signal) hands the terminal back as it was
+// found: its modes restored and a line left open (the countdown, waiting to
+// be overwritten) ended, so the shell's prompt starts on a line of its own.
+// Only async-signal-safe calls.
+void leaveTerminal()
+{
+    if (terminalLine != lineEnded) {
+        ssize_t r = write(STDOUT_FILENO, "\n", 1);
+        (void)r;
+        terminalLine = lineEnded;
+    }
+    restoreTerminal();
 }
 
 void applyRaw()
@@ -139,10 +171,11 @@ void applyRaw()
         rawActive = 1;
 }
 
-// Restores the terminal, then lets the signal take its default course.
-void onFatalSignal(int sig)
+// Hands the terminal back, then lets the signal take its default course, so
+// the process still ends with the signal's status.
+void onDeadlySignal(int sig)
 {
-    restoreTerminal();
+    leaveTerminal();
     std::signal(sig, SIG_DFL);
     std::raise(sig);
 }
@@ -275,15 +308,19 @@ void console_script(std::string* s)
 
 void console_open()
 {
-    if (rawActive || !isatty(STDIN_FILENO) || tcgetattr(STDIN_FILENO, &savedTerm) != 0)
-        return;
+    // Installed even when standard input is no terminal: a line left open on
+    // a terminal output is ended on the way out all the same.
     if (!handlersInstalled) {
         handlersInstalled = true;
-        std::atexit(restoreTerminal);
-        for (int sig : kFatalSignals)
-            handleIfDefault(sig, onFatalSignal);
+        std::atexit(leaveTerminal);
+        for (int sig : kDeadlySignals)
+            handleIfDefault(sig, onDeadlySignal);
+        for (int sig = SIGRTMIN; sig <= SIGRTMAX; ++sig)
+            handleIfDefault(sig, onDeadlySignal);
         handleIfDefault(SIGTSTP, onStop);
     }
+    if (rawActive || !isatty(STDIN_FILENO) || tcgetattr(STDIN_FILENO, &savedTerm) != 0)
+        return;
     applyRaw();
 }
 

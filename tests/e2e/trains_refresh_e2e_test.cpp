@@ -175,15 +175,15 @@ TEST(TrainsRefreshE2E, OneRefreshDrawsCountsMarksAndPrintsEveryTrain)
     ASSERT_TRUE(wait_for([&] { return exists(m + "/status"); }, 30));
     EXPECT_EQ(read_file(m + "/status"), "0\n");
 
-    // One console line per train, in train-number order, each erased to its
-    // end before it is left to be overwritten.
+    // One console line per train, in train-number order, each erasing the
+    // line it overwrites before it is written.
     std::string raw = read_file(m + "/raw.log");
     const char* expected[] = {
-        "A1001S:Local:Ginza         \x1b[K\r",
-        "A1002S:Local:Ginza:Shibuya->OmoteSando         \x1b[K\r",
-        "B1003:Local:Marunouchi:Yotsuya->AkasakaMitsuke         \x1b[K\r",
-        "C1004:Local:Tozai         \x1b[K\r",
-        "D1005:Local:MarunouchiBranch         \x1b[K\r",
+        "\x1b[KA1001S:Local:Ginza         \r",
+        "\x1b[KA1002S:Local:Ginza:Shibuya->OmoteSando         \r",
+        "\x1b[KB1003:Local:Marunouchi:Yotsuya->AkasakaMitsuke         \r",
+        "\x1b[KC1004:Local:Tozai         \r",
+        "\x1b[KD1005:Local:MarunouchiBranch         \r",
     };
     std::size_t at = 0;
     for (const char* l : expected) {

@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstdlib>
 #include <fcntl.h>
 #include <pty.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
@@ -33,6 +35,35 @@ public:
 private:
     int saved_;
 };
+
+// Opens a pseudo-terminal without output processing, so bytes arrive as written.
+void openRawPty(int& master, int& slave)
+{
+    ASSERT_EQ(openpty(&master, &slave, nullptr, nullptr, nullptr), 0);
+    struct termios raw;
+    ASSERT_EQ(tcgetattr(slave, &raw), 0);
+    cfmakeraw(&raw);
+    ASSERT_EQ(tcsetattr(slave, TCSANOW, &raw), 0);
+}
+
+// Everything waiting on the master side of a pseudo-terminal.
+std::string drain(int master)
+{
+    std::string got;
+    char buf[512];
+    fcntl(master, F_SETFL, O_NONBLOCK);
+    for (ssize_t n; (n = read(master, buf, sizeof buf)) > 0;)
+        got.append(buf, static_cast<std::size_t>(n));
+    return got;
+}
+
+// Raises sig in a child: no core file for the signals whose default dumps one.
+void raiseWithoutCore(int sig)
+{
+    struct rlimit none = {0, 0};
+    setrlimit(RLIMIT_CORE, &none);
+    raise(sig);
+}
 
 }  // namespace
 
@@ -75,20 +106,18 @@ TEST(ConsoleOutput, ShiftJisIsWrittenAsUtf8)
     EXPECT_EQ(got.back(), '\n');
 }
 
-TEST(ConsoleOutput, OnATerminalLinesAreErasedToTheirEndBeforeTheLineEnd)
+TEST(ConsoleOutput, OnATerminalAnOverwritingMessageErasesTheLineFirst)
 {
     int master, slave;
-    ASSERT_EQ(openpty(&master, &slave, nullptr, nullptr, nullptr), 0);
-    // No output processing, so the bytes arrive as written.
-    struct termios raw;
-    ASSERT_EQ(tcgetattr(slave, &raw), 0);
-    cfmakeraw(&raw);
-    ASSERT_EQ(tcsetattr(slave, TCSANOW, &raw), 0);
+    openRawPty(master, slave);
     std::fflush(stdout);
     int saved = dup(STDOUT_FILENO);
     dup2(slave, STDOUT_FILENO);
     console_print("A1005S:Local:Ginza:Shibuya->OmoteSando         \r");
     console_print("データ再取得まで %2d 秒\r", 88);
+    // A tab moves over the countdown without erasing it, so only erasing first helps.
+    console_print("%s%s", "c : ", ",\t");
+    console_print("j\n");
     // Escapes inside a text stay filtered; only the console adds one.
     console_print("%s\n%s\n", "x\x1b[Ky", "second");
     console_print("no line end");
@@ -96,17 +125,57 @@ TEST(ConsoleOutput, OnATerminalLinesAreErasedToTheirEndBeforeTheLineEnd)
     dup2(saved, STDOUT_FILENO);
     close(saved);
 
-    std::string got;
-    char buf[512];
-    fcntl(master, F_SETFL, O_NONBLOCK);
-    for (ssize_t n; (n = read(master, buf, sizeof buf)) > 0;)
-        got.append(buf, static_cast<std::size_t>(n));
+    std::string got = drain(master);
     close(master);
     close(slave);
-    EXPECT_EQ(got, "A1005S:Local:Ginza:Shibuya->OmoteSando         \x1b[K\r"
-                   "\xe3\x83\x87\xe3\x83\xbc\xe3\x82\xbf\xe5\x86\x8d\xe5\x8f\x96\xe5\xbe\x97"
-                   "\xe3\x81\xbe\xe3\x81\xa7 88 \xe7\xa7\x92\x1b[K\r"
-                   "x[Ky\x1b[K\nsecond\x1b[K\nno line end");
+    EXPECT_EQ(got, "A1005S:Local:Ginza:Shibuya->OmoteSando         \r"
+                   "\x1b[K\xe3\x83\x87\xe3\x83\xbc\xe3\x82\xbf\xe5\x86\x8d\xe5\x8f\x96\xe5\xbe\x97"
+                   "\xe3\x81\xbe\xe3\x81\xa7 88 \xe7\xa7\x92\r"
+                   "\x1b[Kc : ,\tj\nx[Ky\nsecond\nno line end");
+}
+
+// A line left open on the terminal (the countdown) is ended on every way out,
+// so the shell prompt does not land on it; the exit keeps its own status.
+TEST(ConsoleTerminal, AnOpenLineIsEndedOnExitAndOnDeadlySignals)
+{
+    struct Case {
+        const char* text;
+        int sig;  // 0: exit(3)
+        const char* tail;
+    };
+    const Case cases[] = {
+        {"countdown\r", 0, "countdown\r\n"},
+        {"countdown\r", SIGUSR1, "countdown\r\n"},
+        {"no line end", SIGALRM, "no line end\n"},
+        {"ended\n", 0, "ended\n"},
+        {"ended\n", SIGPROF, "ended\n"},
+    };
+    for (const Case& c : cases) {
+        int master, slave;
+        openRawPty(master, slave);
+        pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            dup2(slave, STDOUT_FILENO);
+            console_open();
+            console_print("%s", c.text);
+            if (c.sig)
+                raise(c.sig);
+            std::exit(3);
+        }
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        if (c.sig) {
+            ASSERT_TRUE(WIFSIGNALED(status)) << c.text;
+            EXPECT_EQ(WTERMSIG(status), c.sig);
+        } else {
+            ASSERT_TRUE(WIFEXITED(status)) << c.text;
+            EXPECT_EQ(WEXITSTATUS(status), 3);
+        }
+        EXPECT_EQ(drain(master), c.tail) << c.text << " signal " << c.sig;
+        close(master);
+        close(slave);
+    }
 }
 
 TEST(ConsoleKeys, ArrowsArriveAsPrefixAndSecondCode)
@@ -194,28 +263,39 @@ TEST(ConsoleTerminal, RawModeIsUndoneOnCloseSignalsAndStops)
         console_close();
     }
 
-    pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        dup2(slave, STDIN_FILENO);
-        console_open();
-        struct termios raw;
-        tcgetattr(STDIN_FILENO, &raw);
-        if (raw.c_lflag & ECHO)
-            _exit(5);
-        raise(SIGTERM);
-        _exit(6);
-    }
+    // Every signal whose default ends the process, not only the usual few,
+    // and exit() from anywhere.
+    const int deadly[] = {SIGTERM, SIGPIPE, SIGUSR1, SIGUSR2, SIGALRM, SIGTRAP, SIGSYS,
+                          SIGXCPU, SIGVTALRM, SIGPROF, SIGRTMIN + 1, 0};
     int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFSIGNALED(status)) << "exit status " << WEXITSTATUS(status);
-    EXPECT_EQ(WTERMSIG(status), SIGTERM);
     struct termios after;
-    tcgetattr(slave, &after);
-    EXPECT_EQ(after.c_lflag, before.c_lflag);
-
+    for (int sig : deadly) {
+        pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            dup2(slave, STDIN_FILENO);
+            console_open();
+            struct termios raw;
+            tcgetattr(STDIN_FILENO, &raw);
+            if (raw.c_lflag & ECHO)
+                _exit(5);
+            if (sig)
+                raiseWithoutCore(sig);
+            std::exit(6);
+        }
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        if (sig) {
+            ASSERT_TRUE(WIFSIGNALED(status)) << "signal " << sig << ": exit status " << WEXITSTATUS(status);
+            EXPECT_EQ(WTERMSIG(status), sig);
+        } else {
+            ASSERT_TRUE(WIFEXITED(status));
+            EXPECT_EQ(WEXITSTATUS(status), 6);
+        }
+        tcgetattr(slave, &after);
+        EXPECT_EQ(after.c_lflag, before.c_lflag) << "signal " << sig;
+    }
     // Ctrl-Z: normal terminal while stopped, single-key mode again after fg.
-    child = fork();
+    pid_t child = fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
         dup2(slave, STDIN_FILENO);
