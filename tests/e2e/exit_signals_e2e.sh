@@ -6,7 +6,7 @@
 set -euo pipefail
 source "$(dirname "$0")/harness.bash"
 e2e_init signals
-start_feed f --time 12:00
+start_feed f --time 12:00 --no-rate-limit
 
 signals=(USR1 USR2 ALRM TRAP SYS XCPU VTALRM PROF RTMIN+3)
 # The window (and folder) of signal $1.
