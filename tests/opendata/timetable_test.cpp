@@ -1,0 +1,245 @@
+// Timetables read from version-4 answers and the trains they place on the
+// map at a given moment: running, standing, the 30 s rule, stops without a
+// time, trips across midnight, before the first and after the last stop, and
+// records that match what a live answer gives.
+
+#include "opendata/estimate.h"
+#include "opendata/timetable.h"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "opendata/calendar.h"
+#include "opendata/normalise_v4.h"
+#include "opendata/parse.h"
+
+namespace {
+
+using Json = nlohmann::json;
+
+const std::string at = "2026-12-08T10:00:00+09:00";
+
+// One published stop: an empty time is left out, as the API leaves it out.
+struct Stop {
+    std::string arrival, departure, station;
+};
+
+std::string station(const std::string& name) {
+    return "odpt.Station:TokyoMetro.Ginza." + name;
+}
+
+Json trip(const std::string& number, const std::vector<Stop>& stops) {
+    Json objects = Json::array();
+    for (const Stop& s : stops) {
+        Json o = Json::object();
+        if (!s.arrival.empty()) o["odpt:arrivalTime"] = s.arrival;
+        if (!s.departure.empty()) o["odpt:departureTime"] = s.departure;
+        if (!s.station.empty()) o[s.departure.empty() && !s.arrival.empty() ? "odpt:arrivalStation" : "odpt:departureStation"] = station(s.station);
+        objects.push_back(o);
+    }
+    return Json{{"@type", "odpt:TrainTimetable"},
+                {"odpt:railway", "odpt.Railway:TokyoMetro.Ginza"},
+                {"odpt:calendar", "odpt.Calendar:Weekday"},
+                {"odpt:trainType", "odpt.TrainType:TokyoMetro.Local"},
+                {"odpt:trainNumber", number},
+                {"odpt:originStation", {station("Asakusa"), "odpt.Station:Tobu.X"}},
+                {"odpt:railDirection", "odpt.RailDirection:TokyoMetro.Shibuya"},
+                {"odpt:destinationStation", {station("Shibuya")}},
+                {"odpt:trainTimetableObject", objects}};
+}
+
+Timetable load(const Json& answer) {
+    Timetable table;
+    const TimetableLoad r = loadTimetableV4(table, answer.dump());
+    EXPECT_TRUE(r.ok);
+    return table;
+}
+
+// Where the trains of table are at Japan clock time "HH:MM:SS": one
+// "number from>to" per train, to "null" while it stands.
+std::vector<std::string> where(const Timetable& table, const std::string& clock) {
+    std::int64_t t = 0;
+    EXPECT_TRUE(parseJapanTime("2026-12-08T" + clock, 0, &t)) << clock;
+    // a clock time after midnight is on the next date, still the same service day
+    if (clock < "03:00") t += 86400;
+    TrainRecord records[8];
+    const int n = appendEstimatedTrains(table, serviceTimeOf(t).second, at, records, 0, 8);
+    std::vector<std::string> out;
+    for (int i = 0; i < n; ++i) {
+        const std::string& to = records[i].toStation;
+        out.push_back(records[i].trainNumber + " " + records[i].fromStation.substr(30) + ">" +
+                      (to == "null" ? to : to.substr(30)));
+    }
+    return out;
+}
+
+using Places = std::vector<std::string>;
+
+TEST(Timetable, RunningAndStandingWithTheThirtySecondRule) {
+    const Timetable t = load(Json::array({trip("A1001", {{"", "10:00", "Ueno"},
+                                                         {"", "10:03", "Kanda"},
+                                                         {"10:05", "10:06", "Ginza"},
+                                                         {"10:08", "", "Shimbashi"}})}));
+    EXPECT_EQ(where(t, "09:59:59"), Places{});
+    EXPECT_EQ(where(t, "10:00:00"), Places{"A1001 Ueno>Kanda"});
+    EXPECT_EQ(where(t, "10:02:29"), Places{"A1001 Ueno>Kanda"});
+    EXPECT_EQ(where(t, "10:02:30"), Places{"A1001 Kanda>null"});  // 30 s before it leaves
+    EXPECT_EQ(where(t, "10:03:00"), Places{"A1001 Kanda>Ginza"});
+    EXPECT_EQ(where(t, "10:04:59"), Places{"A1001 Kanda>Ginza"});
+    EXPECT_EQ(where(t, "10:05:00"), Places{"A1001 Ginza>null"});  // the published arrival
+    EXPECT_EQ(where(t, "10:06:00"), Places{"A1001 Ginza>Shimbashi"});
+    EXPECT_EQ(where(t, "10:07:59"), Places{"A1001 Ginza>Shimbashi"});
+    EXPECT_EQ(where(t, "10:08:00"), Places{});  // gone on arriving at its last stop
+}
+
+TEST(Timetable, ArrivalNeverBeforeThePreviousDepartureAndUntimedStops) {
+    // Kanda leaves 20 s after Ueno: it cannot be reached 30 s before it is left
+    const Timetable quick = load(Json::array({trip("A1003", {{"", "10:00:00", "Ueno"},
+                                                             {"", "10:00:20", "Kanda"},
+                                                             {"10:02", "", "Ginza"}})}));
+    EXPECT_EQ(where(quick, "09:59:59"), Places{});
+    EXPECT_EQ(where(quick, "10:00:00"), Places{"A1003 Kanda>null"});
+    EXPECT_EQ(where(quick, "10:00:19"), Places{"A1003 Kanda>null"});
+    EXPECT_EQ(where(quick, "10:00:20"), Places{"A1003 Kanda>Ginza"});
+
+    // Kanda and Nihombashi have no time: 10:02 and 10:04 by position
+    const Timetable gap = load(Json::array({trip("A1005", {{"", "10:00", "Ueno"},
+                                                           {"", "", "Kanda"},
+                                                           {"", "", "Nihombashi"},
+                                                           {"", "10:06", "Ginza"},
+                                                           {"10:08", "", "Shimbashi"}})}));
+    EXPECT_EQ(where(gap, "10:01:29"), Places{"A1005 Ueno>Kanda"});
+    EXPECT_EQ(where(gap, "10:01:30"), Places{"A1005 Kanda>null"});
+    EXPECT_EQ(where(gap, "10:02:00"), Places{"A1005 Kanda>Nihombashi"});
+    EXPECT_EQ(where(gap, "10:03:45"), Places{"A1005 Nihombashi>null"});
+    EXPECT_EQ(where(gap, "10:04:00"), Places{"A1005 Nihombashi>Ginza"});
+
+    // untimed stops at the ends and a stop without station are left out;
+    // a time earlier than the stop before is raised to it
+    const Timetable ragged = load(Json::array({trip("A1007", {{"", "", "Asakusa"},
+                                                              {"", "10:00", "Ueno"},
+                                                              {"", "10:01", ""},
+                                                              {"", "09:58", "Kanda"},
+                                                              {"", "10:04", "Ginza"},
+                                                              {"", "", "Shimbashi"}})}));
+    EXPECT_EQ(where(ragged, "09:59:00"), Places{});
+    EXPECT_EQ(where(ragged, "10:00:00"), Places{"A1007 Kanda>Ginza"});
+    EXPECT_EQ(where(ragged, "10:03:40"), Places{});
+    EXPECT_EQ(where(ragged, "10:03:29"), Places{"A1007 Kanda>Ginza"});
+}
+
+TEST(Timetable, TripsAcrossMidnight) {
+    Json answer = Json::array({trip("A2398S", {{"", "23:58", "Ueno"}, {"", "00:02", "Kanda"}, {"00:05", "", "Ginza"}}),
+                               trip("A0500S", {{"", "05:00", "Ueno"}, {"05:02", "", "Kanda"}})});
+    const Timetable t = load(answer);
+    EXPECT_EQ(where(t, "23:57:59"), Places{});
+    EXPECT_EQ(where(t, "23:59:00"), Places{"A2398S Ueno>Kanda"});
+    EXPECT_EQ(where(t, "00:00:00"), Places{"A2398S Ueno>Kanda"});
+    EXPECT_EQ(where(t, "00:01:40"), Places{"A2398S Kanda>null"});
+    EXPECT_EQ(where(t, "00:04:00"), Places{"A2398S Kanda>Ginza"});
+    EXPECT_EQ(where(t, "00:05:00"), Places{});
+    EXPECT_EQ(where(t, "05:01:00"), Places{"A0500S Ueno>Kanda"});
+    EXPECT_EQ(timetableSeconds("02:59"), 26 * 3600 + 59 * 60);
+    EXPECT_EQ(timetableSeconds("03:00"), 3 * 3600);
+    EXPECT_EQ(timetableSeconds("24:10"), 24 * 3600 + 600);
+    for (const char* bad : {"", "1:00", "30:00", "10:60", "10:00:60", "10-00", "10:0a", "10:00:0", "ab:cd"})
+        EXPECT_EQ(timetableSeconds(bad), -1) << bad;
+}
+
+TEST(Timetable, RecordsAsALiveAnswerGivesThem) {
+    const Timetable t = load(Json::array(
+        {trip("A1001", {{"", "10:00", "Ueno"}, {"", "10:05", "Kanda"}, {"10:07", "", "Mitsukoshimae"}})}));
+    TrainRecord estimated[1];
+    ASSERT_EQ(appendEstimatedTrains(t, 10 * 3600 + 60, at, estimated, 0, 1), 1);
+
+    // the same train in a live version-4 answer, read as the monitor reads it
+    Json live = Json::array({{{"@type", "odpt:Train"},
+                              {"dc:date", at},
+                              {"@context", "http://vocab.odpt.org/context_odpt_Train.jsonld"},
+                              {"owl:sameAs", "odpt.Train:TokyoMetro.Ginza.A1001"},
+                              {"odpt:railway", "odpt.Railway:TokyoMetro.Ginza"},
+                              {"odpt:toStation", station("Kanda")},
+                              {"odpt:trainType", "odpt.TrainType:TokyoMetro.Local"},
+                              {"odpt:fromStation", station("Ueno")},
+                              {"odpt:trainNumber", "A1001"},
+                              {"odpt:railDirection", "odpt.RailDirection:TokyoMetro.Shibuya"},
+                              {"odpt:originStation", {station("Asakusa"), "odpt.Station:Tobu.X"}},
+                              {"odpt:destinationStation", {station("Shibuya")}}}});
+    responseText[ResponseKind::Trains] = normaliseV4(ResponseKind::Trains, live.dump()).text;
+    parseResponse(ResponseKind::Trains);
+    ASSERT_EQ(trainCount, 1);
+    const TrainRecord& a = estimated[0];
+    const TrainRecord& b = trainRecords[0];
+    for (auto field : {&TrainRecord::context, &TrainRecord::type, &TrainRecord::date, &TrainRecord::railway,
+                       &TrainRecord::sameAs, &TrainRecord::trainNumber, &TrainRecord::trainType,
+                       &TrainRecord::startingStation, &TrainRecord::terminalStation, &TrainRecord::fromStation,
+                       &TrainRecord::toStation, &TrainRecord::railDirection, &TrainRecord::trainOwner})
+        EXPECT_EQ(a.*field, b.*field);
+    EXPECT_EQ(a.delay, b.delay);
+    EXPECT_EQ(a.frequency, b.frequency);
+
+    // standing: the live answer's bare null reads as "null"
+    live[0]["odpt:toStation"] = nullptr;
+    responseText[ResponseKind::Trains] = normaliseV4(ResponseKind::Trains, live.dump()).text;
+    parseResponse(ResponseKind::Trains);
+    ASSERT_EQ(appendEstimatedTrains(t, 10 * 3600 + 4 * 60 + 40, at, estimated, 0, 1), 1);
+    EXPECT_EQ(estimated[0].toStation, trainRecords[0].toStation);
+    EXPECT_EQ(estimated[0].fromStation, station("Kanda"));
+}
+
+TEST(Timetable, ReadingAnswers) {
+    std::ifstream in(std::string(LINEWATCH_TEST_DATA) + "/v4-traintimetable-example.json", std::ios::binary);
+    std::ostringstream example;
+    example << in.rdbuf();
+    Timetable table;
+    const TimetableLoad r = loadTimetableV4(table, example.str());
+    ASSERT_TRUE(r.ok);
+    EXPECT_EQ(r.objects, 1u);
+    EXPECT_EQ(r.trips, 1u);
+    ASSERT_EQ(table.trips.size(), 1u);
+    const TimetableTrip& trip = table.trips[0];
+    EXPECT_EQ(trip.stopCount, 14u);
+    EXPECT_EQ(table.names[trip.origin], "odpt.Station:Tokyu.DenEnToshi.ChuoRinkan");
+    EXPECT_EQ(table.stops[trip.firstStop].depart, 23 * 3600 + 54 * 60);
+    EXPECT_EQ(table.stops[trip.firstStop + 13].arrive, 24 * 3600 + 21 * 60);
+    TrainRecord records[2];
+    EXPECT_EQ(appendEstimatedTrains(table, 24 * 3600 + 60, at, records, 0, 2), 1);
+    EXPECT_EQ(records[0].fromStation, "odpt.Station:TokyoMetro.Hanzomon.Nagatacho");
+    EXPECT_EQ(records[0].toStation, "odpt.Station:TokyoMetro.Hanzomon.Hanzomon");
+
+    // a second answer adds to the same table, sharing its names
+    const std::size_t names = table.names.size();
+    EXPECT_EQ(loadTimetableV4(table, example.str()).trips, 1u);
+    EXPECT_EQ(table.names.size(), names);
+    EXPECT_EQ(appendEstimatedTrains(table, 24 * 3600 + 60, at, records, 0, 2), 2);
+    EXPECT_EQ(appendEstimatedTrains(table, 24 * 3600 + 60, at, records, 1, 2), 2);  // capacity holds
+
+    // not an array, objects without a number or stops, hostile values
+    for (const char* bad : {"", "{}", "nul", "[", "[{\"odpt:trainNumber\":\"A1\"", "\"text\""})
+        EXPECT_FALSE(loadTimetableV4(table, bad).ok) << bad;
+    Timetable hostile;
+    const TimetableLoad h = loadTimetableV4(
+        hostile, R"([1,"x",[],{"odpt:trainNumber":"A1"},{"odpt:trainNumber":"A2","odpt:trainTimetableObject":{}},)"
+                 R"({"odpt:trainNumber":7,"odpt:trainTimetableObject":[]},)"
+                 R"({"odpt:trainNumber":["A 3\n"],"odpt:trainTimetableObject":[1,{"odpt:departureTime":5},)"
+                 R"({"odpt:departureTime":"10:00","odpt:departureStation":"S\u0000 1"},)"
+                 R"({"odpt:arrivalTime":"10:02","odpt:arrivalStation":["S2"]}]}])");
+    ASSERT_TRUE(h.ok);
+    EXPECT_EQ(h.objects, 7u);
+    ASSERT_EQ(h.trips, 1u);
+    EXPECT_EQ(hostile.names[hostile.trips[0].number], "A_3_");
+    EXPECT_EQ(hostile.names[hostile.stops[0].station], "S__1");
+
+    // every prefix of a real-shaped answer is refused or read, never misread
+    for (std::size_t n = 0; n < example.str().size(); n += 7) {
+        Timetable part;
+        EXPECT_FALSE(loadTimetableV4(part, example.str().substr(0, n)).ok);
+    }
+}
+
+}  // namespace
