@@ -47,7 +47,7 @@ Feed* benchFeed() {
     static Feed* feed = [] {
         FeedOptions o;
         o.rateLimit = false;
-        o.startMinute = 8 * 60 + 15;
+        o.startTime = japanTimeToday(8 * 60 + 15, std::time(nullptr));
         std::string error;
         Feed* f = feed_start(o, &error);
         if (!f) std::fprintf(stderr, "feed: %s\n", error.c_str());

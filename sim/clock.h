@@ -9,6 +9,6 @@ constexpr std::int64_t jstOffsetSeconds = 9 * 3600;
 // "YYYY-MM-DDTHH:MM:SS+09:00" of a Unix time.
 std::string jstIso(std::int64_t unixTime);
 
-// Seconds to add to the real clock so that, at Unix time `now`, the simulated
-// Japan time of day is `minute` (0..1439) on the same Japan date.
-std::int64_t clockOffsetFor(int minute, std::int64_t now);
+// Unix time of the Japan time of day `minute` (0..1439) on the Japan date of
+// Unix time `now`.
+std::int64_t japanTimeToday(int minute, std::int64_t now);

@@ -14,6 +14,7 @@
 #include <thread>
 #include <vector>
 
+#include "opendata/calendar.h"
 #include "sim/clock.h"
 #include "sim/faults.h"
 #include "sim/network_model.h"
@@ -283,17 +284,38 @@ std::string trainsV4(Feed& f, const httplib::Request& req, FeedFault fault) {
     return trainsBodyV4(admitted, now);
 }
 
+// The timetables of every admitted railway and calendar, cut at the API's
+// 1,000 objects; the branch shuttle has a railway of its own.
+std::string timetablesV4(const Feed& f, const httplib::Request& req) {
+    const std::vector<std::string> railway = filterValues(req, "odpt:railway");
+    const std::vector<std::string> calendar = filterValues(req, "odpt:calendar");
+    std::vector<std::string> items;
+    for (bool holiday : {false, true}) {
+        if (!admits(calendar, calendarId(holiday ? ServiceCalendar::SaturdayHoliday : ServiceCalendar::Weekday)))
+            continue;
+        for (size_t r = 0; r < f.net.routes.size() && items.size() < v4ObjectCap; ++r) {
+            if (!admits(railway, f.net.routes[r].railwayId)) continue;
+            for (std::string& item : timetableObjectsV4(f.net, scheduledTrips(f.net, static_cast<int>(r)), holiday))
+                items.push_back(std::move(item));
+        }
+    }
+    if (items.size() > v4ObjectCap) items.resize(v4ObjectCap);
+    return v4Array(items);
+}
+
 void answerV4(Feed& f, const httplib::Request& req, httplib::Response& res) {
     if (!req.has_param("acl:consumerKey")) return plain(res, 403, "Require acl:consumerKey.");
     if (req.get_param_value("acl:consumerKey") != f.options.key) return plain(res, 403, "Invalid acl:consumerKey.");
     const std::string type = req.matches[1];
-    if (type != "odpt:Train" && type != "odpt:TrainInformation" && type != "odpt:RailwayFare")
+    if (type != "odpt:Train" && type != "odpt:TrainInformation" && type != "odpt:RailwayFare" &&
+        type != "odpt:TrainTimetable")
         return plain(res, 404, "Not Found");
     if (!countV4Request(f, res)) return plain(res, 429, "API rate limit exceeded");
     if (!admits(filterValues(req, "odpt:operator"), v4Operator)) return res.set_content("[]", jsonType);
     answerUnderFault(f, res, [&](FeedFault fault) {
         if (type == "odpt:Train") return trainsV4(f, req, fault);
         if (type == "odpt:TrainInformation") return noticesV4(f, req, fault);
+        if (type == "odpt:TrainTimetable") return timetablesV4(f, req);
         return faresBodyV4(f, req);
     });
 }
@@ -328,7 +350,7 @@ Feed* feed_start(const FeedOptions& options, std::string* error) {
     f->net = buildSimNetwork();
     f->fault = options.fault;
     std::int64_t realNow = static_cast<std::int64_t>(std::time(nullptr));
-    f->clockOffset = options.startMinute < 0 ? 0 : clockOffsetFor(options.startMinute, realNow);
+    f->clockOffset = options.startTime ? *options.startTime - realNow : 0;
     f->forced = ForcedNotice{options.disruptRailway, options.disruptText, realNow + f->clockOffset};
     if (!options.replayDir.empty() && !loadReplay(options.replayDir, &f->replay, error)) return nullptr;
 

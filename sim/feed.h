@@ -1,11 +1,12 @@
 #pragma once
 // The simulated open-data feed: an HTTP(S) server on loopback that answers the
-// queries of the monitor (trains, line status, fares) from a train model, from
+// queries of the monitor (trains, line status, fares, timetables) from a train model, from
 // recorded responses, or with an injected fault, in both API versions:
 // version 2's /api/v2/datapoints?rdf:type=… and version 4's /api/v4/odpt:…
 // (with its query filters, 403 for a bad key, rate-limit headers and 429).
 // Recordings replay version 2 only.
 #include <cstdint>
+#include <optional>
 #include <string>
 
 // What the feed does to every datapoints answer instead of answering normally.
@@ -33,7 +34,7 @@ struct FeedOptions {
     int port = 0;                      // 0 picks a free port
     std::string key = feedDefaultKey;  // the only acl:consumerKey answered
     std::uint32_t seed = 1;            // seed of the train model's delays and disruptions
-    int startMinute = -1;              // Japan time of day the clock starts at (0..1439), -1 the real clock
+    std::optional<std::int64_t> startTime;  // Unix time the simulated clock starts at; none: the real clock
     bool rateLimit = true;             // v2: 503 for a second request of one type and key within 100 ms;
                                        // v4: 429 beyond 60 requests a minute, 3,600 an hour, 24,000 a day
     FeedFault fault = FeedFault::None;

@@ -3,8 +3,10 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 
 #include "network/stations.h"
+#include "opendata/calendar.h"
 #include "sim/faults.h"
 #include "sim/status_model.h"
 
@@ -13,7 +15,8 @@ const char feedUsage[] =
     "  --port N                port (default 0: any free port)\n"
     "  --consumer-key KEY      the acl:consumerKey accepted\n"
     "  --seed N                seed of delays and disruptions (default 1)\n"
-    "  --time HH:MM            start the simulated Japan clock at this time of day\n"
+    "  --time [YYYY-MM-DDT]HH:MM[:SS]\n"
+    "                          start the simulated Japan clock at this time (today without a date)\n"
     "  --no-rate-limit         never answer 503 for quick repeats\n"
     "  --fault MODE            none slow hang drop 500 html badutf8 huge ctrl emoji\n"
     "  --disrupt RAILWAY TEXT  force a disruption notice (railway 0-8 or name;\n"
@@ -47,14 +50,6 @@ int parseRailwayName(const std::string& name) {
     return -1;
 }
 
-int parseClockTime(const std::string& text) {
-    if (text.size() != 5 || text[2] != ':') return -1;
-    long h, m;
-    if (!parseNumber(text.substr(0, 2).c_str(), 0, 23, &h) || !parseNumber(text.substr(3).c_str(), 0, 59, &m))
-        return -1;
-    return static_cast<int>(h * 60 + m);
-}
-
 bool parseFeedOptions(int argc, char** argv, int first, FeedOptions* o, std::string* error) {
     for (int i = first; i < argc; ++i) {
         std::string opt = argv[i];
@@ -63,6 +58,7 @@ bool parseFeedOptions(int argc, char** argv, int first, FeedOptions* o, std::str
         };
         const char* v = value(1);
         long n;
+        std::int64_t start;
         FeedFault fault;
         if (opt == "--no-rate-limit") {
             o->rateLimit = false;
@@ -88,8 +84,8 @@ bool parseFeedOptions(int argc, char** argv, int first, FeedOptions* o, std::str
             o->key = v;
         } else if (opt == "--seed" && parseNumber(v, 0, 4294967295L, &n)) {
             o->seed = static_cast<std::uint32_t>(n);
-        } else if (opt == "--time" && parseClockTime(v) >= 0) {
-            o->startMinute = parseClockTime(v);
+        } else if (opt == "--time" && parseJapanTime(v, std::time(nullptr), &start)) {
+            o->startTime = start;
         } else if (opt == "--fault" && parseFaultName(v, &fault)) {
             o->fault = fault;
         } else if (opt == "--disrupt" && parseRailwayName(v) >= 0 && value(2)) {

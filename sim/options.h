@@ -9,11 +9,8 @@
 // for "MarunouchiBranch"; -1 for none.
 int parseRailwayName(const std::string& name);
 
-// "HH:MM" as minutes after midnight, -1 when malformed.
-int parseClockTime(const std::string& text);
-
 // Reads argv[first..argc) into options:
-//   --host ADDR  --port N  --consumer-key KEY  --seed N  --time HH:MM
+//   --host ADDR  --port N  --consumer-key KEY  --seed N  --time [YYYY-MM-DDT]HH:MM[:SS]
 //   --no-rate-limit  --fault MODE  --disrupt RAILWAY TEXT  --replay DIR
 //   --multilingual  --v4-positions
 //   --cert FILE  --key FILE

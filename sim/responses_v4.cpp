@@ -12,6 +12,7 @@ constexpr char contextBase[] = "http://vocab.odpt.org/context_odpt_";
 constexpr char operatorId[] = "odpt.Operator:TokyoMetro";
 constexpr char fareDate[] = "2023-03-18T11:00:00+09:00";
 constexpr char fareIssued[] = "2023-03-18";
+constexpr char timetableIssued[] = "2026-03-14";
 
 // The other four languages of a text the operator translates.
 struct Translations {
@@ -123,6 +124,64 @@ std::string trainsBodyV4(const std::vector<SimTrain>& trains, std::int64_t now) 
         items.push_back(v4Json(std::move(o)));
     }
     return v4Array(items);
+}
+
+namespace {
+
+// "HH:MM" of seconds after the service date's midnight, wrapping after 24:00.
+std::string clockText(int seconds) {
+    char text[16];  // "HH:MM" of any int
+    std::snprintf(text, sizeof text, "%02d:%02d", seconds / 3600 % 24, seconds / 60 % 60);
+    return text;
+}
+
+std::string timetableStops(const SimRoute& route, const SimScheduledTrip& trip) {
+    std::vector<std::string> stops;
+    for (size_t k = 0; k < trip.stops.size(); ++k) {
+        const SimScheduledStop& s = trip.stops[k];
+        const std::string& station = route.stops[s.stop].sameAs;
+        V4Object o;
+        if (k + 1 == trip.stops.size()) {
+            v4Text(o, "odpt:arrivalTime", clockText(s.arrive));
+            v4Text(o, "odpt:arrivalStation", station);
+        } else {
+            if (!s.passed) v4Text(o, "odpt:departureTime", clockText(s.depart));
+            v4Text(o, "odpt:departureStation", station);
+        }
+        stops.push_back(v4Json(std::move(o)));
+    }
+    return v4Array(stops);
+}
+
+}  // namespace
+
+std::vector<std::string> timetableObjectsV4(const SimNetwork& net, const std::vector<SimScheduledTrip>& trips,
+                                            bool holidayTimetable) {
+    const std::string calendar = holidayTimetable ? "SaturdayHoliday" : "Weekday";
+    std::vector<std::string> items;
+    for (const SimScheduledTrip& trip : trips) {
+        const SimTrain t = describeTrip(net, trip, holidayTimetable);
+        const std::string train = afterColon(t.railwayId) + "." + t.number;
+        V4Object o;
+        v4Text(o, "@id", ucode(textHash(train), textHash(calendar)));
+        v4Text(o, "@type", "odpt:TrainTimetable");
+        v4Text(o, "dc:date", std::string(timetableIssued) + "T00:00:00+09:00");
+        v4Text(o, "@context", std::string(contextBase) + "TrainTimetable.jsonld");
+        v4Text(o, "dct:issued", timetableIssued);
+        v4Text(o, "odpt:train", "odpt.Train:" + train);
+        v4Text(o, "owl:sameAs", "odpt.TrainTimetable:" + train + "." + calendar);
+        v4Text(o, "odpt:railway", t.railwayId);
+        v4Text(o, "odpt:calendar", "odpt.Calendar:" + calendar);
+        v4Text(o, "odpt:operator", operatorId);
+        v4Text(o, "odpt:trainType", t.type);
+        v4Text(o, "odpt:trainNumber", t.number);
+        v4Raw(o, "odpt:originStation", v4Array({v4Quoted(t.startingStation)}));
+        v4Text(o, "odpt:railDirection", t.direction);
+        v4Raw(o, "odpt:destinationStation", v4Array({v4Quoted(t.terminalStation)}));
+        v4Raw(o, "odpt:trainTimetableObject", timetableStops(net.routes[trip.route], trip));
+        items.push_back(v4Json(std::move(o)));
+    }
+    return items;
 }
 
 std::string fareObjectV4(const std::string& fromStation, const std::string& toStation, const SimFare& fare) {

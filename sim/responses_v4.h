@@ -23,5 +23,13 @@ std::string noticesBodyV4(const std::vector<SimNotice>& notices, bool multilingu
 // destinationStation arrays, a train standing at a station has toStation null.
 std::string trainsBodyV4(const std::vector<SimTrain>& trains, std::int64_t now);
 
+// The odpt:TrainTimetable objects of the runs given, for the weekday or the
+// Saturday and holiday timetable: stops in running order, each with its
+// departure time and station, the last with its arrival instead, a stop
+// passed without a halt with its station only; times "HH:MM" (seconds
+// dropped) that wrap after midnight.
+std::vector<std::string> timetableObjectsV4(const SimNetwork& net, const std::vector<SimScheduledTrip>& trips,
+                                            bool holidayTimetable);
+
 // One odpt:RailwayFare object (2023 fares) between two station identifiers.
 std::string fareObjectV4(const std::string& fromStation, const std::string& toStation, const SimFare& fare);

@@ -1,10 +1,11 @@
-// Sections: hashing and delays / timetable / trip profiles / running trains.
+// Sections: hashing and delays / timetable / scheduled trips / running trains.
 #include "sim/train_model.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 
+#include "opendata/calendar.h"
 #include "sim/clock.h"
 
 namespace {
@@ -160,62 +161,110 @@ int headwaySeconds(int route, int minuteOfDay) {
     return route == branchRoute ? std::max(2 * h, 480) : h;
 }
 
+// ---- scheduled trips ----
+
+namespace {
+
+// Calls visit(trip, profile, s) for every run of the route, the trip without
+// its stops, profile its times after the first departure s (seconds after the
+// service date's midnight).
+template <class Visit>
+void forEachRun(const SimNetwork& net, int routeIndex, Visit visit) {
+    const SimRoute& route = net.routes[routeIndex];
+    const int r = route.digit;
+    if (route.stops.size() < 2) return;
+    for (int dir = 0; dir < 2; ++dir) {
+        const Profile local = tripProfile(route, dir, false);
+        const Profile fast = tripProfile(route, dir, true);
+        int departure = 0, hourSeen = -1, inHour = 0;
+        for (int s = firstDepartureMinute * 60 + dir * 60 + r * 17; s <= lastDepartureMinute * 60;
+             s += headwaySeconds(r, s / 60), ++departure) {
+            const int hour = s / 3600;
+            inHour = hour == hourSeen ? inHour + 1 : 0;
+            hourSeen = hour;
+            SimScheduledTrip trip{routeIndex, dir, departure, hour, inHour, fastService(r, departure), {}};
+            visit(trip, trip.fast ? fast : local, s);
+        }
+    }
+}
+
+void addStops(const SimRoute& route, const Profile& p, int s, SimScheduledTrip& trip) {
+    const size_t n = route.stops.size();
+    for (size_t k = 0; k < n; ++k) {
+        const size_t i = trip.direction == 0 ? k : n - 1 - k;
+        trip.stops.push_back(SimScheduledStop{static_cast<int>(i), s + p.arrive[k], s + p.depart[k],
+                                              k > 0 && p.arrive[k] == p.depart[k] && k + 1 < n});
+    }
+}
+
+}  // namespace
+
+std::vector<SimScheduledTrip> scheduledTrips(const SimNetwork& net, int routeIndex) {
+    std::vector<SimScheduledTrip> out;
+    forEachRun(net, routeIndex, [&](SimScheduledTrip& trip, const Profile& p, int s) {
+        addStops(net.routes[routeIndex], p, s, trip);
+        out.push_back(std::move(trip));
+    });
+    return out;
+}
+
+SimTrain describeTrip(const SimNetwork& net, const SimScheduledTrip& trip, bool holidayTimetable) {
+    const SimRoute& route = net.routes[trip.route];
+    const int r = route.digit;
+    const ThroughService& through = throughServices[r];
+    SimTrain tr;
+    tr.route = trip.route;
+    tr.railwayId = route.railwayId;
+    char number[48];  // "A0812S0"; room for any int in each field
+    const bool foreign = through.beyondFront || through.beyondBack ? trip.departure % 3 == 1 : false;
+    const ThroughService& owner = foreign ? through : metroOwned;
+    std::snprintf(number, sizeof number, "%c%02d%02d%c%d", holidayTimetable ? 'B' : 'A', trip.hour % 24,
+                  2 * trip.inHour + trip.direction, owner.letter, r);
+    tr.number = number;
+    tr.type = typeId(r, trip.fast);
+    const std::string& first = (trip.direction == 0 ? route.stops.front() : route.stops.back()).sameAs;
+    const std::string& last = (trip.direction == 0 ? route.stops.back() : route.stops.front()).sameAs;
+    const char* beyondStart = trip.direction == 0 ? owner.beyondFront : owner.beyondBack;
+    const char* beyondEnd = trip.direction == 0 ? owner.beyondBack : owner.beyondFront;
+    tr.startingStation = beyondStart ? beyondStart : first;
+    tr.terminalStation = beyondEnd ? beyondEnd : last;
+    tr.direction = "odpt.RailDirection:TokyoMetro." + lastPart(last);
+    tr.owner = owner.owner;
+    tr.delay = 0;
+    return tr;
+}
+
+bool holidayTimetableOn(std::int64_t serviceDay) {
+    return calendarOf(dateOfDay(serviceDay)) == ServiceCalendar::SaturdayHoliday;
+}
+
 // ---- running trains ----
 
 std::vector<SimTrain> runningTrains(const SimNetwork& net, std::uint32_t seed, std::int64_t t) {
     std::vector<SimTrain> out;
-    for (const SimRoute& route : net.routes) {
-        int r = route.digit;
-        if (route.stops.size() < 2) continue;
-        double lag = routeLag(seed, r, t);
-        double tau = static_cast<double>(t) - lag;  // where the timetable has got to
-        std::int64_t jst = static_cast<std::int64_t>(std::floor(tau)) + jstOffsetSeconds;
-        std::int64_t day = floorDiv(jst - serviceDayStart, 86400);
-        std::int64_t midnight = day * 86400 - jstOffsetSeconds;  // Unix time of the day's 0:00
-        char prefix = (day + 4) % 7 == 0 || (day + 4) % 7 == 6 ? 'B' : 'A';  // weekends run B
-        const ThroughService& through = throughServices[r];
-
-        for (int dir = 0; dir < 2; ++dir) {
-            const Profile local = tripProfile(route, dir, false);
-            const Profile fast = tripProfile(route, dir, true);
-            int departure = 0, hourSeen = -1, inHour = 0;
-            for (int s = firstDepartureMinute * 60 + dir * 60 + r * 17; s <= lastDepartureMinute * 60;
-                 s += headwaySeconds(r, s / 60), ++departure) {
-                int hour = s / 3600;
-                inHour = hour == hourSeen ? inHour + 1 : 0;
-                hourSeen = hour;
-                bool isFast = fastService(r, departure);
-                const Profile& p = isFast ? fast : local;
-                double e = tau - static_cast<double>(midnight + s);
-                if (e < p.arrive.front() || e >= p.depart.back()) continue;
-
-                size_t n = route.stops.size();
-                auto stopAt = [&](size_t k) -> const SimStop& { return route.stops[dir == 0 ? k : n - 1 - k]; };
-                SimTrain tr;
-                tr.route = static_cast<int>(&route - net.routes.data());
-                tr.railwayId = route.railwayId;
-                char number[48];  // "A0812S0"; room for any int in each field
-                bool foreign = through.beyondFront || through.beyondBack ? departure % 3 == 1 : false;
-                const ThroughService& owner = foreign ? through : metroOwned;
-                std::snprintf(number, sizeof number, "%c%02d%02d%c%d", prefix, hour % 24, 2 * inHour + dir,
-                              owner.letter, r);
-                tr.number = number;
-                tr.type = typeId(r, isFast);
-                const char* beyondStart = dir == 0 ? owner.beyondFront : owner.beyondBack;
-                const char* beyondEnd = dir == 0 ? owner.beyondBack : owner.beyondFront;
-                tr.startingStation = beyondStart ? beyondStart : stopAt(0).sameAs;
-                tr.terminalStation = beyondEnd ? beyondEnd : stopAt(n - 1).sameAs;
-                tr.direction = "odpt.RailDirection:TokyoMetro." + lastPart(stopAt(n - 1).sameAs);
-                tr.owner = owner.owner;
-                tr.delay = static_cast<int>(lag / 60) * 60;
-                for (size_t k = 0; k < n; ++k) {
-                    if (e < p.arrive[k]) break;
-                    tr.fromStation = stopAt(k).sameAs;
-                    tr.toStation = e < p.depart[k] || k + 1 == n ? std::string() : stopAt(k + 1).sameAs;
-                }
-                out.push_back(std::move(tr));
+    for (size_t routeIndex = 0; routeIndex < net.routes.size(); ++routeIndex) {
+        const SimRoute& route = net.routes[routeIndex];
+        const double lag = routeLag(seed, route.digit, t);
+        const double tau = static_cast<double>(t) - lag;  // where the timetable has got to
+        const std::int64_t jst = static_cast<std::int64_t>(std::floor(tau)) + jstOffsetSeconds;
+        const std::int64_t day = floorDiv(jst - serviceDayStart, 86400);
+        const std::int64_t midnight = day * 86400 - jstOffsetSeconds;  // Unix time of the day's 0:00
+        const double e = tau - static_cast<double>(midnight);
+        const bool holiday = holidayTimetableOn(day);
+        forEachRun(net, static_cast<int>(routeIndex), [&](SimScheduledTrip& trip, const Profile& p, int s) {
+            if (e < s + p.arrive.front() || e >= s + p.depart.back()) return;
+            addStops(route, p, s, trip);
+            SimTrain tr = describeTrip(net, trip, holiday);
+            tr.delay = static_cast<int>(lag / 60) * 60;
+            for (size_t k = 0; k < trip.stops.size(); ++k) {
+                if (e < trip.stops[k].arrive) break;
+                tr.fromStation = route.stops[trip.stops[k].stop].sameAs;
+                tr.toStation = e < trip.stops[k].depart || k + 1 == trip.stops.size()
+                                   ? std::string()
+                                   : route.stops[trip.stops[k + 1].stop].sameAs;
             }
-        }
+            out.push_back(std::move(tr));
+        });
     }
     return out;
 }

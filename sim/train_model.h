@@ -43,6 +43,37 @@ double routeLag(std::uint32_t seed, int route, std::int64_t t);
 // after the service day's midnight (may exceed 1440 after midnight).
 int headwaySeconds(int route, int minuteOfDay);
 
+// One stop of a scheduled trip; times in seconds after the service date's midnight.
+struct SimScheduledStop {
+    int stop;     // index into the route's stops
+    int arrive;   // when the train reaches it (30 s before it leaves the first)
+    int depart;   // when it leaves (for the last stop: when it leaves the map)
+    bool passed;  // passed without a halt
+};
+
+// One run of a route as the timetable plans it, without delays.
+struct SimScheduledTrip {
+    int route;      // index into SimNetwork::routes
+    int direction;  // 0 runs from stops.front() to stops.back()
+    int departure;  // its place among the route's runs of that direction
+    int hour;       // hour of its first departure after the service date's midnight
+    int inHour;     // its place among the runs that leave in that hour
+    bool fast;      // rapid or express
+    std::vector<SimScheduledStop> stops;  // every stop of the route in running order
+};
+
+// The runs of a route on a service day, each direction by departure; every
+// service day plans the same runs.
+std::vector<SimScheduledTrip> scheduledTrips(const SimNetwork& net, int route);
+
+// The train of a run, without a place or delay: numbers start with 'B' on
+// the Saturday and holiday timetable, with 'A' on the weekday one.
+SimTrain describeTrip(const SimNetwork& net, const SimScheduledTrip& trip, bool holidayTimetable);
+
+// True when the service day (days since 1970-01-01 of its date) runs the
+// Saturday and holiday timetable.
+bool holidayTimetableOn(std::int64_t serviceDay);
+
 // The trains running at Unix time t, ordered by route, direction and departure.
 std::vector<SimTrain> runningTrains(const SimNetwork& net, std::uint32_t seed, std::int64_t t);
 

@@ -1,5 +1,6 @@
 #include "sim/feed.h"
 
+#include "sim/clock.h"
 #include "sim/options.h"
 
 #include <gtest/gtest.h>
@@ -11,10 +12,17 @@
 #include <ctime>
 #include <iterator>
 #include <filesystem>
+#include <map>
 #include <fstream>
 #include <set>
 #include <thread>
 #include <vector>
+
+#include "opendata/calendar.h"
+#include "opendata/estimate.h"
+#include "opendata/timetable.h"
+#include "sim/network_model.h"
+#include "sim/train_model.h"
 
 namespace {
 
@@ -50,7 +58,7 @@ struct RunningFeed {
 FeedOptions unlimited() {
     FeedOptions o;
     o.rateLimit = false;
-    o.startMinute = 8 * 60;
+    o.startTime = japanTimeToday(8 * 60, std::time(nullptr));
     return o;
 }
 
@@ -69,7 +77,7 @@ void writeFile(const std::filesystem::path& p, const std::string& text) {
 
 TEST(Feed, KeyUnknownTypeAndRateLimit) {
     FeedOptions o;
-    o.startMinute = 12 * 60;
+    o.startTime = japanTimeToday(12 * 60, std::time(nullptr));
     RunningFeed f(o);
     auto c = f.client();
     EXPECT_TRUE(feed_root(f.feed).rfind("http://127.0.0.1:", 0) == 0);
@@ -436,7 +444,7 @@ TEST(Feed, V4FaresOf2023AndZeroForAnInterchange) {
 
 TEST(Feed, V4KeysTypesAndRateLimits) {
     FeedOptions o;
-    o.startMinute = 12 * 60;
+    o.startTime = japanTimeToday(12 * 60, std::time(nullptr));
     RunningFeed f(o);
     auto c = f.client();
     auto wrong = c.Get(v4Query("odpt:Train", metro, "0123"));
@@ -466,4 +474,94 @@ TEST(Feed, V4KeysTypesAndRateLimits) {
         EXPECT_EQ(r->get_header_value("X-RateLimit-Limit-day"), "24000");
     }
     EXPECT_EQ(ok, 60);
+}
+
+// The timetables a feed serves place its trains where its own model runs
+// them, within one station, whenever the route runs on time.
+TEST(Feed, V4TimetablesFollowTheFiltersAndTheTrainModel) {
+    FeedOptions o = unlimited();
+    RunningFeed f(o);
+    auto c = f.client();
+    const std::string ginza = "odpt:railway=odpt.Railway:TokyoMetro.Ginza";
+    auto weekday = c.Get(v4Query("odpt:TrainTimetable", ginza + "&odpt:calendar=odpt.Calendar:Weekday"));
+    ASSERT_TRUE(weekday);
+    EXPECT_EQ(weekday->status, 200);
+    const auto body = nlohmann::json::parse(weekday->body);
+    ASSERT_GT(body.size(), 300u);
+    for (const auto& t : body) {
+        EXPECT_EQ(t["odpt:railway"], "odpt.Railway:TokyoMetro.Ginza");
+        EXPECT_EQ(t["odpt:calendar"], "odpt.Calendar:Weekday");
+    }
+    auto both = c.Get(v4Query("odpt:TrainTimetable", ginza));
+    ASSERT_TRUE(both);
+    EXPECT_EQ(nlohmann::json::parse(both->body).size(), std::min<std::size_t>(2 * body.size(), 1000));
+    auto all = c.Get(v4Query("odpt:TrainTimetable", metro));
+    ASSERT_TRUE(all);
+    EXPECT_EQ(nlohmann::json::parse(all->body).size(), 1000u) << "cut as the API cuts";
+    auto none = c.Get(v4Query("odpt:TrainTimetable", ginza + "&odpt:calendar=odpt.Calendar:Holiday"));
+    ASSERT_TRUE(none);
+    EXPECT_EQ(none->body, "[]");
+
+    const SimNetwork net = buildSimNetwork();
+    const std::uint32_t seed = 7;
+    // a Tuesday and a Sunday, each through a morning, a midnight and a late evening
+    for (const char* clock : {"2026-12-08T08:05:17", "2026-12-08T12:40:00", "2026-12-09T00:10:45",
+                              "2026-12-13T19:22:31"}) {
+        std::int64_t t = 0;
+        ASSERT_TRUE(parseJapanTime(clock, 0, &t));
+        const ServiceTime when = serviceTimeOf(t);
+        const char* calendar = calendarId(calendarOf(when.date));
+        std::map<std::string, std::pair<std::string, std::string>> estimated;  // number -> from, to
+        for (const SimRoute& route : net.routes) {
+            auto r = c.Get(v4Query("odpt:TrainTimetable", "odpt:railway=" + route.railwayId +
+                                                              "&odpt:calendar=" + calendar));
+            ASSERT_TRUE(r);
+            Timetable table;
+            ASSERT_TRUE(loadTimetableV4(table, r->body).ok);
+            std::vector<TrainRecord> records(400);
+            const int n = appendEstimatedTrains(table, when.second, japanIso(t), records.data(), 0, 400);
+            for (int i = 0; i < n; ++i)
+                estimated[records[i].trainNumber] = {records[i].fromStation, records[i].toStation};
+        }
+        int compared = 0;
+        for (const SimTrain& tr : runningTrains(net, seed, t)) {
+            const SimRoute& route = net.routes[tr.route];
+            if (routeLag(seed, route.digit, t) != 0) continue;
+            auto stopIndex = [&](const std::string& id) {
+                for (size_t i = 0; i < route.stops.size(); ++i)
+                    if (route.stops[i].sameAs == id) return static_cast<int>(i);
+                return -100;
+            };
+            auto it = estimated.find(tr.number);
+            // the timetable's minutes drop the seconds, so a train leaves it up
+            // to a minute before it reaches its last stop
+            auto isEnd = [&](const std::string& id) {
+                return id == route.stops.front().sameAs || id == route.stops.back().sameAs;
+            };
+            const bool atAnEnd = tr.toStation.empty() ? isEnd(tr.fromStation) : isEnd(tr.toStation);
+            if (it == estimated.end()) {
+                EXPECT_TRUE(atAnEnd) << clock << " " << tr.number << " runs but has no timetable place "
+                                     << tr.fromStation << ">" << tr.toStation;
+                continue;
+            }
+            // half-station steps: 2k standing at stop k, 2k+1 between k and the next
+            auto place = [&](const std::string& from, const std::string& to) {
+                const int k = stopIndex(from);
+                if (to.empty() || to == "null") return 2 * k;
+                return k + stopIndex(to);
+            };
+            EXPECT_LE(std::abs(place(tr.fromStation, tr.toStation) - place(it->second.first, it->second.second)), 2)
+                << clock << " " << tr.number << " model " << tr.fromStation << ">" << tr.toStation
+                << " timetable " << it->second.first << ">" << it->second.second;
+            estimated.erase(it);
+            ++compared;
+        }
+        EXPECT_GT(compared, 20) << clock;
+        for (const auto& [number, at] : estimated) {
+            bool delayedRoute = false;
+            for (const SimRoute& route : net.routes)
+                if (number.back() - '0' == route.digit && routeLag(seed, route.digit, t) != 0) delayedRoute = true;
+            EXPECT_TRUE(delayedRoute || at.second != "null") << clock << " " << number << " is only in the timetable";
+        }
+    }
 }

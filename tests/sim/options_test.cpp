@@ -1,3 +1,4 @@
+#include "sim/clock.h"
 #include "sim/options.h"
 #include "sim/status_model.h"
 
@@ -26,7 +27,8 @@ TEST(FeedOptions, ReadsEveryOption) {
         << error;
     EXPECT_EQ(o.port, 8123);
     EXPECT_EQ(o.seed, 99u);
-    EXPECT_EQ(o.startMinute, 7 * 60 + 45);
+    ASSERT_TRUE(o.startTime);
+    EXPECT_EQ(jstIso(*o.startTime).substr(11), "07:45:00+09:00");
     EXPECT_FALSE(o.rateLimit);
     EXPECT_EQ(o.fault, FeedFault::Error500);
     EXPECT_EQ(o.disruptRailway, 3);
@@ -63,8 +65,16 @@ TEST(FeedOptions, RailwayNamesAndClockTimes) {
     EXPECT_EQ(parseRailwayName("odpt.Railway:TokyoMetro.MarunouchiBranch"), branchRailway);
     EXPECT_EQ(parseRailwayName("Branch"), -1);
     EXPECT_EQ(parseRailwayName("9"), -1);
-    EXPECT_EQ(parseClockTime("00:00"), 0);
-    EXPECT_EQ(parseClockTime("23:59"), 1439);
-    EXPECT_EQ(parseClockTime("12:60"), -1);
-    EXPECT_EQ(parseClockTime("noon"), -1);
+}
+
+TEST(FeedOptions, ClockWithDateAndSeconds) {
+    FeedOptions o;
+    std::string error;
+    ASSERT_TRUE(parse({"--time", "2027-01-11T07:45:30"}, &o, &error)) << error;
+    ASSERT_TRUE(o.startTime);
+    EXPECT_EQ(jstIso(*o.startTime), "2027-01-11T07:45:30+09:00");
+    for (const char* bad : {"12:60", "noon", "2027-02-30T08:00", "7:45"}) {
+        FeedOptions rejected;
+        EXPECT_FALSE(parse({"--time", bad}, &rejected, &error)) << bad;
+    }
 }

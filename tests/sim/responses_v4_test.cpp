@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "sim/network_model.h"
+#include "sim/train_model.h"
 #include "sim/v4_object.h"
 
 namespace {
@@ -134,4 +136,44 @@ TEST(ResponsesV4, FareHasTheMembersOfTheExampleInItsOrder) {
     EXPECT_EQ(fare["odpt:childTicketFare"], 130);
     EXPECT_EQ(fare["odpt:icCardFare"], 252);
     EXPECT_EQ(fare["odpt:childIcCardFare"], 126);
+}
+
+TEST(ResponsesV4, TimetablesHaveTheExampleShape) {
+    const SimNetwork net = buildSimNetwork();
+    const int tozai = 3;
+    const std::vector<SimScheduledTrip> trips = scheduledTrips(net, tozai);
+    const std::vector<std::string> weekday = timetableObjectsV4(net, trips, false);
+    ASSERT_EQ(weekday.size(), trips.size());
+    const std::vector<std::string> exampleKeys = {
+        "@id",          "@type",          "dc:date",         "@context",          "dct:issued",
+        "odpt:train",   "owl:sameAs",     "odpt:railway",    "odpt:calendar",     "odpt:operator",
+        "odpt:trainType", "odpt:trainNumber", "odpt:originStation", "odpt:railDirection",
+        "odpt:destinationStation", "odpt:trainTimetableObject"};
+    int passedStops = 0, wrapped = 0;
+    for (const std::string& text : weekday) {
+        ASSERT_EQ(text.find_first_of(" \n"), std::string::npos) << "minified";
+        const Ordered t = Ordered::parse(text);
+        expectV4Order(t);
+        ASSERT_EQ(keysOf(t), exampleKeys);
+        EXPECT_EQ(t["odpt:calendar"], "odpt.Calendar:Weekday");
+        EXPECT_EQ(t["odpt:trainNumber"].get<std::string>()[0], 'A');
+        EXPECT_TRUE(t["odpt:originStation"].is_array());
+        const Ordered& stops = t["odpt:trainTimetableObject"];
+        ASSERT_EQ(stops.size(), net.routes[tozai].stops.size());
+        for (std::size_t k = 0; k + 1 < stops.size(); ++k) {
+            EXPECT_TRUE(stops[k].contains("odpt:departureStation"));
+            EXPECT_FALSE(stops[k].contains("odpt:arrivalTime"));
+            passedStops += !stops[k].contains("odpt:departureTime");
+        }
+        EXPECT_EQ(keysOf(stops.back()), (std::vector<std::string>{"odpt:arrivalTime", "odpt:arrivalStation"}));
+        const std::string first = stops.front()["odpt:departureTime"], last = stops.back()["odpt:arrivalTime"];
+        wrapped += first > last;
+    }
+    EXPECT_GT(passedStops, 0) << "rapids pass stations without a time";
+    EXPECT_GT(wrapped, 0) << "the last trains run past midnight";
+    const Ordered holiday = Ordered::parse(timetableObjectsV4(net, {trips.front()}, true).front());
+    EXPECT_EQ(holiday["odpt:calendar"], "odpt.Calendar:SaturdayHoliday");
+    EXPECT_EQ(holiday["odpt:trainNumber"].get<std::string>()[0], 'B');
+    EXPECT_EQ(holiday["owl:sameAs"], "odpt.TrainTimetable:TokyoMetro.Tozai." +
+                                         holiday["odpt:trainNumber"].get<std::string>() + ".SaturdayHoliday");
 }
