@@ -1,5 +1,7 @@
 #include "app/config.h"
 
+#include "opendata/calendar.h"
+
 #include <cstdlib>
 #include <cstring>
 
@@ -37,10 +39,13 @@ void readMilliseconds(const EnvironmentLookup& env, const char* name, long& fiel
 
 }  // namespace
 
-Config readConfig(int argc, char** argv, const EnvironmentLookup& env)
+Config readConfig(int argc, char** argv, const EnvironmentLookup& env, std::int64_t now)
 {
     Config c;
     c.options = parseOptions(argc, argv);
+    std::int64_t start = now;
+    if (c.options.time && parseJapanTime(c.options.time, now, &start))
+        c.clockOffset = start - now;
     readText(env, "LINEWATCH_API_ROOT", c.api.root);
     readText(env, "LINEWATCH_CONSUMER_KEY", c.api.consumerKey);
     readMilliseconds(env, "LINEWATCH_CONNECT_TIMEOUT_MS", c.api.http.connectTimeoutMs);
@@ -50,6 +55,11 @@ Config readConfig(int argc, char** argv, const EnvironmentLookup& env)
     c.chime.silent = equals(env, "LINEWATCH_SOUND", "none");
     c.speech.silent = equals(env, "LINEWATCH_SPEECH", "none");
     readText(env, "LINEWATCH_SPEECH_DIR", c.speech.keepDir);
+    // a relative cache home is to be ignored, as the base-directory rules say
+    if (const char* cache = given(env, "XDG_CACHE_HOME"); cache && cache[0] == '/')
+        c.cacheDir = std::string(cache) + "/linewatch";
+    else if (const char* home = given(env, "HOME"))
+        c.cacheDir = std::string(home) + "/.cache/linewatch";
     return c;
 }
 

@@ -9,7 +9,9 @@
 #include "platform/speech.h"
 #include "qwin/qwin.h"
 
+#include <cstdint>
 #include <functional>
+#include <string>
 
 // Everything one run was told.
 struct Config {
@@ -20,15 +22,18 @@ struct Config {
     WindowSettings window;  // --headless or LINEWATCH_HEADLESS=1
     ChimeSettings chime;    // LINEWATCH_SOUND=none
     SpeechSettings speech;  // LINEWATCH_SPEECH=none, LINEWATCH_SPEECH_DIR=DIR
+    std::int64_t clockOffset = 0;  // seconds the program's clock runs ahead of the system's (--time)
+    std::string cacheDir;          // the day's timetables: $XDG_CACHE_HOME/linewatch when that is an
+                                   // absolute path, else $HOME/.cache/linewatch; empty: none kept
 };
 
 // The value of an environment variable, nullptr when it is not set.
 using EnvironmentLookup = std::function<const char*(const char* name)>;
 
 // Reads argv[1 .. argc-1] (see parseOptions) and the variables above through
-// env. An empty value counts as not set; a time limit that is not a positive
+// env; a --time is read against the system clock's now. An empty value counts as not set; a time limit that is not a positive
 // whole number of milliseconds keeps its default.
-Config readConfig(int argc, char** argv, const EnvironmentLookup& env);
+Config readConfig(int argc, char** argv, const EnvironmentLookup& env, std::int64_t now);
 
 // Hands every library its part of config. The window's part counts only
 // before the window's back-end has been chosen.

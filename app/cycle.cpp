@@ -46,10 +46,10 @@ void refreshIfDue(MonitorState& st, const CycleEnv& env)
 
 }  // namespace
 
-CycleEnv realCycleEnv(const char* snapshot)
+CycleEnv realCycleEnv(const char* snapshot, std::int64_t clockOffset)
 {
     CycleEnv env;
-    env.now = [] { return std::time(nullptr); };
+    env.now = [clockOffset] { return static_cast<std::time_t>(std::time(nullptr) + clockOffset); };
     env.sleepMs = [](int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); };
     env.snapshot = snapshot;
     return env;
@@ -77,6 +77,14 @@ void refreshOnce(MonitorState& st, const CycleEnv& env)
     if (sound_flag == 1)
         chime_play();
     parseResponse(ResponseKind::Trains);
+    // live positions win; the timetables stand in only for an empty or failed answer
+    st.trainsEstimated = false;
+    if (trainCount == 0 && env.timetables) {
+        updateTimetables(st.timetables, env.now(), *env.timetables);
+        st.trainsEstimated = estimateTrains(st.timetables, env.now()) > 0;
+        if (st.trainsEstimated)
+            console_print("列車位置: 時刻表からの推定です（リアルタイムの位置ではありません）\n");
+    }
     env.sleepMs(kPassDelayMs);
     if (trainCount > 0)
         updateTrainDisplay(st);

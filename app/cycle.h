@@ -2,7 +2,9 @@
 #pragma once
 
 #include "app/monitor_state.h"
+#include "app/timetables.h"
 
+#include <cstdint>
 #include <ctime>
 #include <functional>
 
@@ -11,10 +13,11 @@ struct CycleEnv {
     std::function<std::time_t()> now;  // calendar time in whole seconds
     std::function<void(int)> sleepMs;  // pauses this many milliseconds
     const char* snapshot = nullptr;    // PNG written after each refresh and redraw; nullptr none
+    const TimetableSource* timetables = nullptr;  // where trains come from without live ones; nullptr none
 };
 
-// The system clock and real pauses.
-CycleEnv realCycleEnv(const char* snapshot);
+// The system clock moved on by clockOffset seconds, and real pauses.
+CycleEnv realCycleEnv(const char* snapshot, std::int64_t clockOffset = 0);
 
 // One pass: escape check, countdown, pause, then either read a waiting key or
 // carry out the pending command or check for a due refresh. Returns false

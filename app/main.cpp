@@ -7,11 +7,13 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <string>
 
 int main(int argc, char** argv)
 {
-    Config config = readConfig(argc, argv, [](const char* name) -> const char* { return std::getenv(name); });
+    Config config = readConfig(argc, argv, [](const char* name) -> const char* { return std::getenv(name); },
+                               static_cast<std::int64_t>(std::time(nullptr)));
     if (std::optional<int> status = answerWithoutMonitor(config.options))
         return *status;
     Feed* demoFeed = nullptr;
@@ -20,7 +22,8 @@ int main(int argc, char** argv)
         configureWindow(config.window);
         DemoAccess access;
         std::string error;
-        demoFeed = demo_start(qwin_headless(), config.options.snapshot != nullptr, &access, &error);
+        demoFeed = demo_start(qwin_headless(), config.options.snapshot != nullptr, &config.clockOffset, &access,
+                              &error);
         if (!demoFeed) {
             std::fprintf(stderr, "linewatch: cannot start the demo feed: %s\n", error.c_str());
             return 1;

@@ -2,6 +2,8 @@
 // frame and projection, the refresh cycle, the known-train list.
 #pragma once
 
+#include "app/timetables.h"
+
 #include <cstdint>
 #include <ctime>
 
@@ -65,6 +67,10 @@ struct MonitorState {
     int32_t lastCountdown = -1;    // countdown value printed last
     std::time_t lastRefresh = -1;  // second the last refresh started; -1 none
     int32_t shownTrainTotal = 0;   // train total last drawn in the count box
+    bool trainsEstimated = false;  // the held trains come from the timetables, not a live answer
+    bool shownEstimated = false;   // the count box last drawn says so
+
+    TimetableDay timetables;       // the service day's timetables, as far as loaded
 
     // Per status slot: the first 19 bytes of the date last reported, NUL padded.
     char issueStamp[kStatusSlots][26] = {};

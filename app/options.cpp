@@ -1,6 +1,7 @@
 #include "app/options.h"
 
 #include "network/stations.h"
+#include "opendata/calendar.h"
 
 #include <cctype>
 #include <cstdlib>
@@ -12,11 +13,19 @@ const char kUsage[] =
     "  --headless    draw into the off-screen picture only, open no window\n"
     "  --snapshot F  write the picture as PNG file F after each refresh and redraw, and at exit\n"
     "  --demo        watch the simulated feed instead of the real API\n"
+    "  --time [YYYY-MM-DDT]HH:MM[:SS]\n"
+    "                start the clock at this Japan time (today without a date) and let it run on\n"
     "  -V, --version print the version and exit\n"
     "  -h, --help    print this text and exit\n"
     "keys while running: h lists them, q quits\n";
 
 namespace {
+
+bool japanTime(const char* text)
+{
+    std::int64_t t = 0;
+    return parseJapanTime(text, 0, &t);
+}
 
 // The railway bit chosen by one line-number argument, 0 for none.
 int32_t lineBit(const char* arg)
@@ -57,6 +66,10 @@ Options parseOptions(int argc, char** argv)
             o.snapshot = argv[++i];
         } else if (std::strncmp(a, "--snapshot=", 11) == 0 && a[11] != '\0') {
             o.snapshot = a + 11;
+        } else if (std::strcmp(a, "--time") == 0 && i + 1 < argc && japanTime(argv[i + 1])) {
+            o.time = argv[++i];
+        } else if (std::strncmp(a, "--time=", 7) == 0 && japanTime(a + 7)) {
+            o.time = a + 7;
         } else {
             o.error = a;
             return o;

@@ -11,6 +11,7 @@ struct Options {
     bool headless = false;
     bool demo = false;
     const char* snapshot = nullptr;  // PNG written after refreshes, redraws and at exit
+    const char* time = nullptr;      // --time: "[YYYY-MM-DDT]HH:MM[:SS]", the Japan time the clock starts at
     bool lineArgsGiven = false;      // at least one line-number argument
     int32_t iflag = 0;               // lines chosen by the line-number arguments
     const char* error = nullptr;     // the offending argument when parsing failed
@@ -19,7 +20,8 @@ struct Options {
 // Parses argv[1 .. argc-1]. Every argument not starting with '-', and every
 // negative number, is a line number: its leading decimal number n (0 for
 // text) adds railway n mod 9, a negative n adds nothing. With no line number
-// at all, iflag is 511. -h and -V are --help and --version.
+// at all, iflag is 511. -h and -V are --help and --version. A
+// --time that is no Japan time of that form is an error.
 Options parseOptions(int argc, char** argv);
 
 // The usage text (ASCII), printed by --help.

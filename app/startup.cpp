@@ -81,6 +81,8 @@ void startMonitor(MonitorState& st, const Options& o, const char* settingsPath)
     st.lastCountdown = -1;
     st.lastRefresh = -1;
     st.shownTrainTotal = 0;
+    st.trainsEstimated = false;
+    st.shownEstimated = false;
     st.knownCount = 0;
 }
 
@@ -113,7 +115,7 @@ int runMonitor(const Config& config)
         GraphPort port;
         st.port = &port;
         startMonitor(st, config.options, kSettingsFile);
-        CycleEnv env = realCycleEnv(config.options.snapshot);
+        CycleEnv env = realCycleEnv(config.options.snapshot, config.clockOffset);
         console_open();
         // Started here, not at the first disruption, so a missing engine is
         // reported when the program starts.

@@ -125,7 +125,12 @@ void draw_label(GraphPort& port, const char* number, int32_t x, int32_t y, int32
     port.print(to_fullwidth(number).c_str(), x, y, colour, 0.8f, 0);
 }
 
-void draw_count_box(GraphPort& port, const std::string& date)
+// Colour of the mark that says the trains are the timetable's, used for nothing else.
+constexpr int32_t timetableMarkColour = 11;
+
+// The total and the data's time; trains from the timetables get their time
+// to the minute and the mark "時刻表" after it, within the same erased box.
+void draw_count_box(GraphPort& port, const std::string& date, bool estimated)
 {
     const int x0 = 3, y0 = 5, h = 13;
     char text[16];  // "%03d" of a count of at most 400 trains
@@ -135,8 +140,10 @@ void draw_count_box(GraphPort& port, const std::string& date)
     port.print(to_fullwidth(text).c_str(), x0 + 60, y0, 2, 0.8f, 0);
     port.boxf(x0 - 1, y0 + 17, x0 + (h - 1) * 8, y0 + h + 23, 0, -1);
     std::size_t t = date.find('T');
-    std::string time = t == std::string::npos ? std::string() : date.substr(t + 1, 8);
+    std::string time = t == std::string::npos ? std::string() : date.substr(t + 1, estimated ? 5 : 8);
     port.print(to_fullwidth(time).c_str(), x0, y0 + 20, 7, 0.73f, 0);
+    if (estimated)
+        port.print("時刻表", x0 + 59, y0 + 20, timetableMarkColour, 0.73f, 0);
 }
 
 void draw_line_counts(const MonitorState& st, const int32_t (&counts)[railwayCount])
@@ -225,9 +232,10 @@ void show_trains(MonitorState& st, Pass pass)
             }
         }
 
-        if (st.shownTrainTotal != trainCount) {
-            draw_count_box(port, t.date);
+        if (st.shownTrainTotal != trainCount || st.shownEstimated != st.trainsEstimated) {
+            draw_count_box(port, t.date, st.trainsEstimated);
             st.shownTrainTotal = trainCount;
+            st.shownEstimated = st.trainsEstimated;
         }
     }
     draw_line_counts(st, counts);

@@ -1,5 +1,6 @@
 #pragma once
 // The monitor's demo mode: the simulated feed inside the monitor's process.
+#include <cstdint>
 #include <string>
 
 #include "sim/feed.h"
@@ -11,8 +12,10 @@ struct DemoAccess {
 };
 
 // Starts the simulated feed on a free loopback port and fills *access with
-// what a client needs to ask it. Inside Japan's night pause the simulated
-// clock starts at 08:00 so that trains run. Prints one note to stderr when the
+// what a client needs to ask it. The feed's clock runs *clockOffset seconds
+// ahead of the system's, as the monitor's does; when that is 0 inside Japan's
+// night pause, both start at 08:00 so that trains run. Prints one note to stderr when the
 // picture has no window and no snapshot file was asked for. Returns nullptr
 // with the reason in *error on failure.
-Feed* demo_start(bool windowless, bool snapshotGiven, DemoAccess* access, std::string* error);
+Feed* demo_start(bool windowless, bool snapshotGiven, std::int64_t* clockOffset, DemoAccess* access,
+                 std::string* error);

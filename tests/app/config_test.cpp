@@ -12,6 +12,9 @@ namespace {
 
 using Environment = std::map<std::string, std::string>;
 
+// 2026-12-07T22:15:00+09:00
+constexpr std::int64_t now = 1796649300;
+
 Config read(const Environment& vars, std::vector<const char*> args = {})
 {
     std::vector<char*> argv{const_cast<char*>("linewatch")};
@@ -20,7 +23,7 @@ Config read(const Environment& vars, std::vector<const char*> args = {})
     return readConfig(static_cast<int>(argv.size()), argv.data(), [&vars](const char* name) -> const char* {
         auto it = vars.find(name);
         return it == vars.end() ? nullptr : it->second.c_str();
-    });
+    }, now);
 }
 
 }  // namespace
@@ -97,4 +100,20 @@ TEST(Config, ApplyingHandsTheClientItsRootAndKey)
     EXPECT_EQ(liveUrl(ResponseKind::Trains),
               "http://127.0.0.1:9/api/v2/datapoints?rdf:type=odpt:Train&acl:consumerKey=abc");
     configureFetch(ApiSettings{});
+}
+
+TEST(Config, ClockAndCacheFolder)
+{
+    EXPECT_EQ(read({}).clockOffset, 0);
+    EXPECT_EQ(read({}, {"--time", "22:15:10"}).clockOffset, 10);
+    EXPECT_EQ(read({}, {"--time=2026-12-08T08:00"}).clockOffset, 9 * 3600 + 45 * 60);
+    EXPECT_EQ(read({}, {"--time", "2026-12-07T12:15"}).clockOffset, -10 * 3600);
+    for (const char* bad : {"25:00", "8:00", "2026-02-29T08:00"})
+        EXPECT_NE(read({}, {"--time", bad}).options.error, nullptr) << bad;
+    EXPECT_NE(read({}, {"--time"}).options.error, nullptr);
+
+    EXPECT_EQ(read({{"XDG_CACHE_HOME", "/var/cache/u"}, {"HOME", "/home/u"}}).cacheDir, "/var/cache/u/linewatch");
+    EXPECT_EQ(read({{"XDG_CACHE_HOME", "rel"}, {"HOME", "/home/u"}}).cacheDir, "/home/u/.cache/linewatch");
+    EXPECT_EQ(read({{"XDG_CACHE_HOME", ""}, {"HOME", "/home/u"}}).cacheDir, "/home/u/.cache/linewatch");
+    EXPECT_EQ(read({}).cacheDir, "");
 }

@@ -3,13 +3,17 @@
 #include <gtest/gtest.h>
 #include <httplib.h>
 
+#include <ctime>
 #include <string>
+
+#include "opendata/calendar.h"
 
 TEST(Demo, GivesTheClientAWorkingFeedAndNotesAWindowlessRunOnce) {
     DemoAccess access;
     std::string error;
     testing::internal::CaptureStderr();
-    Feed* feed = demo_start(true, false, &access, &error);
+    std::int64_t clockOffset = 0;
+    Feed* feed = demo_start(true, false, &clockOffset, &access, &error);
     std::string notes = testing::internal::GetCapturedStderr();
     ASSERT_NE(feed, nullptr) << error;
 
@@ -23,9 +27,19 @@ TEST(Demo, GivesTheClientAWorkingFeedAndNotesAWindowlessRunOnce) {
     feed_stop(feed);
 
     testing::internal::CaptureStderr();
-    feed = demo_start(true, true, &access, &error);
+    // the monitor's clock, set three days and two hours ahead, is the feed's
+    clockOffset = 3 * 86400 + 7200;
+    feed = demo_start(true, true, &clockOffset, &access, &error);
     notes = testing::internal::GetCapturedStderr();
     ASSERT_NE(feed, nullptr) << error;
     EXPECT_EQ(notes.find("--snapshot"), std::string::npos) << "no note when a snapshot file was given";
+    EXPECT_EQ(clockOffset, 3 * 86400 + 7200);
+    const std::int64_t then = static_cast<std::int64_t>(std::time(nullptr)) + clockOffset;
+    auto notices = httplib::Client(access.root)
+                       .Get("/api/v4/odpt:TrainInformation?acl:consumerKey=" + access.key);
+    ASSERT_TRUE(notices);
+    // a line in normal service dates its notice from the start of its service day
+    EXPECT_NE(notices->body.find(isoDate(serviceTimeOf(then).date) + "T03:00:00"), std::string::npos)
+        << notices->body.substr(0, 300);
     feed_stop(feed);
 }

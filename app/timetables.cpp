@@ -1,0 +1,154 @@
+// Sections: the cache folder / loading a day / the estimate.
+#include "app/timetables.h"
+
+#include "opendata/calendar.h"
+#include "opendata/estimate.h"
+#include "opendata/parse.h"
+#include "opendata/timetable_cache.h"
+#include "platform/console.h"
+#include "platform/file.h"
+
+#include <filesystem>
+#include <system_error>
+
+const char* const timetableRailways[timetableRailwayCount] = {
+    "odpt.Railway:TokyoMetro.Ginza",    "odpt.Railway:TokyoMetro.Marunouchi",
+    "odpt.Railway:TokyoMetro.Hibiya",   "odpt.Railway:TokyoMetro.Tozai",
+    "odpt.Railway:TokyoMetro.Chiyoda",  "odpt.Railway:TokyoMetro.Yurakucho",
+    "odpt.Railway:TokyoMetro.Hanzomon", "odpt.Railway:TokyoMetro.Namboku",
+    "odpt.Railway:TokyoMetro.Fukutoshin", "odpt.Railway:TokyoMetro.MarunouchiBranch",
+};
+
+namespace {
+
+// A day's cache files of all railways stay well below this.
+constexpr std::size_t cacheFileCap = 64u << 20;
+constexpr int keyPollMs = 100;
+constexpr const char* cacheSuffix = ".timetable";
+
+// ---- the cache folder ----
+
+std::string cachePath(const TimetableSource& source, const TimetableTag& tag)
+{
+    return source.cacheDir + "/" + timetableCacheName(tag);
+}
+
+bool readCache(const TimetableSource& source, const TimetableTag& tag, Timetable* table)
+{
+    if (source.cacheDir.empty())
+        return false;
+    const FileRead read = readRegularFile(cachePath(source, tag).c_str(), cacheFileCap);
+    return read.status == FileRead::Read && readTimetableCache(read.bytes, tag, table);
+}
+
+// Saves the table; the first save of a day also removes the files of other
+// days, so the folder holds one day.
+void writeCache(const TimetableSource& source, const TimetableTag& tag, const Timetable& table)
+{
+    if (source.cacheDir.empty())
+        return;
+    std::error_code error;
+    std::filesystem::create_directories(source.cacheDir, error);
+    const std::string path = cachePath(source, tag);
+    const FileSave save = saveFileAtomically(path.c_str(), timetableCacheText(table, tag));
+    if (!save.saved) {
+        console_print("時刻表: %s を保存できません: %s\n", path.c_str(), save.reason.c_str());
+        return;
+    }
+    for (std::filesystem::directory_iterator it(source.cacheDir, error), end; !error && it != end;
+         it.increment(error)) {
+        const std::string name = it->path().filename().string();
+        const std::string suffix = cacheSuffix;
+        const bool timetableFile = name.size() > suffix.size() &&
+                                   name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0;
+        if (timetableFile && name.compare(0, tag.day.size(), tag.day) != 0)
+            std::filesystem::remove(it->path(), error);
+    }
+}
+
+// Waits the request spacing; false when a key was typed meanwhile.
+bool waitQuietly(const TimetableSource& source)
+{
+    for (int waited = 0; waited < timetableRequestSpacingMs; waited += keyPollMs) {
+        if (source.keyWaiting && source.keyWaiting())
+            return false;
+        source.sleepMs(keyPollMs);
+    }
+    return !(source.keyWaiting && source.keyWaiting());
+}
+
+const char* calendarName(const std::string& calendar)
+{
+    return calendar == calendarId(ServiceCalendar::Weekday) ? "平日" : "土休日";
+}
+
+}  // namespace
+
+// ---- loading a day ----
+
+void updateTimetables(TimetableDay& day, std::int64_t now, const TimetableSource& source)
+{
+    const ServiceTime when = serviceTimeOf(now);
+    const std::string date = isoDate(when.date);
+    if (day.day != date) {
+        day = TimetableDay{};
+        day.day = date;
+        day.calendar = calendarId(calendarOf(when.date));
+    }
+    int wanted = 0, loaded = 0, failed = 0;
+    bool requested = false;
+    std::size_t bytes = 0;
+    for (int r = 0; r < timetableRailwayCount; ++r) {
+        if (day.loaded[r])
+            continue;
+        ++wanted;
+        const TimetableTag tag{source.root, day.day, day.calendar, timetableRailways[r]};
+        if (readCache(source, tag, &day.tables[r])) {
+            day.loaded[r] = true;
+            ++loaded;
+            continue;
+        }
+        if (requested && !waitQuietly(source))
+            break;
+        requested = true;
+        console_print("時刻表を取得中 %d/%d 路線 (%.1f MB)\r", loaded + failed, wanted, bytes / 1e6);
+        std::string body;
+        Timetable table;
+        if (source.download(tag.railway, tag.calendar, &body) && loadTimetableV4(table, body).ok) {
+            bytes += body.size();
+            day.tables[r] = std::move(table);
+            day.loaded[r] = true;
+            ++loaded;
+            writeCache(source, tag, day.tables[r]);
+        } else {
+            ++failed;
+        }
+    }
+    if (wanted == 0)
+        return;
+    std::size_t trips = 0;
+    for (const Timetable& t : day.tables)
+        trips += t.trips.size();
+    int have = 0;
+    for (bool l : day.loaded)
+        have += l;
+    console_print("時刻表: %s %s の %d/%d 路線 (%zu 本)", day.day.c_str(), calendarName(day.calendar), have,
+                  timetableRailwayCount, trips);
+    if (have < timetableRailwayCount)
+        console_print("、残りは次回の更新で取得します");
+    console_print("\n");
+}
+
+// ---- the estimate ----
+
+int estimateTrains(const TimetableDay& day, std::int64_t now)
+{
+    const ServiceTime when = serviceTimeOf(now);
+    trainCount = 0;
+    if (isoDate(when.date) != day.day)
+        return 0;
+    const std::string date = japanIso(now);
+    for (const Timetable& table : day.tables)
+        trainCount = appendEstimatedTrains(table, when.second, date, trainRecords, trainCount, trainRecordCapacity);
+    return trainCount;
+}
