@@ -11,12 +11,14 @@
 #include <mutex>
 #include <set>
 #include <sstream>
+#include <system_error>
 #include <thread>
 #include <vector>
 
 #include "opendata/calendar.h"
 #include "sim/clock.h"
 #include "sim/faults.h"
+#include "sim/intake.h"
 #include "sim/network_model.h"
 #include "sim/options.h"
 #include "sim/replay.h"
@@ -360,13 +362,18 @@ Feed* feed_start(const FeedOptions& options, std::string* error) {
             *error = "cannot load certificate " + options.certFile + " with key " + options.keyFile;
             return nullptr;
         }
+        tls->new_task_queue = [] { return new httplib::ThreadPool(workerThreads); };
+        tls->set_keep_alive_timeout(1);
         f->server = std::move(tls);
     } else {
-        f->server = std::make_unique<httplib::Server>();
+        try {
+            f->server = intakeServer(RequestLimits{}, workerThreads);
+        } catch (const std::system_error& e) {
+            *error = std::string("cannot start the feed's threads: ") + e.what();
+            return nullptr;
+        }
     }
     httplib::Server& s = *f->server;
-    s.new_task_queue = [] { return new httplib::ThreadPool(workerThreads); };
-    s.set_keep_alive_timeout(1);
     // the library's default also sets SO_REUSEPORT, which would let a second
     // feed share a port that is already taken
     s.set_socket_options([](socket_t sock) {
@@ -399,6 +406,8 @@ void feed_stop(Feed* f) {
     f->wake.notify_all();
     f->server->stop();
     f->thread.join();
+    // the server's workers go before the state their answers use
+    f->server.reset();
     delete f;
 }
 
@@ -409,6 +418,11 @@ int feed_port(const Feed* f) {
 std::string feed_root(const Feed* f) {
     return std::string(f->options.certFile.empty() ? "http" : "https") + "://" + f->options.host + ":" +
            std::to_string(f->port);
+}
+
+int feed_held_answers(Feed* f) {
+    std::lock_guard<std::mutex> lock(f->mutex);
+    return static_cast<int>(f->held.size());
 }
 
 void feed_set_fault(Feed* f, FeedFault fault) {

@@ -4,7 +4,10 @@
 // recorded responses, or with an injected fault, in both API versions:
 // version 2's /api/v2/datapoints?rdf:type=… and version 4's /api/v4/odpt:…
 // (with its query filters, 403 for a bad key, rate-limit headers and 429).
-// Recordings replay version 2 only.
+// Recordings replay version 2 only. Over plain HTTP every request must arrive
+// whole within 2 s, with at most 8 KiB of header and 4 KiB of body, before a
+// worker takes it (sim/intake.h), so slow, silent or oversized clients never
+// hold the workers.
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -62,6 +65,9 @@ int feed_port(const Feed* feed);
 
 // The API root a client is pointed at: "http://127.0.0.1:PORT" (https with a certificate).
 std::string feed_root(const Feed* feed);
+
+// Number of answers that slow or hang hold back at this moment.
+int feed_held_answers(Feed* feed);
 
 // Switches the fault of a running feed; None returns it to normal answers.
 void feed_set_fault(Feed* feed, FeedFault fault);

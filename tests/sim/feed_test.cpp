@@ -7,13 +7,23 @@
 #include <httplib.h>
 #include <nlohmann/json.hpp>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <chrono>
+#include <cstdint>
 #include <cstdlib>
 #include <ctime>
-#include <iterator>
 #include <filesystem>
 #include <map>
 #include <fstream>
+#include <iterator>
+#include <memory>
 #include <set>
 #include <thread>
 #include <vector>
@@ -72,6 +82,61 @@ std::filesystem::path freshDir(const char* name) {
 void writeFile(const std::filesystem::path& p, const std::string& text) {
     std::ofstream(p, std::ios::binary) << text;
 }
+
+// A raw loopback connection, for clients that misbehave.
+struct RawConnection {
+    int fd = -1;
+    explicit RawConnection(int port) {
+        fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        a.sin_port = htons(static_cast<std::uint16_t>(port));
+        if (fd >= 0 && connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) {
+            close(fd);
+            fd = -1;
+        }
+    }
+    ~RawConnection() {
+        if (fd >= 0) close(fd);
+    }
+    RawConnection(const RawConnection&) = delete;
+    RawConnection& operator=(const RawConnection&) = delete;
+    bool sendAll(const std::string& bytes) const {
+        return send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(bytes.size());
+    }
+    // What arrives until the feed closes the connection (then "<reset>" when
+    // it was reset) or `wait` passes (then "<open>").
+    std::string answer(std::chrono::milliseconds wait = 3000ms) const {
+        std::string text;
+        const auto end = std::chrono::steady_clock::now() + wait;
+        char chunk[4096];
+        for (;;) {
+            auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
+            pollfd p{fd, POLLIN, 0};
+            if (left.count() <= 0 || poll(&p, 1, static_cast<int>(left.count())) != 1) return text + "<open>";
+            ssize_t n = recv(fd, chunk, sizeof chunk, 0);
+            if (n <= 0) return text + (n == 0 ? "" : "<reset>");
+            text.append(chunk, static_cast<size_t>(n));
+        }
+    }
+};
+
+// Raises this process's open-file limit to `want` for the test's lifetime;
+// false when the hard limit does not allow it.
+struct FileLimit {
+    rlimit before{};
+    bool raised = false;
+    explicit FileLimit(rlim_t want) {
+        if (getrlimit(RLIMIT_NOFILE, &before) != 0 || before.rlim_max < want) return;
+        rlimit more = before;
+        more.rlim_cur = std::max(before.rlim_cur, want);
+        raised = setrlimit(RLIMIT_NOFILE, &more) == 0;
+    }
+    ~FileLimit() {
+        if (raised) setrlimit(RLIMIT_NOFILE, &before);
+    }
+};
 
 }  // namespace
 
@@ -202,12 +267,92 @@ TEST(Feed, SlowAnswersAreCutShortByStop) {
     auto f = std::make_unique<RunningFeed>(o);
     auto quick = f->client(300ms);
     EXPECT_FALSE(quick.Get(query("odpt:Train")));
-    std::thread held([&] { f->client(10s).Get(query("odpt:TrainInformation")); });
-    std::this_thread::sleep_for(100ms);
+    const int port = feed_port(f->feed);
+    std::thread held([port] {
+        httplib::Client c("127.0.0.1", port);
+        c.set_read_timeout(10s);
+        c.Get(query("odpt:TrainInformation"));
+    });
+    // both answers are held once the feed counts them
+    const auto give_up = std::chrono::steady_clock::now() + 10s;
+    while (feed_held_answers(f->feed) < 2 && std::chrono::steady_clock::now() < give_up)
+        std::this_thread::sleep_for(1ms);
+    EXPECT_EQ(feed_held_answers(f->feed), 2);
     auto start = std::chrono::steady_clock::now();
     f.reset();
     EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
     held.join();
+}
+
+TEST(Feed, OversizedRequestsAreRefusedUnread) {
+    RunningFeed f(unlimited());
+    const int port = feed_port(f.feed);
+    const std::string get = "GET " + query("odpt:Train") + " HTTP/1.1\r\nHost: 127.0.0.1\r\n";
+
+    // A body of 400 MB behind a GET: refused at its header, not read into memory.
+    RawConnection bloated(port);
+    ASSERT_GE(bloated.fd, 0);
+    ASSERT_TRUE(bloated.sendAll(get + "Content-Length: 400000000\r\n\r\n"));
+    timeval oneSecond{1, 0};
+    setsockopt(bloated.fd, SOL_SOCKET, SO_SNDTIMEO, &oneSecond, sizeof oneSecond);
+    const std::string block(1 << 16, 'x');
+    size_t pushed = 0;
+    while (pushed < (64u << 20) && bloated.sendAll(block)) pushed += block.size();
+    EXPECT_LT(pushed, 32u << 20) << "the feed went on reading the body";
+
+    RawConnection headers(port);
+    std::string padding;
+    // over the header limit, yet all read, so the refusal is not lost to a reset
+    for (int i = 0; i < 160; ++i) padding += "X-Padding-" + std::to_string(i) + ": " + std::string(40, 'p') + "\r\n";
+    ASSERT_TRUE(headers.sendAll(get + padding + "\r\n"));
+    EXPECT_EQ(headers.answer().rfind("HTTP/1.1 431 ", 0), 0u);
+
+    RawConnection chunked(port);
+    ASSERT_TRUE(chunked.sendAll(get + "Transfer-Encoding: chunked\r\n\r\n"));
+    EXPECT_EQ(chunked.answer().rfind("HTTP/1.1 411 ", 0), 0u);
+
+    // a short body within the limit is taken, and the answer ends the connection
+    RawConnection small(port);
+    ASSERT_TRUE(small.sendAll(get + "Content-Length: 5\r\n\r\nhello"));
+    const std::string answered = small.answer();
+    EXPECT_EQ(answered.rfind("HTTP/1.1 200 ", 0), 0u) << answered.substr(0, 200);
+    EXPECT_NE(answered.find("Connection: close"), std::string::npos);
+    EXPECT_TRUE(nlohmann::json::accept(answered.substr(answered.find("\r\n\r\n") + 4)));
+}
+
+// 300 clients that send a header byte now and then and 1,000 that send
+// nothing hold no worker: a normal client is answered within a second all
+// along, and the dawdlers are cut off when their time is up.
+TEST(Feed, SlowAndSilentClientsNeverStarveANormalOne) {
+    FileLimit files(4096);
+    if (!files.raised) GTEST_SKIP() << "cannot open 4096 files";
+    RunningFeed f(unlimited());
+    const int port = feed_port(f.feed);
+    std::vector<std::unique_ptr<RawConnection>> silent, slow;
+    for (int i = 0; i < 1000; ++i) silent.push_back(std::make_unique<RawConnection>(port));
+    for (int i = 0; i < 300; ++i) {
+        slow.push_back(std::make_unique<RawConnection>(port));
+        slow.back()->sendAll("GET " + query("odpt:Train") + " HTTP/1.1\r\n");
+    }
+    for (const auto& c : silent) ASSERT_GE(c->fd, 0);
+    for (const auto& c : slow) ASSERT_GE(c->fd, 0);
+
+    const auto start = std::chrono::steady_clock::now();
+    int round = 0;
+    while (std::chrono::steady_clock::now() - start < 3s) {
+        for (const auto& c : slow) c->sendAll("X-Wait-" + std::to_string(round) + ": 1\r\n");
+        ++round;
+        auto asked = std::chrono::steady_clock::now();
+        auto r = f.client(2s).Get(query("odpt:Train"));
+        ASSERT_TRUE(r) << "a normal client got no answer in round " << round;
+        EXPECT_EQ(r->status, 200);
+        EXPECT_LT(std::chrono::steady_clock::now() - asked, 1s) << "round " << round;
+        std::this_thread::sleep_for(300ms);
+    }
+    // the slow clients' two seconds are over: answered 408 and closed (the
+    // answer may be lost to the reset that their next line provokes)
+    const std::string cut = slow.back()->answer(1s);
+    EXPECT_TRUE(cut.rfind("HTTP/1.1 408 ", 0) == 0 || cut == "<reset>") << cut;
 }
 
 TEST(Feed, ContentFaults) {
