@@ -48,6 +48,12 @@ Config readConfig(int argc, char** argv, const EnvironmentLookup& env, std::int6
         c.clockOffset = start - now;
     readText(env, "LINEWATCH_API_ROOT", c.api.root);
     readText(env, "LINEWATCH_CONSUMER_KEY", c.api.consumerKey);
+    // --api wins over LINEWATCH_API; with neither the root decides.
+    ApiVersion version;
+    if (const char* value = given(env, "LINEWATCH_API"); value != nullptr && parseApiVersion(value, version))
+        c.api.version = version;
+    if (c.options.api)
+        c.api.version = c.options.api;
     readMilliseconds(env, "LINEWATCH_CONNECT_TIMEOUT_MS", c.api.http.connectTimeoutMs);
     readMilliseconds(env, "LINEWATCH_HTTP_TIMEOUT_MS", c.api.http.totalTimeoutMs);
     readText(env, "LINEWATCH_CA_FILE", c.api.http.caFile);

@@ -14,7 +14,7 @@
 
 namespace {
 
-// Capacity of the request URL, NUL included.
+// Capacity of the request URL, NUL included: longer ones are not sent.
 constexpr std::size_t urlCapacity = 1000;
 
 // Numbers are read from whole console lines, several per line if given.
@@ -106,24 +106,30 @@ void query(int from, int to)
 {
     const StationEntry& a = stations[from];
     const StationEntry& b = stations[to];
-    char url[urlCapacity];
-    int len = std::snprintf(url, sizeof url, "%srdf:type=odpt:RailwayFare&odpt:fromStation=%s&odpt:toStation=%s%s",
-                            datapointsBase().c_str(), a.sameAs, b.sameAs,
-                            ("&acl:consumerKey=" + consumerKey()).c_str());
+    const std::string url = fareUrl(a.sameAs, b.sameAs);
 
     console_print("%s ", a.title);
     print_lines_of(a, "(%s) -> ");
     console_print("%s ", b.title);
     print_lines_of(b, " (%s)\n");
 
-    // A URL cut short would ask for something else; without one the answer
+    // A URL too long for its buffer is not sent; without one the answer
     // is empty, so no earlier query's fare can show through.
-    if (len > 0 && static_cast<std::size_t>(len) < sizeof url)
+    if (url.size() < urlCapacity)
         fetchFare(url);
     else
         responseText[ResponseKind::Fare].clear();
+    // The parse keeps texts an answer lacks; the interchange line below must
+    // see only this answer's stations.
+    fareRecord = FareRecord{};
     parseResponse(ResponseKind::Fare);
 
+    // Two lines' records of one station: the answer is four zeros.
+    if (!fareRecord.fromStation.empty() && fareRecord.ticketFare == 0 && fareRecord.childTicketFare == 0 &&
+        fareRecord.icCardFare == 0 && fareRecord.childIcCardFare == 0) {
+        console_print("同じ駅での路線の乗り換えのため、運賃はかかりません。\n");
+        return;
+    }
     print_amount("普通切符料金 ", fareRecord.ticketFare, "");
     print_amount("(子供料金 ", fareRecord.childTicketFare, "）\n");
     print_amount("ICカード料金 ", fareRecord.icCardFare, "");

@@ -15,9 +15,20 @@ const char kUsage[] =
     "  --demo        watch the simulated feed instead of the real API\n"
     "  --time [YYYY-MM-DDT]HH:MM[:SS]\n"
     "                start the clock at this Japan time (today without a date) and let it run on\n"
+    "  --api V       API version v2 or v4 (also LINEWATCH_API; default: v4 for the root\n"
+    "                https://api.odpt.org, the default, and v2 for any other root)\n"
     "  -V, --version print the version and exit\n"
     "  -h, --help    print this text and exit\n"
-    "keys while running: h lists them, q quits\n";
+    "keys while running: h lists them, q quits\n"
+    "\n"
+    "Version 4 needs a free developer key from developer.odpt.org in\n"
+    "LINEWATCH_CONSUMER_KEY; --demo needs none.\n"
+    "\n"
+    "Data: this program uses data of Tokyo Metro provided by the Public\n"
+    "Transportation Open Data Center, under the Public Transportation Open Data\n"
+    "Basic License. The accuracy and completeness of the data are not\n"
+    "guaranteed. Please direct questions about this program to the developers of\n"
+    "linewatch, not to Tokyo Metro or the Center.\n";
 
 namespace {
 
@@ -46,6 +57,17 @@ bool isLineNumber(const char* arg)
 
 }  // namespace
 
+bool parseApiVersion(const char* text, ApiVersion& version)
+{
+    if (std::strcmp(text, "v2") == 0)
+        version = ApiVersion::V2;
+    else if (std::strcmp(text, "v4") == 0)
+        version = ApiVersion::V4;
+    else
+        return false;
+    return true;
+}
+
 Options parseOptions(int argc, char** argv)
 {
     Options o;
@@ -70,6 +92,14 @@ Options parseOptions(int argc, char** argv)
             o.time = argv[++i];
         } else if (std::strncmp(a, "--time=", 7) == 0 && japanTime(a + 7)) {
             o.time = a + 7;
+        } else if (std::strcmp(a, "--api") == 0 || std::strncmp(a, "--api=", 6) == 0) {
+            const char* value = a[5] == '=' ? a + 6 : i + 1 < argc ? argv[++i] : "";
+            ApiVersion version;
+            if (!parseApiVersion(value, version)) {
+                o.error = a[5] == '=' || value[0] == '\0' ? a : value;
+                return o;
+            }
+            o.api = version;
         } else {
             o.error = a;
             return o;

@@ -3,6 +3,9 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
+
+#include "opendata/fetch.h"
 
 // What the command line asked for.
 struct Options {
@@ -12,6 +15,7 @@ struct Options {
     bool demo = false;
     const char* snapshot = nullptr;  // PNG written after refreshes, redraws and at exit
     const char* time = nullptr;      // --time: "[YYYY-MM-DDT]HH:MM[:SS]", the Japan time the clock starts at
+    std::optional<ApiVersion> api;   // --api v2|v4
     bool lineArgsGiven = false;      // at least one line-number argument
     int32_t iflag = 0;               // lines chosen by the line-number arguments
     const char* error = nullptr;     // the offending argument when parsing failed
@@ -24,5 +28,8 @@ struct Options {
 // --time that is no Japan time of that form is an error.
 Options parseOptions(int argc, char** argv);
 
-// The usage text (ASCII), printed by --help.
+// Reads "v2" or "v4"; false for anything else.
+bool parseApiVersion(const char* text, ApiVersion& version);
+
+// The usage text (ASCII), printed by --help, with the data licence's notice.
 extern const char kUsage[];

@@ -86,6 +86,20 @@ void startMonitor(MonitorState& st, const Options& o, const char* settingsPath)
     st.knownCount = 0;
 }
 
+void printApiNotices(const ApiSettings& api)
+{
+    if (apiVersion() != ApiVersion::V4)
+        return;
+    console_print("このプログラムは、公共交通オープンデータセンターが提供する東京メトロのデータを、"
+                  "公共交通オープンデータ基本ライセンスに基づいて利用しています。\n"
+                  "データの正確性・完全性は保証されません。このプログラムについてのお問い合わせは、"
+                  "東京メトロや同センターではなく linewatch の開発者にお寄せください。\n");
+    if (api.consumerKey == ApiSettings{}.consumerKey)
+        console_print("APIキーが設定されていません。developer.odpt.org で無料の開発者登録をしてキーを受け取り、"
+                      "LINEWATCH_CONSUMER_KEY に設定してください。\n"
+                      "キーがなくても --demo で模擬データによる動作を試せます。\n");
+}
+
 std::optional<int> answerWithoutMonitor(const Options& o)
 {
     if (o.error) {
@@ -117,6 +131,7 @@ int runMonitor(const Config& config)
         startMonitor(st, config.options, kSettingsFile);
         CycleEnv env = realCycleEnv(config.options.snapshot, config.clockOffset);
         console_open();
+        printApiNotices(config.api);
         // Started here, not at the first disruption, so a missing engine is
         // reported when the program starts.
         speech_start();

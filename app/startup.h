@@ -22,5 +22,10 @@ void startMonitor(MonitorState& st, const Options& o, const char* settingsPath);
 // monitor is to run.
 std::optional<int> answerWithoutMonitor(const Options& o);
 
+// What a user of version 4 must be told at start, on the console: the data
+// licence's notice, and without a consumer key of their own how to get one
+// (api as configured, apiVersion() already its version). Nothing for version 2.
+void printApiNotices(const ApiSettings& api);
+
 // The monitor from applying config to the orderly end; returns the exit status.
 int runMonitor(const Config& config);

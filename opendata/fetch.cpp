@@ -3,7 +3,11 @@
 #include "opendata/fetch.h"
 
 #include <algorithm>
+#include <cctype>
+#include <chrono>
+#include <deque>
 
+#include "opendata/normalise_v4.h"
 #include "platform/charset.h"
 #include "platform/console.h"
 #include "platform/http.h"
@@ -15,17 +19,43 @@ namespace {
 ApiSettings api;
 constexpr char userAgent[] = "DefaultApplication01";
 constexpr std::size_t excerptCap = 80;  // body bytes quoted in a failure line
+constexpr char v4Host[] = "api.odpt.org";
 
-// The query and the name used in failure lines, per kind.
+// The queries and the name used in failure lines, per kind.
 struct KindInfo {
-    const char* query;  // "rdf:type=..." of a live kind; the fare URL comes whole
+    const char* query;    // version 2: "rdf:type=..." of a live kind; the fare URL comes whole
+    const char* v4Query;  // version 4: what follows "/api/v4/" for a live kind
     const char* name;
 };
 constexpr KindInfo kindInfo[3] = {
-    {"rdf:type=odpt:Train", "odpt:Train"},
-    {"rdf:type=odpt:TrainInformation", "odpt:TrainInformation"},
-    {nullptr, "odpt:RailwayFare"},
+    {"rdf:type=odpt:Train", "odpt:Train?odpt:operator=odpt.Operator:TokyoMetro", "odpt:Train"},
+    {"rdf:type=odpt:TrainInformation", "odpt:TrainInformation?odpt:operator=odpt.Operator:TokyoMetro",
+     "odpt:TrainInformation"},
+    {nullptr, nullptr, "odpt:RailwayFare"},
 };
+
+// Version 4 allows 60 requests a minute per key; the client keeps below that
+// by itself, whatever the user asks for.
+constexpr std::size_t v4RequestsPerMinute = 60;
+using Clock = std::chrono::steady_clock;
+std::deque<Clock::time_point> v4Requests;  // start times within the last minute, oldest first
+bool noPositionsTold = false;              // the no-positions note is given once a run
+
+// Counts a version-4 request about to start; false when the last minute
+// already holds the allowed number.
+bool takeV4Request() {
+    const Clock::time_point now = Clock::now();
+    while (!v4Requests.empty() && now - v4Requests.front() >= std::chrono::minutes(1)) v4Requests.pop_front();
+    if (v4Requests.size() >= v4RequestsPerMinute) return false;
+    v4Requests.push_back(now);
+    return true;
+}
+
+std::string trimmedRoot() {
+    std::string root = api.root;
+    while (!root.empty() && root.back() == '/') root.pop_back();
+    return root;
+}
 
 // Turns the first `limit` bytes of body or error bytes (UTF-8) into one
 // printable Shift_JIS line fragment: line breaks and tabs made blanks, a
@@ -55,11 +85,39 @@ bool isBlank(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
 }
 
+// How a download ended, as far as the next request cares.
+enum class Outcome { Done, Refused };
+
+// A version-4 body (UTF-8) rewritten, converted and told about.
+void takeV4Answer(ResponseKind kind, const char* name, const std::string& body, const std::string& excerpt) {
+    std::string& text = responseText[kind];
+    const V4Rewrite rewrite = normaliseV4(kind, body);
+    if (!rewrite.ok) {
+        console_print("%s: the answer is not JSON: \"%s\"\n", name, printable(excerpt, excerptCap).c_str());
+        return;
+    }
+    text = utf8ToCp932(rewrite.text);
+    if (rewrite.objects >= v4AnswerObjectCap)
+        console_print("%s: 応答が上限の %zu 件に達しているため、一部が欠けているかもしれません。\n", name,
+                      v4AnswerObjectCap);
+    if (kind == ResponseKind::Trains && rewrite.objects == 0 && !noPositionsTold) {
+        noPositionsTold = true;
+        console_print("列車位置: 事業者はリアルタイムの列車位置を公開していないため、地図に列車は表示されません"
+                      "（故障ではありません）。\n");
+    }
+}
+
 // One download of url into the kind's text, emptied first.
-void download(ResponseKind kind, const std::string& url) {
+Outcome download(ResponseKind kind, const std::string& url) {
     std::string& text = responseText[kind];
     text.clear();
     const char* name = kindInfo[static_cast<int>(kind)].name;
+    const bool v4 = apiVersion() == ApiVersion::V4;
+    if (v4 && !takeV4Request()) {
+        console_print("%s: 1分間の利用上限（%zu 回）に達するため、今回は取得しません。次回の更新で再取得します。\n",
+                      name, v4RequestsPerMinute);
+        return Outcome::Refused;
+    }
 
     // The fare too goes through the stream: a character split between two
     // reads must not be converted in halves, whichever kind it arrives in.
@@ -71,6 +129,7 @@ void download(ResponseKind kind, const std::string& url) {
     char firstByte = '\0';   // first non-blank body byte, '\0' while none seen
     std::size_t received = 0;
     bool cut = false;
+    std::string body;  // version 4: the whole body as received
 
     HttpRequest request;
     request.url = url;
@@ -82,7 +141,11 @@ void download(ResponseKind kind, const std::string& url) {
         for (std::size_t i = 0; firstByte == '\0' && i < size; ++i)
             if (!isBlank(data[i])) firstByte = data[i];
         const std::size_t take = std::min(size, responseByteCap - received);
-        cp932_feed(stream, std::string_view(data, take), text);
+        // version 4 is rewritten as a whole, from UTF-8, once it is complete
+        if (v4)
+            body.append(data, take);
+        else
+            cp932_feed(stream, std::string_view(data, take), text);
         received += take;
         cut = take < size;
         return !cut;
@@ -92,6 +155,13 @@ void download(ResponseKind kind, const std::string& url) {
         text.clear();
         console_print("%s: download failed: %s\n", name,
                       printable(result.error, result.error.size()).c_str());
+    } else if (v4 && (result.status == 429 || result.status == 503)) {
+        text.clear();
+        console_print(result.status == 429
+                          ? "%s: 利用回数の上限に達しています (HTTP %ld)。次回の更新で再取得します。\n"
+                          : "%s: サーバーが混み合っています (HTTP %ld)。次回の更新で再取得します。\n",
+                      name, result.status);
+        return Outcome::Refused;
     } else if (result.status < 200 || result.status > 299) {
         text.clear();
         console_print("%s: HTTP %ld: %s\n", name, result.status, printable(excerpt, excerptCap).c_str());
@@ -101,21 +171,39 @@ void download(ResponseKind kind, const std::string& url) {
     } else if (cut) {
         console_print("%s: the answer is longer than %zu bytes and was cut off there\n", name,
                       responseByteCap);
+        // a cut version-4 answer is no JSON; the scanner of version 2 reads what came
+        if (v4) text.clear();
+    } else if (v4) {
+        takeV4Answer(kind, name, body, excerpt);
     } else {
         cp932_end(stream, text);
     }
+    return Outcome::Done;
 }
 
 }  // namespace
 
 void configureFetch(const ApiSettings& settings) {
     api = settings;
+    v4Requests.clear();
+    noPositionsTold = false;
+}
+
+ApiVersion apiVersionOfRoot(const std::string& root) {
+    std::size_t start = root.find("://");
+    start = start == std::string::npos ? 0 : start + 3;
+    const std::size_t end = root.find_first_of(":/?#", start);
+    std::string host = root.substr(start, end == std::string::npos ? std::string::npos : end - start);
+    for (char& c : host) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return host == v4Host ? ApiVersion::V4 : ApiVersion::V2;
+}
+
+ApiVersion apiVersion() {
+    return api.version ? *api.version : apiVersionOfRoot(api.root);
 }
 
 std::string datapointsBase() {
-    std::string root = api.root;
-    while (!root.empty() && root.back() == '/') root.pop_back();
-    return root + "/api/v2/datapoints?";
+    return trimmedRoot() + "/api/v2/datapoints?";
 }
 
 std::string consumerKey() {
@@ -123,12 +211,23 @@ std::string consumerKey() {
 }
 
 std::string liveUrl(ResponseKind kind) {
-    return datapointsBase() + kindInfo[static_cast<int>(kind)].query + "&acl:consumerKey=" +
-           consumerKey();
+    const KindInfo& info = kindInfo[static_cast<int>(kind)];
+    const std::string query = apiVersion() == ApiVersion::V4 ? trimmedRoot() + "/api/v4/" + info.v4Query
+                                                             : datapointsBase() + info.query;
+    return query + "&acl:consumerKey=" + consumerKey();
+}
+
+std::string fareUrl(const std::string& fromStation, const std::string& toStation) {
+    const std::string query = apiVersion() == ApiVersion::V4
+                                  ? trimmedRoot() + "/api/v4/odpt:RailwayFare?"
+                                  : datapointsBase() + "rdf:type=odpt:RailwayFare&";
+    return query + "odpt:fromStation=" + fromStation + "&odpt:toStation=" + toStation +
+           "&acl:consumerKey=" + consumerKey();
 }
 
 void fetchLive() {
-    download(ResponseKind::Trains, liveUrl(ResponseKind::Trains));
+    responseText[ResponseKind::Status].clear();
+    if (download(ResponseKind::Trains, liveUrl(ResponseKind::Trains)) == Outcome::Refused) return;
     download(ResponseKind::Status, liveUrl(ResponseKind::Status));
 }
 

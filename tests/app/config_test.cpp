@@ -70,7 +70,8 @@ TEST(Config, UnsetEmptyAndUnusableValuesKeepTheDefaults)
                                                 {"LINEWATCH_HTTP_TIMEOUT_MS", ""},
                                                 {"LINEWATCH_HEADLESS", "0"}}}) {
         const Config c = read(vars);
-        EXPECT_EQ(c.api.root, "https://api.tokyometroapp.jp");
+        EXPECT_EQ(c.api.root, "https://api.odpt.org");
+        EXPECT_FALSE(c.api.version.has_value());
         EXPECT_EQ(c.api.consumerKey, api.consumerKey);
         EXPECT_EQ(c.api.http.connectTimeoutMs, 10000);
         EXPECT_EQ(c.api.http.totalTimeoutMs, 30000);
@@ -116,4 +117,32 @@ TEST(Config, ClockAndCacheFolder)
     EXPECT_EQ(read({{"XDG_CACHE_HOME", "rel"}, {"HOME", "/home/u"}}).cacheDir, "/home/u/.cache/linewatch");
     EXPECT_EQ(read({{"XDG_CACHE_HOME", ""}, {"HOME", "/home/u"}}).cacheDir, "/home/u/.cache/linewatch");
     EXPECT_EQ(read({}).cacheDir, "");
+}
+
+TEST(Config, ApiVersionFromTheOptionTheVariableOrTheRoot)
+{
+    struct Case {
+        Environment vars;
+        std::vector<const char*> args;
+        ApiVersion version;  // after applying
+    };
+    const Case cases[] = {
+        {{}, {}, ApiVersion::V4},  // the compiled-in root
+        {{{"LINEWATCH_API_ROOT", "https://api.odpt.org"}, {"LINEWATCH_CONSUMER_KEY", "k"}}, {}, ApiVersion::V4},
+        {{{"LINEWATCH_API_ROOT", "http://127.0.0.1:8080"}}, {}, ApiVersion::V2},
+        {{{"LINEWATCH_API_ROOT", "http://127.0.0.1:8080"}, {"LINEWATCH_API", "v4"}}, {}, ApiVersion::V4},
+        {{{"LINEWATCH_API", "v2"}}, {}, ApiVersion::V2},
+        {{{"LINEWATCH_API", "v2"}}, {"--api", "v4"}, ApiVersion::V4},
+        {{{"LINEWATCH_API", "v4"}, {"LINEWATCH_API_ROOT", "http://127.0.0.1:1"}}, {"--api=v2"}, ApiVersion::V2},
+        // anything but v2 or v4 in the variable leaves the choice to the root
+        {{{"LINEWATCH_API", "4"}, {"LINEWATCH_API_ROOT", "http://127.0.0.1:1"}}, {}, ApiVersion::V2},
+        {{{"LINEWATCH_API", "V2"}}, {}, ApiVersion::V4},
+    };
+    for (const Case& c : cases) {
+        Config config = read(c.vars, c.args);
+        ASSERT_EQ(config.options.error, nullptr);
+        configureFetch(config.api);
+        EXPECT_EQ(apiVersion(), c.version) << (c.vars.empty() ? "" : c.vars.begin()->second);
+    }
+    configureFetch(ApiSettings{});
 }

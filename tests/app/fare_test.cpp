@@ -38,10 +38,11 @@ int index_of(const char* sameAs)
 }
 
 // Answers fare queries on a local server: 170/90/165/82 for the one pair it
-// knows, [] otherwise; records the parameters of every request.
+// knows, [] otherwise (version 4 below); records the parameters of every request.
 struct FareServer {
     LocalServer server{LocalServer::Plain};
     std::string knownFrom, knownTo;
+    std::string interchangeFrom, interchangeTo;  // version 4 only
     std::mutex lock;
     std::vector<httplib::Params> requests;
 
@@ -63,6 +64,30 @@ struct FareServer {
                        "\",\"odpt:ticketFare\":170,\"odpt:childTicketFare\":90,\"odpt:icCardFare\":165,"
                        "\"odpt:childIcCardFare\":82,\"@context\":\"http://vocab.example/context_odpt_RailwayFare.jsonld\"}]";
             res.set_content(body, "application/ld+json");
+        });
+        // Version 4: 2023 fares for the known pair, four zeros for the
+        // interchange pair, [] otherwise; keys in version 4's order.
+        server.http().Get("/api/v4/odpt:RailwayFare", [this](const httplib::Request& req, httplib::Response& res) {
+            std::string from = req.get_param_value("odpt:fromStation");
+            std::string to = req.get_param_value("odpt:toStation");
+            {
+                std::lock_guard<std::mutex> g(lock);
+                requests.push_back(req.params);
+            }
+            auto fare = [&](int ticket, int ic, int child, int childIc) {
+                return "[{\"@id\":\"urn:ucode:_1\",\"@type\":\"odpt:RailwayFare\",\"dc:date\":\"2023-03-18T11:00:00+09:00\","
+                       "\"@context\":\"http://vocab.example/context_odpt_RailwayFare.jsonld\",\"odpt:toStation\":\"" +
+                       to + "\",\"odpt:icCardFare\":" + std::to_string(ic) + ",\"odpt:ticketFare\":" +
+                       std::to_string(ticket) + ",\"odpt:fromStation\":\"" + from +
+                       "\",\"odpt:childIcCardFare\":" + std::to_string(childIc) +
+                       ",\"odpt:childTicketFare\":" + std::to_string(child) + "}]";
+            };
+            std::string body = "[]";
+            if (from == knownFrom && to == knownTo)
+                body = fare(180, 178, 90, 89);
+            else if (from == interchangeFrom && to == interchangeTo)
+                body = fare(0, 0, 0, 0);
+            res.set_content(body, "application/json");
         });
     }
 };
@@ -195,4 +220,36 @@ TEST_F(FareTest, TwoRecordsOfOneStationAreTwoIdentifiers)
 
     printed = run(std::to_string(honancho) + " " + std::to_string(ginzaLine) + "\n1\n ");
     EXPECT_NE(printed.find("[ 方南町 丸ノ内線 -> 青山一丁目 銀座線 ]\n"), std::string::npos);
+}
+
+TEST_F(FareTest, Version4FaresAndAnInterchangeOfOneStation)
+{
+    api.version = ApiVersion::V4;
+    configureFetch(api);
+    const int ginzaLine = index_of("odpt.Station:TokyoMetro.Ginza.AoyamaItchome");
+    const int hanzomon = index_of("odpt.Station:TokyoMetro.Hanzomon.AoyamaItchome");
+    fares.interchangeFrom = stations[ginzaLine].sameAs;
+    fares.interchangeTo = stations[hanzomon].sameAs;
+    const std::string interchange = "同じ駅での路線の乗り換えのため、運賃はかかりません。\n";
+
+    std::string printed = run("3 5\n1\n ");
+    EXPECT_NE(printed.find("普通切符料金 180 円(子供料金 90 円）\nICカード料金 178 円（子供料金 89 円）\n"),
+              std::string::npos)
+        << printed;
+    EXPECT_EQ(count(printed, interchange), 0u);
+
+    printed = run(std::to_string(ginzaLine) + " " + std::to_string(hanzomon) + "\n1\n ");
+    EXPECT_EQ(count(printed, interchange), 1u) << printed;
+    EXPECT_EQ(count(printed, "データがありません"), 0u);
+    EXPECT_EQ(count(printed, "普通切符料金"), 0u);
+    EXPECT_EQ(count(printed, "hit anykey!"), 1u);
+
+    // No answer after the interchange: no data, and not the interchange again.
+    printed = run("5 3\n1\n ");
+    EXPECT_EQ(count(printed, "データがありません"), 4u) << printed;
+    EXPECT_EQ(count(printed, interchange), 0u);
+
+    ASSERT_EQ(fares.requests.size(), 3u);
+    EXPECT_EQ(fares.requests[1].find("odpt:fromStation")->second, stations[ginzaLine].sameAs);
+    EXPECT_EQ(fares.requests[1].count("rdf:type"), 0u);
 }

@@ -2,6 +2,7 @@
 #include "app/options.h"
 #include "app/settings.h"
 #include "app/startup.h"
+#include "platform/console.h"
 #include "monitor_fixture.h"
 #include "network/stations.h"
 #include "tests/platform/file_faults.h"
@@ -104,6 +105,57 @@ TEST(Options, DashWordsThatAreNotNumbersAreOptions)
         EXPECT_FALSE(o.help || o.version);
     }
     EXPECT_EQ(parse({"-03"}).error, nullptr);
+
+    EXPECT_EQ(parse({"--api", "v2"}).api, ApiVersion::V2);
+    EXPECT_EQ(parse({"--api=v4", "3"}).api, ApiVersion::V4);
+    EXPECT_FALSE(parse({"3"}).api.has_value());
+    EXPECT_STREQ(parse({"--api", "v3"}).error, "v3");
+    EXPECT_STREQ(parse({"--api"}).error, "--api");
+    EXPECT_STREQ(parse({"--api="}).error, "--api=");
+    EXPECT_STREQ(parse({"--api=4"}).error, "--api=4");
+}
+
+TEST(ApiNotices, LicenceNoticeInVersion4AndTheKeyLinesOnlyWithoutAKey)
+{
+    const std::string licence = "公共交通オープンデータ基本ライセンス";
+    const std::string noKey = "APIキーが設定されていません。";
+    struct Case {
+        const char* root;
+        bool withKey;
+        bool licenceShown;
+        bool keyHelpShown;
+    };
+    const Case cases[] = {
+        {"https://api.odpt.org", false, true, true},
+        {"https://api.odpt.org", true, true, false},
+        {"https://api.tokyometroapp.jp", false, false, false},
+        {"http://127.0.0.1:9", true, false, false},
+    };
+    for (const Case& c : cases) {
+        ApiSettings api;
+        api.root = c.root;
+        if (c.withKey)
+            api.consumerKey = "my own key";
+        configureFetch(api);
+        std::string out;
+        console_capture(&out);
+        printApiNotices(api);
+        console_capture(nullptr);
+        EXPECT_EQ(out.find(licence) != std::string::npos, c.licenceShown) << c.root << out;
+        EXPECT_EQ(out.find(noKey) != std::string::npos, c.keyHelpShown) << c.root << out;
+        EXPECT_EQ(out.find("my own key"), std::string::npos);
+        if (c.licenceShown) {
+            EXPECT_NE(out.find("正確性"), std::string::npos);
+            EXPECT_NE(out.find("開発者"), std::string::npos);
+        }
+        if (c.keyHelpShown) {
+            EXPECT_NE(out.find("--demo"), std::string::npos);
+        }
+    }
+    configureFetch(ApiSettings{});
+    // --help carries the same notice.
+    EXPECT_NE(std::string(kUsage).find("Transportation Open Data Center"), std::string::npos);
+    EXPECT_NE(std::string(kUsage).find("Basic License"), std::string::npos);
 }
 
 TEST(Projection, WidenedBoundsAndScalesFitTheNetworkIntoTheFrame)

@@ -31,8 +31,9 @@ struct Answer {
 class Client : public ::testing::Test {
 protected:
     LocalServer server{LocalServer::Tls};
-    std::map<std::string, Answer> answers;  // by rdf:type
+    std::map<std::string, Answer> answers;  // by rdf:type, or by the type in a version-4 path
     std::vector<std::string> targets;       // request targets in arrival order
+    std::vector<std::string> requestLines;  // version 4: "GET target HTTP/1.1" in arrival order
     std::vector<std::string> agents;
     std::string console;
     ApiSettings settings;
@@ -61,6 +62,12 @@ protected:
                 return true;
             });
         });
+        server.http().Get(R"(/api/v4/([^?]+))", [this](const httplib::Request& req, httplib::Response& res) {
+            requestLines.push_back(req.method + " " + req.target + " " + req.version);
+            const Answer& answer = answers[req.matches[1]];
+            res.status = answer.status;
+            res.set_content(answer.body, "application/json");
+        });
         ASSERT_TRUE(server.start());
         settings.root = server.root() + "/";
         settings.consumerKey = testKey;
@@ -76,6 +83,14 @@ protected:
     }
 
     int consoleLines() const { return static_cast<int>(std::count(console.begin(), console.end(), '\n')); }
+
+    // The same server spoken to in version 4.
+    void useV4() {
+        settings.version = ApiVersion::V4;
+        configureFetch(settings);
+    }
+
+    bool printed(const char* utf8) const { return console.find(utf8ToCp932(utf8)) != std::string::npos; }
 };
 
 TEST_F(Client, LiveFetchRequestsBothKindsAndConvertsTheirBodies) {
@@ -205,15 +220,161 @@ TEST_F(Client, BodiesOverTheCapAreCutAndReported) {
     EXPECT_EQ(responseText[ResponseKind::Status], "[]");
 }
 
-TEST(ClientDefaults, CompiledInRootAndKey) {
+TEST(ClientDefaults, CompiledInRootSpeaksVersion4AndOtherRootsVersion2) {
     configureFetch(ApiSettings{});
-    EXPECT_EQ(datapointsBase(), "https://api.tokyometroapp.jp/api/v2/datapoints?");
+    EXPECT_EQ(apiVersion(), ApiVersion::V4);
     const std::string key = consumerKey();
     ASSERT_EQ(key.size(), 64u);
     EXPECT_EQ(key.find_first_not_of("0123456789abcdef"), std::string::npos);
-    const std::string url = liveUrl(ResponseKind::Status);
-    EXPECT_EQ(url, "https://api.tokyometroapp.jp/api/v2/datapoints?rdf:type=odpt:TrainInformation"
-                   "&acl:consumerKey=" + key);
+    EXPECT_EQ(liveUrl(ResponseKind::Status), "https://api.odpt.org/api/v4/odpt:TrainInformation"
+                                             "?odpt:operator=odpt.Operator:TokyoMetro&acl:consumerKey=" + key);
+
+    struct Case {
+        const char* root;
+        ApiVersion version;
+    };
+    const Case cases[] = {
+        {"https://api.odpt.org", ApiVersion::V4},        {"https://API.ODPT.ORG/", ApiVersion::V4},
+        {"http://api.odpt.org:8443", ApiVersion::V4},    {"api.odpt.org", ApiVersion::V4},
+        {"https://api.odpt.org.example", ApiVersion::V2}, {"https://xapi.odpt.org", ApiVersion::V2},
+        {"https://api.tokyometroapp.jp", ApiVersion::V2}, {"http://127.0.0.1:8080", ApiVersion::V2},
+        {"", ApiVersion::V2},
+    };
+    for (const Case& c : cases) EXPECT_EQ(apiVersionOfRoot(c.root), c.version) << c.root;
+
+    // The old root keeps its old URLs byte for byte.
+    ApiSettings old;
+    old.root = "https://api.tokyometroapp.jp";
+    configureFetch(old);
+    EXPECT_EQ(liveUrl(ResponseKind::Status), "https://api.tokyometroapp.jp/api/v2/datapoints?"
+                                             "rdf:type=odpt:TrainInformation&acl:consumerKey=" + key);
+    EXPECT_EQ(fareUrl("odpt.Station:TokyoMetro.Ginza.Asakusa", "odpt.Station:TokyoMetro.Ginza.Ueno"),
+              "https://api.tokyometroapp.jp/api/v2/datapoints?rdf:type=odpt:RailwayFare"
+              "&odpt:fromStation=odpt.Station:TokyoMetro.Ginza.Asakusa"
+              "&odpt:toStation=odpt.Station:TokyoMetro.Ginza.Ueno&acl:consumerKey=" + key);
+    // An explicit version wins over the root.
+    old.version = ApiVersion::V4;
+    configureFetch(old);
+    EXPECT_EQ(apiVersion(), ApiVersion::V4);
+    configureFetch(ApiSettings{});
+}
+
+TEST_F(Client, Version4MakesExactlyTheDocumentedRequests) {
+    useV4();
+    answers["odpt:Train"].body = "[]";
+    answers["odpt:TrainInformation"].body =
+        R"([{"@id":"x","@type":"odpt:TrainInformation","dc:date":"2026-11-20T08:40:00+09:00","@context":"c",)"
+        R"("odpt:railway":"odpt.Railway:TokyoMetro.Tozai","odpt:trainInformationText":{"ja":"ダイヤが乱れています。"},)"
+        R"("odpt:trainInformationStatus":{"ja":"ダイヤ乱れ"}}])";
+    answers["odpt:RailwayFare"].body = R"([{"odpt:icCardFare":252,"odpt:ticketFare":260}])";
+    fetchLive();
+    const std::string shibuya = "odpt.Station:TokyoMetro.Ginza.Shibuya", ueno = "odpt.Station:TokyoMetro.Ginza.Ueno";
+    fetchFare(fareUrl(shibuya, ueno));
+
+    const std::string key = "&acl:consumerKey=" + testKey + " HTTP/1.1";
+    const std::vector<std::string> expected = {
+        "GET /api/v4/odpt:Train?odpt:operator=odpt.Operator:TokyoMetro" + key,
+        "GET /api/v4/odpt:TrainInformation?odpt:operator=odpt.Operator:TokyoMetro" + key,
+        "GET /api/v4/odpt:RailwayFare?odpt:fromStation=" + shibuya + "&odpt:toStation=" + ueno + key,
+    };
+    EXPECT_EQ(requestLines, expected);
+    EXPECT_TRUE(targets.empty()) << "nothing asked of version 2";
+
+    // The answers arrive in the version-2 shape, Shift_JIS: nine notices, the
+    // disrupted one in 東西線's place, the fare with its context last.
+    const std::string& status = responseText[ResponseKind::Status];
+    std::size_t notices = 0;
+    for (std::size_t at = status.find("\"@context\""); at != std::string::npos; at = status.find("\"@context\"", at + 1))
+        ++notices;
+    EXPECT_EQ(notices, 9u);
+    EXPECT_NE(status.find(utf8ToCp932("\"odpt:trainInformationText\":\"ダイヤが乱れています。\"")), std::string::npos);
+    EXPECT_EQ(responseText[ResponseKind::Trains], "[]");
+    EXPECT_NE(responseText[ResponseKind::Fare].find("\"odpt:ticketFare\":260,\"odpt:childTicketFare\":-1,"),
+              std::string::npos);
+    EXPECT_EQ(consoleLines(), 1) << "the no-positions note only";
+    EXPECT_TRUE(printed("リアルタイムの列車位置を公開していない"));
+}
+
+TEST_F(Client, Version4SaysOnceThatThereAreNoPositions) {
+    useV4();
+    answers["odpt:Train"].body = "[]";
+    answers["odpt:TrainInformation"].body = "[]";
+    for (int refresh = 0; refresh < 3; ++refresh) fetchLive();
+    EXPECT_EQ(consoleLines(), 1) << console;
+    answers["odpt:Train"].body = R"([{"odpt:trainNumber":"A1001"}])";
+    fetchLive();
+    EXPECT_EQ(consoleLines(), 1) << console;
+    EXPECT_NE(responseText[ResponseKind::Trains].find("\"odpt:trainNumber\":\"A1001\""), std::string::npos);
+}
+
+TEST_F(Client, Version4BusyAnswersPrintOneLineAndTheNextRefreshTriesAgain) {
+    useV4();
+    answers["odpt:TrainInformation"].body = "[]";
+    for (int busy : {429, 503}) {
+        console.clear();
+        requestLines.clear();
+        answers["odpt:Train"] = {busy, busy == 429 ? "API rate limit exceeded" : "Service Unavailable", {}};
+        responseText[ResponseKind::Status] = "stale";
+        fetchLive();
+        EXPECT_EQ(requestLines.size(), 1u) << "the status is not asked for after a refusal";
+        EXPECT_EQ(responseText[ResponseKind::Trains], "");
+        EXPECT_EQ(responseText[ResponseKind::Status], "");
+        EXPECT_EQ(consoleLines(), 1) << console;
+        EXPECT_TRUE(printed(busy == 429 ? "odpt:Train: 利用回数の上限に達しています (HTTP 429)"
+                                        : "odpt:Train: サーバーが混み合っています (HTTP 503)"))
+            << console;
+        EXPECT_TRUE(printed("次回の更新で再取得します。"));
+    }
+    answers["odpt:Train"] = {200, "[]", {}};
+    answers["odpt:TrainInformation"] = {503, "busy", {}};
+    requestLines.clear();
+    fetchLive();
+    EXPECT_EQ(requestLines.size(), 2u);
+    EXPECT_TRUE(printed("odpt:TrainInformation: サーバーが混み合っています (HTTP 503)")) << console;
+}
+
+TEST_F(Client, Version4FailuresAndFullAnswers) {
+    useV4();
+    struct Case {
+        Answer train;
+        std::string printed;  // UTF-8
+    };
+    std::string thousand = "[";
+    for (int i = 0; i < 1000; ++i) thousand += R"({"odpt:trainNumber":"A1"},)";
+    thousand.back() = ']';
+    const std::vector<Case> cases = {
+        {{403, "Invalid acl:consumerKey.", {}}, "odpt:Train: HTTP 403: Invalid acl:consumerKey."},
+        {{200, R"([{"odpt:trainNumber":"A1"},])", {}}, "odpt:Train: the answer is not JSON: \"[{\"odpt:trainNumber\""},
+        {{200, R"([{"odpt:trainNumber":"A1"})", {}}, "odpt:Train: the answer is not JSON"},
+        {{200, thousand, {}}, "odpt:Train: 応答が上限の 1000 件に達しているため、一部が欠けているかもしれません。"},
+    };
+    answers["odpt:TrainInformation"].body = "[]";
+    for (const Case& c : cases) {
+        console.clear();
+        answers["odpt:Train"] = c.train;
+        fetchLive();
+        EXPECT_EQ(consoleLines(), 1) << console;
+        EXPECT_TRUE(printed(c.printed.c_str())) << console;
+        EXPECT_EQ(responseText[ResponseKind::Trains].empty(), c.train.body != thousand) << c.printed;
+        EXPECT_EQ(console.find(testKey.substr(0, 8)), std::string::npos) << console;
+    }
+}
+
+TEST_F(Client, Version4KeepsWithinSixtyRequestsAMinute) {
+    useV4();
+    answers["odpt:RailwayFare"].body = "[]";
+    const std::string url = fareUrl("A", "B");
+    for (int i = 0; i < 60; ++i) fetchFare(url);
+    EXPECT_EQ(requestLines.size(), 60u);
+    EXPECT_EQ(console, "");
+    responseText[ResponseKind::Fare] = "stale";
+    fetchFare(url);
+    fetchLive();
+    EXPECT_EQ(requestLines.size(), 60u);
+    EXPECT_EQ(responseText[ResponseKind::Fare], "");
+    EXPECT_EQ(responseText[ResponseKind::Status], "");
+    EXPECT_EQ(consoleLines(), 2) << "one line for the fare, one for the refresh: " << console;
+    EXPECT_TRUE(printed("odpt:RailwayFare: 1分間の利用上限（60 回）に達するため、今回は取得しません。"));
 }
 
 }  // namespace
