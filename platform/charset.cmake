@@ -1,2 +1,6 @@
-# Character set conversions through the C library's iconv.
-target_sources(platform PRIVATE ${CMAKE_CURRENT_LIST_DIR}/charset_iconv.cpp)
+# Character set conversions: Windows' own code page 932 tables, glibc's iconv elsewhere.
+if(WIN32)
+    target_sources(platform PRIVATE ${CMAKE_CURRENT_LIST_DIR}/charset_win32.cpp)
+else()
+    target_sources(platform PRIVATE ${CMAKE_CURRENT_LIST_DIR}/charset_iconv.cpp)
+endif()

@@ -2,20 +2,16 @@
 // device is opened on a helper thread, since opening it may take a while.
 #include "platform/audio_sdl.h"
 #include "platform/chime_backend.h"
+#include "platform/chime_tone.h"
 
 #include <SDL.h>
 #include <atomic>
-#include <cmath>
 #include <cstdint>
 #include <thread>
 #include <unistd.h>
 #include <vector>
 
 namespace {
-
-constexpr int kRate = 22050;
-constexpr int kToneMs = 120;                   // each of the two notes
-constexpr float kNotes[] = {1318.5f, 987.8f};  // a falling pair, E6 then B5
 
 enum class Device { Unopened, Opening, Open, Failed };
 
@@ -24,24 +20,6 @@ std::atomic<bool> pendingTone{false};  // a chime asked for while the device was
 SDL_AudioDeviceID deviceId = 0;        // written by the opener before device becomes Open
 std::vector<int16_t> samples;          // written by the opener before device becomes Open
 std::thread opener;
-
-// Two notes, each with a short linear fade at both ends so they do not click.
-void buildTone()
-{
-    const int perNote = kRate * kToneMs / 1000;
-    const int fade = kRate / 200;
-    for (float f : kNotes) {
-        for (int i = 0; i < perNote; ++i) {
-            float env = 1.0f;
-            if (i < fade)
-                env = static_cast<float>(i) / fade;
-            else if (i > perNote - fade)
-                env = static_cast<float>(perNote - i) / fade;
-            double v = std::sin(2.0 * M_PI * f * i / kRate) * env * 0.25;
-            samples.push_back(static_cast<int16_t>(v * 32767));
-        }
-    }
-}
 
 // Only a terminal rings; in a file or a pipe the byte would be noise in the text.
 void ringBell()
@@ -80,7 +58,7 @@ void openDevice()
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) == 0) {
         SDL_AudioSpec want;
         SDL_zero(want);
-        want.freq = kRate;
+        want.freq = chimeSampleRate;
         want.format = AUDIO_S16SYS;
         want.channels = 1;
         want.samples = 1024;
@@ -91,7 +69,7 @@ void openDevice()
     if (deviceId == 0) {
         device = Device::Failed;
     } else {
-        buildTone();
+        samples = chime_tone();
         SDL_PauseAudioDevice(deviceId, 0);
         device = Device::Open;
     }

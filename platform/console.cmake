@@ -1,2 +1,9 @@
-# The console: termios keys and lines, Shift_JIS output in the terminal's encoding.
-target_sources(platform PRIVATE ${CMAKE_CURRENT_LIST_DIR}/console_posix.cpp)
+# The console: formatting and filtering shared by both back-ends; console input
+# records and wide-character output on Windows, termios keys and lines with
+# Shift_JIS converted to the terminal's encoding elsewhere.
+target_sources(platform PRIVATE ${CMAKE_CURRENT_LIST_DIR}/console_text.cpp)
+if(WIN32)
+    target_sources(platform PRIVATE ${CMAKE_CURRENT_LIST_DIR}/console_win32.cpp)
+else()
+    target_sources(platform PRIVATE ${CMAKE_CURRENT_LIST_DIR}/console_posix.cpp)
+endif()

@@ -7,6 +7,14 @@
 #include <cstddef>
 #include <string>
 
+// The formats console_print checks: C99's, which MinGW's printf family
+// follows once it is asked for them as here (%zu, %lld).
+#ifdef __MINGW32__
+#define CONSOLE_PRINTF __MINGW_PRINTF_FORMAT
+#else
+#define CONSOLE_PRINTF printf
+#endif
+
 // Prefix code that precedes the second code of an arrow key (0x48 up,
 // 0x50 down, 0x4D right, 0x4B left), as the console delivers arrows.
 constexpr int kConsoleArrowPrefix = 0xE0;
@@ -16,7 +24,7 @@ constexpr int kConsoleArrowPrefix = 0xE0;
 // \r is kept only as the last byte of the formatted text. On a terminal a
 // message that follows one ending in \r starts by erasing that line, so
 // nothing of the overwritten text stays showing.
-void console_print(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
+void console_print(const char* fmt, ...) __attribute__((format(CONSOLE_PRINTF, 1, 2)));
 
 // While sink is non-null, output (Shift_JIS, after control-character removal)
 // is appended to *sink instead of the terminal; nullptr restores the terminal.

@@ -1,11 +1,11 @@
 // Console back-end over termios and the standard streams.
-// [Output]   Shift_JIS formatting, control-character removal, conversion,
-//            erasing overwritten lines on a terminal
+// [Output]   conversion, erasing overwritten lines on a terminal
 // [Terminal] raw mode, restoration on exit and on signals, ending an open line
 // [Input]    byte source (script, pushback, stdin), keys, lines
 #include "platform/console.h"
 
 #include "platform/charset.h"
+#include "platform/console_text.h"
 
 #include <cerrno>
 #include <csignal>
@@ -25,27 +25,6 @@ namespace {
 // ---------------------------------------------------------------- [Output]
 
 std::string* captureSink = nullptr;
-
-bool isControl(unsigned char c)
-{
-    return (c < 0x20 && c != '\r' && c != '\n' && c != '\t') || c == 0x7F;
-}
-
-// Shift_JIS trail bytes are 0x40 and above, so a byte-wise filter never cuts a
-// character. A carriage return is kept only as a message's last byte: that is
-// how messages ask to be overwritten, while one inside a text (from a notice,
-// say) would let the text overwrite the start of its own line.
-std::string dropControls(const char* text, std::size_t len)
-{
-    std::string out;
-    out.reserve(len);
-    for (std::size_t i = 0; i < len; ++i) {
-        unsigned char c = static_cast<unsigned char>(text[i]);
-        if (!isControl(c) && (c != '\r' || i + 1 == len))
-            out.push_back(text[i]);
-    }
-    return out;
-}
 
 // The C1 controls U+0080..U+009F are two bytes in UTF-8: 0xC2 0x80..0x9F.
 void dropUtf8C1(std::string& s)
@@ -101,7 +80,7 @@ void trackTerminalLine(std::string& s)
 
 void emit(const char* text, std::size_t len)
 {
-    std::string clean = dropControls(text, len);
+    std::string clean = console_drop_controls(text, len);
     if (captureSink) {
         captureSink->append(clean);
         return;
@@ -278,21 +257,11 @@ int decodeEscape()
 
 void console_print(const char* fmt, ...)
 {
-    char small[1024];  // capacity 1024; longer texts are formatted on the heap
     va_list ap;
     va_start(ap, fmt);
-    va_list again;
-    va_copy(again, ap);
-    int n = std::vsnprintf(small, sizeof small, fmt, ap);
+    const std::string text = console_format(fmt, ap);
     va_end(ap);
-    if (n >= 0 && static_cast<std::size_t>(n) < sizeof small) {
-        emit(small, static_cast<std::size_t>(n));
-    } else if (n > 0) {
-        std::string big(static_cast<std::size_t>(n) + 1, '\0');
-        std::vsnprintf(big.data(), big.size(), fmt, again);
-        emit(big.data(), static_cast<std::size_t>(n));
-    }
-    va_end(again);
+    emit(text.data(), text.size());
 }
 
 void console_capture(std::string* sink)
@@ -379,14 +348,6 @@ bool console_read_line(char* buf, std::size_t cap)
         applyRaw();
     if (!terminalIsShiftJis())
         line = utf8ToCp932(line);
-    std::size_t n = 0;
-    while (n < line.size()) {
-        std::size_t step = isShiftJisLead(static_cast<unsigned char>(line[n])) ? 2 : 1;
-        if (n + step > cap - 1 || n + step > line.size())
-            break;
-        n += step;
-    }
-    std::memcpy(buf, line.data(), n);
-    buf[n] = '\0';
+    console_copy_line(line, buf, cap);
     return any;
 }

@@ -1,6 +1,7 @@
 // The window back-ends behind qwin_open/qwin_close: the platform's window on a
 // thread of its own, or none at all (headless). CMake compiles the platform's
-// one (window_sdl.cpp); the configuration and its probe choose, once per run.
+// one (window_sdl.cpp, window_gdi.cpp on Windows); the configuration and its
+// probe choose, once per run.
 #pragma once
 
 // What qwin needs of a window back-end.
@@ -20,7 +21,8 @@ struct WindowBackend {
 
 // No window: the bitmap is the only picture.
 extern const WindowBackend headless_window;
-// The platform's window on a thread of its own (SDL2: window_sdl.cpp).
+// The platform's window on a thread of its own (SDL2: window_sdl.cpp; GDI:
+// window_gdi.cpp).
 extern const WindowBackend display_window;
 
 // Forwards a bitmap change to the back-end in use.

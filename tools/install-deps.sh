@@ -1,10 +1,17 @@
 #!/bin/sh
 # Installs the Debian packages in tools/packages.txt that are missing.
 # Does nothing when all are present, so it is cheap to run before every build.
+# With the argument "windows" the packages after the "## windows" line are
+# wanted too; without it only those before.
 set -eu
 here=$(dirname "$0")
+if [ "${1:-}" = windows ]; then
+    wanted=$(grep -v '^#' "$here/packages.txt")
+else
+    wanted=$(sed '/^## windows/q' "$here/packages.txt" | grep -v '^#')
+fi
 missing=""
-for p in $(grep -v '^#' "$here/packages.txt"); do
+for p in $wanted; do
     status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
     case "$status" in
         "install ok installed") ;;

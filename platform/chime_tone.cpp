@@ -1,0 +1,29 @@
+#include "platform/chime_tone.h"
+
+#include <cmath>
+
+namespace {
+
+constexpr int kToneMs = 120;                   // each of the two notes
+constexpr float kNotes[] = {1318.5f, 987.8f};  // a falling pair, E6 then B5
+
+}  // namespace
+
+std::vector<int16_t> chime_tone()
+{
+    std::vector<int16_t> samples;
+    const int perNote = chimeSampleRate * kToneMs / 1000;
+    const int fade = chimeSampleRate / 200;
+    for (float f : kNotes) {
+        for (int i = 0; i < perNote; ++i) {
+            float env = 1.0f;
+            if (i < fade)
+                env = static_cast<float>(i) / fade;
+            else if (i > perNote - fade)
+                env = static_cast<float>(perNote - i) / fade;
+            double v = std::sin(2.0 * M_PI * f * i / chimeSampleRate) * env * 0.25;
+            samples.push_back(static_cast<int16_t>(v * 32767));
+        }
+    }
+    return samples;
+}

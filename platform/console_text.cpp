@@ -1,0 +1,64 @@
+#include "platform/console_text.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+bool isControl(unsigned char c)
+{
+    return (c < 0x20 && c != '\r' && c != '\n' && c != '\t') || c == 0x7F;
+}
+
+bool isShiftJisLead(unsigned char c)
+{
+    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+}
+
+}  // namespace
+
+std::string console_format(const char* fmt, va_list args)
+{
+    char small[1024];  // capacity 1024; longer texts are formatted on the heap
+    va_list again;
+    va_copy(again, args);
+    const int n = std::vsnprintf(small, sizeof small, fmt, args);
+    std::string text;
+    if (n >= 0 && static_cast<std::size_t>(n) < sizeof small) {
+        text.assign(small, static_cast<std::size_t>(n));
+    } else if (n > 0) {
+        text.assign(static_cast<std::size_t>(n) + 1, '\0');
+        std::vsnprintf(text.data(), text.size(), fmt, again);
+        text.resize(static_cast<std::size_t>(n));
+    }
+    va_end(again);
+    return text;
+}
+
+// A carriage return is kept only as a message's last byte: that is how
+// messages ask to be overwritten, while one inside a text (from a notice,
+// say) would let the text overwrite the start of its own line.
+std::string console_drop_controls(const char* text, std::size_t len)
+{
+    std::string out;
+    out.reserve(len);
+    for (std::size_t i = 0; i < len; ++i) {
+        unsigned char c = static_cast<unsigned char>(text[i]);
+        if (!isControl(c) && (c != '\r' || i + 1 == len))
+            out.push_back(text[i]);
+    }
+    return out;
+}
+
+void console_copy_line(const std::string& line, char* buf, std::size_t cap)
+{
+    std::size_t n = 0;
+    while (n < line.size()) {
+        std::size_t step = isShiftJisLead(static_cast<unsigned char>(line[n])) ? 2 : 1;
+        if (n + step > cap - 1 || n + step > line.size())
+            break;
+        n += step;
+    }
+    std::memcpy(buf, line.data(), n);
+    buf[n] = '\0';
+}
