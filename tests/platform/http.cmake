@@ -1,3 +1,6 @@
+if(WIN32)
+    return()  # POSIX harness; the Windows back-end is tested in tests/windows/
+endif()
 # The HTTP layer's tests and the one local test server, shared with the
 # open-data client's and the monitor's tests.
 find_package(PkgConfig REQUIRED)

@@ -1,3 +1,6 @@
+if(WIN32)
+    return()  # POSIX harness; the Windows back-end is tested in tests/windows/
+endif()
 # Speech: the phrase queue, the silent and engine-less modes, and Open JTalk
 # writing a real WAV file.
 linewatch_test(speech_tests

@@ -1,0 +1,81 @@
+// Chime back-end: the tone as a WAV image in memory, played by PlaySound
+// without waiting; a plain system beep when no sound device takes it.
+#include "platform/chime.h"
+
+#include "platform/chime_tone.h"
+
+#include <windows.h>
+#include <mmsystem.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+int played = 0;
+
+bool soundDisabled()
+{
+    const char* s = std::getenv("LINEWATCH_SOUND");
+    return s && std::strcmp(s, "none") == 0;
+}
+
+void putLittleEndian(std::vector<unsigned char>& out, uint32_t value, int bytes)
+{
+    for (int i = 0; i < bytes; ++i)
+        out.push_back(static_cast<unsigned char>(value >> (8 * i)));
+}
+
+// A RIFF WAVE file: 16-bit mono PCM at the tone's rate.
+std::vector<unsigned char> buildWave()
+{
+    const std::vector<int16_t> samples = chime_tone();
+    const uint32_t dataBytes = static_cast<uint32_t>(samples.size() * 2);
+    std::vector<unsigned char> wav;
+    wav.insert(wav.end(), {'R', 'I', 'F', 'F'});
+    putLittleEndian(wav, 36 + dataBytes, 4);
+    wav.insert(wav.end(), {'W', 'A', 'V', 'E', 'f', 'm', 't', ' '});
+    putLittleEndian(wav, 16, 4);                   // format chunk size
+    putLittleEndian(wav, 1, 2);                    // PCM
+    putLittleEndian(wav, 1, 2);                    // one channel
+    putLittleEndian(wav, chimeSampleRate, 4);      // samples a second
+    putLittleEndian(wav, chimeSampleRate * 2, 4);  // bytes a second
+    putLittleEndian(wav, 2, 2);                    // bytes a sample frame
+    putLittleEndian(wav, 16, 2);                   // bits a sample
+    wav.insert(wav.end(), {'d', 'a', 't', 'a'});
+    putLittleEndian(wav, dataBytes, 4);
+    for (int16_t s : samples)
+        putLittleEndian(wav, static_cast<uint16_t>(s), 2);
+    return wav;
+}
+
+// PlaySound reads the image while it plays, so it lives as long as the program.
+const std::vector<unsigned char>& wave()
+{
+    static const std::vector<unsigned char> image = buildWave();
+    return image;
+}
+
+}  // namespace
+
+void chime_play()
+{
+    ++played;
+    if (soundDisabled())
+        return;
+    // A chime still sounding is cut short by the new one rather than queued.
+    if (!PlaySoundW(reinterpret_cast<LPCWSTR>(wave().data()), nullptr,
+                    SND_MEMORY | SND_ASYNC | SND_NODEFAULT))
+        MessageBeep(MB_OK);
+}
+
+int chime_count()
+{
+    return played;
+}
+
+void chime_close()
+{
+    PlaySoundW(nullptr, nullptr, 0);
+}
