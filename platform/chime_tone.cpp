@@ -6,6 +6,7 @@ namespace {
 
 constexpr int kToneMs = 120;                   // each of the two notes
 constexpr float kNotes[] = {1318.5f, 987.8f};  // a falling pair, E6 then B5
+constexpr double kPi = 3.14159265358979323846;  // M_PI is POSIX, not C++
 
 }  // namespace
 
@@ -21,7 +22,7 @@ std::vector<int16_t> chime_tone()
                 env = static_cast<float>(i) / fade;
             else if (i > perNote - fade)
                 env = static_cast<float>(perNote - i) / fade;
-            double v = std::sin(2.0 * M_PI * f * i / chimeSampleRate) * env * 0.25;
+            double v = std::sin(2.0 * kPi * f * i / chimeSampleRate) * env * 0.25;
             samples.push_back(static_cast<int16_t>(v * 32767));
         }
     }

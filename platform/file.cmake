@@ -1,2 +1,6 @@
-# Saving and reading whole files (POSIX).
-target_sources(platform PRIVATE ${CMAKE_CURRENT_LIST_DIR}/file_posix.cpp)
+# Saving and reading whole files.
+if(WIN32)
+    target_sources(platform PRIVATE ${CMAKE_CURRENT_LIST_DIR}/file_win32.cpp)
+else()
+    target_sources(platform PRIVATE ${CMAKE_CURRENT_LIST_DIR}/file_posix.cpp)
+endif()

@@ -8,19 +8,18 @@
 
 namespace {
 
-template <typename Bytes>
-void putBigEndian(Bytes& out, uint32_t value)
+void putBigEndian(std::string& out, uint32_t value)
 {
     for (int shift = 24; shift >= 0; shift -= 8)
         out.push_back(static_cast<char>(value >> shift));
 }
 
-void appendChunk(std::string& png, const char type[4], const uint8_t* data, std::size_t size)
+void appendChunk(std::string& png, const char type[4], const void* data, std::size_t size)
 {
     putBigEndian(png, static_cast<uint32_t>(size));
     const std::size_t typeAt = png.size();
     png.append(type, 4);
-    png.append(reinterpret_cast<const char*>(data), size);
+    png.append(static_cast<const char*>(data), size);
     const uLong crc = crc32(crc32(0L, Z_NULL, 0), reinterpret_cast<const Bytef*>(png.data() + typeAt),
                             static_cast<uInt>(size + 4));
     putBigEndian(png, static_cast<uint32_t>(crc));
@@ -44,11 +43,11 @@ bool png_encode_rgb(const uint8_t* rgb, int width, int height, std::string& png)
                   Z_DEFAULT_COMPRESSION) != Z_OK)
         return false;
 
-    std::vector<uint8_t> header;
+    std::string header;
     putBigEndian(header, static_cast<uint32_t>(width));
     putBigEndian(header, static_cast<uint32_t>(height));
     // bit depth 8, colour type 2 (RGB), deflate, adaptive filtering, no interlace
-    header.insert(header.end(), {8, 2, 0, 0, 0});
+    header.append("\x08\x02\x00\x00\x00", 5);
     png.assign("\x89PNG\r\n\x1A\n", 8);
     appendChunk(png, "IHDR", header.data(), header.size());
     appendChunk(png, "IDAT", packed.data(), packedSize);
