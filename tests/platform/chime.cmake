@@ -1,5 +1,5 @@
 if(WIN32)
-    return()  # POSIX harness; the Windows back-end is tested in tests/windows/
+    return()  # a POSIX harness
 endif()
 # The refresh chime: counting, the silent mode and the fallbacks.
 linewatch_test(chime_tests SOURCES ${CMAKE_CURRENT_LIST_DIR}/chime_test.cpp LIBS platform)

@@ -1,5 +1,7 @@
 if(WIN32)
-    return()  # POSIX harness; the Windows back-end is tested in tests/windows/
+    # WinHTTP against a loopback server of plain sockets.
+    linewatch_test(http_tests SOURCES ${CMAKE_CURRENT_LIST_DIR}/http_winhttp_test.cpp LIBS platform ws2_32)
+    return()
 endif()
 # The HTTP layer's tests and the one local test server, shared with the
 # open-data client's and the monitor's tests.

@@ -1,5 +1,5 @@
 if(WIN32)
-    return()  # POSIX harness; the Windows back-end is tested in tests/windows/
+    return()  # a POSIX harness
 endif()
 # Speech: the phrase queue, the silent and engine-less modes, and Open JTalk
 # writing a real WAV file.
