@@ -49,7 +49,13 @@ std::string errorText(DWORD code)
     case ERROR_WINHTTP_NAME_NOT_RESOLVED: return "the host name was not found";
     case ERROR_WINHTTP_CANNOT_CONNECT: return "cannot connect to the server";
     case ERROR_WINHTTP_CONNECTION_ERROR: return "the connection was reset or closed";
-    case ERROR_WINHTTP_SECURE_FAILURE: return "the server's TLS certificate is not trusted";
+    case ERROR_WINHTTP_SECURE_FAILURE:
+    case ERROR_WINHTTP_SECURE_INVALID_CA: return "the server's TLS certificate is not trusted";
+    case ERROR_WINHTTP_SECURE_CERT_CN_INVALID: return "the server's TLS certificate names another host";
+    case ERROR_WINHTTP_SECURE_CERT_DATE_INVALID: return "the server's TLS certificate has expired or is not valid yet";
+    // Wine reports every failed certificate check this way.
+    case ERROR_WINHTTP_SECURE_CHANNEL_ERROR:
+        return "no TLS connection could be set up (is the server's certificate trusted and for this host name?)";
     case ERROR_WINHTTP_INVALID_SERVER_RESPONSE: return "the server's answer is not HTTP";
     case ERROR_WINHTTP_UNRECOGNIZED_SCHEME: return "only http and https URLs are supported";
     case ERROR_WINHTTP_INVALID_URL: return "the URL is not valid";
