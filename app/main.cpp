@@ -1,14 +1,11 @@
 // The program: the configuration read once, the simulated feed started for
 // --demo, then the monitor.
 #include "app/config.h"
+#include "app/demo.h"
 #include "app/startup.h"
-#include "qwin/qwin.h"
-#include "sim/demo.h"
 
-#include <cstdio>
 #include <cstdlib>
 #include <ctime>
-#include <string>
 
 int main(int argc, char** argv)
 {
@@ -17,21 +14,9 @@ int main(int argc, char** argv)
     if (std::optional<int> status = answerWithoutMonitor(config.options))
         return *status;
     Feed* demoFeed = nullptr;
-    if (config.options.demo) {
-        // The demo notes a windowless run, so the window's back-end is chosen first.
-        configureWindow(config.window);
-        DemoAccess access;
-        std::string error;
-        demoFeed = demo_start(qwin_headless(), config.options.snapshot != nullptr, &config.clockOffset, &access,
-                              &error);
-        if (!demoFeed) {
-            std::fprintf(stderr, "linewatch: cannot start the demo feed: %s\n", error.c_str());
-            return 1;
-        }
-        config.api.root = access.root;
-        config.api.consumerKey = access.key;
-    }
+    if (config.options.demo && (demoFeed = startDemo(config)) == nullptr)
+        return 1;
     const int status = runMonitor(config);
-    feed_stop(demoFeed);
+    stopDemo(demoFeed);
     return status;
 }

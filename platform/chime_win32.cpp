@@ -7,19 +7,12 @@
 #include <windows.h>
 #include <mmsystem.h>
 
-#include <cstdlib>
-#include <cstring>
 #include <vector>
 
 namespace {
 
+ChimeSettings settings;
 int played = 0;
-
-bool soundDisabled()
-{
-    const char* s = std::getenv("LINEWATCH_SOUND");
-    return s && std::strcmp(s, "none") == 0;
-}
 
 void putLittleEndian(std::vector<unsigned char>& out, uint32_t value, int bytes)
 {
@@ -59,10 +52,15 @@ const std::vector<unsigned char>& wave()
 
 }  // namespace
 
+void configureChime(const ChimeSettings& chosen)
+{
+    settings = chosen;
+}
+
 void chime_play()
 {
     ++played;
-    if (soundDisabled())
+    if (settings.silent)
         return;
     // A chime still sounding is cut short by the new one rather than queued.
     if (!PlaySoundW(reinterpret_cast<LPCWSTR>(wave().data()), nullptr,

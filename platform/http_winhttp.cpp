@@ -398,10 +398,10 @@ HttpResult http_get(const HttpRequest& request, const HttpChunkFn& onChunk)
 {
     HttpResult result;
     const Clock::time_point start = Clock::now();
-    const Deadlines deadlines = {start + std::chrono::milliseconds(request.connectTimeoutMs),
-                                 start + std::chrono::milliseconds(request.totalTimeoutMs)};
+    const Deadlines deadlines = {start + std::chrono::milliseconds(request.settings.connectTimeoutMs),
+                                 start + std::chrono::milliseconds(request.settings.totalTimeoutMs)};
     TrustedCertificates trusted;
-    if (!request.caFile.empty() && !loadTrusted(request.caFile, trusted, result.error))
+    if (!request.settings.caFile.empty() && !loadTrusted(request.settings.caFile, trusted, result.error))
         return result;
 
     Handle session;
@@ -416,8 +416,8 @@ HttpResult http_get(const HttpRequest& request, const HttpChunkFn& onChunk)
                                  WINHTTP_CALLBACK_FLAG_SEND_REQUEST,
                              0);
     // WinHTTP's own timers as a second line behind the deadlines.
-    const int connectMs = static_cast<int>(request.connectTimeoutMs);
-    const int totalMs = static_cast<int>(request.totalTimeoutMs);
+    const int connectMs = static_cast<int>(request.settings.connectTimeoutMs);
+    const int totalMs = static_cast<int>(request.settings.totalTimeoutMs);
     WinHttpSetTimeouts(session.h, connectMs, connectMs, totalMs, totalMs);
 
     std::string url = request.url;

@@ -6,6 +6,7 @@
 
 #include <sapi.h>
 
+#include <cwchar>
 #include <string>
 
 namespace {
@@ -17,6 +18,7 @@ const wchar_t kVoicesCategory[] = L"HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Spe
 const GUID kWaveFormatEx = {0xC31ADBAE, 0x527F, 0x4FF5, {0xA2, 0x30, 0xF6, 0x2B, 0xB6, 0x1F, 0xF7, 0x0C}};
 // LANGID 0x411, Japanese, as SAPI writes it in a voice's attributes.
 const wchar_t kJapanese[] = L"Language=411";
+constexpr unsigned long kJapaneseLanguage = 0x411;
 
 // Releases a COM interface when it goes out of scope.
 template <typename T>
@@ -41,19 +43,45 @@ struct ComThread {
     }
 };
 
-// The first Japanese voice's token, or null.
+// Whether the voice says it speaks Japanese: its Language attribute lists
+// hexadecimal language ids separated by ';'.
+bool speaksJapanese(ISpObjectToken* voice)
+{
+    Com<ISpDataKey> attributes;
+    wchar_t* languages = nullptr;
+    if (FAILED(voice->OpenKey(L"Attributes", attributes.out())) ||
+        FAILED(attributes->GetStringValue(L"Language", &languages)))
+        return false;
+    bool japanese = false;
+    for (const wchar_t* at = languages; *at != L'\0';) {
+        wchar_t* end = nullptr;
+        japanese = japanese || std::wcstoul(at, &end, 16) == kJapaneseLanguage;
+        at = end == at ? at + 1 : end;
+    }
+    CoTaskMemFree(languages);
+    return japanese;
+}
+
+// The first Japanese voice's token, or null. The category is asked for
+// Japanese voices, and each one is checked too, since not every SAPI
+// (Wine's, for one) filters by attribute.
 ISpObjectToken* findJapaneseVoice()
 {
     Com<ISpObjectTokenCategory> category;
     Com<IEnumSpObjectTokens> voices;
+    if (FAILED(CoCreateInstance(CLSID_SpObjectTokenCategory, nullptr, CLSCTX_ALL, IID_ISpObjectTokenCategory,
+                                reinterpret_cast<void**>(category.out()))) ||
+        FAILED(category->SetId(kVoicesCategory, FALSE)) ||
+        FAILED(category->EnumTokens(kJapanese, nullptr, voices.out())))
+        return nullptr;
     ISpObjectToken* voice = nullptr;
-    if (SUCCEEDED(CoCreateInstance(CLSID_SpObjectTokenCategory, nullptr, CLSCTX_ALL,
-                                   IID_ISpObjectTokenCategory, reinterpret_cast<void**>(category.out()))) &&
-        SUCCEEDED(category->SetId(kVoicesCategory, FALSE)) &&
-        SUCCEEDED(category->EnumTokens(kJapanese, nullptr, voices.out())) &&
-        FAILED(voices->Next(1, &voice, nullptr)))
+    while (voices->Next(1, &voice, nullptr) == S_OK && voice != nullptr) {
+        if (speaksJapanese(voice))
+            return voice;
+        voice->Release();
         voice = nullptr;
-    return voice;
+    }
+    return nullptr;
 }
 
 std::wstring widen(const std::string& utf8)

@@ -129,9 +129,9 @@ Got get(const std::string& url, long totalMs = 10000, const std::string& caFile 
     HttpRequest request;
     request.url = url;
     request.userAgent = "linewatch-test";
-    request.connectTimeoutMs = 2000;
-    request.totalTimeoutMs = totalMs;
-    request.caFile = caFile;
+    request.settings.connectTimeoutMs = 2000;
+    request.settings.totalTimeoutMs = totalMs;
+    request.settings.caFile = caFile;
     Got got;
     const auto start = std::chrono::steady_clock::now();
     got.result = http_get(request, [&got](const char* data, std::size_t size) {

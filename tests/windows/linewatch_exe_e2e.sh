@@ -16,17 +16,29 @@ e2e_init windows
 disruption="信号確認の影響で、運転を見合わせています。"
 
 # start_run NAME PROGRAM [ARGS...]: PROGRAM in $work/NAME, keys from the pipe
-# $work/NAME/keys, output in out.log, exit status in status.
+# $work/NAME/keys, output in out.log, exit status in status. Each run is a
+# process group of its own, ended with the script.
 declare -A key_fd
+run_groups=()
 start_run() {
     local name=$1
     shift
     mkdir -p "$work/$name"
+    rm -f "$work/$name/keys" "$work/$name/status"
     mkfifo "$work/$name/keys"
     exec {fd}<>"$work/$name/keys"
     key_fd[$name]=$fd
-    (cd "$work/$name" && { "$@" < keys > out.log 2> err.log; echo $? > status; }) &
+    setsid bash -c 'cd "$1" && shift && { "$@" < keys > out.log 2> err.log; echo $? > status; }' \
+        run "$work/$name" "$@" &
+    run_groups+=($!)
 }
+stop_runs() {
+    for group in "${run_groups[@]}"; do
+        kill -- "-$group" 2> /dev/null || true
+    done
+    e2e_cleanup
+}
+trap stop_runs EXIT
 key() { printf '%s' "$2" >&"${key_fd[$1]}"; }
 # The run's output as UTF-8; the Windows program writes Shift_JIS.
 text() {
@@ -91,8 +103,7 @@ grep -qF "$feed_key" "$work/win/out.log" && fail "the consumer key reached the c
 # The second run, over HTTPS, zooms in once and must save over the first
 # run's settings file.
 cp "$work/win/linewatch.ini" "$work/win/first.ini"
-rm -f "$work/win/status" "$work/win/snap.png"
-rm "$work/win/keys"
+rm -f "$work/win/snap.png"
 start_run win env LINEWATCH_API_ROOT="$tls_root" LINEWATCH_CONSUMER_KEY="$feed_key" \
     LINEWATCH_CA_FILE="$work/cert.pem" LINEWATCH_SOUND=none LINEWATCH_SPEECH=none \
     "$WINE" "$LINEWATCH_BIN" --snapshot snap.png

@@ -1,0 +1,29 @@
+#include "app/demo.h"
+
+#include "qwin/qwin.h"
+#include "sim/demo.h"
+
+#include <cstdio>
+#include <string>
+
+Feed* startDemo(Config& config)
+{
+    // The demo notes a windowless run, so the window's back-end is chosen first.
+    configureWindow(config.window);
+    DemoAccess access;
+    std::string error;
+    Feed* feed = demo_start(qwin_headless(), config.options.snapshot != nullptr, &config.clockOffset, &access,
+                            &error);
+    if (!feed) {
+        std::fprintf(stderr, "linewatch: cannot start the demo feed: %s\n", error.c_str());
+        return nullptr;
+    }
+    config.api.root = access.root;
+    config.api.consumerKey = access.key;
+    return feed;
+}
+
+void stopDemo(Feed* feed)
+{
+    feed_stop(feed);
+}
