@@ -230,4 +230,4 @@ void changed()
 }
 }  // namespace
 
-const WindowBackend system_window = {desktop_visible, start, stop, changed};
+const WindowBackend display_window = {desktop_visible, start, stop, changed};
