@@ -119,6 +119,15 @@ void restoreMode()
         SetConsoleMode(input(), savedMode);
 }
 
+// Ctrl-C, Ctrl-Break and a closed console end the program without the C
+// library's exit hooks, so the console mode is put back here first; the
+// system's own handling then goes on.
+BOOL WINAPI restoreOnControl(DWORD)
+{
+    restoreMode();
+    return FALSE;
+}
+
 // ---------------------------------------------------------------- [Input]
 
 std::string* script = nullptr;
@@ -323,6 +332,7 @@ void console_open()
         return;
     modeSaved = true;
     std::atexit(restoreMode);
+    SetConsoleCtrlHandler(restoreOnControl, TRUE);
     applySingleKeyMode();
 }
 

@@ -124,12 +124,12 @@ struct Got {
     double seconds;
 };
 
-Got get(const std::string& url, long totalMs = 10000, const std::string& caFile = "")
+Got get(const std::string& url, long totalMs = 10000, const std::string& caFile = "", long connectMs = 2000)
 {
     HttpRequest request;
     request.url = url;
     request.userAgent = "linewatch-test";
-    request.settings.connectTimeoutMs = 2000;
+    request.settings.connectTimeoutMs = connectMs;
     request.settings.totalTimeoutMs = totalMs;
     request.settings.caFile = caFile;
     Got got;
@@ -207,6 +207,17 @@ TEST(WinHttp, ASilentServerCostsTheDeadlineAndNoMore)
     EXPECT_EQ(got.result.error, "the server did not answer in time");
     EXPECT_GE(got.seconds, 1.4);
     EXPECT_LT(got.seconds, 4.0);
+}
+
+TEST(WinHttp, TheConnectDeadlineEndsOnceConnectedAndASlowAnswerStillArrives)
+{
+    LoopbackServer server([](const std::string&) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+        return answer("200 OK", "late but whole");
+    });
+    const Got got = get(server.url("/slow"), 8000, "", 500);
+    EXPECT_TRUE(got.result.completed) << got.result.error;
+    EXPECT_EQ(got.body, "late but whole");
 }
 
 TEST(WinHttp, AReceiverThatStopsEndsTheTransfer)
