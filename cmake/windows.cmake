@@ -1,7 +1,8 @@
 # What the Windows build needs beyond the toolchain file (included when WIN32).
 
 # Wide-character Win32 calls throughout; the ANSI code page varies by machine.
-add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
+# M_PI and its kin, which glibc declares and MinGW only on request.
+add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 _USE_MATH_DEFINES)
 # One self-contained linewatch.exe: no MinGW runtime DLLs to ship beside it.
 add_link_options(-static)
 if(LINEWATCH_SANITIZE)

@@ -1,7 +1,6 @@
-// Chime back-end: the tone as a WAV image in memory, played by PlaySound
-// without waiting; a plain system beep when no sound device takes it.
-#include "platform/chime.h"
-
+// The Windows chime back-end: the tone as a WAV image in memory, played by
+// PlaySound without waiting; a plain system beep when no sound device takes it.
+#include "platform/chime_backend.h"
 #include "platform/chime_tone.h"
 
 #include <windows.h>
@@ -10,9 +9,6 @@
 #include <vector>
 
 namespace {
-
-ChimeSettings settings;
-int played = 0;
 
 void putLittleEndian(std::vector<unsigned char>& out, uint32_t value, int bytes)
 {
@@ -50,30 +46,18 @@ const std::vector<unsigned char>& wave()
     return image;
 }
 
-}  // namespace
-
-void configureChime(const ChimeSettings& chosen)
+// A chime still sounding is cut short by the new one rather than queued.
+void play()
 {
-    settings = chosen;
-}
-
-void chime_play()
-{
-    ++played;
-    if (settings.silent)
-        return;
-    // A chime still sounding is cut short by the new one rather than queued.
-    if (!PlaySoundW(reinterpret_cast<LPCWSTR>(wave().data()), nullptr,
-                    SND_MEMORY | SND_ASYNC | SND_NODEFAULT))
+    if (!PlaySoundW(reinterpret_cast<LPCWSTR>(wave().data()), nullptr, SND_MEMORY | SND_ASYNC | SND_NODEFAULT))
         MessageBeep(MB_OK);
 }
 
-int chime_count()
-{
-    return played;
-}
-
-void chime_close()
+void close()
 {
     PlaySoundW(nullptr, nullptr, 0);
 }
+
+}  // namespace
+
+const ChimeBackend chime_device = {play, close};

@@ -1,5 +1,7 @@
 #include "platform/console_text.h"
 
+#include "platform/charset.h"
+
 #include <cstdio>
 #include <cstring>
 
@@ -8,11 +10,6 @@ namespace {
 bool isControl(unsigned char c)
 {
     return (c < 0x20 && c != '\r' && c != '\n' && c != '\t') || c == 0x7F;
-}
-
-bool isShiftJisLead(unsigned char c)
-{
-    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
 }
 
 }  // namespace

@@ -9,15 +9,14 @@
 #include "platform/speech_queue.h"
 
 #include <atomic>
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <deque>
-#include <dirent.h>
+#include <filesystem>
 #include <fstream>
 #include <mutex>
-#include <sys/stat.h>
+#include <system_error>
 #include <thread>
 
 namespace {
@@ -75,17 +74,15 @@ SpeechState& state()
 int first_free_number(const std::string& dir)
 {
     int highest = 0;
-    DIR* d = opendir(dir.c_str());
-    if (!d)
-        return 1;
-    while (dirent* e = readdir(d)) {
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(dir, error)) {
+        const std::string name = entry.path().filename().string();
         int n = 0;
         char tail[8] = {0};
-        if (std::strlen(e->d_name) == 8 && std::sscanf(e->d_name, "%4d.%3s", &n, tail) == 2 &&
+        if (name.size() == 8 && std::sscanf(name.c_str(), "%4d.%3s", &n, tail) == 2 &&
             std::strcmp(tail, "wav") == 0 && n > highest)
             highest = n;
     }
-    closedir(d);
     return highest + 1;
 }
 
@@ -132,7 +129,9 @@ void start_locked(SpeechState& s)
         return;
     }
     s.dir = s.settings.keepDir;
-    if (!s.dir.empty() && mkdir(s.dir.c_str(), 0755) != 0 && errno != EEXIST) {
+    std::error_code error;
+    if (!s.dir.empty() && !std::filesystem::create_directory(s.dir, error) &&
+        !std::filesystem::is_directory(s.dir, error)) {
         s.backend->close();
         console_print("speech: cannot create %s; notices will not be spoken\n", s.dir.c_str());
         return;

@@ -1,6 +1,6 @@
-// The Windows speech engine: the first installed Japanese SAPI voice speaks
+// The Windows speech back-end: the first installed Japanese SAPI voice speaks
 // each phrase on the worker thread, to the sound device or into a WAV file.
-#include "platform/speech_engine.h"
+#include "platform/speech_backend.h"
 
 #include <windows.h>
 
@@ -107,9 +107,7 @@ bool bindToFile(ISpVoice* voice, ISpStream* stream, const std::string& path)
            SUCCEEDED(voice->SetOutput(stream, TRUE));
 }
 
-}  // namespace
-
-bool speech_engine_open(std::string& notice)
+bool openEngine(std::string& notice)
 {
     ComThread com;
     ISpObjectToken* voice = com.ok ? findJapaneseVoice() : nullptr;
@@ -122,7 +120,7 @@ bool speech_engine_open(std::string& notice)
     return true;
 }
 
-void speech_engine_say(const std::string& utf8, const std::string& wavPath, const std::atomic<bool>& cancel)
+void sayPhrase(const std::string& utf8, const std::string& wavPath, const std::atomic<bool>& cancel)
 {
     ComThread com;
     Com<ISpObjectToken> token;
@@ -154,4 +152,8 @@ void speech_engine_say(const std::string& utf8, const std::string& wavPath, cons
         }
 }
 
-void speech_engine_close() {}
+void closeEngine() {}
+
+}  // namespace
+
+const SpeechBackend speech_engine = {openEngine, sayPhrase, closeEngine};
