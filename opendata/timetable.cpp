@@ -1,7 +1,7 @@
 // Sections: names and times / trips / reading an answer.
 #include "opendata/timetable.h"
 
-#include <simdjson.h>
+#include <nlohmann/json.hpp>
 
 #include <algorithm>
 
@@ -84,24 +84,20 @@ bool addTrip(Timetable& table, const TimetableTrip& names, const std::vector<Pub
 
 namespace {
 
-using simdjson::dom::element;
+using Json = nlohmann::json;
 
-std::string_view textOf(element value) {
-    std::string_view text;
-    if (value.is_array()) {
-        for (element first : value.get_array()) return textOf(first);
-        return text;
-    }
-    if (value.get_string().get(text) != simdjson::SUCCESS) return std::string_view();
-    return text;
+// A text member, or the first text of an array member; empty otherwise.
+std::string_view textOf(const Json& value) {
+    if (value.is_array()) return value.empty() ? std::string_view() : textOf(value.front());
+    return value.is_string() ? std::string_view(value.get_ref<const std::string&>()) : std::string_view();
 }
 
-std::string_view member(simdjson::dom::object object, std::string_view key) {
-    element value;
-    return object.at_key(key).get(value) == simdjson::SUCCESS ? textOf(value) : std::string_view();
+std::string_view member(const Json& object, const char* key) {
+    const auto found = object.find(key);
+    return found == object.end() ? std::string_view() : textOf(*found);
 }
 
-std::int32_t memberTime(simdjson::dom::object object, std::string_view key) {
+std::int32_t memberTime(const Json& object, const char* key) {
     const std::string_view text = member(object, key);
     return text.empty() ? -1 : timetableSeconds(text);
 }
@@ -110,25 +106,22 @@ std::int32_t memberTime(simdjson::dom::object object, std::string_view key) {
 
 TimetableLoad loadTimetableV4(Timetable& table, std::string_view utf8) {
     TimetableLoad load;
-    simdjson::dom::parser parser;
-    const simdjson::padded_string text(utf8);
-    simdjson::dom::array answer;
-    if (parser.parse(text).get_array().get(answer) != simdjson::SUCCESS) return load;
+    // nlohmann's parser, as for the version-4 answers, on every platform
+    // (Debian has no Windows build of a faster one).
+    const Json answer = Json::parse(utf8.begin(), utf8.end(), nullptr, false);
+    if (!answer.is_array()) return load;
     load.ok = true;
     timetableName(table, std::string_view());
     std::vector<PublishedStop> stops;
-    for (element item : answer) {
+    for (const Json& object : answer) {
         ++load.objects;
-        simdjson::dom::object object;
-        if (item.get_object().get(object) != simdjson::SUCCESS) continue;
+        if (!object.is_object()) continue;
         const std::string_view number = member(object, "odpt:trainNumber");
-        simdjson::dom::array objects;
-        if (number.empty() || object["odpt:trainTimetableObject"].get_array().get(objects) != simdjson::SUCCESS)
-            continue;
+        const auto objects = object.find("odpt:trainTimetableObject");
+        if (number.empty() || objects == object.end() || !objects->is_array()) continue;
         stops.clear();
-        for (element s : objects) {
-            simdjson::dom::object stop;
-            if (s.get_object().get(stop) != simdjson::SUCCESS) continue;
+        for (const Json& stop : *objects) {
+            if (!stop.is_object()) continue;
             PublishedStop p;
             p.arrival = memberTime(stop, "odpt:arrivalTime");
             p.departure = memberTime(stop, "odpt:departureTime");
