@@ -1,12 +1,14 @@
-// Sections: reading values / writing the version-2 text / the three kinds.
+// Sections: building the tree / reading values / writing the version-2 text / the three kinds.
 #include "opendata/normalise_v4.h"
 
 #include <nlohmann/json.hpp>
 
 #include <climits>
 #include <cmath>
+#include <vector>
 
 #include "network/stations.h"
+#include "opendata/parse.h"
 
 namespace {
 
@@ -18,6 +20,90 @@ constexpr int maxDepth = 8;
 
 constexpr char branchRailway[] = "odpt.Railway:TokyoMetro.MarunouchiBranch";
 constexpr int marunouchiSlot = 1;
+
+// ---- building the tree ----
+
+// Parser events turned into a tree that holds only the first `kept` elements
+// of the answer's array, none deeper than maxDepth, and counts all elements:
+// an answer of millions of small objects costs no more than a real one.
+class KeptTree {
+public:
+    KeptTree(Json& root, std::size_t kept) : root_(root), kept_(kept) {}
+    std::size_t elements() const { return elements_; }
+
+    bool null() { return scalar(Json()); }
+    bool boolean(bool v) { return scalar(v); }
+    bool number_integer(Json::number_integer_t v) { return scalar(v); }
+    bool number_unsigned(Json::number_unsigned_t v) { return scalar(v); }
+    bool number_float(Json::number_float_t v, const Json::string_t&) { return scalar(v); }
+    bool string(Json::string_t& v) { return scalar(std::move(v)); }
+    bool binary(Json::binary_t&) { return scalar(Json()); }
+    bool start_object(std::size_t) { return open(Json::object()); }
+    bool start_array(std::size_t) { return open(Json::array()); }
+    bool end_object() { return close(); }
+    bool end_array() { return close(); }
+    bool key(Json::string_t& k) {
+        if (skipFrom_ == 0) key_ = std::move(k);
+        return true;
+    }
+    bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception&) { return false; }
+
+private:
+    // Whether a value starting at the current depth goes into the tree.
+    bool keep() {
+        if (skipFrom_ != 0) return false;
+        if (depth_ == 1 && ++elements_ > kept_) return false;
+        return depth_ <= maxDepth;
+    }
+
+    // Puts v where the next value goes; the parents on the stack stay where
+    // they are, as only the innermost open container grows.
+    Json* place(Json v) {
+        if (open_.empty()) {
+            root_ = std::move(v);
+            return &root_;
+        }
+        Json& parent = *open_.back();
+        if (parent.is_array()) {
+            parent.push_back(std::move(v));
+            return &parent.back();
+        }
+        Json& member = parent[key_];
+        member = std::move(v);
+        return &member;
+    }
+
+    bool scalar(Json v) {
+        if (keep()) place(std::move(v));
+        return true;
+    }
+
+    bool open(Json container) {
+        if (keep())
+            open_.push_back(place(std::move(container)));
+        else if (skipFrom_ == 0)
+            skipFrom_ = depth_ + 1;
+        ++depth_;
+        return true;
+    }
+
+    bool close() {
+        if (skipFrom_ == 0)
+            open_.pop_back();
+        else if (skipFrom_ == depth_)
+            skipFrom_ = 0;
+        --depth_;
+        return true;
+    }
+
+    Json& root_;
+    std::size_t kept_;
+    std::size_t elements_ = 0;
+    std::vector<Json*> open_;  // the open containers in the tree, outermost first
+    std::size_t depth_ = 0;    // containers open in the text
+    std::size_t skipFrom_ = 0; // depth of the container being dropped, 0 when none
+    Json::string_t key_;
+};
 
 // ---- reading values ----
 
@@ -213,12 +299,13 @@ std::string fareText(const Json& answer) {
 
 V4Rewrite normaliseV4(ResponseKind kind, std::string_view utf8) {
     V4Rewrite r;
-    const Json answer = Json::parse(
-        utf8.begin(), utf8.end(),
-        [](int depth, Json::parse_event_t, Json&) { return depth <= maxDepth; }, false);
-    if (!answer.is_array()) return r;
+    // Only the elements the records have room for are kept.
+    const std::size_t kept = kind == ResponseKind::Trains ? trainRecordCapacity : v4AnswerObjectCap;
+    Json answer;
+    KeptTree tree(answer, kept);
+    if (!Json::sax_parse(utf8.begin(), utf8.end(), &tree) || !answer.is_array()) return r;
     r.ok = true;
-    r.objects = answer.size();
+    r.objects = tree.elements();
     switch (kind) {
         case ResponseKind::Status: r.text = statusText(answer); break;
         case ResponseKind::Trains: r.text = trainsText(answer); break;

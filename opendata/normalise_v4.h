@@ -27,7 +27,7 @@ struct V4Rewrite {
 //     statuses taken from their "ja" member; a disrupted branch notice takes
 //     丸ノ内線's slot while the main line runs normally; a disruption without
 //     odpt:timeOfOrigin gets its dc:date there, so it counts as one.
-//   Trains: every train with all 17 members; the first origin and destination
+//   Trains: the first 400 trains (all the records hold) with all 17 members; the first origin and destination
 //     station become the starting and terminal station; a missing frequency
 //     or delay is 0, a missing toStation null.
 //   Fare: the first fare, amounts in the version-2 order and "@context" last;

@@ -345,6 +345,20 @@ TEST_F(Rewrite, ThousandObjectAnswersAreCountedAndStillGiveNineSlots) {
     EXPECT_EQ(t.objects, v4AnswerObjectCap);
     EXPECT_EQ(trainCount, trainRecordCapacity);
     EXPECT_EQ(trainRecords[399].trainNumber, "A399");
+
+    // A hundred thousand tiny elements are counted, and only as many as
+    // the records hold are written.
+    std::string flood = "[";
+    for (int i = 0; i < 50000; ++i) flood += R"({"odpt:trainNumber":"B1"},7,)";
+    flood += "{}]";
+    for (ResponseKind kind : {ResponseKind::Trains, ResponseKind::Status, ResponseKind::Fare}) {
+        const V4Rewrite r = normaliseV4(kind, flood);
+        ASSERT_TRUE(r.ok);
+        EXPECT_EQ(r.objects, 100001u);
+        EXPECT_LT(r.text.size(), 400u * 1000u);
+    }
+    load(ResponseKind::Trains, flood);
+    EXPECT_EQ(trainCount, 200) << "the first 400 elements hold 200 trains";
 }
 
 }  // namespace
