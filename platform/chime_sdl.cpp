@@ -7,7 +7,6 @@
 #include <SDL.h>
 #include <atomic>
 #include <cstdint>
-#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -19,7 +18,10 @@ std::atomic<Device> device{Device::Unopened};
 std::atomic<bool> pendingTone{false};  // a chime asked for while the device was opening
 SDL_AudioDeviceID deviceId = 0;        // written by the opener before device becomes Open
 std::vector<int16_t> samples;          // written by the opener before device becomes Open
-std::thread opener;
+// The opener is an SDL thread: SDL frees what it keeps for a thread (its error
+// text) only for its own threads, and a plain pointer has nothing to destroy
+// at exit. chime_close waits for it.
+SDL_Thread* opener = nullptr;
 
 // Only a terminal rings; in a file or a pipe the byte would be noise in the text.
 void ringBell()
@@ -48,7 +50,7 @@ void playPending()
         ringBell();
 }
 
-void openDevice()
+int openDevice(void*)
 {
     std::unique_lock<std::mutex> setup(audio_setup_lock());
     audio_quiet_library_errors();
@@ -75,6 +77,7 @@ void openDevice()
     }
     setup.unlock();
     playPending();
+    return 0;
 }
 
 void playTone()
@@ -83,7 +86,11 @@ void playTone()
     case Device::Unopened:
         pendingTone = true;
         device = Device::Opening;
-        opener = std::thread(openDevice);
+        opener = SDL_CreateThread(openDevice, "chime", nullptr);
+        if (opener == nullptr) {
+            device = Device::Failed;
+            playPending();
+        }
         break;
     case Device::Opening:
         pendingTone = true;
@@ -102,8 +109,10 @@ void playTone()
 
 void closeDevice()
 {
-    if (opener.joinable())
-        opener.join();
+    if (opener != nullptr) {
+        SDL_WaitThread(opener, nullptr);
+        opener = nullptr;
+    }
     if (device == Device::Open) {
         std::lock_guard<std::mutex> setup(audio_setup_lock());
         SDL_CloseAudioDevice(deviceId);

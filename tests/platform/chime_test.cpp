@@ -165,3 +165,20 @@ TEST(Chime, StartedChimeLeavesInterruptAndTerminateDeadly)
                   sig);
     }
 }
+
+// exit() while the device is still being opened (Escape in the window right
+// after a refresh) ends the program with its status, not an abort.
+TEST(Chime, ExitWhileTheDeviceOpensKeepsItsStatus)
+{
+    pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        setenv("SDL_AUDIODRIVER", "dummy", 1);
+        chime_play();
+        std::exit(7);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
+    EXPECT_EQ(WEXITSTATUS(status), 7);
+}
