@@ -39,6 +39,9 @@ bool play_sdl(const std::string& path, const std::atomic<bool>& cancel)
         SDL_FreeWAV(samples);
     }
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    // SDL frees what it keeps for a thread (its error text) only for threads it
+    // started; this is the speech worker.
+    SDL_TLSCleanup();
     return played;
 }
 
