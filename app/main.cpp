@@ -6,6 +6,20 @@
 
 #include <cstdlib>
 #include <ctime>
+#include <utility>
+
+namespace {
+
+Feed* demoFeed = nullptr;
+
+// The demo feed's server thread ends on every way out, exit() included
+// (Escape in the window, a fatal error), before its objects are destroyed.
+void stopDemoFeed()
+{
+    stopDemo(std::exchange(demoFeed, nullptr));
+}
+
+}  // namespace
 
 int main(int argc, char** argv)
 {
@@ -13,10 +27,12 @@ int main(int argc, char** argv)
                                static_cast<std::int64_t>(std::time(nullptr)));
     if (std::optional<int> status = answerWithoutMonitor(config.options))
         return *status;
-    Feed* demoFeed = nullptr;
-    if (config.options.demo && (demoFeed = startDemo(config)) == nullptr)
-        return 1;
+    if (config.options.demo) {
+        if ((demoFeed = startDemo(config)) == nullptr)
+            return 1;
+        std::atexit(stopDemoFeed);
+    }
     const int status = runMonitor(config);
-    stopDemo(demoFeed);
+    stopDemoFeed();
     return status;
 }

@@ -12,6 +12,7 @@
 #include "qwin/qwin.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 namespace {
@@ -46,6 +47,27 @@ void releaseRecords()
     fareRecord = FareRecord{};
     for (std::string& t : responseText.text)
         std::string().swap(t);
+}
+
+// The threads the monitor starts besides the window's: the speech worker and
+// the chime's device opener. They end here on every way out, the orderly end
+// and exit() alike (Escape in the window, a fatal error): a thread still
+// joinable when the process destroys its objects aborts it, and one still
+// running would use what is being destroyed. Before the window closes, since
+// the last user of SDL shuts it down.
+void stopWorkers()
+{
+    speech_stop();
+    chime_close();
+}
+
+// Registered once the window is open: exit hooks run in reverse order, so
+// this one runs before the window's own.
+void stopWorkersAtExit()
+{
+    static bool registered = false;
+    if (!registered)
+        registered = std::atexit(stopWorkers) == 0;
 }
 
 }  // namespace
@@ -127,6 +149,7 @@ int runMonitor(const Config& config)
     sortStations();
     {
         GraphPort port;
+        stopWorkersAtExit();
         st.port = &port;
         startMonitor(st, config.options, kSettingsFile);
         CycleEnv env = realCycleEnv(config.options.snapshot, config.clockOffset);
@@ -140,8 +163,7 @@ int runMonitor(const Config& config)
         takeSnapshot(env);
         releaseRecords();
         writeSettings(st, kSettingsFile);
-        speech_stop();
-        chime_close();
+        stopWorkers();
         st.port = nullptr;
     }
     return 0;
