@@ -40,11 +40,6 @@ usual_modes() {
     cmp -s "$work/$1/before.stty" "$after" || fail "$1 changed the terminal modes"
 }
 
-# line_ended NAME: the last byte the monitor's terminal received is a line end.
-line_ended() {
-    [ "$(tail -c 1 "$work/$1/raw.log" | od -An -tx1 | tr -d ' ')" = 0a ]
-}
-
 for s in "${signals[@]}"; do
     w=$(win "$s")
     wait_refresh "$w" 1

@@ -21,6 +21,8 @@
 #   get TYPE [EXTRA-QUERY]        one datapoints answer of the last started feed
 #   control QUERY                 switches the last started feed (fault=..., disrupt=...)
 #   train_lines NAME              number of train lines the monitor has printed
+#   line_ended NAME               true when the last byte the terminal got is a
+#                                 line end (nothing left open for the prompt)
 #   fail MESSAGE                  prints MESSAGE and every pane, exits 1
 # Needs LINEWATCH_BIN and LINEWATCH_FEED_BIN. The monitor's environment is
 # headless, silent and speechless with 3 s download limits; an ENV=VALUE
@@ -148,6 +150,10 @@ wait_refresh() {
 wait_exit() {
     wait_for "${2:-10}" test -s "$work/$1/status" || fail "$1 did not end"
     cat "$work/$1/status"
+}
+
+line_ended() {
+    [ "$(tail -c 1 "$work/$1/raw.log" | od -An -tx1 | tr -d ' ')" = 0a ]
 }
 
 train_lines() {
