@@ -7,7 +7,8 @@
 set -euo pipefail
 
 if [[ "${1:-}" != --inside ]]; then
-    exec xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" bash "$0" --inside
+    # Server numbers from 150 up, away from other windowed tests starting at once.
+    exec xvfb-run -a -n 150 -s "-screen 0 1024x768x24 -nolisten tcp" bash "$0" --inside
 fi
 
 source "$(dirname "$0")/harness.bash"
@@ -24,9 +25,9 @@ start_windowed() {
         LSAN_OPTIONS="suppressions=$work/lsan.supp"
     wait_refresh "$1" 1 60
     wait_pane "$1" "信号確認のため"
-    wid=$(xdotool search --sync --onlyvisible --name '^qwin$' | head -n 1)
+    wid=$(timeout 20 xdotool search --sync --onlyvisible --name '^qwin$' | head -n 1) || true
     [ -n "$wid" ] || fail "$1 has no window"
-    xdotool windowfocus --sync "$wid"
+    timeout 10 xdotool windowfocus --sync "$wid" || fail "$1's window never took the focus"
 }
 
 # handed_back NAME: the terminal's modes as before, the last byte a line end.
@@ -47,7 +48,7 @@ keys quit q
 wait_pane quit "グラフィックウインド(qwin)をクリックすると終了します。"
 # The click counts once the monitor has saved and waits for it; until then
 # clicks go by, so keep clicking.
-xdotool mousemove --sync --window "$wid" 20 20
+xdotool mousemove --window "$wid" 20 20
 clicked_out() { xdotool click 1 2>/dev/null; sleep 0.2; [ -s "$work/quit/status" ]; }
 wait_for 20 clicked_out || fail "clicks never ended the monitor"
 code=$(wait_exit quit)
