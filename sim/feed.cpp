@@ -2,6 +2,7 @@
 #include "sim/feed.h"
 
 #include <httplib.h>
+#include <sys/socket.h>
 
 #include <chrono>
 #include <condition_variable>
@@ -376,9 +377,11 @@ Feed* feed_start(const FeedOptions& options, std::string* error) {
     httplib::Server& s = *f->server;
     // the library's default also sets SO_REUSEPORT, which would let a second
     // feed share a port that is already taken
-    s.set_socket_options([](socket_t sock) {
+    auto listening = std::make_shared<socket_t>(-1);
+    s.set_socket_options([listening](socket_t sock) {
         int yes = 1;
         setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+        *listening = sock;
     });
     Feed* raw = f.get();
     s.Get("/api/v2/datapoints", [raw](const httplib::Request& q, httplib::Response& r) { answerDatapoints(*raw, q, r); });
@@ -391,6 +394,9 @@ Feed* feed_start(const FeedOptions& options, std::string* error) {
         *error = "cannot listen on " + options.host + ":" + std::to_string(options.port);
         return nullptr;
     }
+    // The library listens with a backlog of 5, which a burst of connections
+    // overflows, and each refused attempt costs its client a second.
+    listen(*listening, SOMAXCONN);
     f->thread = std::thread([raw] { raw->server->listen_after_bind(); });
     // stop() is a no-op until the server runs, so wait for that
     while (!s.is_running()) std::this_thread::sleep_for(std::chrono::milliseconds(1));

@@ -257,14 +257,7 @@ public:
             workers_.shutdown();  // the pool's threads must be joined before it goes
             throw;
         }
-        // The library listens with a backlog of 5, which a burst of
-        // connections overflows, and each refused connection attempt costs
-        // its client a second; the task queue is made between the bind and
-        // the first accept, so the backlog is widened there.
-        new_task_queue = [this] {
-            ::listen(svr_sock_, SOMAXCONN);
-            return new OnTheSpot;
-        };
+        new_task_queue = [] { return new OnTheSpot; };
     }
 
     // The waiting room closes first so that no answer is queued after the
