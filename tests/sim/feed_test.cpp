@@ -160,14 +160,19 @@ TEST(Feed, KeyUnknownTypeAndRateLimit) {
     EXPECT_EQ(unknown->status, 200);
     EXPECT_EQ(unknown->body, "[]");
 
-    auto first = c.Get(query("odpt:Train"));
+    // the limit counts any type; one with a short answer keeps the pair
+    // within the window on a loaded machine
+    auto first = c.Get(query("odpt:Railway"));
     auto other = c.Get(query("odpt:TrainInformation"));
-    auto again = c.Get(query("odpt:Train"));
+    auto again = c.Get(query("odpt:Railway"));
     ASSERT_TRUE(first && other && again);
     EXPECT_EQ(first->status, 200);
     EXPECT_EQ(other->status, 200) << "another type is not limited";
     EXPECT_EQ(again->status, 503);
     EXPECT_EQ(again->body, "Your request rate is too high");
+    auto train = c.Get(query("odpt:Train"));
+    ASSERT_TRUE(train);
+    EXPECT_EQ(train->status, 200);
     std::this_thread::sleep_for(120ms);
     auto later = c.Get(query("odpt:Train"));
     ASSERT_TRUE(later);
