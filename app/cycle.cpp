@@ -44,6 +44,17 @@ void refreshIfDue(MonitorState& st, const CycleEnv& env)
     st.lastRefresh = now;
 }
 
+// Appends key to the keys typed during a download; a full list drops its oldest.
+void keepTypedKey(MonitorState& st, int32_t key)
+{
+    if (st.typedAheadCount == kTypedAheadCapacity) {
+        st.typedAheadFirst = (st.typedAheadFirst + 1) % kTypedAheadCapacity;
+        --st.typedAheadCount;
+    }
+    st.typedAhead[(st.typedAheadFirst + st.typedAheadCount) % kTypedAheadCapacity] = key;
+    ++st.typedAheadCount;
+}
+
 }  // namespace
 
 CycleEnv realCycleEnv(const char* snapshot, std::int64_t clockOffset)
@@ -71,7 +82,8 @@ void refreshOnce(MonitorState& st, const CycleEnv& env)
     for (std::string& t : responseText.text)
         t.clear();
     console_print("データ取得中\r");
-    fetchLive();
+    if (!fetchLive([&st] { return downloadInterrupted(st); }))
+        return;
     console_print("データ読み込み中　　　\r");
     env.sleepMs(kPassDelayMs);
     if (sound_flag == 1)
@@ -101,8 +113,8 @@ bool cyclePass(MonitorState& st, const CycleEnv& env)
     qwin_poll_escape();
     showCountdown(st, env.now());
     env.sleepMs(kPassDelayMs);
-    if (console_key_waiting()) {
-        st.pending = console_read_key();
+    if (keyWaiting(st)) {
+        st.pending = readKey(st);
         if (isQuit(st.pending)) {
             // Without a window the program ends at once: no click to ask for.
             if (!qwin_headless())
@@ -114,6 +126,39 @@ bool cyclePass(MonitorState& st, const CycleEnv& env)
     if (!carryOutCommand(st, env))
         refreshIfDue(st, env);
     return true;
+}
+
+bool downloadInterrupted(MonitorState& st)
+{
+    if (qwin_escape_pressed())
+        return true;
+    while (console_key_waiting()) {
+        const int key = console_read_key();
+        if (isQuit(key)) {
+            // The keys before it would never be carried out: passes read
+            // them one after another, and the quit ends the loop.
+            st.typedAheadCount = 0;
+            keepTypedKey(st, key);
+            return true;
+        }
+        keepTypedKey(st, key);
+    }
+    return false;
+}
+
+bool keyWaiting(const MonitorState& st)
+{
+    return st.typedAheadCount > 0 || console_key_waiting();
+}
+
+int readKey(MonitorState& st)
+{
+    if (st.typedAheadCount == 0)
+        return console_read_key();
+    const int key = st.typedAhead[st.typedAheadFirst];
+    st.typedAheadFirst = (st.typedAheadFirst + 1) % kTypedAheadCapacity;
+    --st.typedAheadCount;
+    return key;
 }
 
 void runCycle(MonitorState& st, const CycleEnv& env)

@@ -21,13 +21,26 @@ CycleEnv realCycleEnv(const char* snapshot, std::int64_t clockOffset = 0);
 
 // One pass: escape check, countdown, pause, then either read a waiting key or
 // carry out the pending command or check for a due refresh. Returns false
-// once q or Q has been read.
+// once q or Q has been read, here or during a download.
 bool cyclePass(MonitorState& st, const CycleEnv& env);
+
+// The abandon hook of the monitor's downloads: reads the keys typed meanwhile
+// and keeps them for later passes; true once one of them is q or Q (then kept
+// alone, so the next pass quits) or Escape was pressed in the window (which
+// the next pass acts on), instead of the cycle waiting for the download.
+bool downloadInterrupted(MonitorState& st);
+
+// True when a key typed during a download is kept or the console has one.
+bool keyWaiting(const MonitorState& st);
+
+// The oldest key typed during a download, else the console's next key.
+int readKey(MonitorState& st);
 
 // Runs passes until q or Q.
 void runCycle(MonitorState& st, const CycleEnv& env);
 
 // One refresh: download, chime, parse, move the trains, report the status.
+// Ends after the download when downloadInterrupted abandoned it.
 void refreshOnce(MonitorState& st, const CycleEnv& env);
 
 // Writes the picture to env.snapshot when one was asked for; a failure, or a

@@ -1,6 +1,7 @@
 // The fare query: a console dialogue over the station table and one download.
 #include "app/fare.h"
 
+#include "app/cycle.h"
 #include "network/stations.h"
 #include "opendata/fetch.h"
 #include "opendata/parse.h"
@@ -101,8 +102,9 @@ void print_amount(const char* label, int32_t yen, const char* closing)
         console_print("データがありません%s", closing);
 }
 
-// Asks for the fare of from -> to and prints it.
-void query(int from, int to)
+// Asks for the fare of from -> to and prints it; false when its download was
+// abandoned for a key, and nothing printed after the stations.
+bool query(MonitorState& st, int from, int to)
 {
     const StationEntry& a = stations[from];
     const StationEntry& b = stations[to];
@@ -115,10 +117,12 @@ void query(int from, int to)
 
     // A URL too long for its buffer is not sent; without one the answer
     // is empty, so no earlier query's fare can show through.
-    if (url.size() < urlCapacity)
-        fetchFare(url);
-    else
+    if (url.size() < urlCapacity) {
+        if (!fetchFare(url, [&st] { return downloadInterrupted(st); }))
+            return false;
+    } else {
         responseText[ResponseKind::Fare].clear();
+    }
     // The parse keeps texts an answer lacks; the interchange line below must
     // see only this answer's stations.
     fareRecord = FareRecord{};
@@ -128,17 +132,18 @@ void query(int from, int to)
     if (!fareRecord.fromStation.empty() && fareRecord.ticketFare == 0 && fareRecord.childTicketFare == 0 &&
         fareRecord.icCardFare == 0 && fareRecord.childIcCardFare == 0) {
         console_print("同じ駅での路線の乗り換えのため、運賃はかかりません。\n");
-        return;
+        return true;
     }
     print_amount("普通切符料金 ", fareRecord.ticketFare, "");
     print_amount("(子供料金 ", fareRecord.childTicketFare, "）\n");
     print_amount("ICカード料金 ", fareRecord.icCardFare, "");
     print_amount("（子供料金 ", fareRecord.childIcCardFare, "）\n");
+    return true;
 }
 
 }  // namespace
 
-void fareQuery(MonitorState&)
+void fareQuery(MonitorState& st)
 {
     list_stations();
     LineInput in{};
@@ -174,9 +179,10 @@ void fareQuery(MonitorState&)
         if (next == Next::Ask || answer == 0)
             continue;
 
-        query(from, to);
+        if (!query(st, from, to))
+            return;
         console_print("hit anykey!\n");
-        console_read_key();
+        readKey(st);
         return;
     }
 }

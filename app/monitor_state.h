@@ -16,6 +16,8 @@ constexpr int kTrainNumberCapacity = 32;
 // Number of status slots reported, and the stored length of each issue stamp.
 constexpr int kStatusSlots = 9;
 constexpr int kIssueStampLength = 19;
+// Capacity of the keys typed during a download; when full, the oldest gives way.
+constexpr int kTypedAheadCapacity = 256;
 
 // Where a train's mark was last drawn (window pixels), the end of its tail,
 // and the last train update that listed it.
@@ -69,6 +71,11 @@ struct MonitorState {
     int32_t shownTrainTotal = 0;   // train total last drawn in the count box
     bool trainsEstimated = false;  // the held trains come from the timetables, not a live answer
     bool shownEstimated = false;   // the count box last drawn says so
+    // Keys read while a download ran and not yet taken by a pass, oldest at
+    // typedAhead[typedAheadFirst], typedAheadCount of them, wrapping around.
+    int32_t typedAhead[kTypedAheadCapacity] = {};
+    int32_t typedAheadFirst = 0;
+    int32_t typedAheadCount = 0;
 
     TimetableDay timetables;       // the service day's timetables, as far as loaded
 

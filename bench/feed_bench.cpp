@@ -102,7 +102,7 @@ void BM_RefreshDownloadsAndParses(benchmark::State& state) {
     if (!feed) return state.SkipWithError("no feed");
     configureFetch(feedApi(feed));
     for (auto _ : state) {
-        fetchLive();
+        fetchLive(nullptr);
         parseResponse(ResponseKind::Trains);
         parseResponse(ResponseKind::Status);
     }

@@ -10,7 +10,6 @@
 #include "opendata/normalise_v4.h"
 #include "platform/charset.h"
 #include "platform/console.h"
-#include "platform/http.h"
 
 ResponseTexts responseText;
 
@@ -86,7 +85,7 @@ bool isBlank(char c) {
 }
 
 // How a download ended, as far as the next request cares.
-enum class Outcome { Done, Refused };
+enum class Outcome { Done, Refused, Abandoned };
 
 // A version-4 body (UTF-8) rewritten, converted and told about.
 void takeV4Answer(ResponseKind kind, const char* name, const std::string& body, const std::string& excerpt) {
@@ -108,7 +107,7 @@ void takeV4Answer(ResponseKind kind, const char* name, const std::string& body, 
 }
 
 // One download of url into the kind's text, emptied first.
-Outcome download(ResponseKind kind, const std::string& url) {
+Outcome download(ResponseKind kind, const std::string& url, const HttpAbandonFn& shouldAbandon) {
     std::string& text = responseText[kind];
     text.clear();
     const char* name = kindInfo[static_cast<int>(kind)].name;
@@ -136,21 +135,28 @@ Outcome download(ResponseKind kind, const std::string& url) {
     request.userAgent = userAgent;
     request.settings = api.http;
 
-    const HttpResult result = http_get(request, [&](const char* data, std::size_t size) {
-        if (excerpt.size() < excerptRoom) excerpt.append(data, std::min(size, excerptRoom - excerpt.size()));
-        for (std::size_t i = 0; firstByte == '\0' && i < size; ++i)
-            if (!isBlank(data[i])) firstByte = data[i];
-        const std::size_t take = std::min(size, responseByteCap - received);
-        // version 4 is rewritten as a whole, from UTF-8, once it is complete
-        if (v4)
-            body.append(data, take);
-        else
-            cp932_feed(stream, std::string_view(data, take), text);
-        received += take;
-        cut = take < size;
-        return !cut;
-    });
+    const HttpResult result = http_get(
+        request,
+        [&](const char* data, std::size_t size) {
+            if (excerpt.size() < excerptRoom) excerpt.append(data, std::min(size, excerptRoom - excerpt.size()));
+            for (std::size_t i = 0; firstByte == '\0' && i < size; ++i)
+                if (!isBlank(data[i])) firstByte = data[i];
+            const std::size_t take = std::min(size, responseByteCap - received);
+            // version 4 is rewritten as a whole, from UTF-8, once it is complete
+            if (v4)
+                body.append(data, take);
+            else
+                cp932_feed(stream, std::string_view(data, take), text);
+            received += take;
+            cut = take < size;
+            return !cut;
+        },
+        shouldAbandon);
 
+    if (result.abandoned) {
+        text.clear();
+        return Outcome::Abandoned;
+    }
     if (!result.completed && !cut) {
         text.clear();
         console_print("%s: download failed: %s\n", name,
@@ -225,12 +231,13 @@ std::string fareUrl(const std::string& fromStation, const std::string& toStation
            "&acl:consumerKey=" + consumerKey();
 }
 
-void fetchLive() {
+bool fetchLive(const HttpAbandonFn& shouldAbandon) {
     responseText[ResponseKind::Status].clear();
-    if (download(ResponseKind::Trains, liveUrl(ResponseKind::Trains)) == Outcome::Refused) return;
-    download(ResponseKind::Status, liveUrl(ResponseKind::Status));
+    const Outcome trains = download(ResponseKind::Trains, liveUrl(ResponseKind::Trains), shouldAbandon);
+    if (trains != Outcome::Done) return trains == Outcome::Refused;
+    return download(ResponseKind::Status, liveUrl(ResponseKind::Status), shouldAbandon) != Outcome::Abandoned;
 }
 
-void fetchFare(const std::string& url) {
-    download(ResponseKind::Fare, url);
+bool fetchFare(const std::string& url, const HttpAbandonFn& shouldAbandon) {
+    return download(ResponseKind::Fare, url, shouldAbandon) != Outcome::Abandoned;
 }

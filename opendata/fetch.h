@@ -3,7 +3,8 @@
 // response texts, converted from the API's UTF-8 to Shift_JIS as they arrive.
 // A failed download (transport error, non-2xx answer, a body that is not
 // JSON) leaves its text empty and prints one console line naming the kind
-// and the cause; the consumer key is never printed.
+// and the cause; the consumer key is never printed. A download abandoned
+// through its hook leaves its text empty and prints nothing.
 //
 // Two API versions: version 2 (/api/v2/datapoints?rdf:type=…, closed in
 // 2022) and today's version 4 (/api/v4/odpt:…). A version-4 answer is
@@ -77,10 +78,13 @@ std::string liveUrl(ResponseKind kind);
 std::string fareUrl(const std::string& fromStation, const std::string& toStation);
 
 // Downloads the running trains, then the status of all lines, each text
-// emptied as its download starts. Blocks until both are done or failed. In
-// version 4 a refused train request (429, 503 or the 60 a minute used up)
-// leaves the status undone and its text empty: one line, one retry next time.
-void fetchLive();
+// emptied as its download starts. Blocks until both are done or failed, or
+// until shouldAbandon (asked every httpAbandonCheckMs) says to give up, in
+// which case the status is not fetched. In version 4 a refused train request
+// (429, 503 or the 60 a minute used up) leaves the status undone and its text
+// empty: one line, one retry next time. False only when abandoned.
+bool fetchLive(const HttpAbandonFn& shouldAbandon);
 
-// Empties the Fare text and downloads the complete URL into it. Blocks.
-void fetchFare(const std::string& url);
+// Empties the Fare text and downloads the complete URL into it. Blocks, as
+// fetchLive does; false when abandoned.
+bool fetchFare(const std::string& url, const HttpAbandonFn& shouldAbandon);

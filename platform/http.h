@@ -1,6 +1,6 @@
 #pragma once
-// HTTP(S) GET with verified TLS, timeouts and a body that is
-// handed over chunk by chunk as it arrives.
+// HTTP(S) GET with verified TLS, timeouts, a body that is handed over chunk
+// by chunk as it arrives, and a hook that can abandon the transfer at any time.
 
 #include <cstddef>
 #include <functional>
@@ -23,6 +23,7 @@ struct HttpRequest {
 // How one GET ended.
 struct HttpResult {
     bool completed = false;  // the transfer ran to its end (any HTTP status)
+    bool abandoned = false;  // the abandon hook ended it
     long status = 0;         // HTTP status of the last answer, 0 when none arrived
     std::string error;       // transport error text when not completed
 };
@@ -30,6 +31,13 @@ struct HttpResult {
 // Receives body bytes in arrival order; returning false stops the transfer.
 using HttpChunkFn = std::function<bool(const char* data, std::size_t size)>;
 
+// Asked at least every httpAbandonCheckMs while a transfer runs, whether or
+// not bytes arrive; returning true abandons the transfer.
+using HttpAbandonFn = std::function<bool()>;
+inline constexpr long httpAbandonCheckMs = 100;
+
 // Performs the GET, never from a cache, following up to 5 redirects within
-// http and https (from https only to https). Blocks until done, failed or timed out.
-HttpResult http_get(const HttpRequest& request, const HttpChunkFn& onChunk);
+// http and https (from https only to https). Blocks until done, failed, timed
+// out or abandoned; an empty shouldAbandon never abandons.
+HttpResult http_get(const HttpRequest& request, const HttpChunkFn& onChunk,
+                    const HttpAbandonFn& shouldAbandon = nullptr);

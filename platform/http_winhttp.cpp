@@ -11,6 +11,7 @@
 #include <wincrypt.h>
 #include <winhttp.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <fstream>
@@ -223,19 +224,33 @@ void CALLBACK onStatus(HINTERNET handle, DWORD_PTR context, DWORD status, LPVOID
     SetEvent(ex->completed);
 }
 
-// The request's deadlines: connection set-up and the whole transfer.
+// The request's deadlines: connection set-up and the whole transfer; and
+// the caller's abandon hook, asked while they run.
 struct Deadlines {
     Clock::time_point connect;
     Clock::time_point total;
+    const HttpAbandonFn* shouldAbandon;
 };
 
-enum class Wait { Done, Failed, TimedOut };
+enum class Wait { Done, Failed, TimedOut, Abandoned };
 
-// Waits for the completion `wanted`; the connect deadline counts until the
+bool abandoned(const Deadlines& deadlines)
+{
+    try {
+        return *deadlines.shouldAbandon && (*deadlines.shouldAbandon)();
+    } catch (...) {
+        return true;
+    }
+}
+
+// Waits for the completion `wanted`, in slices of httpAbandonCheckMs with the
+// abandon hook asked before each; the connect deadline counts until the
 // connection is up.
 Wait waitFor(Exchange& ex, DWORD wanted, const Deadlines& deadlines, DWORD& error)
 {
     for (;;) {
+        if (abandoned(deadlines))
+            return Wait::Abandoned;
         bool connected;
         {
             std::lock_guard<std::mutex> g(ex.lock);
@@ -243,7 +258,10 @@ Wait waitFor(Exchange& ex, DWORD wanted, const Deadlines& deadlines, DWORD& erro
         }
         const Clock::time_point until = connected ? deadlines.total : std::min(deadlines.connect, deadlines.total);
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - Clock::now()).count();
-        const DWORD result = WaitForSingleObject(ex.completed, left > 0 ? static_cast<DWORD>(left) : 0);
+        const auto slice = std::clamp<long long>(left, 0, httpAbandonCheckMs);
+        const DWORD result = WaitForSingleObject(ex.completed, static_cast<DWORD>(slice));
+        if (result == WAIT_TIMEOUT && left > httpAbandonCheckMs)
+            continue;
         std::lock_guard<std::mutex> g(ex.lock);
         if (result == WAIT_OBJECT_0) {
             if (ex.status == WINHTTP_CALLBACK_STATUS_REQUEST_ERROR) {
@@ -339,6 +357,11 @@ bool requestHeaders(HINTERNET request, Exchange& ex, const Deadlines& deadlines,
         error = GetLastError();
     else if (wait == Wait::Done)
         wait = waitFor(ex, WINHTTP_CALLBACK_STATUS_HEADERS_AVAILABLE, deadlines, error);
+    if (wait == Wait::Abandoned) {
+        result.abandoned = true;
+        result.error = "the transfer was abandoned";
+        return false;
+    }
     if (wait != Wait::Done || error != 0) {
         result.error = errorText(error != 0 ? error : GetLastError());
         return false;
@@ -367,7 +390,13 @@ bool readBody(HINTERNET request, Exchange& ex, const Deadlines& deadlines, const
             result.error = errorText(GetLastError());
             return false;
         }
-        if (waitFor(ex, WINHTTP_CALLBACK_STATUS_READ_COMPLETE, deadlines, error) != Wait::Done) {
+        const Wait wait = waitFor(ex, WINHTTP_CALLBACK_STATUS_READ_COMPLETE, deadlines, error);
+        if (wait == Wait::Abandoned) {
+            result.abandoned = true;
+            result.error = "the transfer was abandoned";
+            return false;
+        }
+        if (wait != Wait::Done) {
             result.error = errorText(error);
             return false;
         }
@@ -394,12 +423,12 @@ bool isRedirect(long status)
 
 // ---- the GET ----
 
-HttpResult http_get(const HttpRequest& request, const HttpChunkFn& onChunk)
+HttpResult http_get(const HttpRequest& request, const HttpChunkFn& onChunk, const HttpAbandonFn& shouldAbandon)
 {
     HttpResult result;
     const Clock::time_point start = Clock::now();
     const Deadlines deadlines = {start + std::chrono::milliseconds(request.settings.connectTimeoutMs),
-                                 start + std::chrono::milliseconds(request.settings.totalTimeoutMs)};
+                                 start + std::chrono::milliseconds(request.settings.totalTimeoutMs), &shouldAbandon};
     TrustedCertificates trusted;
     if (!request.settings.caFile.empty() && !loadTrusted(request.settings.caFile, trusted, result.error))
         return result;

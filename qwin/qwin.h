@@ -69,6 +69,9 @@ int32_t qwin_setcolor(int32_t colour);
 // last look (the drawing checkpoint and the main cycle call this); otherwise
 // returns at once.
 void qwin_poll_escape();
+// True when Escape was pressed in the window since qwin_poll_escape last
+// looked; leaves the press for it and never ends the program.
+bool qwin_escape_pressed();
 // Records an Escape press, as the window does on the Escape key (tests).
 void qwin_set_escape();
 

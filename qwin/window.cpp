@@ -80,6 +80,11 @@ void qwin_poll_escape()
         std::exit(0);
 }
 
+bool qwin_escape_pressed()
+{
+    return escape_event.load();
+}
+
 void qwin_set_escape()
 {
     escape_event.store(true);

@@ -2,10 +2,14 @@
 #include "app/cycle.h"
 #include "monitor_fixture.h"
 #include "platform/chime.h"
+#include "tests/platform/local_server.h"
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -18,6 +22,47 @@ std::string countdownLine(int n)
     std::snprintf(buf, sizeof buf, "データ再取得まで %2d 秒\r", n);
     return buf;
 }
+
+using Clock = std::chrono::steady_clock;
+
+// Standard input from a pipe: the scripted console cannot deliver a key in
+// the middle of a pass, as a user does while a download hangs.
+class PipedStdin {
+public:
+    PipedStdin()
+    {
+        int ends[2];
+        EXPECT_EQ(pipe(ends), 0);
+        dup2(ends[0], STDIN_FILENO);
+        close(ends[0]);
+        writeEnd_ = ends[1];
+        console_script(nullptr);
+    }
+    ~PipedStdin()
+    {
+        dup2(saved_, STDIN_FILENO);
+        close(saved_);
+        close(writeEnd_);
+    }
+    PipedStdin(const PipedStdin&) = delete;
+    PipedStdin& operator=(const PipedStdin&) = delete;
+
+    // Types each key after its delay in milliseconds (counted from the
+    // previous one), on a thread of its own.
+    std::thread typeLater(std::vector<std::pair<int, char>> keys)
+    {
+        return std::thread([this, keys] {
+            for (const auto& [delayMs, key] : keys) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
+                EXPECT_EQ(write(writeEnd_, &key, 1), 1);
+            }
+        });
+    }
+
+private:
+    int saved_ = dup(STDIN_FILENO);
+    int writeEnd_ = -1;
+};
 
 }  // namespace
 
@@ -55,9 +100,21 @@ protected:
             pass();
     }
 
+    // After begin(): the downloads go to a server that never answers and
+    // wait up to timeoutMs each; the clock stands at the next refresh.
+    void hangDownloads(long timeoutMs)
+    {
+        ASSERT_TRUE(silent.start());
+        config.api.root = silent.root();
+        config.api.http.totalTimeoutMs = timeoutMs;
+        applyConfig(config);
+        clock = 900010 + 70;
+    }
+
     std::time_t clock = 900010;  // 900010 mod 90 = 10
     std::vector<int> slept;
     CycleEnv env;
+    LocalServer silent{LocalServer::Silent};
 };
 
 TEST_F(Cycle, FirstQuietPassCountsDownAndRefreshesAtOnce)
@@ -314,4 +371,90 @@ TEST_F(Cycle, RedrawWritesTheSnapshot)
     out.clear();
     press("r");
     EXPECT_EQ(out, "snapshot: cannot write /nonexistent-dir/view.png: No such file or directory\n");
+}
+
+TEST_F(Cycle, QuitTypedWhileADownloadHangsEndsTheProgramWithinASecond)
+{
+    begin();
+    hangDownloads(10000);
+    PipedStdin input;
+    std::thread typist = input.typeLater({{200, 'x'}, {0, 's'}, {200, 'q'}});
+    const Clock::time_point start = Clock::now();
+    EXPECT_TRUE(pass());
+    const Clock::duration held = Clock::now() - start;
+    typist.join();
+    EXPECT_LT(held, std::chrono::milliseconds(1400));
+    EXPECT_NE(out.find(kRefreshStart), std::string::npos);
+    EXPECT_EQ(out.find("データ読み込み中"), std::string::npos);
+    // The next pass quits as it would between refreshes; the keys typed
+    // before q are never carried out, as passes would have read them all.
+    EXPECT_FALSE(pass());
+    EXPECT_EQ(sound_flag, 1);
+}
+
+TEST_F(Cycle, OtherKeysTypedWhileADownloadHangsWaitForTheCycle)
+{
+    begin();
+    hangDownloads(300);
+    PipedStdin input;
+    std::thread typist = input.typeLater({{100, 'c'}, {0, 's'}});
+    EXPECT_TRUE(pass());
+    typist.join();
+    EXPECT_NE(out.find("odpt:TrainInformation: download failed"), std::string::npos) << out;
+    EXPECT_EQ(out.find("sound_flag"), std::string::npos);
+    // Read by the next passes in the order typed, the last one carried out.
+    out.clear();
+    EXPECT_TRUE(pass());
+    EXPECT_EQ(st->pending, 'c');
+    EXPECT_TRUE(pass());
+    EXPECT_EQ(st->pending, 's');
+    EXPECT_TRUE(pass());
+    EXPECT_EQ(out, "sound_flag :0\n");
+}
+
+TEST_F(Cycle, EscapeWhileADownloadHangsEndsTheProgramWithinASecond)
+{
+    begin();
+    hangDownloads(10000);
+    const Clock::time_point start = Clock::now();
+    EXPECT_EXIT(
+        {
+            std::thread window([] {
+                std::this_thread::sleep_for(std::chrono::milliseconds(300));
+                qwin_set_escape();
+            });
+            window.detach();
+            cyclePass(*st, env);
+            cyclePass(*st, env);
+            std::exit(3);
+        },
+        ::testing::ExitedWithCode(0), "");
+    EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(1500));
+}
+
+TEST_F(Cycle, QuitTypedWhileTheFareDownloadsEndsTheQueryAndTheProgram)
+{
+    begin();
+    hangDownloads(10000);
+    // The dialogue's lines are typed after f is read, so it is carried out here.
+    st->pending = 'f';
+    keys = "3 5\n1\nq";
+    const Clock::time_point start = Clock::now();
+    EXPECT_TRUE(carryOutCommand(*st, env));
+    EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(1400));
+    EXPECT_EQ(out.find("hit anykey!"), std::string::npos) << out;
+    EXPECT_EQ(out.find("料金 "), std::string::npos) << out;
+    EXPECT_FALSE(pass());
+}
+
+TEST_F(Cycle, KeysTypedDuringADownloadKeepTheNewestWhenMoreArriveThanFit)
+{
+    begin();
+    keys = std::string(kTypedAheadCapacity + 40, 'c') + "hs";
+    EXPECT_FALSE(downloadInterrupted(*st));
+    EXPECT_EQ(keys, "");
+    std::string read;
+    while (keyWaiting(*st))
+        read += static_cast<char>(readKey(*st));
+    EXPECT_EQ(read, std::string(kTypedAheadCapacity - 2, 'c') + "hs");
 }

@@ -96,7 +96,7 @@ protected:
 TEST_F(Client, LiveFetchRequestsBothKindsAndConvertsTheirBodies) {
     answers["odpt:Train"].body = R"([{"@context":"c","odpt:trainNumber":"A1098S2"}])";
     answers["odpt:TrainInformation"].body = R"([{"odpt:trainInformationText":"現在、平常どおり運転しています。"}])";
-    fetchLive();
+    fetchLive(nullptr);
     EXPECT_EQ(responseText[ResponseKind::Trains], answers["odpt:Train"].body);
     EXPECT_EQ(responseText[ResponseKind::Status], utf8ToCp932(answers["odpt:TrainInformation"].body));
     EXPECT_EQ(responseText[ResponseKind::Fare], "stale");
@@ -120,7 +120,7 @@ TEST_F(Client, CharactersSplitBetweenChunksArriveWhole) {
     // Cut one byte into a character, two bytes into one, and inside a four-byte one.
     const std::size_t first = body.find("座") + 1;
     answer.splits = {first, first + 1, body.find("谷") + 2, body.find("😀") + 3, body.size() - 5};
-    fetchLive();
+    fetchLive(nullptr);
     EXPECT_EQ(responseText[ResponseKind::Status], utf8ToCp932(body));
     EXPECT_NE(responseText[ResponseKind::Status].find(utf8ToCp932("銀座線〜渋谷")), std::string::npos);
 }
@@ -146,7 +146,7 @@ TEST_F(Client, FailedAnswersLeaveTheTextEmptyAndPrintOneLine) {
         responseText[ResponseKind::Trains] = "stale";
         answers["odpt:Train"] = c.answer;
         answers["odpt:TrainInformation"].body = "[]";
-        fetchLive();
+        fetchLive(nullptr);
         EXPECT_EQ(responseText[ResponseKind::Trains], "") << c.answer.status;
         EXPECT_EQ(responseText[ResponseKind::Status], "[]");
         EXPECT_EQ(consoleLines(), 1) << console;
@@ -155,10 +155,33 @@ TEST_F(Client, FailedAnswersLeaveTheTextEmptyAndPrintOneLine) {
     }
 }
 
+TEST_F(Client, AbandonedDownloadsLeaveTheirTextEmptyAndSayNothing) {
+    answers["odpt:Train"].body = "[]";
+    answers["odpt:TrainInformation"].body = "[]";
+    EXPECT_FALSE(fetchLive([] { return true; }));
+    EXPECT_EQ(responseText[ResponseKind::Trains], "");
+    // The second download is not started.
+    EXPECT_EQ(responseText[ResponseKind::Status], "");
+    for (const std::string& target : targets) EXPECT_EQ(target.find("TrainInformation"), std::string::npos);
+    EXPECT_FALSE(fetchFare(datapointsBase() + "rdf:type=odpt:RailwayFare", [] { return true; }));
+    EXPECT_EQ(responseText[ResponseKind::Fare], "");
+    EXPECT_EQ(console, "");
+
+    // A server that never answers holds the refresh only until the hook says so.
+    LocalServer silent(LocalServer::Silent);
+    ASSERT_TRUE(silent.start());
+    settings.root = silent.root();
+    configureFetch(settings);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(fetchLive([&] { return std::chrono::steady_clock::now() - start > std::chrono::milliseconds(200); }));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+    EXPECT_EQ(console, "");
+}
+
 TEST_F(Client, EmptyArrayIsAnAnswerNotAFailure) {
     answers["odpt:Train"].body = " \n[]";
     answers["odpt:TrainInformation"].body = "{}";
-    fetchLive();
+    fetchLive(nullptr);
     EXPECT_EQ(responseText[ResponseKind::Trains], " \n[]");
     EXPECT_EQ(responseText[ResponseKind::Status], "{}");
     EXPECT_EQ(console, "");
@@ -167,10 +190,10 @@ TEST_F(Client, EmptyArrayIsAnAnswerNotAFailure) {
 TEST_F(Client, SecondFareQueryReplacesTheFirst) {
     const std::string base = datapointsBase() + "rdf:type=odpt:RailwayFare&odpt:fromStation=";
     answers["odpt:RailwayFare"].body = R"([{"odpt:ticketFare":170,"x":"first answer, longer"}])";
-    fetchFare(base + "A&acl:consumerKey=" + testKey);
+    fetchFare(base + "A&acl:consumerKey=" + testKey, nullptr);
     EXPECT_EQ(responseText[ResponseKind::Fare], answers["odpt:RailwayFare"].body);
     answers["odpt:RailwayFare"].body = R"([{"odpt:ticketFare":200}])";
-    fetchFare(base + "B&acl:consumerKey=" + testKey);
+    fetchFare(base + "B&acl:consumerKey=" + testKey, nullptr);
     EXPECT_EQ(responseText[ResponseKind::Fare], R"([{"odpt:ticketFare":200}])");
     EXPECT_EQ(responseText[ResponseKind::Trains], "stale");
     ASSERT_EQ(targets.size(), 2u);
@@ -182,7 +205,7 @@ TEST_F(Client, UntrustedServerIsRefused) {
     configureFetch(settings);
     answers["odpt:Train"].body = "[]";
     answers["odpt:TrainInformation"].body = "[]";
-    fetchLive();
+    fetchLive(nullptr);
     EXPECT_TRUE(targets.empty());
     EXPECT_EQ(responseText[ResponseKind::Trains], "");
     EXPECT_EQ(responseText[ResponseKind::Status], "");
@@ -198,7 +221,7 @@ TEST_F(Client, NeverAnsweringServerTimesOut) {
     settings.http.totalTimeoutMs = 250;
     configureFetch(settings);
     const auto start = std::chrono::steady_clock::now();
-    fetchLive();
+    fetchLive(nullptr);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(4));
     EXPECT_EQ(responseText[ResponseKind::Trains], "");
     EXPECT_EQ(responseText[ResponseKind::Status], "");
@@ -211,7 +234,7 @@ TEST_F(Client, BodiesOverTheCapAreCutAndReported) {
     body.replace(responseByteCap - 2, 6, "\"駅\"");  // a character across the cap
     answers["odpt:Train"].body = body;
     answers["odpt:TrainInformation"].body = "[]";
-    fetchLive();
+    fetchLive(nullptr);
     const std::string& text = responseText[ResponseKind::Trains];
     ASSERT_EQ(text.size(), responseByteCap - 1);  // the cut character is dropped
     EXPECT_EQ(text.compare(0, responseByteCap - 2, body, 0, responseByteCap - 2), 0);
@@ -267,9 +290,9 @@ TEST_F(Client, Version4MakesExactlyTheDocumentedRequests) {
         R"("odpt:railway":"odpt.Railway:TokyoMetro.Tozai","odpt:trainInformationText":{"ja":"ダイヤが乱れています。"},)"
         R"("odpt:trainInformationStatus":{"ja":"ダイヤ乱れ"}}])";
     answers["odpt:RailwayFare"].body = R"([{"odpt:icCardFare":252,"odpt:ticketFare":260}])";
-    fetchLive();
+    fetchLive(nullptr);
     const std::string shibuya = "odpt.Station:TokyoMetro.Ginza.Shibuya", ueno = "odpt.Station:TokyoMetro.Ginza.Ueno";
-    fetchFare(fareUrl(shibuya, ueno));
+    fetchFare(fareUrl(shibuya, ueno), nullptr);
 
     const std::string key = "&acl:consumerKey=" + testKey + " HTTP/1.1";
     const std::vector<std::string> expected = {
@@ -299,10 +322,10 @@ TEST_F(Client, Version4SaysOnceThatThereAreNoPositions) {
     useV4();
     answers["odpt:Train"].body = "[]";
     answers["odpt:TrainInformation"].body = "[]";
-    for (int refresh = 0; refresh < 3; ++refresh) fetchLive();
+    for (int refresh = 0; refresh < 3; ++refresh) fetchLive(nullptr);
     EXPECT_EQ(consoleLines(), 1) << console;
     answers["odpt:Train"].body = R"([{"odpt:trainNumber":"A1001"}])";
-    fetchLive();
+    fetchLive(nullptr);
     EXPECT_EQ(consoleLines(), 1) << console;
     EXPECT_NE(responseText[ResponseKind::Trains].find("\"odpt:trainNumber\":\"A1001\""), std::string::npos);
 }
@@ -315,7 +338,7 @@ TEST_F(Client, Version4BusyAnswersPrintOneLineAndTheNextRefreshTriesAgain) {
         requestLines.clear();
         answers["odpt:Train"] = {busy, busy == 429 ? "API rate limit exceeded" : "Service Unavailable", {}};
         responseText[ResponseKind::Status] = "stale";
-        fetchLive();
+        fetchLive(nullptr);
         EXPECT_EQ(requestLines.size(), 1u) << "the status is not asked for after a refusal";
         EXPECT_EQ(responseText[ResponseKind::Trains], "");
         EXPECT_EQ(responseText[ResponseKind::Status], "");
@@ -328,7 +351,7 @@ TEST_F(Client, Version4BusyAnswersPrintOneLineAndTheNextRefreshTriesAgain) {
     answers["odpt:Train"] = {200, "[]", {}};
     answers["odpt:TrainInformation"] = {503, "busy", {}};
     requestLines.clear();
-    fetchLive();
+    fetchLive(nullptr);
     EXPECT_EQ(requestLines.size(), 2u);
     EXPECT_TRUE(printed("odpt:TrainInformation: サーバーが混み合っています (HTTP 503)")) << console;
 }
@@ -352,7 +375,7 @@ TEST_F(Client, Version4FailuresAndFullAnswers) {
     for (const Case& c : cases) {
         console.clear();
         answers["odpt:Train"] = c.train;
-        fetchLive();
+        fetchLive(nullptr);
         EXPECT_EQ(consoleLines(), 1) << console;
         EXPECT_TRUE(printed(c.printed.c_str())) << console;
         EXPECT_EQ(responseText[ResponseKind::Trains].empty(), c.train.body != thousand) << c.printed;
@@ -364,12 +387,12 @@ TEST_F(Client, Version4KeepsWithinSixtyRequestsAMinute) {
     useV4();
     answers["odpt:RailwayFare"].body = "[]";
     const std::string url = fareUrl("A", "B");
-    for (int i = 0; i < 60; ++i) fetchFare(url);
+    for (int i = 0; i < 60; ++i) fetchFare(url, nullptr);
     EXPECT_EQ(requestLines.size(), 60u);
     EXPECT_EQ(console, "");
     responseText[ResponseKind::Fare] = "stale";
-    fetchFare(url);
-    fetchLive();
+    fetchFare(url, nullptr);
+    fetchLive(nullptr);
     EXPECT_EQ(requestLines.size(), 60u);
     EXPECT_EQ(responseText[ResponseKind::Fare], "");
     EXPECT_EQ(responseText[ResponseKind::Status], "");

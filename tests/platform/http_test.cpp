@@ -1,5 +1,5 @@
 // The libcurl GET against local servers: chunks, statuses, stopping, time
-// limits, certificate checks, redirects and the headers sent.
+// limits, abandoning, certificate checks, redirects and the headers sent.
 
 #include "platform/http.h"
 
@@ -168,6 +168,63 @@ TEST(Http, DeadServersEndTheTransferInTime) {
     EXPECT_FALSE(refused.result.completed);
     EXPECT_EQ(refused.result.status, 0);
     EXPECT_FALSE(refused.result.error.empty());
+}
+
+TEST(Http, AbandonHookStopsASilentTransferWithinItsCheckInterval) {
+    using Clock = std::chrono::steady_clock;
+    LocalServer silent(LocalServer::Silent);
+    ASSERT_TRUE(silent.start());
+    HttpRequest request;
+    request.url = silent.root() + "/x";
+    request.settings.totalTimeoutMs = 20000;
+    const auto start = Clock::now();
+    const auto abandonAt = start + std::chrono::milliseconds(300);
+    int asked = 0;
+    bool chunkSeen = false;
+    const HttpResult result = http_get(
+        request,
+        [&](const char*, std::size_t) { return chunkSeen = true; },
+        [&] {
+            ++asked;
+            return Clock::now() >= abandonAt;
+        });
+    const auto late = Clock::now() - abandonAt;
+    EXPECT_TRUE(result.abandoned);
+    EXPECT_FALSE(result.completed);
+    EXPECT_FALSE(result.error.empty());
+    EXPECT_EQ(result.status, 0);
+    EXPECT_FALSE(chunkSeen);
+    // Asked while nothing arrives, so the abandon lands within one interval
+    // (the margin is for a loaded machine), not at curl's once-a-second pace.
+    EXPECT_GE(asked, 3);
+    EXPECT_LT(late, std::chrono::milliseconds(httpAbandonCheckMs + 250));
+}
+
+TEST(Http, AHookThatNeverAbandonsLeavesTheTransferAlone) {
+    LocalServer server(LocalServer::Plain);
+    server.http().Get("/data", [](const httplib::Request&, httplib::Response& res) {
+        res.set_content(std::string(300000, 'x'), "application/json");
+    });
+    ASSERT_TRUE(server.start());
+    HttpRequest request;
+    request.url = server.root() + "/data";
+    std::size_t received = 0;
+    int asked = 0;
+    const HttpResult result = http_get(
+        request,
+        [&](const char*, std::size_t size) {
+            received += size;
+            return true;
+        },
+        [&] {
+            ++asked;
+            return false;
+        });
+    EXPECT_TRUE(result.completed) << result.error;
+    EXPECT_FALSE(result.abandoned);
+    EXPECT_EQ(result.status, 200);
+    EXPECT_EQ(received, 300000u);
+    EXPECT_GT(asked, 0);
 }
 
 }  // namespace

@@ -209,6 +209,28 @@ TEST(WinHttp, ASilentServerCostsTheDeadlineAndNoMore)
     EXPECT_LT(got.seconds, 4.0);
 }
 
+TEST(WinHttp, TheAbandonHookEndsASilentTransferWithinItsCheckInterval)
+{
+    using Clock = std::chrono::steady_clock;
+    LoopbackServer server([](const std::string&) { return std::string(); });
+    HttpRequest request;
+    request.url = server.url("/silent");
+    request.settings.totalTimeoutMs = 20000;
+    const auto abandonAt = Clock::now() + std::chrono::milliseconds(300);
+    int asked = 0;
+    const HttpResult result = http_get(
+        request, [](const char*, std::size_t) { return true; },
+        [&] {
+            ++asked;
+            return Clock::now() >= abandonAt;
+        });
+    const auto late = Clock::now() - abandonAt;
+    EXPECT_TRUE(result.abandoned);
+    EXPECT_FALSE(result.completed);
+    EXPECT_GE(asked, 3);
+    EXPECT_LT(late, std::chrono::milliseconds(httpAbandonCheckMs + 250));
+}
+
 TEST(WinHttp, TheConnectDeadlineEndsOnceConnectedAndASlowAnswerStillArrives)
 {
     LoopbackServer server([](const std::string&) {
