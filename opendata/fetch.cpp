@@ -6,6 +6,7 @@
 #include <cctype>
 #include <chrono>
 #include <deque>
+#include <string_view>
 
 #include "opendata/normalise_v4.h"
 #include "platform/charset.h"
@@ -84,6 +85,37 @@ bool isBlank(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
 }
 
+// Some servers put a UTF-8 byte-order mark in front of the body. Its three
+// bytes may arrive in separate reads, so the first bytes wait in `front`
+// until they are known to be a mark (dropped) or not (passed on).
+struct BomFilter {
+    static constexpr std::string_view mark = "\xEF\xBB\xBF";
+    std::string front;
+    bool decided = false;
+};
+
+// Calls pass with the bytes of data that are body, not mark.
+template <typename Pass>
+void skipBom(BomFilter& filter, std::string_view data, const Pass& pass) {
+    if (!filter.decided) {
+        const std::size_t take = std::min(data.size(), BomFilter::mark.size() - filter.front.size());
+        filter.front.append(data.substr(0, take));
+        data.remove_prefix(take);
+        const bool partOfMark = BomFilter::mark.substr(0, filter.front.size()) == filter.front;
+        if (partOfMark && filter.front.size() < BomFilter::mark.size()) return;
+        filter.decided = true;
+        if (!partOfMark) pass(std::string_view(filter.front));
+    }
+    if (!data.empty()) pass(data);
+}
+
+// At the end of the body: a body shorter than a mark is passed on as it came.
+template <typename Pass>
+void endBom(BomFilter& filter, const Pass& pass) {
+    if (!filter.decided && !filter.front.empty()) pass(std::string_view(filter.front));
+    filter.decided = true;
+}
+
 // How a download ended, as far as the next request cares.
 enum class Outcome { Done, Refused, Abandoned };
 
@@ -135,23 +167,28 @@ Outcome download(ResponseKind kind, const std::string& url, const HttpAbandonFn&
     request.userAgent = userAgent;
     request.settings = api.http;
 
+    BomFilter bom;
+    const auto consume = [&](std::string_view data) {
+        if (excerpt.size() < excerptRoom) excerpt.append(data.substr(0, excerptRoom - excerpt.size()));
+        for (std::size_t i = 0; firstByte == '\0' && i < data.size(); ++i)
+            if (!isBlank(data[i])) firstByte = data[i];
+        const std::size_t take = std::min(data.size(), responseByteCap - received);
+        // version 4 is rewritten as a whole, from UTF-8, once it is complete
+        if (v4)
+            body.append(data.substr(0, take));
+        else
+            cp932_feed(stream, data.substr(0, take), text);
+        received += take;
+        cut = cut || take < data.size();
+    };
     const HttpResult result = http_get(
         request,
         [&](const char* data, std::size_t size) {
-            if (excerpt.size() < excerptRoom) excerpt.append(data, std::min(size, excerptRoom - excerpt.size()));
-            for (std::size_t i = 0; firstByte == '\0' && i < size; ++i)
-                if (!isBlank(data[i])) firstByte = data[i];
-            const std::size_t take = std::min(size, responseByteCap - received);
-            // version 4 is rewritten as a whole, from UTF-8, once it is complete
-            if (v4)
-                body.append(data, take);
-            else
-                cp932_feed(stream, std::string_view(data, take), text);
-            received += take;
-            cut = take < size;
+            skipBom(bom, std::string_view(data, size), consume);
             return !cut;
         },
         shouldAbandon);
+    if (result.completed) endBom(bom, consume);
 
     if (result.abandoned) {
         text.clear();

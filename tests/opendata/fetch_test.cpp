@@ -155,6 +155,38 @@ TEST_F(Client, FailedAnswersLeaveTheTextEmptyAndPrintOneLine) {
     }
 }
 
+TEST_F(Client, AByteOrderMarkBeforeTheBodyIsSkipped) {
+    const std::string bom = "\xEF\xBB\xBF";
+    const std::string status = R"([{"odpt:trainInformationText":"平常どおり"}])";
+    // Whole, and its three bytes split between reads in every way.
+    const std::vector<std::vector<std::size_t>> splits = {{}, {1}, {2}, {1, 2}, {3}};
+    for (const std::vector<std::size_t>& split : splits) {
+        console.clear();
+        answers["odpt:Train"] = {200, bom + "[]", split};
+        answers["odpt:TrainInformation"] = {200, bom + status, split};
+        EXPECT_TRUE(fetchLive(nullptr));
+        EXPECT_EQ(responseText[ResponseKind::Trains], "[]") << split.size();
+        EXPECT_EQ(responseText[ResponseKind::Status], utf8ToCp932(status)) << split.size();
+        EXPECT_EQ(console, "");
+    }
+
+    // A mark in front of a page is still a page; a mark's first bytes alone are no answer.
+    const std::vector<std::string> notJson = {bom + "<html>portal</html>", "\xEF\xBB", bom};
+    for (const std::string& body : notJson) {
+        console.clear();
+        answers["odpt:Train"] = {200, body, {1}};
+        answers["odpt:TrainInformation"] = {200, "[]", {}};
+        fetchLive(nullptr);
+        EXPECT_EQ(responseText[ResponseKind::Trains], "");
+        EXPECT_NE(console.find("odpt:Train: the answer is not JSON"), std::string::npos) << console;
+    }
+    EXPECT_NE(console.find("not JSON: \"\"\n"), std::string::npos) << console;
+    console.clear();
+    answers["odpt:Train"] = {200, notJson[0], {}};
+    fetchLive(nullptr);
+    EXPECT_NE(console.find("not JSON: \"<html>portal</html>\"\n"), std::string::npos) << console;
+}
+
 TEST_F(Client, AbandonedDownloadsLeaveTheirTextEmptyAndSayNothing) {
     answers["odpt:Train"].body = "[]";
     answers["odpt:TrainInformation"].body = "[]";
