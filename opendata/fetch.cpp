@@ -8,6 +8,7 @@
 #include <deque>
 #include <string_view>
 
+#include "opendata/key_mask.h"
 #include "opendata/normalise_v4.h"
 #include "platform/charset.h"
 #include "platform/console.h"
@@ -58,21 +59,13 @@ std::string trimmedRoot() {
 }
 
 // Turns the first `limit` bytes of body or error bytes (UTF-8) into one
-// printable Shift_JIS line fragment: line breaks and tabs made blanks, a
-// character cut at the end dropped, and every key that starts within them
-// masked whole, so text must hold limit + key length bytes when it has them.
+// printable Shift_JIS line fragment: every echo of the key masked (see
+// maskKey for the bytes text must hold beyond the limit), line breaks and
+// tabs made blanks, and a character cut at the end dropped.
 std::string printable(const std::string& text, std::size_t limit) {
-    const std::string key = consumerKey();
-    std::string shown;
-    for (std::size_t i = 0; i < text.size() && i < limit;) {
-        if (text.compare(i, key.size(), key) == 0) {
-            shown += "***";
-            i += key.size();
-            continue;
-        }
-        const char c = text[i++];
-        shown += c == '\r' || c == '\n' || c == '\t' ? ' ' : c;
-    }
+    std::string shown = maskKey(text, limit, consumerKey());
+    for (char& c : shown)
+        if (c == '\r' || c == '\n' || c == '\t') c = ' ';
     while (!shown.empty() && shown.back() == ' ') shown.pop_back();
     Cp932Stream stream;
     cp932_begin(stream);
@@ -154,8 +147,8 @@ Outcome download(ResponseKind kind, const std::string& url, const HttpAbandonFn&
     // reads must not be converted in halves, whichever kind it arrives in.
     Cp932Stream stream;
     cp932_begin(stream);
-    // The first body bytes: excerptCap shown, and room for a key that starts there.
-    const std::size_t excerptRoom = excerptCap + consumerKey().size();
+    // The first body bytes: excerptCap shown, and room for a %-escaped key that starts there.
+    const std::size_t excerptRoom = excerptCap + 3 * consumerKey().size();
     std::string excerpt;
     char firstByte = '\0';   // first non-blank body byte, '\0' while none seen
     std::size_t received = 0;

@@ -20,6 +20,13 @@
 namespace {
 
 const std::string testKey = "fedcba9876543210fedcba9876543210fedcba9876543210fedcba9876543210";
+const std::string upperKey = "FEDCBA9876543210FEDCBA9876543210FEDCBA9876543210FEDCBA9876543210";
+// testKey with every character %-escaped.
+const std::string escapedKey = [] {
+    std::string out;
+    for (char c : testKey) out += "%" + std::to_string(c >= 'a' ? 61 + c - 'a' : 30 + c - '0');
+    return out;
+}();
 
 // What the datapoints route answers, per rdf:type.
 struct Answer {
@@ -140,6 +147,9 @@ TEST_F(Client, FailedAnswersLeaveTheTextEmptyAndPrintOneLine) {
         {{404, std::string(200, 'z'), {}}, {"HTTP 404: " + std::string(80, 'z') + "\n"}},
         // A key that starts inside the quoted bytes is masked whole, not cut.
         {{401, std::string(70, '-') + testKey + " tail", {}}, {"HTTP 401: " + std::string(70, '-') + "***\n"}},
+        // Echoed by a proxy's error page: upper case, and %-escaped past the excerpt's end.
+        {{407, "KEY " + upperKey + " DENIED", {}}, {"HTTP 407: KEY *** DENIED"}},
+        {{502, std::string(76, '.') + escapedKey, {}}, {"HTTP 502: " + std::string(76, '.') + "***\n"}},
     };
     for (const Case& c : cases) {
         console.clear();
@@ -152,6 +162,8 @@ TEST_F(Client, FailedAnswersLeaveTheTextEmptyAndPrintOneLine) {
         EXPECT_EQ(consoleLines(), 1) << console;
         for (const std::string& piece : c.printed) EXPECT_NE(console.find(piece), std::string::npos) << console;
         EXPECT_EQ(console.find(testKey.substr(0, 8)), std::string::npos) << console;
+        EXPECT_EQ(console.find(upperKey.substr(0, 8)), std::string::npos) << console;
+        EXPECT_EQ(console.find(escapedKey.substr(0, 12)), std::string::npos) << console;
     }
 }
 

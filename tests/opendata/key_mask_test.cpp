@@ -1,0 +1,87 @@
+// Masking the consumer key in the forms servers and proxies echo it in.
+
+#include "opendata/key_mask.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+const std::string key = "ace98bd9a9a823da79ff03890f565fe33c1b3beae37c9057fe02e24fb87db290";
+
+std::string upper(std::string s) {
+    for (char& c : s)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return s;
+}
+
+// Every character %-escaped, hex digits in the given case.
+std::string escaped(const std::string& s, bool upperHex) {
+    static const char lowerDigits[] = "0123456789abcdef";
+    static const char upperDigits[] = "0123456789ABCDEF";
+    const char* digits = upperHex ? upperDigits : lowerDigits;
+    std::string out;
+    for (unsigned char c : s) {
+        out += '%';
+        out += digits[c >> 4];
+        out += digits[c & 15];
+    }
+    return out;
+}
+
+std::string masked(const std::string& text) {
+    return maskKey(text, text.size(), key);
+}
+
+TEST(KeyMask, EchoesInEveryFormAreMasked) {
+    struct Case {
+        const char* form;
+        std::string text;
+        std::string shown;
+    };
+    const std::vector<Case> cases = {
+        {"verbatim", "bad key " + key + " refused", "bad key *** refused"},
+        {"upper case", "KEY=" + upper(key) + ";", "KEY=***;"},
+        {"mixed case", "k=" + upper(key.substr(0, 30)) + key.substr(30), "k=***"},
+        {"cut at 16", "Invalid key '" + key.substr(0, 16) + "'", "Invalid key '***'"},
+        {"cut in the middle", "..." + key.substr(20, 17) + "...", "...***..."},
+        {"tail only", "key=" + key.substr(40), "key=***"},
+        {"line feed", "key=" + key.substr(0, 40) + "\n" + key.substr(40) + " x", "key=*** x"},
+        {"CR LF and indent", "<p>" + key.substr(0, 10) + "\r\n    " + key.substr(10) + "</p>", "<p>***</p>"},
+        {"escaped whole", "consumerKey%3D" + escaped(key, false) + "&x", "consumerKey%3D***&x"},
+        {"escaped upper hex", "k=" + escaped(key, true), "k=***"},
+        {"escaped in part", "k=" + key.substr(0, 8) + escaped(key.substr(8, 10), true) + key.substr(18) + "!",
+         "k=***!"},
+        {"escaped and upper case", "k=" + escaped(upper(key.substr(0, 20)), false), "k=***"},
+        {"twice", key + " and " + upper(key), "*** and ***"},
+        {"run of 15 is not an echo", "x" + key.substr(0, 15) + "x", "x" + key.substr(0, 15) + "x"},
+        {"line break before a run of 15", "x\n" + key.substr(5, 15) + "\n", "x\n" + key.substr(5, 15) + "\n"},
+        {"bad escape stays text", "%G" + key, "%G***"},
+        {"no key", "Internal Server Error", "Internal Server Error"},
+        {"empty", "", ""},
+    };
+    for (const Case& c : cases) EXPECT_EQ(masked(c.text), c.shown) << c.form;
+}
+
+TEST(KeyMask, AnEchoStartingWithinTheLimitIsMaskedWhole) {
+    const std::string head(70, '-');
+    EXPECT_EQ(maskKey(head + key + " tail", 80, key), head + "***");
+    // Escaped, the echo runs far past the limit and still counts.
+    EXPECT_EQ(maskKey(head + escaped(key, false), 80, key), head + "***");
+    // Ten characters shown, the rest beyond the limit: masked from what follows.
+    EXPECT_EQ(maskKey(std::string(79, '-') + key.substr(0, 20), 80, key), std::string(79, '-') + "***");
+    // An echo that starts at the limit shows nothing of itself.
+    EXPECT_EQ(maskKey(std::string(80, '-') + key, 80, key), std::string(80, '-'));
+    EXPECT_EQ(maskKey("short " + key, 3, key), "sho");
+}
+
+TEST(KeyMask, AKeyShorterThanARunIsMaskedOnlyWhole) {
+    const std::string shortKey = "S3cret";
+    EXPECT_EQ(maskKey("a s3CRET b", 10, shortKey), "a *** b");
+    EXPECT_EQ(maskKey("a s3cre b", 9, shortKey), "a s3cre b");
+    EXPECT_EQ(maskKey("any text", 8, ""), "any text");
+}
+
+}  // namespace
