@@ -4,6 +4,7 @@
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/stat.h>
@@ -12,6 +13,24 @@
 #include <unistd.h>
 
 extern char** environ;
+
+namespace {
+
+// This process's environment without the API consumer key: the engine and
+// the player have no use for it, and whatever a child keeps of its
+// environment (a crash report, /proc/PID/environ) must not show it.
+std::vector<char*> childEnvironment()
+{
+    static const char keyVariable[] = "LINEWATCH_CONSUMER_KEY=";
+    std::vector<char*> env;
+    for (char** entry = environ; *entry != nullptr; ++entry)
+        if (std::strncmp(*entry, keyVariable, sizeof keyVariable - 1) != 0)
+            env.push_back(*entry);
+    env.push_back(nullptr);
+    return env;
+}
+
+}  // namespace
 
 std::string speech_find_program(const char* name)
 {
@@ -54,7 +73,8 @@ bool speech_run_child(const std::vector<std::string>& argv, const char* stdin_pa
     posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
     posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
     pid_t pid = 0;
-    int rc = posix_spawn(&pid, args[0], &actions, nullptr, args.data(), environ);
+    std::vector<char*> env = childEnvironment();
+    int rc = posix_spawn(&pid, args[0], &actions, nullptr, args.data(), env.data());
     posix_spawn_file_actions_destroy(&actions);
     if (rc != 0)
         return false;

@@ -1,9 +1,11 @@
 #include "platform/console.h"
 #include "platform/speech.h"
+#include "platform/speech_child.h"
 #include "platform/speech_queue.h"
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -192,5 +194,24 @@ TEST_F(SpeechTest, OpenJtalkWritesNumberedSpeechAndText)
     struct stat st;
     EXPECT_EQ(stat((dir + "/0003.wav").c_str(), &st), 0);
     EXPECT_EQ(read_file(dir + "/0003.txt"), u8"南北線");
+    remove_dir(dir);
+}
+
+TEST(SpeechChild, RunsWithTheEnvironmentLessTheConsumerKey)
+{
+    const std::string dir = make_temp_dir();
+    const std::string dump = dir + "/env";
+    setenv("LINEWATCH_CONSUMER_KEY", "ace98bd9a9a823da79ff03890f565fe33c1b3beae37c9057fe02e24fb87db290", 1);
+    setenv("LINEWATCH_CHILD_TEST", "kept", 1);
+    std::atomic<bool> cancel{false};
+    const bool ran = speech_run_child({"/bin/sh", "-c", "env > '" + dump + "'"}, nullptr, 10000, cancel);
+    unsetenv("LINEWATCH_CONSUMER_KEY");
+    unsetenv("LINEWATCH_CHILD_TEST");
+    EXPECT_TRUE(ran);
+    const std::string env = read_file(dump);
+    EXPECT_EQ(env.find("LINEWATCH_CONSUMER_KEY"), std::string::npos) << env;
+    EXPECT_EQ(env.find("ace98bd9a9a8"), std::string::npos) << env;
+    EXPECT_NE(env.find("LINEWATCH_CHILD_TEST=kept\n"), std::string::npos) << env;
+    EXPECT_NE(env.find("PATH="), std::string::npos) << env;
     remove_dir(dir);
 }
