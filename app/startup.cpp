@@ -153,6 +153,10 @@ int runMonitor(const Config& config)
         st.port = &port;
         startMonitor(st, config.options, kSettingsFile);
         CycleEnv env = realCycleEnv(config.options.snapshot, config.clockOffset);
+        // Only version 4 publishes timetables; its answers never carry positions.
+        TimetableSource timetables{config.api.root, config.cacheDir, fetchTimetable, env.sleepMs, console_key_waiting};
+        if (apiVersion() == ApiVersion::V4)
+            env.timetables = &timetables;
         console_open();
         printApiNotices(config.api);
         // Started here, not at the first disruption, so a missing engine is

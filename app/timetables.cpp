@@ -3,6 +3,7 @@
 
 #include "opendata/calendar.h"
 #include "opendata/estimate.h"
+#include "opendata/normalise_v4.h"
 #include "opendata/parse.h"
 #include "opendata/timetable_cache.h"
 #include "platform/console.h"
@@ -96,12 +97,13 @@ void updateTimetables(TimetableDay& day, std::int64_t now, const TimetableSource
         day.calendar = calendarId(calendarOf(when.date));
     }
     int wanted = 0, loaded = 0, failed = 0;
+    for (bool l : day.loaded)
+        wanted += !l;
     bool requested = false;
     std::size_t bytes = 0;
     for (int r = 0; r < timetableRailwayCount; ++r) {
         if (day.loaded[r])
             continue;
-        ++wanted;
         const TimetableTag tag{source.root, day.day, day.calendar, timetableRailways[r]};
         if (readCache(source, tag, &day.tables[r])) {
             day.loaded[r] = true;
@@ -114,7 +116,11 @@ void updateTimetables(TimetableDay& day, std::int64_t now, const TimetableSource
         console_print("時刻表を取得中 %d/%d 路線 (%.1f MB)\r", loaded + failed, wanted, bytes / 1e6);
         std::string body;
         Timetable table;
-        if (source.download(tag.railway, tag.calendar, &body) && loadTimetableV4(table, body).ok) {
+        TimetableLoad load;
+        if (source.download(tag.railway, tag.calendar, &body) && (load = loadTimetableV4(table, body)).ok) {
+            if (load.objects >= v4AnswerObjectCap)
+                console_print("時刻表: %s の応答が上限の %zu 件に達しているため、一部の列車が欠けているかもしれません。\n",
+                              tag.railway.c_str(), v4AnswerObjectCap);
             bytes += body.size();
             day.tables[r] = std::move(table);
             day.loaded[r] = true;

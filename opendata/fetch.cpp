@@ -126,17 +126,21 @@ void takeV4Answer(ResponseKind kind, const char* name, const std::string& body, 
                       v4AnswerObjectCap);
     if (kind == ResponseKind::Trains && rewrite.objects == 0 && !noPositionsTold) {
         noPositionsTold = true;
-        console_print("列車位置: 事業者はリアルタイムの列車位置を公開していないため、地図に列車は表示されません"
+        console_print("列車位置: 事業者はリアルタイムの列車位置を公開していないため、時刻表から推定した位置を表示します"
                       "（故障ではありません）。\n");
     }
 }
 
-// One download of url into the kind's text, emptied first.
-Outcome download(ResponseKind kind, const std::string& url, const HttpAbandonFn& shouldAbandon) {
-    std::string& text = responseText[kind];
+// One download of url into the kind's text, emptied first; with timetable
+// given, a version-4 timetable answer into *timetable as it came (UTF-8),
+// only when it arrived whole, and the kind's text untouched.
+Outcome download(ResponseKind kind, const std::string& url, const HttpAbandonFn& shouldAbandon,
+                 std::string* timetable = nullptr) {
+    std::string timetableText;  // the text a timetable download empties instead
+    std::string& text = timetable ? timetableText : responseText[kind];
     text.clear();
-    const char* name = kindInfo[static_cast<int>(kind)].name;
-    const bool v4 = apiVersion() == ApiVersion::V4;
+    const char* name = timetable ? "odpt:TrainTimetable" : kindInfo[static_cast<int>(kind)].name;
+    const bool v4 = timetable || apiVersion() == ApiVersion::V4;
     if (v4 && !takeV4Request()) {
         console_print("%s: 1分間の利用上限（%zu 回）に達するため、今回は取得しません。次回の更新で再取得します。\n",
                       name, v4RequestsPerMinute);
@@ -209,6 +213,8 @@ Outcome download(ResponseKind kind, const std::string& url, const HttpAbandonFn&
                       responseByteCap);
         // a cut version-4 answer is no JSON; the scanner of version 2 reads what came
         if (v4) text.clear();
+    } else if (timetable) {
+        *timetable = std::move(body);
     } else if (v4) {
         takeV4Answer(kind, name, body, excerpt);
     } else {
@@ -270,4 +276,15 @@ bool fetchLive(const HttpAbandonFn& shouldAbandon) {
 
 bool fetchFare(const std::string& url, const HttpAbandonFn& shouldAbandon) {
     return download(ResponseKind::Fare, url, shouldAbandon) != Outcome::Abandoned;
+}
+
+std::string timetableUrl(const std::string& railway, const std::string& calendar) {
+    return trimmedRoot() + "/api/v4/odpt:TrainTimetable?odpt:railway=" + railway + "&odpt:calendar=" + calendar +
+           "&acl:consumerKey=" + consumerKey();
+}
+
+bool fetchTimetable(const std::string& railway, const std::string& calendar, std::string* body) {
+    body->clear();
+    download(ResponseKind::Trains, timetableUrl(railway, calendar), nullptr, body);
+    return !body->empty();
 }

@@ -85,6 +85,15 @@ std::string fareUrl(const std::string& fromStation, const std::string& toStation
 // empty: one line, one retry next time. False only when abandoned.
 bool fetchLive(const HttpAbandonFn& shouldAbandon);
 
+// Request URL of one railway's train timetables of a calendar (version 4):
+// root + "/api/v4/odpt:TrainTimetable?odpt:railway=…&odpt:calendar=…", key last.
+std::string timetableUrl(const std::string& railway, const std::string& calendar);
+
+// Downloads that URL into *body as the API sends it (UTF-8), counted against
+// the requests a minute like every version-4 request; false, *body empty and
+// one console line said, when it failed or the answer is no whole JSON. Blocks.
+bool fetchTimetable(const std::string& railway, const std::string& calendar, std::string* body);
+
 // Empties the Fare text and downloads the complete URL into it. Blocks, as
 // fetchLive does; false when abandoned.
 bool fetchFare(const std::string& url, const HttpAbandonFn& shouldAbandon);

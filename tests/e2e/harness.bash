@@ -25,7 +25,8 @@
 #                                 line end (nothing left open for the prompt)
 #   fail MESSAGE                  prints MESSAGE and every pane, exits 1
 # Needs LINEWATCH_BIN and LINEWATCH_FEED_BIN. The monitor's environment is
-# headless, silent and speechless with 3 s download limits; an ENV=VALUE
+# headless, silent and speechless with 3 s download limits and its timetable
+# cache in $work/NAME/cache; an ENV=VALUE
 # argument overrides any of it (LINEWATCH_SPEECH= turns speech back on).
 #
 # From a program: LINEWATCH_E2E_WORK=DIR bash harness.bash COMMAND ARGS...
@@ -106,7 +107,7 @@ start_monitor() {
         echo "while [ ! -e go ]; do sleep 0.05; done"
         echo "stty -a > before.stty"
         echo "env LANG=C.UTF-8 LC_ALL=C.UTF-8 LINEWATCH_HEADLESS=1 LINEWATCH_SOUND=none LINEWATCH_SPEECH=none \\"
-        echo "    LINEWATCH_HTTP_TIMEOUT_MS=3000 LINEWATCH_CONNECT_TIMEOUT_MS=2000 \\"
+        echo "    LINEWATCH_HTTP_TIMEOUT_MS=3000 LINEWATCH_CONNECT_TIMEOUT_MS=2000 XDG_CACHE_HOME='$dir/cache' \\"
         echo "    LINEWATCH_API_ROOT='${feed_root:-}' LINEWATCH_CONSUMER_KEY='${feed_key:-}' \\"
         echo "    ${env[*]+$(printf '%q ' "${env[@]}")} \\"
         echo "    '$LINEWATCH_BIN' --snapshot '$dir/snap.png' ${args[*]+$(printf '%q ' "${args[@]}")}"

@@ -18,7 +18,7 @@ read -r ticket child ic child_ic < <(python3 -c 'import json,sys; f=json.load(sy
 [ "$ticket" -ge 180 ] || fail "no 2023 fare from the feed: $fare"
 
 start_monitor m "LINEWATCH_SPEECH=" "LINEWATCH_SPEECH_DIR=$work/speech" -- --api v4
-wait_refresh m 1 30
+wait_refresh m 1 60  # the first refresh also downloads the day's timetables
 wait_pane m "公共交通オープンデータ基本ライセンス"
 wait_pane m "日比谷線 $disruption"
 grep -aqF "APIキーが設定されていません" "$work/m/raw.log" && fail "a key was given, yet the monitor asks for one"

@@ -445,3 +445,28 @@ TEST_F(Client, Version4KeepsWithinSixtyRequestsAMinute) {
 }
 
 }  // namespace
+
+TEST_F(Client, TimetablesComeAsTheyAreAndLeaveTheTextsAlone) {
+    const std::string ginza = "odpt.Railway:TokyoMetro.Ginza", weekday = "odpt.Calendar:Weekday";
+    const std::string body = R"([{"odpt:trainNumber":"A1001","odpt:railway":"odpt.Railway:TokyoMetro.Ginza"}])";
+    answers["odpt:TrainTimetable"].body = body;
+    std::string got = "stale";
+    // asked in version 4 whatever the client speaks otherwise
+    ASSERT_TRUE(fetchTimetable(ginza, weekday, &got));
+    EXPECT_EQ(got, body) << "UTF-8 as sent, not rewritten";
+    ASSERT_EQ(requestLines.size(), 1u);
+    EXPECT_EQ(requestLines[0], "GET /api/v4/odpt:TrainTimetable?odpt:railway=" + ginza + "&odpt:calendar=" + weekday +
+                                   "&acl:consumerKey=" + testKey + " HTTP/1.1");
+    for (std::string& text : responseText.text) EXPECT_EQ(text, "stale");
+    EXPECT_EQ(consoleLines(), 0);
+
+    for (const Answer& failing : {Answer{500, "oops " + testKey, {}}, Answer{200, "<html>", {}}, Answer{429, "", {}}}) {
+        answers["odpt:TrainTimetable"] = failing;
+        console.clear();
+        EXPECT_FALSE(fetchTimetable(ginza, weekday, &got)) << failing.status;
+        EXPECT_TRUE(got.empty());
+        EXPECT_EQ(consoleLines(), 1) << console;
+        EXPECT_EQ(console.find(testKey), std::string::npos);
+        EXPECT_NE(console.find("odpt:TrainTimetable"), std::string::npos);
+    }
+}
