@@ -25,6 +25,7 @@ namespace {
 // A day's cache files of all railways stay well below this.
 constexpr std::size_t cacheFileCap = 64u << 20;
 constexpr int keyPollMs = 100;
+constexpr int maxFailuresInARow = 2;
 constexpr const char* cacheSuffix = ".timetable";
 
 // ---- the cache folder ----
@@ -96,7 +97,7 @@ void updateTimetables(TimetableDay& day, std::int64_t now, const TimetableSource
         day.day = date;
         day.calendar = calendarId(calendarOf(when.date));
     }
-    int wanted = 0, loaded = 0, failed = 0;
+    int wanted = 0, loaded = 0, failed = 0, failedInARow = 0;
     for (bool l : day.loaded)
         wanted += !l;
     bool requested = false;
@@ -110,7 +111,9 @@ void updateTimetables(TimetableDay& day, std::int64_t now, const TimetableSource
             ++loaded;
             continue;
         }
-        if (requested && !waitQuietly(source))
+        // a server that fails twice running is left alone until the next
+        // refresh, so one that never answers holds the program for two time limits at most
+        if (failedInARow == maxFailuresInARow || (requested && !waitQuietly(source)))
             break;
         requested = true;
         console_print("時刻表を取得中 %d/%d 路線 (%.1f MB)\r", loaded + failed, wanted, bytes / 1e6);
@@ -126,8 +129,10 @@ void updateTimetables(TimetableDay& day, std::int64_t now, const TimetableSource
             day.loaded[r] = true;
             ++loaded;
             writeCache(source, tag, day.tables[r]);
+            failedInARow = 0;
         } else {
             ++failed;
+            ++failedInARow;
         }
     }
     if (wanted == 0)

@@ -40,7 +40,8 @@ struct TimetableSource {
 // tables; each railway not yet loaded is read from its cache file, else
 // downloaded (at most one request every 2 s, a progress line on the console)
 // and saved to the cache. A railway that fails stays for the next call, and so
-// do the rest when a key is typed during the wait, so the key is served. One
+// do the rest after two failures in a row or when a key is typed during the
+// wait, so the key is served. One
 // console line tells what a call loaded and what it could not.
 void updateTimetables(TimetableDay& day, std::int64_t now, const TimetableSource& source);
 

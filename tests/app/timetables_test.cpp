@@ -138,6 +138,20 @@ TEST_F(Timetables, DamagedFilesAndFailedRailwaysAreFetchedAgain)
     EXPECT_EQ(estimateTrains(restarted, at("2026-12-08T08:05")), 10);
 }
 
+TEST_F(Timetables, AServerThatFailsTwiceRunningIsLeftUntilTheNextRefresh)
+{
+    for (const char* railway : timetableRailways)
+        failing.insert(railway);
+    TimetableDay day;
+    updateTimetables(day, at("2026-12-08T08:05"), source);
+    EXPECT_EQ(requests.size(), 2u);
+    EXPECT_NE(out.find("の 0/10 路線 (0 本)、残りは次回の更新で取得します\n"), std::string::npos) << out;
+    failing.clear();
+    updateTimetables(day, at("2026-12-08T08:06:30"), source);
+    EXPECT_EQ(requests.size(), 12u);
+    EXPECT_EQ(estimateTrains(day, at("2026-12-08T08:07")), 10);
+}
+
 TEST_F(Timetables, AKeyStopsTheLoadingUntilTheNextRefresh)
 {
     source.cacheDir.clear();  // no cache folder: every start downloads
