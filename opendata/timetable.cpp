@@ -86,58 +86,149 @@ namespace {
 
 using Json = nlohmann::json;
 
-// A text member, or the first text of an array member; empty otherwise.
-std::string_view textOf(const Json& value) {
-    if (value.is_array()) return value.empty() ? std::string_view() : textOf(value.front());
-    return value.is_string() ? std::string_view(value.get_ref<const std::string&>()) : std::string_view();
-}
+// The texts of one published stop as they are read.
+struct StopTexts {
+    std::string arrival, departure, departureStation, arrivalStation;
+};
 
-std::string_view member(const Json& object, const char* key) {
-    const auto found = object.find(key);
-    return found == object.end() ? std::string_view() : textOf(*found);
-}
+// Reads an answer event by event instead of building its whole tree, which
+// takes several times longer and as much memory again as the text. Depth 1 is
+// the answer's array, 2 a trip, 3 its stop list, 4 a stop. A member's text is
+// its string, or the first scalar of an array when that is a string.
+struct TimetableReader : nlohmann::json_sax<Json> {
+    Timetable& table;
+    TimetableLoad& load;
+    int depth = 0;
+    bool answerIsArray = false;
 
-std::int32_t memberTime(const Json& object, const char* key) {
-    const std::string_view text = member(object, key);
-    return text.empty() ? -1 : timetableSeconds(text);
-}
+    // the trip at depth 2
+    std::string number, type, railway, direction, origin, destination, owner;
+    bool stopsGiven = false;  // odpt:trainTimetableObject is an array
+    bool stopList = false;    // the array at depth 3 is that list
+    std::vector<StopTexts> stops;
+    bool inStop = false;
+
+    std::string* target = nullptr;  // where the next text goes, until a value is met
+    bool stopsKey = false;          // the trip's last key was odpt:trainTimetableObject
+
+    TimetableReader(Timetable& t, TimetableLoad& l) : table(t), load(l) {}
+
+    void scalar() {
+        target = nullptr;
+        stopsKey = false;
+        if (depth == 1) ++load.objects;
+    }
+    bool null() override { return scalar(), true; }
+    bool boolean(bool) override { return scalar(), true; }
+    bool number_integer(number_integer_t) override { return scalar(), true; }
+    bool number_unsigned(number_unsigned_t) override { return scalar(), true; }
+    bool number_float(number_float_t, const string_t&) override { return scalar(), true; }
+    bool binary(binary_t&) override { return scalar(), true; }
+    bool string(string_t& text) override {
+        if (target) *target = std::move(text);
+        scalar();
+        return true;
+    }
+
+    bool start_object(std::size_t) override {
+        target = nullptr;
+        stopsKey = false;
+        ++depth;
+        if (depth == 2) {
+            ++load.objects;
+            number.clear(), type.clear(), railway.clear(), direction.clear();
+            origin.clear(), destination.clear(), owner.clear();
+            stops.clear();
+            stopsGiven = false;
+        }
+        inStop = depth == 4 && stopList;
+        if (inStop) stops.emplace_back();
+        return true;
+    }
+    bool end_object() override {
+        if (depth == 2 && !number.empty() && stopsGiven) addThisTrip();
+        if (depth == 4) inStop = false;
+        --depth;
+        target = nullptr;
+        return true;
+    }
+    bool start_array(std::size_t) override {
+        ++depth;
+        if (depth == 1) answerIsArray = true;
+        if (depth == 2) ++load.objects;
+        if (depth == 3 && stopsKey) stopsGiven = stopList = true;
+        stopsKey = false;
+        return true;  // an array member keeps its target for its first scalar
+    }
+    bool end_array() override {
+        if (depth == 3) stopList = false;
+        --depth;
+        target = nullptr;
+        return true;
+    }
+
+    bool key(string_t& k) override {
+        target = nullptr;
+        stopsKey = false;
+        if (depth == 2) {
+            stopsKey = k == "odpt:trainTimetableObject";
+            target = k == "odpt:trainNumber"           ? &number
+                     : k == "odpt:trainType"           ? &type
+                     : k == "odpt:railway"             ? &railway
+                     : k == "odpt:railDirection"       ? &direction
+                     : k == "odpt:originStation"       ? &origin
+                     : k == "odpt:destinationStation"  ? &destination
+                     : k == "odpt:trainOwner"          ? &owner
+                                                       : nullptr;
+        } else if (depth == 4 && inStop) {
+            StopTexts& s = stops.back();
+            target = k == "odpt:arrivalTime"        ? &s.arrival
+                     : k == "odpt:departureTime"    ? &s.departure
+                     : k == "odpt:departureStation" ? &s.departureStation
+                     : k == "odpt:arrivalStation"   ? &s.arrivalStation
+                                                    : nullptr;
+        }
+        return true;
+    }
+
+    bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception&) override { return false; }
+
+    void addThisTrip() {
+        std::vector<PublishedStop> published;
+        published.reserve(stops.size());
+        for (const StopTexts& s : stops) {
+            PublishedStop p;
+            p.arrival = s.arrival.empty() ? -1 : timetableSeconds(s.arrival);
+            p.departure = s.departure.empty() ? -1 : timetableSeconds(s.departure);
+            p.station = s.departureStation.empty() ? s.arrivalStation : s.departureStation;
+            published.push_back(p);
+        }
+        TimetableTrip names{};
+        names.number = timetableName(table, number);
+        names.type = timetableName(table, type);
+        names.railway = timetableName(table, railway);
+        names.direction = timetableName(table, direction);
+        names.origin = timetableName(table, origin);
+        names.destination = timetableName(table, destination);
+        names.owner = timetableName(table, owner);
+        if (addTrip(table, names, published)) ++load.trips;
+    }
+};
 
 }  // namespace
 
 TimetableLoad loadTimetableV4(Timetable& table, std::string_view utf8) {
     TimetableLoad load;
+    timetableName(table, std::string_view());
+    const std::size_t trips = table.trips.size(), stops = table.stops.size();
+    TimetableReader reader(table, load);
     // nlohmann's parser, as for the version-4 answers, on every platform
     // (Debian has no Windows build of a faster one).
-    const Json answer = Json::parse(utf8.begin(), utf8.end(), nullptr, false);
-    if (!answer.is_array()) return load;
-    load.ok = true;
-    timetableName(table, std::string_view());
-    std::vector<PublishedStop> stops;
-    for (const Json& object : answer) {
-        ++load.objects;
-        if (!object.is_object()) continue;
-        const std::string_view number = member(object, "odpt:trainNumber");
-        const auto objects = object.find("odpt:trainTimetableObject");
-        if (number.empty() || objects == object.end() || !objects->is_array()) continue;
-        stops.clear();
-        for (const Json& stop : *objects) {
-            if (!stop.is_object()) continue;
-            PublishedStop p;
-            p.arrival = memberTime(stop, "odpt:arrivalTime");
-            p.departure = memberTime(stop, "odpt:departureTime");
-            p.station = member(stop, "odpt:departureStation");
-            if (p.station.empty()) p.station = member(stop, "odpt:arrivalStation");
-            stops.push_back(p);
-        }
-        TimetableTrip names{};
-        names.number = timetableName(table, number);
-        names.type = timetableName(table, member(object, "odpt:trainType"));
-        names.railway = timetableName(table, member(object, "odpt:railway"));
-        names.direction = timetableName(table, member(object, "odpt:railDirection"));
-        names.origin = timetableName(table, member(object, "odpt:originStation"));
-        names.destination = timetableName(table, member(object, "odpt:destinationStation"));
-        names.owner = timetableName(table, member(object, "odpt:trainOwner"));
-        if (addTrip(table, names, stops)) ++load.trips;
+    if (!Json::sax_parse(utf8.begin(), utf8.end(), &reader) || !reader.answerIsArray) {
+        table.trips.resize(trips);
+        table.stops.resize(stops);
+        return TimetableLoad{};
     }
+    load.ok = true;
     return load;
 }

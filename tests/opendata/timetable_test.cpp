@@ -235,10 +235,14 @@ TEST(Timetable, ReadingAnswers) {
     EXPECT_EQ(hostile.names[hostile.trips[0].number], "A_3_");
     EXPECT_EQ(hostile.names[hostile.stops[0].station], "S__1");
 
-    // every prefix of a real-shaped answer is refused or read, never misread
+    // every prefix of a real-shaped answer is refused and adds nothing, even
+    // to a table that already holds trips
     for (std::size_t n = 0; n < example.str().size(); n += 7) {
         Timetable part;
+        loadTimetableV4(part, example.str());
         EXPECT_FALSE(loadTimetableV4(part, example.str().substr(0, n)).ok);
+        EXPECT_EQ(part.trips.size(), 1u);
+        EXPECT_EQ(part.stops.size(), 14u);
     }
 }
 
