@@ -15,14 +15,14 @@
 
 // Everything one run was told.
 struct Config {
-    Options options;        // the command line
-    ApiSettings api;        // LINEWATCH_API_ROOT, LINEWATCH_CONSUMER_KEY, --api or LINEWATCH_API
-                            // (v2 or v4; anything else leaves the choice to the root); api.http:
-                            // LINEWATCH_CONNECT_TIMEOUT_MS, LINEWATCH_HTTP_TIMEOUT_MS,
-                            // LINEWATCH_CA_FILE
-    WindowSettings window;  // --headless or LINEWATCH_HEADLESS=1
-    ChimeSettings chime;    // LINEWATCH_SOUND=none
-    SpeechSettings speech;  // LINEWATCH_SPEECH=none, LINEWATCH_SPEECH_DIR=DIR
+    Options options;               // the command line
+    ApiSettings api;               // LINEWATCH_API_ROOT, LINEWATCH_CONSUMER_KEY, --api or LINEWATCH_API
+                                   // (v2 or v4; anything else leaves the choice to the root); api.http:
+                                   // LINEWATCH_CONNECT_TIMEOUT_MS, LINEWATCH_HTTP_TIMEOUT_MS,
+                                   // LINEWATCH_CA_FILE
+    WindowSettings window;         // --headless or LINEWATCH_HEADLESS=1
+    ChimeSettings chime;           // LINEWATCH_SOUND=none
+    SpeechSettings speech;         // LINEWATCH_SPEECH=none, LINEWATCH_SPEECH_DIR=DIR
     std::int64_t clockOffset = 0;  // seconds the program's clock runs ahead of the system's (--time)
     std::string cacheDir;          // the day's timetables: $XDG_CACHE_HOME/linewatch when that is an
                                    // absolute path, else $HOME/.cache/linewatch; empty: none kept
@@ -32,8 +32,8 @@ struct Config {
 using EnvironmentLookup = std::function<const char*(const char* name)>;
 
 // Reads argv[1 .. argc-1] (see parseOptions) and the variables above through
-// env; a --time is read against the system clock's now. An empty value counts as not set; a time limit that is not a positive
-// whole number of milliseconds keeps its default.
+// env; a --time is read against the system clock's now. An empty value counts as not set; a time limit that
+// is not a positive whole number of milliseconds keeps its default.
 Config readConfig(int argc, char** argv, const EnvironmentLookup& env, std::int64_t now);
 
 // Hands every library its part of config. The window's part counts only

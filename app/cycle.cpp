@@ -163,6 +163,5 @@ int readKey(MonitorState& st)
 
 void runCycle(MonitorState& st, const CycleEnv& env)
 {
-    while (cyclePass(st, env)) {
-    }
+    while (cyclePass(st, env)) {}
 }

@@ -10,9 +10,9 @@
 
 // What the cycle takes from the world; tests supply a fake clock and pauses.
 struct CycleEnv {
-    std::function<std::time_t()> now;  // calendar time in whole seconds
-    std::function<void(int)> sleepMs;  // pauses this many milliseconds
-    const char* snapshot = nullptr;    // PNG written after each refresh and redraw; nullptr none
+    std::function<std::time_t()> now;             // calendar time in whole seconds
+    std::function<void(int)> sleepMs;             // pauses this many milliseconds
+    const char* snapshot = nullptr;               // PNG written after each refresh and redraw; nullptr none
     const TimetableSource* timetables = nullptr;  // where trains come from without live ones; nullptr none
 };
 

@@ -12,8 +12,8 @@ Feed* startDemo(Config& config)
     configureWindow(config.window);
     DemoAccess access;
     std::string error;
-    Feed* feed = demo_start(qwin_headless(), config.options.snapshot != nullptr, &config.clockOffset, &access,
-                            &error);
+    Feed* feed =
+        demo_start(qwin_headless(), config.options.snapshot != nullptr, &config.clockOffset, &access, &error);
     if (!feed) {
         std::fprintf(stderr, "linewatch: cannot start the demo feed: %s\n", error.c_str());
         return nullptr;

@@ -5,9 +5,10 @@
 
 Feed* startDemo(Config&)
 {
-    std::fputs("linewatch: --demo needs the simulated feed, which the Windows build does not include;\n"
-               "run linewatch-feed elsewhere and set LINEWATCH_API_ROOT and LINEWATCH_CONSUMER_KEY\n",
-               stderr);
+    std::fputs(
+        "linewatch: --demo needs the simulated feed, which the Windows build does not include;\n"
+        "run linewatch-feed elsewhere and set LINEWATCH_API_ROOT and LINEWATCH_CONSUMER_KEY\n",
+        stderr);
     return nullptr;
 }
 

@@ -159,8 +159,8 @@ void fareQuery(MonitorState& st)
         Next next = after(r, ends);
         if (next == Next::Leave)
             return;
-        if (next == Next::Ask || from < 0 || from >= stationTableSize || to < 0 ||
-            to >= stationTableSize || from == to)
+        if (next == Next::Ask || from < 0 || from >= stationTableSize || to < 0 || to >= stationTableSize ||
+            from == to)
             continue;
 
         console_print("調べる区間は、\n[ ");

@@ -23,8 +23,9 @@ void stopDemoFeed()
 
 int main(int argc, char** argv)
 {
-    Config config = readConfig(argc, argv, [](const char* name) -> const char* { return std::getenv(name); },
-                               static_cast<std::int64_t>(std::time(nullptr)));
+    Config config = readConfig(
+        argc, argv, [](const char* name) -> const char* { return std::getenv(name); },
+        static_cast<std::int64_t>(std::time(nullptr)));
     if (std::optional<int> status = answerWithoutMonitor(config.options))
         return *status;
     if (config.options.demo) {

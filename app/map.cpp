@@ -120,8 +120,8 @@ int32_t lineColour(const MonitorState& st, int k)
 
 void drawFrame(const MonitorState& st)
 {
-    st.port->box(static_cast<int16_t>(st.left), static_cast<int16_t>(st.top),
-                 static_cast<int16_t>(st.right), static_cast<int16_t>(st.bottom), kGrey);
+    st.port->box(static_cast<int16_t>(st.left), static_cast<int16_t>(st.top), static_cast<int16_t>(st.right),
+                 static_cast<int16_t>(st.bottom), kGrey);
 }
 
 void drawMap(const MonitorState& st)

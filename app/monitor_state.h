@@ -47,11 +47,11 @@ struct ScreenPoint {
 
 // Everything the monitor keeps for the run; one instance, owned by the entry.
 struct MonitorState {
-    int32_t iflag = 0;        // selected lines, bit k = railway k
-    int32_t ixf = 0;          // pan offsets in pixels, subtracted after projection
+    int32_t iflag = 0;  // selected lines, bit k = railway k
+    int32_t ixf = 0;    // pan offsets in pixels, subtracted after projection
     int32_t iyf = 0;
-    float ratio = 1.0f;       // zoom; 1.0 shows the whole network
-    int32_t plot_mode = 3;    // 3 marks, 1 train numbers
+    float ratio = 1.0f;     // zoom; 1.0 shows the whole network
+    int32_t plot_mode = 3;  // 3 marks, 1 train numbers
 
     // Map frame in window pixels; points are drawn only strictly inside it.
     int32_t left = 109, top = 25, right = 109 + kMapFrameWidth, bottom = 25 + kMapFrameHeight;
@@ -77,7 +77,7 @@ struct MonitorState {
     int32_t typedAheadFirst = 0;
     int32_t typedAheadCount = 0;
 
-    TimetableDay timetables;       // the service day's timetables, as far as loaded
+    TimetableDay timetables;  // the service day's timetables, as far as loaded
 
     // Per status slot: the first 19 bytes of the date last reported, NUL padded.
     char issueStamp[kStatusSlots][26] = {};

@@ -112,14 +112,16 @@ void printApiNotices(const ApiSettings& api)
 {
     if (apiVersion() != ApiVersion::V4)
         return;
-    console_print("このプログラムは、公共交通オープンデータセンターが提供する東京メトロのデータを、"
-                  "公共交通オープンデータ基本ライセンスに基づいて利用しています。\n"
-                  "データの正確性・完全性は保証されません。このプログラムについてのお問い合わせは、"
-                  "東京メトロや同センターではなく linewatch の開発者にお寄せください。\n");
+    console_print(
+        "このプログラムは、公共交通オープンデータセンターが提供する東京メトロのデータを、"
+        "公共交通オープンデータ基本ライセンスに基づいて利用しています。\n"
+        "データの正確性・完全性は保証されません。このプログラムについてのお問い合わせは、"
+        "東京メトロや同センターではなく linewatch の開発者にお寄せください。\n");
     if (api.consumerKey == ApiSettings{}.consumerKey)
-        console_print("APIキーが設定されていません。developer.odpt.org で無料の開発者登録をしてキーを受け取り、"
-                      "LINEWATCH_CONSUMER_KEY に設定してください。\n"
-                      "キーがなくても --demo で模擬データによる動作を試せます。\n");
+        console_print(
+            "APIキーが設定されていません。developer.odpt.org で無料の開発者登録をしてキーを受け取り、"
+            "LINEWATCH_CONSUMER_KEY に設定してください。\n"
+            "キーがなくても --demo で模擬データによる動作を試せます。\n");
 }
 
 std::optional<int> answerWithoutMonitor(const Options& o)
@@ -154,7 +156,8 @@ int runMonitor(const Config& config)
         startMonitor(st, config.options, kSettingsFile);
         CycleEnv env = realCycleEnv(config.options.snapshot, config.clockOffset);
         // Only version 4 publishes timetables; its answers never carry positions.
-        TimetableSource timetables{config.api.root, config.cacheDir, fetchTimetable, env.sleepMs, console_key_waiting};
+        TimetableSource timetables{config.api.root, config.cacheDir, fetchTimetable, env.sleepMs,
+                                   console_key_waiting};
         if (apiVersion() == ApiVersion::V4)
             env.timetables = &timetables;
         console_open();

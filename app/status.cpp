@@ -58,8 +58,7 @@ std::string one_line(const std::string& text)
 bool is_disruption(const TrainInfoRecord& r)
 {
     return r.informationText.find(normalText) == std::string::npos &&
-           r.informationText.find(noDataText) == std::string::npos &&
-           r.timeOfOrigin.size() > 4;
+           r.informationText.find(noDataText) == std::string::npos && r.timeOfOrigin.size() > 4;
 }
 
 // Takes the first 19 bytes of date into the slot's stamp when they differ;

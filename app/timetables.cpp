@@ -13,10 +13,10 @@
 #include <system_error>
 
 const char* const timetableRailways[timetableRailwayCount] = {
-    "odpt.Railway:TokyoMetro.Ginza",    "odpt.Railway:TokyoMetro.Marunouchi",
-    "odpt.Railway:TokyoMetro.Hibiya",   "odpt.Railway:TokyoMetro.Tozai",
-    "odpt.Railway:TokyoMetro.Chiyoda",  "odpt.Railway:TokyoMetro.Yurakucho",
-    "odpt.Railway:TokyoMetro.Hanzomon", "odpt.Railway:TokyoMetro.Namboku",
+    "odpt.Railway:TokyoMetro.Ginza",      "odpt.Railway:TokyoMetro.Marunouchi",
+    "odpt.Railway:TokyoMetro.Hibiya",     "odpt.Railway:TokyoMetro.Tozai",
+    "odpt.Railway:TokyoMetro.Chiyoda",    "odpt.Railway:TokyoMetro.Yurakucho",
+    "odpt.Railway:TokyoMetro.Hanzomon",   "odpt.Railway:TokyoMetro.Namboku",
     "odpt.Railway:TokyoMetro.Fukutoshin", "odpt.Railway:TokyoMetro.MarunouchiBranch",
 };
 
@@ -122,8 +122,10 @@ void updateTimetables(TimetableDay& day, std::int64_t now, const TimetableSource
         TimetableLoad load;
         if (source.download(tag.railway, tag.calendar, &body) && (load = loadTimetableV4(table, body)).ok) {
             if (load.objects >= v4AnswerObjectCap)
-                console_print("時刻表: %s の応答が上限の %zu 件に達しているため、一部の列車が欠けているかもしれません。\n",
-                              tag.railway.c_str(), v4AnswerObjectCap);
+                console_print(
+                    "時刻表: %s の応答が上限の %zu "
+                    "件に達しているため、一部の列車が欠けているかもしれません。\n",
+                    tag.railway.c_str(), v4AnswerObjectCap);
             bytes += body.size();
             day.tables[r] = std::move(table);
             day.loaded[r] = true;
@@ -160,6 +162,7 @@ int estimateTrains(const TimetableDay& day, std::int64_t now)
         return 0;
     const std::string date = japanIso(now);
     for (const Timetable& table : day.tables)
-        trainCount = appendEstimatedTrains(table, when.second, date, trainRecords, trainCount, trainRecordCapacity);
+        trainCount =
+            appendEstimatedTrains(table, when.second, date, trainRecords, trainCount, trainRecordCapacity);
     return trainCount;
 }

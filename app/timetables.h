@@ -32,8 +32,8 @@ struct TimetableSource {
     // Downloads one railway's timetable of a calendar (UTF-8 JSON); false,
     // after one console line saying why, when it failed.
     std::function<bool(const std::string& railway, const std::string& calendar, std::string* body)> download;
-    std::function<void(int)> sleepMs;    // pauses this many milliseconds
-    std::function<bool()> keyWaiting;    // true when the user typed a key
+    std::function<void(int)> sleepMs;  // pauses this many milliseconds
+    std::function<bool()> keyWaiting;  // true when the user typed a key
 };
 
 // Brings day to the service day of Unix time now: a new day drops the old

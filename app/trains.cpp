@@ -68,7 +68,8 @@ TrainPlacement placeTrain(const MonitorState& st, const TrainRecord& train, int3
     if (from.usable && to.usable) {
         double dx = double(from.longitude) - double(to.longitude);
         double dy = double(from.latitude) - double(to.latitude);
-        ScreenPoint mid = project(st, (from.latitude + to.latitude) * 0.5, (from.longitude + to.longitude) * 0.5);
+        ScreenPoint mid =
+            project(st, (from.latitude + to.latitude) * 0.5, (from.longitude + to.longitude) * 0.5);
         at.x = mid.x;
         at.y = mid.y;
         // Two stations at one place give no direction: no tail and no shift.

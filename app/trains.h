@@ -10,7 +10,7 @@ struct TrainRecord;
 // Where a train is drawn, in window pixels: its point and the offset of the
 // end of its tail (toward the from-station; (0, 0) at a station).
 struct TrainPlacement {
-    bool placed;    // false: no usable station, the train is not drawn
+    bool placed;  // false: no usable station, the train is not drawn
     int32_t x, y;
     int32_t tailX, tailY;
 };

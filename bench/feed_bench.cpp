@@ -31,49 +31,59 @@
 namespace {
 
 // Peak resident memory of this process in KiB (VmHWM), 0 when unknown.
-double peakKiB() {
+double peakKiB()
+{
     std::FILE* f = std::fopen("/proc/self/status", "r");
-    if (!f) return 0;
+    if (!f)
+        return 0;
     char line[256];  // the lines of /proc/self/status are short
     double kib = 0;
     while (std::fgets(line, sizeof line, f))
-        if (std::strncmp(line, "VmHWM:", 6) == 0) kib = std::atof(line + 6);
+        if (std::strncmp(line, "VmHWM:", 6) == 0)
+            kib = std::atof(line + 6);
     std::fclose(f);
     return kib;
 }
 
 // A rush-hour feed without the rate limit, for the whole run.
-Feed* benchFeed() {
+Feed* benchFeed()
+{
     static Feed* feed = [] {
         FeedOptions o;
         o.rateLimit = false;
         o.startTime = japanTimeToday(8 * 60 + 15, std::time(nullptr));
         std::string error;
         Feed* f = feed_start(o, &error);
-        if (!f) std::fprintf(stderr, "feed: %s\n", error.c_str());
+        if (!f)
+            std::fprintf(stderr, "feed: %s\n", error.c_str());
         return f;
     }();
     return feed;
 }
 
 // The client's settings for asking feed.
-ApiSettings feedApi(const Feed* feed) {
+ApiSettings feedApi(const Feed* feed)
+{
     ApiSettings api;
     api.root = feed_root(feed);
     api.consumerKey = feedDefaultKey;
     return api;
 }
 
-void BM_TrainQuery(benchmark::State& state) {
+void BM_TrainQuery(benchmark::State& state)
+{
     Feed* feed = benchFeed();
-    if (!feed) return state.SkipWithError("no feed");
+    if (!feed)
+        return state.SkipWithError("no feed");
     httplib::Client client("127.0.0.1", feed_port(feed));
     client.set_keep_alive(true);
-    const std::string path = std::string("/api/v2/datapoints?rdf:type=odpt:Train&acl:consumerKey=") + feedDefaultKey;
+    const std::string path =
+        std::string("/api/v2/datapoints?rdf:type=odpt:Train&acl:consumerKey=") + feedDefaultKey;
     size_t bytes = 0;
     for (auto _ : state) {
         auto res = client.Get(path);
-        if (!res || res->status != 200) return state.SkipWithError("request failed");
+        if (!res || res->status != 200)
+            return state.SkipWithError("request failed");
         bytes += res->body.size();
     }
     state.SetItemsProcessed(state.iterations());
@@ -83,7 +93,8 @@ void BM_TrainQuery(benchmark::State& state) {
 }
 BENCHMARK(BM_TrainQuery)->MinTime(10.0)->UseRealTime()->Unit(benchmark::kMicrosecond);
 
-void BM_TrainModelAnswer(benchmark::State& state) {
+void BM_TrainModelAnswer(benchmark::State& state)
+{
     const SimNetwork net = buildSimNetwork();
     std::int64_t t = 1413242100;  // 2014-10-14T08:15:00+09:00, rush hour
     size_t trains = 0;
@@ -97,9 +108,11 @@ void BM_TrainModelAnswer(benchmark::State& state) {
 }
 BENCHMARK(BM_TrainModelAnswer)->Unit(benchmark::kMicrosecond);
 
-void BM_RefreshDownloadsAndParses(benchmark::State& state) {
+void BM_RefreshDownloadsAndParses(benchmark::State& state)
+{
     Feed* feed = benchFeed();
-    if (!feed) return state.SkipWithError("no feed");
+    if (!feed)
+        return state.SkipWithError("no feed");
     configureFetch(feedApi(feed));
     for (auto _ : state) {
         fetchLive(nullptr);
@@ -107,13 +120,16 @@ void BM_RefreshDownloadsAndParses(benchmark::State& state) {
         parseResponse(ResponseKind::Status);
     }
     state.counters["trains"] = trainCount;
-    if (trainCount == 0) state.SkipWithError("no trains arrived");
+    if (trainCount == 0)
+        state.SkipWithError("no trains arrived");
 }
 BENCHMARK(BM_RefreshDownloadsAndParses)->UseRealTime()->Unit(benchmark::kMillisecond);
 
-void BM_MonitorRefreshAgainstFeed(benchmark::State& state) {
+void BM_MonitorRefreshAgainstFeed(benchmark::State& state)
+{
     Feed* feed = benchFeed();
-    if (!feed) return state.SkipWithError("no feed");
+    if (!feed)
+        return state.SkipWithError("no feed");
     Config config;
     config.api = feedApi(feed);
     config.window.headless = true;

@@ -28,7 +28,8 @@ struct Segment {
 };
 
 // Deterministic spread of segments over the page.
-Segment segment(int i) {
+Segment segment(int i)
+{
     const unsigned h = static_cast<unsigned>(i) * 2654435761u;
     return {static_cast<short>(h % 500 + 40), static_cast<short>((h >> 9) % 700 + 60),
             static_cast<short>((h >> 3) % 500 + 40), static_cast<short>((h >> 13) % 700 + 60),
@@ -41,7 +42,8 @@ struct Label {
     short x, y;
 };
 
-Label label(int i) {
+Label label(int i)
+{
     Label l;
     std::snprintf(l.text, sizeof l.text, "label %d", i);
     l.x = static_cast<short>(40 + (i * 37) % 480);
@@ -51,18 +53,20 @@ Label label(int i) {
 
 // The palette of psdraw's colour indices, for the other two writers.
 const double kRgb[16][3] = {
-    {0, 0, 0},     {0, 0, 1},     {0, 1, 0},       {1, 0, 0},     {1, 0, 1},   {1, 1, 0},
-    {0, 1, 1},     {1, 1, 1},     {0.2, 0.2, 0.2}, {0, 0, 0.5},   {0, 0.5, 0}, {0.5, 0, 0},
+    {0, 0, 0},     {0, 0, 1},     {0, 1, 0},       {1, 0, 0},       {1, 0, 1},   {1, 1, 0},
+    {0, 1, 1},     {1, 1, 1},     {0.2, 0.2, 0.2}, {0, 0, 0.5},     {0, 0.5, 0}, {0.5, 0, 0},
     {0.5, 0, 0.5}, {0.5, 0.5, 0}, {0, 0.5, 0.5},   {0.5, 0.5, 0.5},
 };
 
-std::string pagePath(const char* writer) {
+std::string pagePath(const char* writer)
+{
     return (std::filesystem::temp_directory_path() /
             ("psdraw_bench_" + std::to_string(getpid()) + "_" + writer + ".ps"))
         .string();
 }
 
-void report(benchmark::State& state, const std::string& path) {
+void report(benchmark::State& state, const std::string& path)
+{
     state.SetItemsProcessed(static_cast<int64_t>(state.iterations()) * kLines);
     state.counters["file_bytes"] = static_cast<double>(std::filesystem::file_size(path));
     std::filesystem::remove(path);
@@ -72,13 +76,15 @@ void report(benchmark::State& state, const std::string& path) {
 // name there, which would break up the report.
 class QuietStdout {
 public:
-    QuietStdout() : saved(dup(1)) {
+    QuietStdout() : saved(dup(1))
+    {
         std::fflush(stdout);
         const int null = open("/dev/null", O_WRONLY);
         dup2(null, 1);
         close(null);
     }
-    ~QuietStdout() {
+    ~QuietStdout()
+    {
         std::fflush(stdout);
         dup2(saved, 1);
         close(saved);
@@ -88,7 +94,8 @@ private:
     int saved;
 };
 
-void BM_psdraw(benchmark::State& state) {
+void BM_psdraw(benchmark::State& state)
+{
     std::string path = pagePath("psdraw");
     QuietStdout quiet;
     for (auto _ : state) {
@@ -106,7 +113,8 @@ void BM_psdraw(benchmark::State& state) {
     report(state, path);
 }
 
-void BM_cairo(benchmark::State& state) {
+void BM_cairo(benchmark::State& state)
+{
     const std::string path = pagePath("cairo");
     for (auto _ : state) {
         cairo_surface_t* surface = cairo_ps_surface_create(path.c_str(), kPageWidth, kPageHeight);
@@ -133,7 +141,8 @@ void BM_cairo(benchmark::State& state) {
     report(state, path);
 }
 
-void BM_libplot(benchmark::State& state) {
+void BM_libplot(benchmark::State& state)
+{
     const std::string path = pagePath("libplot");
     for (auto _ : state) {
         std::FILE* out = std::fopen(path.c_str(), "w");
@@ -147,7 +156,8 @@ void BM_libplot(benchmark::State& state) {
         for (int i = 0; i < kLines; ++i) {
             const Segment s = segment(i);
             pl_pencolor_r(plotter, static_cast<int>(kRgb[s.colour][0] * 65535),
-                          static_cast<int>(kRgb[s.colour][1] * 65535), static_cast<int>(kRgb[s.colour][2] * 65535));
+                          static_cast<int>(kRgb[s.colour][1] * 65535),
+                          static_cast<int>(kRgb[s.colour][2] * 65535));
             pl_fline_r(plotter, s.x1, s.y1, s.x2, s.y2);
             pl_endpath_r(plotter);
         }

@@ -55,12 +55,13 @@ std::string trains_json(int phase)
         const StationEntry& to = stations[(i * 7 + 1 + phase) % stationTableSize];
         char number[16];
         std::snprintf(number, sizeof number, "A%04dS", (i * 131) % 10000);
-        s += std::string(i ? "," : "") + "{\"@context\":\"http://vocab.example/context_odpt_Train.jsonld\","
+        s += std::string(i ? "," : "") +
+             "{\"@context\":\"http://vocab.example/context_odpt_Train.jsonld\","
              "\"@type\":\"odpt:Train\",\"@id\":\"urn:ucode:_00001C000000000000010000030C3BE4\","
              "\"dc:date\":\"2014-10-14T10:15:02+09:00\",\"dct:valid\":\"2014-10-14T10:16:32+09:00\","
-             "\"odpt:frequency\":90,\"odpt:railway\":\"" + std::string(from.railway) +
-             "\",\"owl:sameAs\":\"odpt.Train:x\",\"odpt:trainNumber\":\"" + number +
-             "\",\"odpt:trainType\":\"odpt.TrainType:TokyoMetro.Local\",\"odpt:delay\":" +
+             "\"odpt:frequency\":90,\"odpt:railway\":\"" +
+             std::string(from.railway) + "\",\"owl:sameAs\":\"odpt.Train:x\",\"odpt:trainNumber\":\"" +
+             number + "\",\"odpt:trainType\":\"odpt.TrainType:TokyoMetro.Local\",\"odpt:delay\":" +
              std::to_string(i % 3 * 60) + ",\"odpt:startingStation\":\"" + from.sameAs +
              "\",\"odpt:terminalStation\":\"" + to.sameAs + "\",\"odpt:fromStation\":\"" + from.sameAs +
              "\",\"odpt:toStation\":\"" + to.sameAs +
@@ -75,10 +76,13 @@ std::string status_json()
 {
     std::string s = "[";
     for (int k = 0; k < railwayCount; ++k)
-        s += std::string(k ? "," : "") + "{\"@context\":\"c\",\"@id\":\"i\",\"dc:date\":\"2014-10-14T10:15:02+09:00\","
+        s += std::string(k ? "," : "") +
+             "{\"@context\":\"c\",\"@id\":\"i\",\"dc:date\":\"2014-10-14T10:15:02+09:00\","
              "\"dct:valid\":\"v\",\"odpt:operator\":\"odpt.Operator:TokyoMetro\",\"odpt:railway\":\"" +
-             railways[k].railwayId + "\",\"odpt:timeOfOrigin\":\"2014-10-14T09:58:00+09:00\","
-             "\"odpt:trainInformationText\":\"" + (k == 3 ? "運転を見合わせています。" : "現在、平常どおり運転しています。") +
+             railways[k].railwayId +
+             "\",\"odpt:timeOfOrigin\":\"2014-10-14T09:58:00+09:00\","
+             "\"odpt:trainInformationText\":\"" +
+             (k == 3 ? "運転を見合わせています。" : "現在、平常どおり運転しています。") +
              "\",\"@type\":\"odpt:TrainInformation\"}";
     return s + "]";
 }
@@ -113,7 +117,8 @@ Bench& bench()
 
 void report_pixels(benchmark::State& state, long long sets, long long filled)
 {
-    state.counters["pixel_sets"] = benchmark::Counter(double(pixelSets - sets), benchmark::Counter::kAvgIterations);
+    state.counters["pixel_sets"] =
+        benchmark::Counter(double(pixelSets - sets), benchmark::Counter::kAvgIterations);
     state.counters["pixels_filled"] =
         benchmark::Counter(double(pixelsFilled - filled), benchmark::Counter::kAvgIterations);
 }

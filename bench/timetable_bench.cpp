@@ -20,7 +20,8 @@
 namespace {
 
 // One answer per railway and calendar, as the client downloads them.
-const std::vector<std::string>& answers() {
+const std::vector<std::string>& answers()
+{
     static const std::vector<std::string> all = [] {
         const SimNetwork net = buildSimNetwork();
         std::vector<std::string> out;
@@ -32,13 +33,16 @@ const std::vector<std::string>& answers() {
     return all;
 }
 
-void BM_LoadDay(benchmark::State& state) {
+void BM_LoadDay(benchmark::State& state)
+{
     std::size_t bytes = 0, trips = 0;
-    for (const std::string& a : answers()) bytes += a.size();
+    for (const std::string& a : answers())
+        bytes += a.size();
     for (auto _ : state) {
         std::vector<Timetable> day(answers().size());
         trips = 0;
-        for (std::size_t i = 0; i < answers().size(); ++i) trips += loadTimetableV4(day[i], answers()[i]).trips;
+        for (std::size_t i = 0; i < answers().size(); ++i)
+            trips += loadTimetableV4(day[i], answers()[i]).trips;
         benchmark::DoNotOptimize(day.data());
     }
     state.counters["trips"] = static_cast<double>(trips);
@@ -48,9 +52,11 @@ void BM_LoadDay(benchmark::State& state) {
 BENCHMARK(BM_LoadDay)->Unit(benchmark::kMillisecond);
 
 // One refresh's estimate at 08:15 on a weekday, all railways of the day.
-void BM_EstimateRushHour(benchmark::State& state) {
+void BM_EstimateRushHour(benchmark::State& state)
+{
     std::vector<Timetable> day(simRouteCount);
-    for (int r = 0; r < simRouteCount; ++r) loadTimetableV4(day[r], answers()[r]);
+    for (int r = 0; r < simRouteCount; ++r)
+        loadTimetableV4(day[r], answers()[r]);
     std::int64_t t = 0;
     parseJapanTime("2026-12-08T08:15:00", 0, &t);
     const std::int32_t second = serviceTimeOf(t).second;
@@ -64,7 +70,8 @@ void BM_EstimateRushHour(benchmark::State& state) {
         benchmark::DoNotOptimize(count);
     }
     std::size_t trips = 0;
-    for (const Timetable& table : day) trips += table.trips.size();
+    for (const Timetable& table : day)
+        trips += table.trips.size();
     state.counters["trains"] = count;
     state.counters["of"] = static_cast<double>(trips);
 }

@@ -7,9 +7,9 @@
 // The bitmap is 16 rows top first, two bytes a row (columns 0–7, then 8–15),
 // bit 7 the leftmost column, a set bit ink.
 struct FontRecord {
-    std::uint16_t code;  // lead byte × 256 + trail byte, stored little-endian
-    std::uint8_t width;  // always 16
-    std::uint8_t height; // always 16
+    std::uint16_t code;   // lead byte × 256 + trail byte, stored little-endian
+    std::uint8_t width;   // always 16
+    std::uint8_t height;  // always 16
     std::uint8_t bitmap[32];
 };
 static_assert(sizeof(FontRecord) == 36, "a font record is 36 bytes");

@@ -39,8 +39,7 @@ std::int16_t dotCoordinate(std::int32_t origin, int index, float scale)
 std::int32_t characterCoordinate(std::int32_t origin, std::size_t i, float scale)
 {
     const double offset = 8.0 * static_cast<double>(scale) * static_cast<double>(i);
-    return static_cast<std::int32_t>(clampedSum(origin, offset,
-                                                std::numeric_limits<std::int32_t>::min(),
+    return static_cast<std::int32_t>(clampedSum(origin, offset, std::numeric_limits<std::int32_t>::min(),
                                                 std::numeric_limits<std::int32_t>::max()));
 }
 
@@ -51,8 +50,8 @@ void joinDots(const GlyphDot& from, const GlyphDot& to, std::int32_t colour)
 
 }  // namespace
 
-void GraphPort::print(const char* text, std::int32_t x, std::int32_t y, std::int32_t colour,
-                      float scale, std::int32_t direction)
+void GraphPort::print(const char* text, std::int32_t x, std::int32_t y, std::int32_t colour, float scale,
+                      std::int32_t direction)
 {
     // Longer texts are outside the contract; reading stops at the capacity.
     std::size_t n = 0;

@@ -40,10 +40,10 @@ extern StationEntry stations[stationTableSize];
 
 // One railway (line).
 struct RailwayEntry {
-    const char* name;            // the line's Japanese name, Shift_JIS
-    const char* railwayId;       // odpt railway identifier, e.g. "odpt.Railway:TokyoMetro.Ginza"
-    std::int32_t mask;           // the railway's bit in a lineMask: 1 << index
-    std::int32_t stationCount;   // names used in the railway's lineStations row
+    const char* name;           // the line's Japanese name, Shift_JIS
+    const char* railwayId;      // odpt railway identifier, e.g. "odpt.Railway:TokyoMetro.Ginza"
+    std::int32_t mask;          // the railway's bit in a lineMask: 1 << index
+    std::int32_t stationCount;  // names used in the railway's lineStations row
 };
 
 // Number of railways; the index of a railway is its number everywhere.

@@ -7,12 +7,14 @@ namespace {
 constexpr char trainContext[] = "http://vocab.odpt.org/context_odpt_Train.jsonld";
 
 // "odpt.Railway:TokyoMetro.Ginza" -> "TokyoMetro.Ginza"
-const char* afterColon(const std::string& id) {
+const char* afterColon(const std::string& id)
+{
     const std::size_t colon = id.find(':');
     return colon == std::string::npos ? id.c_str() : id.c_str() + colon + 1;
 }
 
-void fill(TrainRecord& r, const Timetable& table, const TimetableTrip& trip, const std::string& date) {
+void fill(TrainRecord& r, const Timetable& table, const TimetableTrip& trip, const std::string& date)
+{
     const std::string& railway = table.names[trip.railway];
     const std::string& number = table.names[trip.number];
     r.context = trainContext;
@@ -38,15 +40,20 @@ void fill(TrainRecord& r, const Timetable& table, const TimetableTrip& trip, con
 }  // namespace
 
 int appendEstimatedTrains(const Timetable& table, std::int32_t second, const std::string& date,
-                          TrainRecord* records, int count, int capacity) {
+                          TrainRecord* records, int count, int capacity)
+{
     for (const TimetableTrip& trip : table.trips) {
-        if (count >= capacity) break;
+        if (count >= capacity)
+            break;
         const TimetableStop* stop = table.stops.data() + trip.firstStop;
         const TimetableStop* last = stop + trip.stopCount - 1;
-        if (second < stop->depart || second >= last->arrive) continue;
+        if (second < stop->depart || second >= last->arrive)
+            continue;
         // the last stop left at or before `second`; the final stop is never left
         const TimetableStop* left =
-            std::upper_bound(stop, last, second, [](std::int32_t s, const TimetableStop& t) { return s < t.depart; }) - 1;
+            std::upper_bound(stop, last, second,
+                             [](std::int32_t s, const TimetableStop& t) { return s < t.depart; }) -
+            1;
         const TimetableStop* next = left + 1;
         TrainRecord& r = records[count++];
         fill(r, table, trip, date);

@@ -44,17 +44,22 @@ bool noPositionsTold = false;              // the no-positions note is given onc
 
 // Counts a version-4 request about to start; false when the last minute
 // already holds the allowed number.
-bool takeV4Request() {
+bool takeV4Request()
+{
     const Clock::time_point now = Clock::now();
-    while (!v4Requests.empty() && now - v4Requests.front() >= std::chrono::minutes(1)) v4Requests.pop_front();
-    if (v4Requests.size() >= v4RequestsPerMinute) return false;
+    while (!v4Requests.empty() && now - v4Requests.front() >= std::chrono::minutes(1))
+        v4Requests.pop_front();
+    if (v4Requests.size() >= v4RequestsPerMinute)
+        return false;
     v4Requests.push_back(now);
     return true;
 }
 
-std::string trimmedRoot() {
+std::string trimmedRoot()
+{
     std::string root = api.root;
-    while (!root.empty() && root.back() == '/') root.pop_back();
+    while (!root.empty() && root.back() == '/')
+        root.pop_back();
     return root;
 }
 
@@ -62,11 +67,14 @@ std::string trimmedRoot() {
 // printable Shift_JIS line fragment: every echo of the key masked (see
 // maskKey for the bytes text must hold beyond the limit), line breaks and
 // tabs made blanks, and a character cut at the end dropped.
-std::string printable(const std::string& text, std::size_t limit) {
+std::string printable(const std::string& text, std::size_t limit)
+{
     std::string shown = maskKey(text, limit, consumerKey());
     for (char& c : shown)
-        if (c == '\r' || c == '\n' || c == '\t') c = ' ';
-    while (!shown.empty() && shown.back() == ' ') shown.pop_back();
+        if (c == '\r' || c == '\n' || c == '\t')
+            c = ' ';
+    while (!shown.empty() && shown.back() == ' ')
+        shown.pop_back();
     Cp932Stream stream;
     cp932_begin(stream);
     std::string out;
@@ -74,7 +82,8 @@ std::string printable(const std::string& text, std::size_t limit) {
     return out;
 }
 
-bool isBlank(char c) {
+bool isBlank(char c)
+{
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
 }
 
@@ -89,23 +98,29 @@ struct BomFilter {
 
 // Calls pass with the bytes of data that are body, not mark.
 template <typename Pass>
-void skipBom(BomFilter& filter, std::string_view data, const Pass& pass) {
+void skipBom(BomFilter& filter, std::string_view data, const Pass& pass)
+{
     if (!filter.decided) {
         const std::size_t take = std::min(data.size(), BomFilter::mark.size() - filter.front.size());
         filter.front.append(data.substr(0, take));
         data.remove_prefix(take);
         const bool partOfMark = BomFilter::mark.substr(0, filter.front.size()) == filter.front;
-        if (partOfMark && filter.front.size() < BomFilter::mark.size()) return;
+        if (partOfMark && filter.front.size() < BomFilter::mark.size())
+            return;
         filter.decided = true;
-        if (!partOfMark) pass(std::string_view(filter.front));
+        if (!partOfMark)
+            pass(std::string_view(filter.front));
     }
-    if (!data.empty()) pass(data);
+    if (!data.empty())
+        pass(data);
 }
 
 // At the end of the body: a body shorter than a mark is passed on as it came.
 template <typename Pass>
-void endBom(BomFilter& filter, const Pass& pass) {
-    if (!filter.decided && !filter.front.empty()) pass(std::string_view(filter.front));
+void endBom(BomFilter& filter, const Pass& pass)
+{
+    if (!filter.decided && !filter.front.empty())
+        pass(std::string_view(filter.front));
     filter.decided = true;
 }
 
@@ -113,7 +128,8 @@ void endBom(BomFilter& filter, const Pass& pass) {
 enum class Outcome { Done, Refused, Abandoned };
 
 // A version-4 body (UTF-8) rewritten, converted and told about.
-void takeV4Answer(ResponseKind kind, const char* name, const std::string& body, const std::string& excerpt) {
+void takeV4Answer(ResponseKind kind, const char* name, const std::string& body, const std::string& excerpt)
+{
     std::string& text = responseText[kind];
     const V4Rewrite rewrite = normaliseV4(kind, body);
     if (!rewrite.ok) {
@@ -126,8 +142,9 @@ void takeV4Answer(ResponseKind kind, const char* name, const std::string& body, 
                       v4AnswerObjectCap);
     if (kind == ResponseKind::Trains && rewrite.objects == 0 && !noPositionsTold) {
         noPositionsTold = true;
-        console_print("列車位置: 事業者はリアルタイムの列車位置を公開していないため、時刻表から推定した位置を表示します"
-                      "（故障ではありません）。\n");
+        console_print(
+            "列車位置: 事業者はリアルタイムの列車位置を公開していないため、時刻表から推定した位置を表示します"
+            "（故障ではありません）。\n");
     }
 }
 
@@ -135,15 +152,17 @@ void takeV4Answer(ResponseKind kind, const char* name, const std::string& body, 
 // given, a version-4 timetable answer into *timetable as it came (UTF-8),
 // only when it arrived whole, and the kind's text untouched.
 Outcome download(ResponseKind kind, const std::string& url, const HttpAbandonFn& shouldAbandon,
-                 std::string* timetable = nullptr) {
+                 std::string* timetable = nullptr)
+{
     std::string timetableText;  // the text a timetable download empties instead
     std::string& text = timetable ? timetableText : responseText[kind];
     text.clear();
     const char* name = timetable ? "odpt:TrainTimetable" : kindInfo[static_cast<int>(kind)].name;
     const bool v4 = timetable || apiVersion() == ApiVersion::V4;
     if (v4 && !takeV4Request()) {
-        console_print("%s: 1分間の利用上限（%zu 回）に達するため、今回は取得しません。次回の更新で再取得します。\n",
-                      name, v4RequestsPerMinute);
+        console_print(
+            "%s: 1分間の利用上限（%zu 回）に達するため、今回は取得しません。次回の更新で再取得します。\n",
+            name, v4RequestsPerMinute);
         return Outcome::Refused;
     }
 
@@ -154,7 +173,7 @@ Outcome download(ResponseKind kind, const std::string& url, const HttpAbandonFn&
     // The first body bytes: excerptCap shown, and room for a %-escaped key that starts there.
     const std::size_t excerptRoom = excerptCap + 3 * consumerKey().size();
     std::string excerpt;
-    char firstByte = '\0';   // first non-blank body byte, '\0' while none seen
+    char firstByte = '\0';  // first non-blank body byte, '\0' while none seen
     std::size_t received = 0;
     bool cut = false;
     std::string body;  // version 4: the whole body as received
@@ -166,9 +185,11 @@ Outcome download(ResponseKind kind, const std::string& url, const HttpAbandonFn&
 
     BomFilter bom;
     const auto consume = [&](std::string_view data) {
-        if (excerpt.size() < excerptRoom) excerpt.append(data.substr(0, excerptRoom - excerpt.size()));
+        if (excerpt.size() < excerptRoom)
+            excerpt.append(data.substr(0, excerptRoom - excerpt.size()));
         for (std::size_t i = 0; firstByte == '\0' && i < data.size(); ++i)
-            if (!isBlank(data[i])) firstByte = data[i];
+            if (!isBlank(data[i]))
+                firstByte = data[i];
         const std::size_t take = std::min(data.size(), responseByteCap - received);
         // version 4 is rewritten as a whole, from UTF-8, once it is complete
         if (v4)
@@ -185,7 +206,8 @@ Outcome download(ResponseKind kind, const std::string& url, const HttpAbandonFn&
             return !cut;
         },
         shouldAbandon);
-    if (result.completed) endBom(bom, consume);
+    if (result.completed)
+        endBom(bom, consume);
 
     if (result.abandoned) {
         text.clear();
@@ -212,7 +234,8 @@ Outcome download(ResponseKind kind, const std::string& url, const HttpAbandonFn&
         console_print("%s: the answer is longer than %zu bytes and was cut off there\n", name,
                       responseByteCap);
         // a cut version-4 answer is no JSON; the scanner of version 2 reads what came
-        if (v4) text.clear();
+        if (v4)
+            text.clear();
     } else if (timetable) {
         *timetable = std::move(body);
     } else if (v4) {
@@ -225,41 +248,49 @@ Outcome download(ResponseKind kind, const std::string& url, const HttpAbandonFn&
 
 }  // namespace
 
-void configureFetch(const ApiSettings& settings) {
+void configureFetch(const ApiSettings& settings)
+{
     api = settings;
     v4Requests.clear();
     noPositionsTold = false;
 }
 
-ApiVersion apiVersionOfRoot(const std::string& root) {
+ApiVersion apiVersionOfRoot(const std::string& root)
+{
     std::size_t start = root.find("://");
     start = start == std::string::npos ? 0 : start + 3;
     const std::size_t end = root.find_first_of(":/?#", start);
     std::string host = root.substr(start, end == std::string::npos ? std::string::npos : end - start);
-    for (char& c : host) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    for (char& c : host)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return host == v4Host ? ApiVersion::V4 : ApiVersion::V2;
 }
 
-ApiVersion apiVersion() {
+ApiVersion apiVersion()
+{
     return api.version ? *api.version : apiVersionOfRoot(api.root);
 }
 
-std::string datapointsBase() {
+std::string datapointsBase()
+{
     return trimmedRoot() + "/api/v2/datapoints?";
 }
 
-std::string consumerKey() {
+std::string consumerKey()
+{
     return api.consumerKey;
 }
 
-std::string liveUrl(ResponseKind kind) {
+std::string liveUrl(ResponseKind kind)
+{
     const KindInfo& info = kindInfo[static_cast<int>(kind)];
     const std::string query = apiVersion() == ApiVersion::V4 ? trimmedRoot() + "/api/v4/" + info.v4Query
                                                              : datapointsBase() + info.query;
     return query + "&acl:consumerKey=" + consumerKey();
 }
 
-std::string fareUrl(const std::string& fromStation, const std::string& toStation) {
+std::string fareUrl(const std::string& fromStation, const std::string& toStation)
+{
     const std::string query = apiVersion() == ApiVersion::V4
                                   ? trimmedRoot() + "/api/v4/odpt:RailwayFare?"
                                   : datapointsBase() + "rdf:type=odpt:RailwayFare&";
@@ -267,23 +298,28 @@ std::string fareUrl(const std::string& fromStation, const std::string& toStation
            "&acl:consumerKey=" + consumerKey();
 }
 
-bool fetchLive(const HttpAbandonFn& shouldAbandon) {
+bool fetchLive(const HttpAbandonFn& shouldAbandon)
+{
     responseText[ResponseKind::Status].clear();
     const Outcome trains = download(ResponseKind::Trains, liveUrl(ResponseKind::Trains), shouldAbandon);
-    if (trains != Outcome::Done) return trains == Outcome::Refused;
+    if (trains != Outcome::Done)
+        return trains == Outcome::Refused;
     return download(ResponseKind::Status, liveUrl(ResponseKind::Status), shouldAbandon) != Outcome::Abandoned;
 }
 
-bool fetchFare(const std::string& url, const HttpAbandonFn& shouldAbandon) {
+bool fetchFare(const std::string& url, const HttpAbandonFn& shouldAbandon)
+{
     return download(ResponseKind::Fare, url, shouldAbandon) != Outcome::Abandoned;
 }
 
-std::string timetableUrl(const std::string& railway, const std::string& calendar) {
-    return trimmedRoot() + "/api/v4/odpt:TrainTimetable?odpt:railway=" + railway + "&odpt:calendar=" + calendar +
-           "&acl:consumerKey=" + consumerKey();
+std::string timetableUrl(const std::string& railway, const std::string& calendar)
+{
+    return trimmedRoot() + "/api/v4/odpt:TrainTimetable?odpt:railway=" + railway +
+           "&odpt:calendar=" + calendar + "&acl:consumerKey=" + consumerKey();
 }
 
-bool fetchTimetable(const std::string& railway, const std::string& calendar, std::string* body) {
+bool fetchTimetable(const std::string& railway, const std::string& calendar, std::string* body)
+{
     body->clear();
     download(ResponseKind::Trains, timetableUrl(railway, calendar), nullptr, body);
     return !body->empty();

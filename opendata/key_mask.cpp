@@ -15,32 +15,40 @@ struct Decoded {
     std::size_t end;
 };
 
-char lower(char c) {
+char lower(char c)
+{
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
-int hexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
+int hexValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
     c = lower(c);
     return c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
 }
 
-bool isLineBreak(char c) {
+bool isLineBreak(char c)
+{
     return c == '\r' || c == '\n';
 }
 
 // The text as compared; line breaks and the indentation after them produce
 // nothing, so the characters on either side are neighbours.
-std::vector<Decoded> decode(std::string_view text) {
+std::vector<Decoded> decode(std::string_view text)
+{
     std::vector<Decoded> out;
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size();) {
         if (isLineBreak(text[i])) {
-            while (i < text.size() && (isLineBreak(text[i]) || text[i] == ' ' || text[i] == '\t')) ++i;
+            while (i < text.size() && (isLineBreak(text[i]) || text[i] == ' ' || text[i] == '\t'))
+                ++i;
             continue;
         }
-        if (text[i] == '%' && i + 2 < text.size() && hexValue(text[i + 1]) >= 0 && hexValue(text[i + 2]) >= 0) {
-            out.push_back({lower(static_cast<char>(hexValue(text[i + 1]) * 16 + hexValue(text[i + 2]))), i, i + 3});
+        if (text[i] == '%' && i + 2 < text.size() && hexValue(text[i + 1]) >= 0 &&
+            hexValue(text[i + 2]) >= 0) {
+            out.push_back(
+                {lower(static_cast<char>(hexValue(text[i + 1]) * 16 + hexValue(text[i + 2]))), i, i + 3});
             i += 3;
             continue;
         }
@@ -51,11 +59,13 @@ std::vector<Decoded> decode(std::string_view text) {
 }
 
 // Length of the longest run of key characters that starts at text[at].
-std::size_t longestRun(const std::vector<Decoded>& text, std::size_t at, const std::string& key) {
+std::size_t longestRun(const std::vector<Decoded>& text, std::size_t at, const std::string& key)
+{
     std::size_t best = 0;
     for (std::size_t from = 0; from + best < key.size(); ++from) {
         std::size_t n = 0;
-        while (at + n < text.size() && from + n < key.size() && text[at + n].c == key[from + n]) ++n;
+        while (at + n < text.size() && from + n < key.size() && text[at + n].c == key[from + n])
+            ++n;
         best = std::max(best, n);
     }
     return best;
@@ -63,7 +73,8 @@ std::size_t longestRun(const std::vector<Decoded>& text, std::size_t at, const s
 
 }  // namespace
 
-std::string maskKey(std::string_view text, std::size_t limit, std::string_view key) {
+std::string maskKey(std::string_view text, std::size_t limit, std::string_view key)
+{
     std::string lowerKey(key);
     std::transform(lowerKey.begin(), lowerKey.end(), lowerKey.begin(), lower);
     const std::size_t runMin = std::min(keyRunMin, lowerKey.size());

@@ -42,23 +42,29 @@ public:
     bool start_array(std::size_t) { return open(Json::array()); }
     bool end_object() { return close(); }
     bool end_array() { return close(); }
-    bool key(Json::string_t& k) {
-        if (skipFrom_ == 0) key_ = std::move(k);
+    bool key(Json::string_t& k)
+    {
+        if (skipFrom_ == 0)
+            key_ = std::move(k);
         return true;
     }
     bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception&) { return false; }
 
 private:
     // Whether a value starting at the current depth goes into the tree.
-    bool keep() {
-        if (skipFrom_ != 0) return false;
-        if (depth_ == 1 && ++elements_ > kept_) return false;
+    bool keep()
+    {
+        if (skipFrom_ != 0)
+            return false;
+        if (depth_ == 1 && ++elements_ > kept_)
+            return false;
         return depth_ <= maxDepth;
     }
 
     // Puts v where the next value goes; the parents on the stack stay where
     // they are, as only the innermost open container grows.
-    Json* place(Json v) {
+    Json* place(Json v)
+    {
         if (open_.empty()) {
             root_ = std::move(v);
             return &root_;
@@ -73,12 +79,15 @@ private:
         return &member;
     }
 
-    bool scalar(Json v) {
-        if (keep()) place(std::move(v));
+    bool scalar(Json v)
+    {
+        if (keep())
+            place(std::move(v));
         return true;
     }
 
-    bool open(Json container) {
+    bool open(Json container)
+    {
         if (keep())
             open_.push_back(place(std::move(container)));
         else if (skipFrom_ == 0)
@@ -87,7 +96,8 @@ private:
         return true;
     }
 
-    bool close() {
+    bool close()
+    {
         if (skipFrom_ == 0)
             open_.pop_back();
         else if (skipFrom_ == depth_)
@@ -99,9 +109,9 @@ private:
     Json& root_;
     std::size_t kept_;
     std::size_t elements_ = 0;
-    std::vector<Json*> open_;  // the open containers in the tree, outermost first
-    std::size_t depth_ = 0;    // containers open in the text
-    std::size_t skipFrom_ = 0; // depth of the container being dropped, 0 when none
+    std::vector<Json*> open_;   // the open containers in the tree, outermost first
+    std::size_t depth_ = 0;     // containers open in the text
+    std::size_t skipFrom_ = 0;  // depth of the container being dropped, 0 when none
     Json::string_t key_;
 };
 
@@ -109,33 +119,41 @@ private:
 
 // The text a value stands for: a string itself, a language object its "ja"
 // member, an array its first element; anything else none.
-std::string textOf(const Json& value) {
-    if (value.is_string()) return value.get<std::string>();
+std::string textOf(const Json& value)
+{
+    if (value.is_string())
+        return value.get<std::string>();
     if (value.is_object()) {
         auto ja = value.find("ja");
         return ja == value.end() ? std::string() : textOf(*ja);
     }
-    if (value.is_array() && !value.empty()) return textOf(value.front());
+    if (value.is_array() && !value.empty())
+        return textOf(value.front());
     return std::string();
 }
 
-std::string memberText(const Json& object, const char* key) {
+std::string memberText(const Json& object, const char* key)
+{
     auto it = object.find(key);
     return it == object.end() ? std::string() : textOf(*it);
 }
 
 // A whole number within 32 bits, or fallback when the member is no number.
-long memberNumber(const Json& object, const char* key, long fallback) {
+long memberNumber(const Json& object, const char* key, long fallback)
+{
     auto it = object.find(key);
-    if (it == object.end()) return fallback;
-    if (it->is_number_unsigned()) return it->get<std::uint64_t>() > INT32_MAX ? INT32_MAX : it->get<long>();
+    if (it == object.end())
+        return fallback;
+    if (it->is_number_unsigned())
+        return it->get<std::uint64_t>() > INT32_MAX ? INT32_MAX : it->get<long>();
     if (it->is_number_integer()) {
         const std::int64_t n = it->get<std::int64_t>();
         return n > INT32_MAX ? INT32_MAX : n < INT32_MIN ? INT32_MIN : static_cast<long>(n);
     }
     if (it->is_number_float()) {
         const double d = it->get<double>();
-        if (!std::isfinite(d)) return fallback;
+        if (!std::isfinite(d))
+            return fallback;
         return d > INT32_MAX ? INT32_MAX : d < INT32_MIN ? INT32_MIN : static_cast<long>(d);
     }
     return fallback;
@@ -143,8 +161,10 @@ long memberNumber(const Json& object, const char* key, long fallback) {
 
 // ---- writing the version-2 text ----
 
-void openMember(std::string& out, const char* key) {
-    if (out.back() != '{') out += ',';
+void openMember(std::string& out, const char* key)
+{
+    if (out.back() != '{')
+        out += ',';
     out += '"';
     out += key;
     out += "\":";
@@ -152,7 +172,8 @@ void openMember(std::string& out, const char* key) {
 
 // A string member as the scanner reads it: the value ends at the next double
 // quote and escapes are not interpreted, so the characters go in as they are.
-void putText(std::string& out, const char* key, const std::string& value) {
+void putText(std::string& out, const char* key, const std::string& value)
+{
     openMember(out, key);
     out += '"';
     for (char c : value) {
@@ -166,18 +187,21 @@ void putText(std::string& out, const char* key, const std::string& value) {
     out += '"';
 }
 
-void putBare(std::string& out, const char* key, const std::string& value) {
+void putBare(std::string& out, const char* key, const std::string& value)
+{
     openMember(out, key);
     out += value;
 }
 
-void putNumber(std::string& out, const char* key, long value) {
+void putNumber(std::string& out, const char* key, long value)
+{
     putBare(out, key, std::to_string(value));
 }
 
 // ---- the three kinds ----
 
-bool disrupted(const Json& notice) {
+bool disrupted(const Json& notice)
+{
     return !memberText(notice, "odpt:trainInformationStatus").empty();
 }
 
@@ -187,27 +211,34 @@ struct NoticeSlots {
     const Json* branch = nullptr;
 };
 
-NoticeSlots sortNotices(const Json& answer) {
+NoticeSlots sortNotices(const Json& answer)
+{
     NoticeSlots s;
     for (const Json& notice : answer) {
-        if (!notice.is_object()) continue;
+        if (!notice.is_object())
+            continue;
         const std::string railway = memberText(notice, "odpt:railway");
-        if (railway == branchRailway && !s.branch) s.branch = &notice;
+        if (railway == branchRailway && !s.branch)
+            s.branch = &notice;
         for (int k = 0; k < railwayCount; ++k)
-            if (railway == railways[k].railwayId && !s.slot[k]) s.slot[k] = &notice;
+            if (railway == railways[k].railwayId && !s.slot[k])
+                s.slot[k] = &notice;
     }
     // The branch speaks for 丸ノ内線 only when it has the news.
     const Json* main = s.slot[marunouchiSlot];
-    if (s.branch && (!main || (disrupted(*s.branch) && !disrupted(*main)))) s.slot[marunouchiSlot] = s.branch;
+    if (s.branch && (!main || (disrupted(*s.branch) && !disrupted(*main))))
+        s.slot[marunouchiSlot] = s.branch;
     return s;
 }
 
-void writeNotice(std::string& out, const Json* notice, const char* railwayId) {
+void writeNotice(std::string& out, const Json* notice, const char* railwayId)
+{
     static const Json none = Json::object();
     const Json& n = notice ? *notice : none;
     const std::string date = memberText(n, "dc:date");
     std::string origin = memberText(n, "odpt:timeOfOrigin");
-    if (origin.empty() && disrupted(n)) origin = date;
+    if (origin.empty() && disrupted(n))
+        origin = date;
     out += '{';
     putText(out, "@context", memberText(n, "@context"));
     putText(out, "@id", memberText(n, "@id"));
@@ -222,23 +253,27 @@ void writeNotice(std::string& out, const Json* notice, const char* railwayId) {
     out += '}';
 }
 
-std::string statusText(const Json& answer) {
+std::string statusText(const Json& answer)
+{
     const NoticeSlots s = sortNotices(answer);
     std::string out = "[";
     for (int k = 0; k < railwayCount; ++k) {
-        if (k > 0) out += ',';
+        if (k > 0)
+            out += ',';
         writeNotice(out, s.slot[k], railways[k].railwayId);
     }
     return out + ']';
 }
 
 // The member's text, or the first of the array that version 4 sends instead.
-std::string stationOf(const Json& train, const char* v2Key, const char* v4Key) {
+std::string stationOf(const Json& train, const char* v2Key, const char* v4Key)
+{
     std::string station = memberText(train, v2Key);
     return station.empty() ? memberText(train, v4Key) : station;
 }
 
-void writeTrain(std::string& out, const Json& t) {
+void writeTrain(std::string& out, const Json& t)
+{
     out += '{';
     putText(out, "@context", memberText(t, "@context"));
     putText(out, "@type", memberText(t, "@type"));
@@ -264,21 +299,27 @@ void writeTrain(std::string& out, const Json& t) {
     out += '}';
 }
 
-std::string trainsText(const Json& answer) {
+std::string trainsText(const Json& answer)
+{
     std::string out = "[";
     for (const Json& train : answer) {
-        if (!train.is_object()) continue;
-        if (out.size() > 1) out += ',';
+        if (!train.is_object())
+            continue;
+        if (out.size() > 1)
+            out += ',';
         writeTrain(out, train);
     }
     return out + ']';
 }
 
-std::string fareText(const Json& answer) {
+std::string fareText(const Json& answer)
+{
     const Json* fare = nullptr;
     for (const Json& f : answer)
-        if (f.is_object() && !fare) fare = &f;
-    if (!fare) return "[]";
+        if (f.is_object() && !fare)
+            fare = &f;
+    if (!fare)
+        return "[]";
     const Json& f = *fare;
     std::string out = "[{";
     putText(out, "@id", memberText(f, "@id"));
@@ -297,19 +338,27 @@ std::string fareText(const Json& answer) {
 
 }  // namespace
 
-V4Rewrite normaliseV4(ResponseKind kind, std::string_view utf8) {
+V4Rewrite normaliseV4(ResponseKind kind, std::string_view utf8)
+{
     V4Rewrite r;
     // Only the elements the records have room for are kept.
     const std::size_t kept = kind == ResponseKind::Trains ? trainRecordCapacity : v4AnswerObjectCap;
     Json answer;
     KeptTree tree(answer, kept);
-    if (!Json::sax_parse(utf8.begin(), utf8.end(), &tree) || !answer.is_array()) return r;
+    if (!Json::sax_parse(utf8.begin(), utf8.end(), &tree) || !answer.is_array())
+        return r;
     r.ok = true;
     r.objects = tree.elements();
     switch (kind) {
-        case ResponseKind::Status: r.text = statusText(answer); break;
-        case ResponseKind::Trains: r.text = trainsText(answer); break;
-        case ResponseKind::Fare: r.text = fareText(answer); break;
+    case ResponseKind::Status:
+        r.text = statusText(answer);
+        break;
+    case ResponseKind::Trains:
+        r.text = trainsText(answer);
+        break;
+    case ResponseKind::Fare:
+        r.text = fareText(answer);
+        break;
     }
     return r;
 }

@@ -82,30 +82,40 @@ static_assert(std::size(trainKeys) == maxKeys && std::size(statusKeys) <= maxKey
 
 // ---- value cutting --------------------------------------------------------
 
-const char* find(const char* from, const char* end, char c) {
-    if (from >= end) return nullptr;
+const char* find(const char* from, const char* end, char c)
+{
+    if (from >= end)
+        return nullptr;
     return static_cast<const char*>(std::memchr(from, c, static_cast<std::size_t>(end - from)));
 }
 
 // First position of the two bytes first, second at or after from.
-const char* findPair(const char* from, const char* end, char first, char second) {
+const char* findPair(const char* from, const char* end, char first, char second)
+{
     for (const char* p = find(from, end, first); p != nullptr; p = find(p + 1, end, first))
-        if (p + 1 < end && p[1] == second) return p;
+        if (p + 1 < end && p[1] == second)
+            return p;
     return nullptr;
 }
 
 // Decimal conversion: leading blanks, a sign, digits up to the first other
 // byte; no digits give 0. Values beyond 32 bits saturate.
-std::int32_t toInt32(const char* p, const char* end) {
-    while (p < end && (*p == ' ' || (*p >= '\t' && *p <= '\r'))) ++p;
+std::int32_t toInt32(const char* p, const char* end)
+{
+    while (p < end && (*p == ' ' || (*p >= '\t' && *p <= '\r')))
+        ++p;
     bool negative = false;
-    if (p < end && (*p == '+' || *p == '-')) negative = *p++ == '-';
+    if (p < end && (*p == '+' || *p == '-'))
+        negative = *p++ == '-';
     constexpr std::int64_t limit = std::int64_t{std::numeric_limits<std::int32_t>::max()} + 1;
     std::int64_t value = 0;
     for (; p < end && *p >= '0' && *p <= '9'; ++p)
-        if (value < limit) value = value * 10 + (*p - '0');
-    if (value > limit) value = limit;
-    if (negative) return static_cast<std::int32_t>(-value);
+        if (value < limit)
+            value = value * 10 + (*p - '0');
+    if (value > limit)
+        value = limit;
+    if (negative)
+        return static_cast<std::int32_t>(-value);
     return static_cast<std::int32_t>(value == limit ? limit - 1 : value);
 }
 
@@ -114,11 +124,14 @@ std::int32_t toInt32(const char* p, const char* end) {
 // Index of key in table, or -1. The live API writes the keys of an object
 // in table order, so the key after the previous one is tried first.
 template <class Record, std::size_t N>
-int lookup(const FieldKey<Record> (&table)[N], std::string_view key, int previous) {
+int lookup(const FieldKey<Record> (&table)[N], std::string_view key, int previous)
+{
     const int guess = previous + 1;
-    if (guess < static_cast<int>(N) && table[guess].key == key) return guess;
+    if (guess < static_cast<int>(N) && table[guess].key == key)
+        return guess;
     for (int k = 0; k < static_cast<int>(N); ++k)
-        if (table[k].key == key) return k;
+        if (table[k].key == key)
+            return k;
     return -1;
 }
 
@@ -135,7 +148,8 @@ struct Target {
 // number of times key k was met.
 template <class Record, std::size_t N>
 void scan(std::string_view text, const FieldKey<Record> (&table)[N], Target<Record> target,
-          int (&counts)[maxKeys]) {
+          int (&counts)[maxKeys])
+{
     const char* const end = text.data() + text.size();
     // A search for an end marker that failed from one position fails from
     // every later one, so it is not run again: otherwise every bare value or
@@ -149,9 +163,11 @@ void scan(std::string_view text, const FieldKey<Record> (&table)[N], Target<Reco
 
     for (const char* cursor = find(text.data(), end, '"'); cursor != nullptr;) {
         const char* keyEnd = findPair(cursor + 1, end, '"', ':');
-        if (keyEnd == nullptr) break;
+        if (keyEnd == nullptr)
+            break;
         const int k = lookup(table, std::string_view(cursor + 1, keyEnd - cursor - 1), previous);
-        if (k >= 0) ++counts[k];
+        if (k >= 0)
+            ++counts[k];
         previous = k;
 
         // Blanks between the colon and the value are skipped, so that
@@ -159,7 +175,8 @@ void scan(std::string_view text, const FieldKey<Record> (&table)[N], Target<Reco
         const char* value = keyEnd + 2;
         while (value < end && (*value == ' ' || *value == '\t' || *value == '\r' || *value == '\n'))
             ++value;
-        if (value >= end) break;
+        if (value >= end)
+            break;
 
         const char* begin = value;
         const char* marker;
@@ -170,18 +187,21 @@ void scan(std::string_view text, const FieldKey<Record> (&table)[N], Target<Reco
             stop = marker;
         } else if (*value == '[') {
             marker = value + 1 < arrayEndMissingFrom ? findPair(value + 1, end, ']', ',') : nullptr;
-            if (marker == nullptr && value + 1 < arrayEndMissingFrom) arrayEndMissingFrom = value + 1;
+            if (marker == nullptr && value + 1 < arrayEndMissingFrom)
+                arrayEndMissingFrom = value + 1;
             stop = marker != nullptr ? marker + 1 : nullptr;
         } else {
             marker = value + 1 < commaMissingFrom ? find(value + 1, end, ',') : nullptr;
-            if (marker == nullptr && value + 1 < commaMissingFrom) commaMissingFrom = value + 1;
+            if (marker == nullptr && value + 1 < commaMissingFrom)
+                commaMissingFrom = value + 1;
             stop = marker;
         }
 
         const char* reached = marker;
         if (marker == nullptr) {
             reached = find(value + 1, end, '}');
-            if (reached == nullptr) break;
+            if (reached == nullptr)
+                break;
         } else if (k >= 0) {
             if (target.opensRecords && k == 0) {
                 ++recordIndex;
@@ -204,7 +224,8 @@ void scan(std::string_view text, const FieldKey<Record> (&table)[N], Target<Reco
 
 // ---- parseResponse ------------------------------------------------------------
 
-void parseResponse(ResponseKind kind) {
+void parseResponse(ResponseKind kind)
+{
     const std::string_view text = responseText[kind];
     int counts[maxKeys] = {};
     switch (kind) {
@@ -225,7 +246,8 @@ void parseResponse(ResponseKind kind) {
     }
 }
 
-int compareTrainNumber(const TrainRecord& a, const TrainRecord& b) {
+int compareTrainNumber(const TrainRecord& a, const TrainRecord& b)
+{
     const int order = a.trainNumber.compare(b.trainNumber);
     return (order > 0) - (order < 0);
 }

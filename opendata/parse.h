@@ -46,18 +46,18 @@ struct TrainInfoRecord {
 
 // One fare, amounts in yen; order of fareKeys.
 struct FareRecord {
-    std::string id;                     // "@id"
-    std::string type;                   // "@type"
-    std::string sameAs;                 // "owl:sameAs"
-    std::string date;                   // "dc:date"
-    std::string operatorId;             // "odpt:operator"
-    std::string fromStation;            // "odpt:fromStation"
-    std::string toStation;              // "odpt:toStation"
-    std::int32_t ticketFare = 0;        // "odpt:ticketFare"
-    std::int32_t childTicketFare = 0;   // "odpt:childTicketFare"
-    std::int32_t icCardFare = 0;        // "odpt:icCardFare"
-    std::int32_t childIcCardFare = 0;   // "odpt:childIcCardFare"
-    std::string context;                // "@context"
+    std::string id;                    // "@id"
+    std::string type;                  // "@type"
+    std::string sameAs;                // "owl:sameAs"
+    std::string date;                  // "dc:date"
+    std::string operatorId;            // "odpt:operator"
+    std::string fromStation;           // "odpt:fromStation"
+    std::string toStation;             // "odpt:toStation"
+    std::int32_t ticketFare = 0;       // "odpt:ticketFare"
+    std::int32_t childTicketFare = 0;  // "odpt:childTicketFare"
+    std::int32_t icCardFare = 0;       // "odpt:icCardFare"
+    std::int32_t childIcCardFare = 0;  // "odpt:childIcCardFare"
+    std::string context;               // "@context"
 };
 
 // Capacities of the record tables; surplus objects of a response are dropped.

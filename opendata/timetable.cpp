@@ -9,34 +9,42 @@
 
 // ---- names and times ----
 
-std::uint32_t timetableName(Timetable& table, std::string_view name) {
+std::uint32_t timetableName(Timetable& table, std::string_view name)
+{
     if (table.names.empty()) {
         table.names.emplace_back();
         table.nameIndex.emplace(std::string(), 0);
     }
     std::string word(name);
     for (char& c : word)
-        if (static_cast<unsigned char>(c) < 0x21) c = '_';
-    auto [it, added] = table.nameIndex.try_emplace(std::move(word), static_cast<std::uint32_t>(table.names.size()));
-    if (added) table.names.push_back(it->first);
+        if (static_cast<unsigned char>(c) < 0x21)
+            c = '_';
+    auto [it, added] =
+        table.nameIndex.try_emplace(std::move(word), static_cast<std::uint32_t>(table.names.size()));
+    if (added)
+        table.names.push_back(it->first);
     return it->second;
 }
 
-std::int32_t timetableSeconds(std::string_view text) {
+std::int32_t timetableSeconds(std::string_view text)
+{
     auto two = [&](std::size_t at) {
         const char a = text[at], b = text[at + 1];
         return a >= '0' && a <= '9' && b >= '0' && b <= '9' ? (a - '0') * 10 + (b - '0') : -1;
     };
-    if ((text.size() != 5 && text.size() != 8) || text[2] != ':' || (text.size() == 8 && text[5] != ':')) return -1;
+    if ((text.size() != 5 && text.size() != 8) || text[2] != ':' || (text.size() == 8 && text[5] != ':'))
+        return -1;
     const int hour = two(0), minute = two(3), second = text.size() == 8 ? two(6) : 0;
-    if (hour < 0 || hour > 29 || minute < 0 || minute > 59 || second < 0 || second > 59) return -1;
+    if (hour < 0 || hour > 29 || minute < 0 || minute > 59 || second < 0 || second > 59)
+        return -1;
     const std::int32_t s = hour * 3600 + minute * 60 + second;
     return s < serviceDayStartSeconds ? s + 86400 : s;
 }
 
 // ---- trips ----
 
-bool addTrip(Timetable& table, const TimetableTrip& names, const std::vector<PublishedStop>& published) {
+bool addTrip(Timetable& table, const TimetableTrip& names, const std::vector<PublishedStop>& published)
+{
     // the stops that have a station, with their time (departure, else arrival)
     struct Stop {
         std::int32_t time, arrival;
@@ -45,20 +53,26 @@ bool addTrip(Timetable& table, const TimetableTrip& names, const std::vector<Pub
     std::vector<Stop> stop;
     stop.reserve(published.size());
     for (const PublishedStop& p : published)
-        if (!p.station.empty()) stop.push_back(Stop{p.departure >= 0 ? p.departure : p.arrival, p.arrival, p.station});
+        if (!p.station.empty())
+            stop.push_back(Stop{p.departure >= 0 ? p.departure : p.arrival, p.arrival, p.station});
 
     // untimed stops at the ends have nothing to be placed between
     std::size_t first = 0, end = stop.size();
-    while (first < end && stop[first].time < 0) ++first;
-    while (end > first && stop[end - 1].time < 0) --end;
-    if (end - first < 2) return false;
+    while (first < end && stop[first].time < 0)
+        ++first;
+    while (end > first && stop[end - 1].time < 0)
+        --end;
+    if (end - first < 2)
+        return false;
 
     for (std::size_t k = first + 1, timed = first; k < end; ++k) {
-        if (stop[k].time < 0) continue;
+        if (stop[k].time < 0)
+            continue;
         const std::int64_t from = stop[timed].time, to = std::max(stop[k].time, stop[timed].time);
         for (std::size_t i = timed + 1; i < k; ++i)
-            stop[i].time = static_cast<std::int32_t>(from + (to - from) * static_cast<std::int64_t>(i - timed) /
-                                                                static_cast<std::int64_t>(k - timed));
+            stop[i].time =
+                static_cast<std::int32_t>(from + (to - from) * static_cast<std::int64_t>(i - timed) /
+                                                     static_cast<std::int64_t>(k - timed));
         timed = k;
     }
 
@@ -70,9 +84,11 @@ bool addTrip(Timetable& table, const TimetableTrip& names, const std::vector<Pub
         const std::int32_t depart = std::max(stop[k].time, left);
         std::int32_t arrive = stop[k].arrival >= 0 ? stop[k].arrival : depart - standingSeconds;
         arrive = std::clamp(arrive, left, depart);
-        if (k == first) arrive = depart;
+        if (k == first)
+            arrive = depart;
         TimetableStop s{arrive, depart, timetableName(table, stop[k].station)};
-        if (k + 1 == end) s.depart = s.arrive;
+        if (k + 1 == end)
+            s.depart = s.arrive;
         table.stops.push_back(s);
         left = depart;
     }
@@ -113,10 +129,12 @@ struct TimetableReader : nlohmann::json_sax<Json> {
 
     TimetableReader(Timetable& t, TimetableLoad& l) : table(t), load(l) {}
 
-    void scalar() {
+    void scalar()
+    {
         target = nullptr;
         stopsKey = false;
-        if (depth == 1) ++load.objects;
+        if (depth == 1)
+            ++load.objects;
     }
     bool null() override { return scalar(), true; }
     bool boolean(bool) override { return scalar(), true; }
@@ -124,13 +142,16 @@ struct TimetableReader : nlohmann::json_sax<Json> {
     bool number_unsigned(number_unsigned_t) override { return scalar(), true; }
     bool number_float(number_float_t, const string_t&) override { return scalar(), true; }
     bool binary(binary_t&) override { return scalar(), true; }
-    bool string(string_t& text) override {
-        if (target) *target = std::move(text);
+    bool string(string_t& text) override
+    {
+        if (target)
+            *target = std::move(text);
         scalar();
         return true;
     }
 
-    bool start_object(std::size_t) override {
+    bool start_object(std::size_t) override
+    {
         target = nullptr;
         stopsKey = false;
         ++depth;
@@ -142,44 +163,55 @@ struct TimetableReader : nlohmann::json_sax<Json> {
             stopsGiven = false;
         }
         inStop = depth == 4 && stopList;
-        if (inStop) stops.emplace_back();
+        if (inStop)
+            stops.emplace_back();
         return true;
     }
-    bool end_object() override {
-        if (depth == 2 && !number.empty() && stopsGiven) addThisTrip();
-        if (depth == 4) inStop = false;
+    bool end_object() override
+    {
+        if (depth == 2 && !number.empty() && stopsGiven)
+            addThisTrip();
+        if (depth == 4)
+            inStop = false;
         --depth;
         target = nullptr;
         return true;
     }
-    bool start_array(std::size_t) override {
+    bool start_array(std::size_t) override
+    {
         ++depth;
-        if (depth == 1) answerIsArray = true;
-        if (depth == 2) ++load.objects;
-        if (depth == 3 && stopsKey) stopsGiven = stopList = true;
+        if (depth == 1)
+            answerIsArray = true;
+        if (depth == 2)
+            ++load.objects;
+        if (depth == 3 && stopsKey)
+            stopsGiven = stopList = true;
         stopsKey = false;
         return true;  // an array member keeps its target for its first scalar
     }
-    bool end_array() override {
-        if (depth == 3) stopList = false;
+    bool end_array() override
+    {
+        if (depth == 3)
+            stopList = false;
         --depth;
         target = nullptr;
         return true;
     }
 
-    bool key(string_t& k) override {
+    bool key(string_t& k) override
+    {
         target = nullptr;
         stopsKey = false;
         if (depth == 2) {
             stopsKey = k == "odpt:trainTimetableObject";
-            target = k == "odpt:trainNumber"           ? &number
-                     : k == "odpt:trainType"           ? &type
-                     : k == "odpt:railway"             ? &railway
-                     : k == "odpt:railDirection"       ? &direction
-                     : k == "odpt:originStation"       ? &origin
-                     : k == "odpt:destinationStation"  ? &destination
-                     : k == "odpt:trainOwner"          ? &owner
-                                                       : nullptr;
+            target = k == "odpt:trainNumber"          ? &number
+                     : k == "odpt:trainType"          ? &type
+                     : k == "odpt:railway"            ? &railway
+                     : k == "odpt:railDirection"      ? &direction
+                     : k == "odpt:originStation"      ? &origin
+                     : k == "odpt:destinationStation" ? &destination
+                     : k == "odpt:trainOwner"         ? &owner
+                                                      : nullptr;
         } else if (depth == 4 && inStop) {
             StopTexts& s = stops.back();
             target = k == "odpt:arrivalTime"        ? &s.arrival
@@ -191,9 +223,13 @@ struct TimetableReader : nlohmann::json_sax<Json> {
         return true;
     }
 
-    bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception&) override { return false; }
+    bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception&) override
+    {
+        return false;
+    }
 
-    void addThisTrip() {
+    void addThisTrip()
+    {
         std::vector<PublishedStop> published;
         published.reserve(stops.size());
         for (const StopTexts& s : stops) {
@@ -211,13 +247,15 @@ struct TimetableReader : nlohmann::json_sax<Json> {
         names.origin = timetableName(table, origin);
         names.destination = timetableName(table, destination);
         names.owner = timetableName(table, owner);
-        if (addTrip(table, names, published)) ++load.trips;
+        if (addTrip(table, names, published))
+            ++load.trips;
     }
 };
 
 }  // namespace
 
-TimetableLoad loadTimetableV4(Timetable& table, std::string_view utf8) {
+TimetableLoad loadTimetableV4(Timetable& table, std::string_view utf8)
+{
     TimetableLoad load;
     timetableName(table, std::string_view());
     const std::size_t trips = table.trips.size(), stops = table.stops.size();

@@ -19,7 +19,7 @@ inline constexpr std::int32_t standingSeconds = 30;
 // shown from its first departure); for the last, depart equals arrive (it
 // leaves the map on arriving). arrive <= depart <= the next stop's arrive.
 struct TimetableStop {
-    std::int32_t arrive;    // seconds since the service date's midnight
+    std::int32_t arrive;  // seconds since the service date's midnight
     std::int32_t depart;
     std::uint32_t station;  // index into Timetable::names
 };
@@ -68,9 +68,9 @@ std::int32_t timetableSeconds(std::string_view text);
 
 // The outcome of reading one answer.
 struct TimetableLoad {
-    bool ok = false;           // false: not a JSON array; nothing added
-    std::size_t objects = 0;   // elements of the array
-    std::size_t trips = 0;     // trips added
+    bool ok = false;          // false: not a JSON array; nothing added
+    std::size_t objects = 0;  // elements of the array
+    std::size_t trips = 0;    // trips added
 };
 
 // Adds the trips of an odpt:TrainTimetable answer (UTF-8 JSON array) to table.

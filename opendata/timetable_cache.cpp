@@ -8,7 +8,8 @@ namespace {
 
 constexpr char magic[] = "linewatch-timetable 1";
 
-std::uint64_t fnv1a(std::string_view text) {
+std::uint64_t fnv1a(std::string_view text)
+{
     std::uint64_t h = 0xcbf29ce484222325ull;
     for (unsigned char c : text) {
         h ^= c;
@@ -17,13 +18,15 @@ std::uint64_t fnv1a(std::string_view text) {
     return h;
 }
 
-std::string checkLine(std::string_view body) {
+std::string checkLine(std::string_view body)
+{
     char line[40];  // "check " + 16 hex digits + "\n"
     std::snprintf(line, sizeof line, "check %016" PRIx64 "\n", fnv1a(body));
     return line;
 }
 
-std::string lastPart(const std::string& id) {
+std::string lastPart(const std::string& id)
+{
     const std::size_t dot = id.find_last_of(".:");
     return dot == std::string::npos ? id : id.substr(dot + 1);
 }
@@ -34,7 +37,8 @@ struct Reader {
     std::size_t at = 0;
     bool ok = true;
 
-    std::string_view line() {
+    std::string_view line()
+    {
         const std::size_t end = text.find('\n', at);
         if (end == std::string_view::npos) {
             ok = false;
@@ -44,23 +48,29 @@ struct Reader {
         at = end + 1;
         return l;
     }
-    void expect(const std::string& wanted) {
-        if (line() != wanted) ok = false;
+    void expect(const std::string& wanted)
+    {
+        if (line() != wanted)
+            ok = false;
     }
     // Skips prefix, which must come next.
-    void skip(std::string_view prefix) {
-        if (text.substr(at, prefix.size()) != prefix) ok = false;
+    void skip(std::string_view prefix)
+    {
+        if (text.substr(at, prefix.size()) != prefix)
+            ok = false;
         at += prefix.size();
     }
     // A decimal number in [0, limit) followed by `after`.
-    std::uint32_t number(std::uint64_t limit, char after) {
+    std::uint32_t number(std::uint64_t limit, char after)
+    {
         std::uint64_t v = 0;
         std::size_t digits = 0;
         while (at < text.size() && text[at] >= '0' && text[at] <= '9' && digits < 12) {
             v = v * 10 + static_cast<std::uint64_t>(text[at++] - '0');
             ++digits;
         }
-        if (digits == 0 || v >= limit || at >= text.size() || text[at] != after) ok = false;
+        if (digits == 0 || v >= limit || at >= text.size() || text[at] != after)
+            ok = false;
         ++at;
         return ok ? static_cast<std::uint32_t>(v) : 0;
     }
@@ -70,16 +80,18 @@ struct Reader {
 
 // ---- writing ----
 
-std::string timetableCacheText(const Timetable& table, const TimetableTag& tag) {
+std::string timetableCacheText(const Timetable& table, const TimetableTag& tag)
+{
     std::string out = std::string(magic) + "\nsource " + tag.source + "\nday " + tag.day + "\ncalendar " +
-                      tag.calendar + "\nrailway " + tag.railway + "\nnames " + std::to_string(table.names.size()) +
-                      "\n";
-    for (const std::string& name : table.names) out += name + '\n';
+                      tag.calendar + "\nrailway " + tag.railway + "\nnames " +
+                      std::to_string(table.names.size()) + "\n";
+    for (const std::string& name : table.names)
+        out += name + '\n';
     out += "trips " + std::to_string(table.trips.size()) + '\n';
     char line[96];  // eight 32-bit numbers and their separators
     for (const TimetableTrip& t : table.trips) {
-        std::snprintf(line, sizeof line, "%u %u %u %u %u %u %u %u\n", t.number, t.type, t.railway, t.direction,
-                      t.origin, t.destination, t.owner, t.stopCount);
+        std::snprintf(line, sizeof line, "%u %u %u %u %u %u %u %u\n", t.number, t.type, t.railway,
+                      t.direction, t.origin, t.destination, t.owner, t.stopCount);
         out += line;
         for (std::uint32_t k = 0; k < t.stopCount; ++k) {
             const TimetableStop& s = table.stops[t.firstStop + k];
@@ -90,16 +102,19 @@ std::string timetableCacheText(const Timetable& table, const TimetableTag& tag) 
     return out + checkLine(out);
 }
 
-std::string timetableCacheName(const TimetableTag& tag) {
+std::string timetableCacheName(const TimetableTag& tag)
+{
     return tag.day + "." + lastPart(tag.calendar) + "." + lastPart(tag.railway) + ".timetable";
 }
 
 // ---- reading ----
 
-bool readTimetableCache(std::string_view text, const TimetableTag& tag, Timetable* table) {
+bool readTimetableCache(std::string_view text, const TimetableTag& tag, Timetable* table)
+{
     *table = Timetable{};
     const std::size_t checkAt = text.rfind("check ");
-    if (checkAt == std::string_view::npos || text.substr(checkAt) != checkLine(text.substr(0, checkAt))) return false;
+    if (checkAt == std::string_view::npos || text.substr(checkAt) != checkLine(text.substr(0, checkAt)))
+        return false;
     Reader r{text.substr(0, checkAt)};
     r.expect(magic);
     r.expect("source " + tag.source);
@@ -111,7 +126,8 @@ bool readTimetableCache(std::string_view text, const TimetableTag& tag, Timetabl
     const std::uint32_t names = r.number(r.text.size(), '\n');
     Timetable t;
     for (std::uint32_t i = 0; i < names && r.ok; ++i)
-        if (timetableName(t, r.line()) != i) r.ok = false;  // names are distinct words, the empty one first
+        if (timetableName(t, r.line()) != i)
+            r.ok = false;  // names are distinct words, the empty one first
     r.skip("trips ");
     const std::uint32_t trips = r.number(r.text.size(), '\n');
     const auto nameCount = static_cast<std::uint64_t>(t.names.size());
@@ -126,7 +142,8 @@ bool readTimetableCache(std::string_view text, const TimetableTag& tag, Timetabl
         trip.owner = r.number(nameCount, ' ');
         trip.stopCount = r.number(r.text.size(), '\n');
         trip.firstStop = static_cast<std::uint32_t>(t.stops.size());
-        if (trip.stopCount < 2) r.ok = false;
+        if (trip.stopCount < 2)
+            r.ok = false;
         std::int32_t left = 0;
         for (std::uint32_t k = 0; k < trip.stopCount && r.ok; ++k) {
             TimetableStop s;
@@ -134,13 +151,15 @@ bool readTimetableCache(std::string_view text, const TimetableTag& tag, Timetabl
             s.depart = static_cast<std::int32_t>(r.number(200000, ' '));
             s.station = r.number(nameCount, '\n');
             // the order the estimate relies on
-            if (s.arrive < left || s.depart < s.arrive) r.ok = false;
+            if (s.arrive < left || s.depart < s.arrive)
+                r.ok = false;
             left = s.depart;
             t.stops.push_back(s);
         }
         t.trips.push_back(trip);
     }
-    if (!r.ok || r.at != r.text.size()) return false;
+    if (!r.ok || r.at != r.text.size())
+        return false;
     *table = std::move(t);
     return true;
 }

@@ -9,8 +9,8 @@
 // State of one UTF-8 to CP932 conversion that arrives in chunks: the bytes of
 // a character cut off at the end of one chunk wait here for the next.
 struct Cp932Stream {
-    char held[4];          // capacity 4: a UTF-8 character is at most 4 bytes
-    std::size_t heldLen;   // bytes in held, 0..3 between calls
+    char held[4];         // capacity 4: a UTF-8 character is at most 4 bytes
+    std::size_t heldLen;  // bytes in held, 0..3 between calls
 };
 
 // The CP932 byte pair of "〓", written for every character that has no CP932

@@ -15,7 +15,8 @@ namespace {
 // One iconv descriptor per direction and thread, opened on first use.
 struct Converter {
     iconv_t cd;
-    Converter(const char* to, const char* from) : cd(iconv_open(to, from)) {
+    Converter(const char* to, const char* from) : cd(iconv_open(to, from))
+    {
         if (cd == reinterpret_cast<iconv_t>(-1)) {
             // Only a C library without its gconv modules gets here.
             std::fprintf(stderr, "iconv cannot convert %s to %s\n", from, to);
@@ -27,12 +28,14 @@ struct Converter {
     Converter& operator=(const Converter&) = delete;
 };
 
-iconv_t utf8ToCp932Converter() {
+iconv_t utf8ToCp932Converter()
+{
     thread_local Converter converter("CP932", "UTF-8");
     return converter.cd;
 }
 
-iconv_t cp932ToUtf8Converter() {
+iconv_t cp932ToUtf8Converter()
+{
     thread_local Converter converter("UTF-8", "CP932");
     return converter.cd;
 }
@@ -40,19 +43,25 @@ iconv_t cp932ToUtf8Converter() {
 // Bytes to skip at a UTF-8 sequence iconv rejected: the lead byte and the
 // continuation bytes that follow it, at most as many as the lead announces,
 // so one broken or unconvertible character yields one replacement.
-std::size_t utf8BadLength(const unsigned char* p, std::size_t left) {
+std::size_t utf8BadLength(const unsigned char* p, std::size_t left)
+{
     std::size_t want = 1;
-    if (p[0] >= 0xC2 && p[0] <= 0xDF) want = 2;
-    else if (p[0] >= 0xE0 && p[0] <= 0xEF) want = 3;
-    else if (p[0] >= 0xF0 && p[0] <= 0xF4) want = 4;
+    if (p[0] >= 0xC2 && p[0] <= 0xDF)
+        want = 2;
+    else if (p[0] >= 0xE0 && p[0] <= 0xEF)
+        want = 3;
+    else if (p[0] >= 0xF0 && p[0] <= 0xF4)
+        want = 4;
     std::size_t n = 1;
-    while (n < want && n < left && (p[n] & 0xC0) == 0x80) ++n;
+    while (n < want && n < left && (p[n] & 0xC0) == 0x80)
+        ++n;
     return n;
 }
 
 // Bytes to skip at a CP932 sequence iconv rejected: a lead byte takes its
 // trail byte with it when one follows.
-std::size_t cp932BadLength(const unsigned char* p, std::size_t left) {
+std::size_t cp932BadLength(const unsigned char* p, std::size_t left)
+{
     return isShiftJisLead(p[0]) && left >= 2 && p[1] >= 0x40 && p[1] != 0x7F && p[1] <= 0xFC ? 2 : 1;
 }
 
@@ -62,7 +71,8 @@ using BadLength = std::size_t (*)(const unsigned char*, std::size_t);
 // replacement. Returns the number of bytes of an incomplete sequence left
 // at the end (not converted), 0 when everything was consumed.
 std::size_t convert(iconv_t cd, const char* in, std::size_t len, std::string& out,
-                    std::string_view replacement, BadLength badLength) {
+                    std::string_view replacement, BadLength badLength)
+{
     iconv(cd, nullptr, nullptr, nullptr, nullptr);
     char buffer[4096];  // capacity of one output step; iconv stops at its end
     char* src = const_cast<char*>(in);
@@ -72,9 +82,12 @@ std::size_t convert(iconv_t cd, const char* in, std::size_t len, std::string& ou
         std::size_t room = sizeof buffer;
         const std::size_t rc = iconv(cd, &src, &left, &dst, &room);
         out.append(buffer, static_cast<std::size_t>(dst - buffer));
-        if (rc != static_cast<std::size_t>(-1)) break;
-        if (errno == E2BIG) continue;
-        if (errno == EINVAL) return left;
+        if (rc != static_cast<std::size_t>(-1))
+            break;
+        if (errno == E2BIG)
+            continue;
+        if (errno == EINVAL)
+            return left;
         const std::size_t skip = badLength(reinterpret_cast<const unsigned char*>(src), left);
         out.append(replacement);
         src += skip;
@@ -85,11 +98,13 @@ std::size_t convert(iconv_t cd, const char* in, std::size_t len, std::string& ou
 
 }  // namespace
 
-void cp932_begin(Cp932Stream& stream) {
+void cp932_begin(Cp932Stream& stream)
+{
     stream.heldLen = 0;
 }
 
-void cp932_feed(Cp932Stream& stream, std::string_view chunk, std::string& out) {
+void cp932_feed(Cp932Stream& stream, std::string_view chunk, std::string& out)
+{
     std::string joined;
     if (stream.heldLen > 0) {
         joined.reserve(stream.heldLen + chunk.size());
@@ -98,8 +113,8 @@ void cp932_feed(Cp932Stream& stream, std::string_view chunk, std::string& out) {
         chunk = joined;
         stream.heldLen = 0;
     }
-    const std::size_t tail = convert(utf8ToCp932Converter(), chunk.data(), chunk.size(), out,
-                                     cp932Geta, utf8BadLength);
+    const std::size_t tail =
+        convert(utf8ToCp932Converter(), chunk.data(), chunk.size(), out, cp932Geta, utf8BadLength);
     // iconv only reports a valid but unfinished prefix as incomplete, which
     // is shorter than a whole character; anything longer would not fit.
     if (tail >= sizeof stream.held) {
@@ -110,12 +125,15 @@ void cp932_feed(Cp932Stream& stream, std::string_view chunk, std::string& out) {
     stream.heldLen = tail;
 }
 
-void cp932_end(Cp932Stream& stream, std::string& out) {
-    if (stream.heldLen > 0) out.append(cp932Geta);
+void cp932_end(Cp932Stream& stream, std::string& out)
+{
+    if (stream.heldLen > 0)
+        out.append(cp932Geta);
     stream.heldLen = 0;
 }
 
-std::string utf8ToCp932(std::string_view utf8) {
+std::string utf8ToCp932(std::string_view utf8)
+{
     Cp932Stream stream;
     cp932_begin(stream);
     std::string out;
@@ -124,10 +142,10 @@ std::string utf8ToCp932(std::string_view utf8) {
     return out;
 }
 
-std::string cp932ToUtf8(std::string_view cp932) {
+std::string cp932ToUtf8(std::string_view cp932)
+{
     std::string out;
-    if (convert(cp932ToUtf8Converter(), cp932.data(), cp932.size(), out, "\xEF\xBF\xBD",
-                cp932BadLength) > 0)
+    if (convert(cp932ToUtf8Converter(), cp932.data(), cp932.size(), out, "\xEF\xBF\xBD", cp932BadLength) > 0)
         out.append("\xEF\xBF\xBD");
     return out;
 }

@@ -57,8 +57,8 @@ uint16_t windowsCp932(wchar_t c)
 {
     char bytes[2];
     BOOL usedDefault = FALSE;
-    const int n = WideCharToMultiByte(kCodePage, WC_NO_BEST_FIT_CHARS, &c, 1, bytes, sizeof bytes,
-                                      nullptr, &usedDefault);
+    const int n = WideCharToMultiByte(kCodePage, WC_NO_BEST_FIT_CHARS, &c, 1, bytes, sizeof bytes, nullptr,
+                                      &usedDefault);
     if (n <= 0 || usedDefault)
         return 0;
     const auto lead = static_cast<unsigned char>(bytes[0]);
@@ -92,7 +92,9 @@ std::unique_ptr<Tables> buildTables()
 
     for (unsigned b = 0; b < 0x100; ++b) {
         const char single = static_cast<char>(b);
-        t->fromCp932[b] = b < 0x80 ? static_cast<wchar_t>(b) : isSingleByte(b) ? windowsUnicode(&single, 1) : 0;
+        t->fromCp932[b] = b < 0x80          ? static_cast<wchar_t>(b)
+                          : isSingleByte(b) ? windowsUnicode(&single, 1)
+                                            : 0;
     }
     for (unsigned lead = 0x81; lead <= 0xFC; ++lead) {
         if (!isLead(lead))
@@ -263,8 +265,8 @@ std::string cp932ToUtf8(std::string_view cp932)
     const auto* p = reinterpret_cast<const unsigned char*>(cp932.data());
     for (std::size_t at = 0; at < cp932.size();) {
         const unsigned char b = p[at];
-        const bool pair = isLead(b) && at + 1 < cp932.size() && p[at + 1] >= 0x40 &&
-                          p[at + 1] != 0x7F && p[at + 1] <= 0xFC;
+        const bool pair =
+            isLead(b) && at + 1 < cp932.size() && p[at + 1] >= 0x40 && p[at + 1] != 0x7F && p[at + 1] <= 0xFC;
         const wchar_t c = pair ? t.fromCp932[b << 8 | p[at + 1]] : t.fromCp932[b];
         if (c == 0 && b != 0)
             out.append("\xEF\xBF\xBD");

@@ -4,8 +4,8 @@
 
 namespace {
 
-constexpr int kToneMs = 120;                   // each of the two notes
-constexpr float kNotes[] = {1318.5f, 987.8f};  // a falling pair, E6 then B5
+constexpr int kToneMs = 120;                    // each of the two notes
+constexpr float kNotes[] = {1318.5f, 987.8f};   // a falling pair, E6 then B5
 constexpr double kPi = 3.14159265358979323846;  // M_PI is POSIX, not C++
 
 }  // namespace

@@ -49,7 +49,8 @@ const std::vector<unsigned char>& wave()
 // A chime still sounding is cut short by the new one rather than queued.
 void play()
 {
-    if (!PlaySoundW(reinterpret_cast<LPCWSTR>(wave().data()), nullptr, SND_MEMORY | SND_ASYNC | SND_NODEFAULT))
+    if (!PlaySoundW(reinterpret_cast<LPCWSTR>(wave().data()), nullptr,
+                    SND_MEMORY | SND_ASYNC | SND_NODEFAULT))
         MessageBeep(MB_OK);
 }
 

@@ -104,9 +104,8 @@ bool handlersInstalled = false;
 // Signals whose default action ends the process (SIGKILL cannot be caught);
 // the real-time signals, which end it too, are added when handlers are installed.
 constexpr int kDeadlySignals[] = {
-    SIGHUP,  SIGINT,  SIGQUIT, SIGILL,  SIGTRAP, SIGABRT,   SIGBUS,  SIGFPE,
-    SIGUSR1, SIGSEGV, SIGUSR2, SIGPIPE, SIGALRM, SIGTERM,   SIGXCPU, SIGXFSZ,
-    SIGVTALRM, SIGPROF, SIGSYS,
+    SIGHUP,    SIGINT,  SIGQUIT, SIGILL,  SIGTRAP, SIGABRT, SIGBUS,    SIGFPE,  SIGUSR1, SIGSEGV,
+    SIGUSR2,   SIGPIPE, SIGALRM, SIGTERM, SIGXCPU, SIGXFSZ, SIGVTALRM, SIGPROF, SIGSYS,
 #ifdef SIGSTKFLT
     SIGSTKFLT,
 #endif
@@ -177,8 +176,7 @@ void onStop(int)
 void handleIfDefault(int sig, void (*handler)(int))
 {
     struct sigaction old;
-    if (sigaction(sig, nullptr, &old) != 0 || old.sa_handler != SIG_DFL ||
-        (old.sa_flags & SA_SIGINFO))
+    if (sigaction(sig, nullptr, &old) != 0 || old.sa_handler != SIG_DFL || (old.sa_flags & SA_SIGINFO))
         return;
     struct sigaction sa;
     std::memset(&sa, 0, sizeof sa);
@@ -224,11 +222,16 @@ int nextByte(int waitMs)
 int arrowCode(int final)
 {
     switch (final) {
-    case 'A': return 0x48;
-    case 'B': return 0x50;
-    case 'C': return 0x4D;
-    case 'D': return 0x4B;
-    default: return 0;
+    case 'A':
+        return 0x48;
+    case 'B':
+        return 0x50;
+    case 'C':
+        return 0x4D;
+    case 'D':
+        return 0x4B;
+    default:
+        return 0;
     }
 }
 

@@ -27,8 +27,8 @@ std::wstring toWide(const std::string& sjis)
 {
     const std::string utf8 = cp932ToUtf8(sjis);
     std::wstring wide(utf8.size(), L'\0');
-    const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()),
-                                      wide.data(), static_cast<int>(wide.size()));
+    const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(),
+                                      static_cast<int>(wide.size()));
     wide.resize(n > 0 ? static_cast<std::size_t>(n) : 0);
     return wide;
 }
@@ -109,8 +109,7 @@ bool inputIsConsole()
 // Keys arrive as records, unechoed; Ctrl-C still ends the program.
 void applySingleKeyMode()
 {
-    SetConsoleMode(input(), (savedMode & ~(ENABLE_LINE_INPUT | ENABLE_ECHO_INPUT)) |
-                                ENABLE_PROCESSED_INPUT);
+    SetConsoleMode(input(), (savedMode & ~(ENABLE_LINE_INPUT | ENABLE_ECHO_INPUT)) | ENABLE_PROCESSED_INPUT);
 }
 
 void restoreMode()
@@ -203,11 +202,16 @@ int nextPipeByte()
 int arrowCode(WORD virtualKey)
 {
     switch (virtualKey) {
-    case VK_UP: return 0x48;
-    case VK_DOWN: return 0x50;
-    case VK_RIGHT: return 0x4D;
-    case VK_LEFT: return 0x4B;
-    default: return 0;
+    case VK_UP:
+        return 0x48;
+    case VK_DOWN:
+        return 0x50;
+    case VK_RIGHT:
+        return 0x4D;
+    case VK_LEFT:
+        return 0x4B;
+    default:
+        return 0;
     }
 }
 
@@ -233,8 +237,7 @@ KeyCodes keyCodes(const INPUT_RECORD& record)
     const std::string sjis = utf8ToCp932(std::string(utf8, n > 0 ? static_cast<std::size_t>(n) : 0));
     if (sjis.empty())
         return {-1, -1};
-    return {static_cast<unsigned char>(sjis[0]),
-            sjis.size() > 1 ? static_cast<unsigned char>(sjis[1]) : -1};
+    return {static_cast<unsigned char>(sjis[0]), sjis.size() > 1 ? static_cast<unsigned char>(sjis[1]) : -1};
 }
 
 // Drops records ahead of the next key press; true when one is waiting.
@@ -267,8 +270,7 @@ int readConsoleKey()
 bool readConsoleLine(std::string& line)
 {
     if (modeSaved)
-        SetConsoleMode(input(), savedMode | ENABLE_LINE_INPUT | ENABLE_ECHO_INPUT |
-                                    ENABLE_PROCESSED_INPUT);
+        SetConsoleMode(input(), savedMode | ENABLE_LINE_INPUT | ENABLE_ECHO_INPUT | ENABLE_PROCESSED_INPUT);
     wchar_t buffer[1024];  // capacity of one read; a longer line takes several
     std::wstring wide;
     DWORD got = 0;
@@ -284,8 +286,8 @@ bool readConsoleLine(std::string& line)
     while (!wide.empty() && (wide.back() == L'\n' || wide.back() == L'\r'))
         wide.pop_back();
     std::string utf8(wide.size() * 3, '\0');
-    const int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
-                                      utf8.data(), static_cast<int>(utf8.size()), nullptr, nullptr);
+    const int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), utf8.data(),
+                                      static_cast<int>(utf8.size()), nullptr, nullptr);
     line = utf8ToCp932(utf8.substr(0, n > 0 ? static_cast<std::size_t>(n) : 0));
     return any;
 }

@@ -117,7 +117,8 @@ std::string randomLetters()
         // keeps a planted file from being used.
         timespec now{};
         clock_gettime(CLOCK_MONOTONIC, &now);
-        unsigned long mix = static_cast<unsigned long>(now.tv_nsec) ^ (static_cast<unsigned long>(getpid()) << 20);
+        unsigned long mix =
+            static_cast<unsigned long>(now.tv_nsec) ^ (static_cast<unsigned long>(getpid()) << 20);
         for (unsigned char& b : bytes) {
             mix = mix * 6364136223846793005UL + 1442695040888963407UL;
             b = static_cast<unsigned char>(mix >> 33);
@@ -158,7 +159,8 @@ bool writeAll(int fd, const std::string& bytes, off_t offset, bool positioned)
 {
     std::size_t done = 0;
     while (done < bytes.size()) {
-        ssize_t n = positioned ? pwrite(fd, bytes.data() + done, bytes.size() - done, offset + static_cast<off_t>(done))
+        ssize_t n = positioned ? pwrite(fd, bytes.data() + done, bytes.size() - done,
+                                        offset + static_cast<off_t>(done))
                                : write(fd, bytes.data() + done, bytes.size() - done);
         if (n < 0 && errno == EINTR)
             continue;
@@ -188,8 +190,7 @@ public:
         int error = errno;
         const timespec none{};
         if (!alreadyPending_)
-            while (sigtimedwait(&pipe_, nullptr, &none) == SIGPIPE) {
-            }
+            while (sigtimedwait(&pipe_, nullptr, &none) == SIGPIPE) {}
         pthread_sigmask(SIG_SETMASK, &saved_, nullptr);
         errno = error;
     }
@@ -207,7 +208,8 @@ private:
 int createTemporary(const std::string& folder, const std::string& name, std::string& temporary)
 {
     for (int attempt = 0; attempt < 16; ++attempt) {
-        temporary = folder + "." + name + "." + std::to_string(getpid()) + "." + randomLetters() + kTemporarySuffix;
+        temporary =
+            folder + "." + name + "." + std::to_string(getpid()) + "." + randomLetters() + kTemporarySuffix;
         int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
         if (fd >= 0 || errno != EEXIST)
             return fd;
@@ -334,7 +336,8 @@ FileSave saveFileAtomically(const char* path, const std::string& bytes)
     int fd = createTemporary(folder, name, temporary);
     if (fd < 0) {
         int error = errno;
-        const bool folderRefuses = error == EACCES || error == EPERM || error == EROFS || error == ENAMETOOLONG;
+        const bool folderRefuses =
+            error == EACCES || error == EPERM || error == EROFS || error == ENAMETOOLONG;
         if (exists && folderRefuses)
             return rewriteInPlaceBecause(target, bytes,
                                          "no new file can be made beside it: " + errorText(error));

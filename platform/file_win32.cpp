@@ -27,9 +27,9 @@ std::wstring widen(const char* path)
 std::string errorText(DWORD error)
 {
     wchar_t* text = nullptr;
-    FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                   nullptr, error, MAKELANGID(LANG_ENGLISH, SUBLANG_DEFAULT),
-                   reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+        error, MAKELANGID(LANG_ENGLISH, SUBLANG_DEFAULT), reinterpret_cast<wchar_t*>(&text), 0, nullptr);
     std::string reason;
     for (const wchar_t* c = text; c && *c && *c != L'\r' && *c != L'\n'; ++c)
         reason.push_back(*c < 0x80 ? static_cast<char>(*c) : '?');
@@ -120,7 +120,8 @@ void removeLeftovers(const std::wstring& folder, const std::wstring& name)
         return;
     do {
         const DWORD pid = temporaryOwner(found.cFileName, name);
-        const bool plainFile = (found.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == 0;
+        const bool plainFile =
+            (found.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == 0;
         if (pid != 0 && plainFile && pid != GetCurrentProcessId() && !processRuns(pid))
             DeleteFileW((folder + found.cFileName).c_str());
     } while (FindNextFileW(search, &found));
@@ -146,8 +147,8 @@ bool writeAll(HANDLE h, const std::string& bytes)
 FileSave writeDevice(const std::wstring& target, const std::string& bytes)
 {
     File f;
-    f.h = CreateFileW(target.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                      0, nullptr);
+    f.h = CreateFileW(target.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                      OPEN_EXISTING, 0, nullptr);
     if (f.h == INVALID_HANDLE_VALUE)
         return failed(errorText(GetLastError()));
     if (!writeAll(f.h, bytes))
@@ -178,17 +179,19 @@ FileSave saveFileAtomically(const char* path, const std::string& bytes)
     const std::wstring name = nameOf(target);
     removeLeftovers(folder, name);
     static unsigned long count = 0;
-    const std::wstring temporary = folder + L"." + name + L"." + std::to_wstring(GetCurrentProcessId()) + L"." +
-                                   std::to_wstring(++count) + L".tmp";
+    const std::wstring temporary = folder + L"." + name + L"." + std::to_wstring(GetCurrentProcessId()) +
+                                   L"." + std::to_wstring(++count) + L".tmp";
     File f;
-    f.h = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    f.h =
+        CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (f.h == INVALID_HANDLE_VALUE)
         return failed(errorText(GetLastError()));
     bool written = writeAll(f.h, bytes) && FlushFileBuffers(f.h);
     DWORD error = GetLastError();
     written = CloseHandle(f.h) && written;
     f.h = INVALID_HANDLE_VALUE;
-    if (written && MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    if (written &&
+        MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         return FileSave{true, false, ""};
     if (written)
         error = GetLastError();
@@ -203,8 +206,9 @@ FileRead readRegularFile(const char* path, std::size_t maxBytes)
     FileRead result;
     result.status = FileRead::Refused;
     File f;
-    f.h = CreateFileW(widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    f.h =
+        CreateFileW(widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (f.h == INVALID_HANDLE_VALUE) {
         const DWORD error = GetLastError();
         if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)

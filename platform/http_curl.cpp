@@ -17,7 +17,8 @@ struct Transfer {
 };
 
 // curl's write callback: hands the bytes over; a short count stops curl.
-std::size_t receive(char* data, std::size_t size, std::size_t count, void* user) {
+std::size_t receive(char* data, std::size_t size, std::size_t count, void* user)
+{
     const std::size_t bytes = size * count;
     const Transfer* transfer = static_cast<const Transfer*>(user);
     try {
@@ -29,7 +30,8 @@ std::size_t receive(char* data, std::size_t size, std::size_t count, void* user)
 }
 
 // curl's progress callback: asks the abandon hook; non-zero ends the transfer.
-int progress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+int progress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
+{
     Transfer* transfer = static_cast<Transfer*>(user);
     try {
         transfer->abandoned = *transfer->shouldAbandon && (*transfer->shouldAbandon)();
@@ -43,7 +45,8 @@ int progress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
 // hold the progress callback off for a second at a time; waiting at most
 // httpAbandonCheckMs per round keeps the abandon hook answering within that.
 // A failure of the multi interface itself is returned in *multiFailure.
-CURLcode runTransfer(CURL* curl, const char** multiFailure) {
+CURLcode runTransfer(CURL* curl, const char** multiFailure)
+{
     CURLM* multi = curl_multi_init();
     if (multi == nullptr) {
         *multiFailure = "cannot create a transfer";
@@ -53,20 +56,24 @@ CURLcode runTransfer(CURL* curl, const char** multiFailure) {
     int running = 1;
     while (state == CURLM_OK) {
         state = curl_multi_perform(multi, &running);
-        if (state != CURLM_OK || running == 0) break;
+        if (state != CURLM_OK || running == 0)
+            break;
         state = curl_multi_poll(multi, nullptr, 0, httpAbandonCheckMs, nullptr);
     }
     CURLcode code = CURLE_FAILED_INIT;
-    if (state != CURLM_OK) *multiFailure = curl_multi_strerror(state);
+    if (state != CURLM_OK)
+        *multiFailure = curl_multi_strerror(state);
     int queued = 0;
     while (const CURLMsg* message = curl_multi_info_read(multi, &queued))
-        if (message->msg == CURLMSG_DONE) code = message->data.result;
+        if (message->msg == CURLMSG_DONE)
+            code = message->data.result;
     curl_multi_remove_handle(multi, curl);
     curl_multi_cleanup(multi);
     return code;
 }
 
-void initialiseOnce() {
+void initialiseOnce()
+{
     static std::once_flag once;
     std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
 }
@@ -74,7 +81,8 @@ void initialiseOnce() {
 }  // namespace
 
 HttpResult http_get(const HttpRequest& request, const HttpChunkFn& onChunk,
-                    const HttpAbandonFn& shouldAbandon) {
+                    const HttpAbandonFn& shouldAbandon)
+{
     initialiseOnce();
     HttpResult result;
     CURL* curl = curl_easy_init();
@@ -104,7 +112,8 @@ HttpResult http_get(const HttpRequest& request, const HttpChunkFn& onChunk,
     curl_easy_setopt(curl, CURLOPT_MAXREDIRS, 5L);
     curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 1L);
     curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 2L);
-    if (!request.settings.caFile.empty()) curl_easy_setopt(curl, CURLOPT_CAINFO, request.settings.caFile.c_str());
+    if (!request.settings.caFile.empty())
+        curl_easy_setopt(curl, CURLOPT_CAINFO, request.settings.caFile.c_str());
     curl_easy_setopt(curl, CURLOPT_ACCEPT_ENCODING, "");
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, receive);
     curl_easy_setopt(curl, CURLOPT_WRITEDATA, &transfer);

@@ -28,8 +28,8 @@ constexpr int kMaxRedirects = 5;
 std::wstring widen(const std::string& text)
 {
     std::wstring wide(text.size(), L'\0');
-    const int n = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                      wide.data(), static_cast<int>(wide.size()));
+    const int n = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(),
+                                      static_cast<int>(wide.size()));
     wide.resize(n > 0 ? static_cast<std::size_t>(n) : 0);
     return wide;
 }
@@ -37,8 +37,8 @@ std::wstring widen(const std::string& text)
 std::string narrow(const std::wstring& wide)
 {
     std::string text(wide.size() * 3, '\0');
-    const int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
-                                      text.data(), static_cast<int>(text.size()), nullptr, nullptr);
+    const int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), text.data(),
+                                      static_cast<int>(text.size()), nullptr, nullptr);
     text.resize(n > 0 ? static_cast<std::size_t>(n) : 0);
     return text;
 }
@@ -46,20 +46,31 @@ std::string narrow(const std::wstring& wide)
 std::string errorText(DWORD code)
 {
     switch (code) {
-    case ERROR_WINHTTP_TIMEOUT: return "the server did not answer in time";
-    case ERROR_WINHTTP_NAME_NOT_RESOLVED: return "the host name was not found";
-    case ERROR_WINHTTP_CANNOT_CONNECT: return "cannot connect to the server";
-    case ERROR_WINHTTP_CONNECTION_ERROR: return "the connection was reset or closed";
+    case ERROR_WINHTTP_TIMEOUT:
+        return "the server did not answer in time";
+    case ERROR_WINHTTP_NAME_NOT_RESOLVED:
+        return "the host name was not found";
+    case ERROR_WINHTTP_CANNOT_CONNECT:
+        return "cannot connect to the server";
+    case ERROR_WINHTTP_CONNECTION_ERROR:
+        return "the connection was reset or closed";
     case ERROR_WINHTTP_SECURE_FAILURE:
-    case ERROR_WINHTTP_SECURE_INVALID_CA: return "the server's TLS certificate is not trusted";
-    case ERROR_WINHTTP_SECURE_CERT_CN_INVALID: return "the server's TLS certificate names another host";
-    case ERROR_WINHTTP_SECURE_CERT_DATE_INVALID: return "the server's TLS certificate has expired or is not valid yet";
+    case ERROR_WINHTTP_SECURE_INVALID_CA:
+        return "the server's TLS certificate is not trusted";
+    case ERROR_WINHTTP_SECURE_CERT_CN_INVALID:
+        return "the server's TLS certificate names another host";
+    case ERROR_WINHTTP_SECURE_CERT_DATE_INVALID:
+        return "the server's TLS certificate has expired or is not valid yet";
     // Wine reports every failed certificate check this way.
     case ERROR_WINHTTP_SECURE_CHANNEL_ERROR:
-        return "no TLS connection could be set up (is the server's certificate trusted and for this host name?)";
-    case ERROR_WINHTTP_INVALID_SERVER_RESPONSE: return "the server's answer is not HTTP";
-    case ERROR_WINHTTP_UNRECOGNIZED_SCHEME: return "only http and https URLs are supported";
-    case ERROR_WINHTTP_INVALID_URL: return "the URL is not valid";
+        return "no TLS connection could be set up (is the server's certificate trusted and for this host "
+               "name?)";
+    case ERROR_WINHTTP_INVALID_SERVER_RESPONSE:
+        return "the server's answer is not HTTP";
+    case ERROR_WINHTTP_UNRECOGNIZED_SCHEME:
+        return "only http and https URLs are supported";
+    case ERROR_WINHTTP_INVALID_URL:
+        return "the URL is not valid";
     default: {
         char text[64];
         std::snprintf(text, sizeof text, "WinHTTP error %lu", static_cast<unsigned long>(code));
@@ -158,10 +169,10 @@ bool chainTrusted(PCCERT_CONTEXT certificate, HCERTSTORE extra)
 struct Exchange {
     std::mutex lock;
     HANDLE completed = CreateEventW(nullptr, FALSE, FALSE, nullptr);
-    DWORD status = 0;       // last completion of interest
-    DWORD bytesRead = 0;    // of READ_COMPLETE
-    DWORD error = 0;        // of REQUEST_ERROR
-    bool connected = false; // connection and TLS are up (the request is about to go out)
+    DWORD status = 0;                 // last completion of interest
+    DWORD bytesRead = 0;              // of READ_COMPLETE
+    DWORD error = 0;                  // of REQUEST_ERROR
+    bool connected = false;           // connection and TLS are up (the request is about to go out)
     HCERTSTORE extraTrust = nullptr;  // checked before the request leaves; null: WinHTTP's own check
     bool untrusted = false;
     char buffer[64 * 1024];  // body bytes; a read cut short by a deadline may still land here
@@ -256,7 +267,8 @@ Wait waitFor(Exchange& ex, DWORD wanted, const Deadlines& deadlines, DWORD& erro
             std::lock_guard<std::mutex> g(ex.lock);
             connected = ex.connected;
         }
-        const Clock::time_point until = connected ? deadlines.total : std::min(deadlines.connect, deadlines.total);
+        const Clock::time_point until =
+            connected ? deadlines.total : std::min(deadlines.connect, deadlines.total);
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - Clock::now()).count();
         const auto slice = std::clamp<long long>(left, 0, httpAbandonCheckMs);
         const DWORD result = WaitForSingleObject(ex.completed, static_cast<DWORD>(slice));
@@ -343,8 +355,7 @@ struct Hop {
 };
 
 // Sends the request and waits for the answer's headers.
-bool requestHeaders(HINTERNET request, Exchange& ex, const Deadlines& deadlines, Hop& hop,
-                    HttpResult& result)
+bool requestHeaders(HINTERNET request, Exchange& ex, const Deadlines& deadlines, Hop& hop, HttpResult& result)
 {
     static const wchar_t headers[] = L"Cache-Control: no-cache\r\nPragma: no-cache\r\n";
     DWORD error = 0;
@@ -352,7 +363,8 @@ bool requestHeaders(HINTERNET request, Exchange& ex, const Deadlines& deadlines,
     if (!WinHttpSendRequest(request, headers, static_cast<DWORD>(-1), WINHTTP_NO_REQUEST_DATA, 0, 0,
                             reinterpret_cast<DWORD_PTR>(&ex)))
         error = GetLastError();
-    else if ((wait = waitFor(ex, WINHTTP_CALLBACK_STATUS_SENDREQUEST_COMPLETE, deadlines, error)) == Wait::Done &&
+    else if ((wait = waitFor(ex, WINHTTP_CALLBACK_STATUS_SENDREQUEST_COMPLETE, deadlines, error)) ==
+                 Wait::Done &&
              !WinHttpReceiveResponse(request, nullptr))
         error = GetLastError();
     else if (wait == Wait::Done)
@@ -423,12 +435,14 @@ bool isRedirect(long status)
 
 // ---- the GET ----
 
-HttpResult http_get(const HttpRequest& request, const HttpChunkFn& onChunk, const HttpAbandonFn& shouldAbandon)
+HttpResult http_get(const HttpRequest& request, const HttpChunkFn& onChunk,
+                    const HttpAbandonFn& shouldAbandon)
 {
     HttpResult result;
     const Clock::time_point start = Clock::now();
     const Deadlines deadlines = {start + std::chrono::milliseconds(request.settings.connectTimeoutMs),
-                                 start + std::chrono::milliseconds(request.settings.totalTimeoutMs), &shouldAbandon};
+                                 start + std::chrono::milliseconds(request.settings.totalTimeoutMs),
+                                 &shouldAbandon};
     TrustedCertificates trusted;
     if (!request.settings.caFile.empty() && !loadTrusted(request.settings.caFile, trusted, result.error))
         return result;

@@ -25,16 +25,16 @@ const std::size_t queueCapacity = 16;     // phrases waiting to be spoken
 const std::size_t recordCapacity = 1024;  // phrases kept for speech_recorded
 
 struct SpeechState {
-    std::mutex startLock;        // guards started, active and the fields below
+    std::mutex startLock;  // guards started, active and the fields below
     bool started = false;
-    bool active = false;         // a worker runs and phrases are queued
+    bool active = false;  // a worker runs and phrases are queued
     bool overflowReported = false;
-    SpeechSettings settings;     // followed from the next start on
+    SpeechSettings settings;                      // followed from the next start on
     const SpeechBackend* backend = &speech_null;  // chosen by settings at each start
     std::thread worker;
     std::atomic<bool> cancel{false};
     PhraseQueue queue{queueCapacity};
-    std::string dir;             // the configured folder for WAV and text files; empty: play
+    std::string dir;  // the configured folder for WAV and text files; empty: play
     int nextNumber = 1;
 
     std::mutex recordLock;

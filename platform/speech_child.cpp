@@ -56,8 +56,8 @@ std::string speech_find_program(const char* name)
     return "";
 }
 
-bool speech_run_child(const std::vector<std::string>& argv, const char* stdin_path,
-                      int time_limit_ms, const std::atomic<bool>& cancel)
+bool speech_run_child(const std::vector<std::string>& argv, const char* stdin_path, int time_limit_ms,
+                      const std::atomic<bool>& cancel)
 {
     if (argv.empty())
         return false;
@@ -89,8 +89,7 @@ bool speech_run_child(const std::vector<std::string>& argv, const char* stdin_pa
             return false;
         if (cancel.load() || std::chrono::steady_clock::now() >= deadline) {
             kill(pid, SIGKILL);
-            while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-            }
+            while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {}
             return false;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(10));

@@ -14,5 +14,5 @@ std::string speech_find_program(const char* name);
 // ("/dev/null" when null), output and errors discarded. Kills it
 // after time_limit_ms milliseconds or as soon as *cancel becomes true.
 // Returns true when it exited by itself with status 0.
-bool speech_run_child(const std::vector<std::string>& argv, const char* stdin_path,
-                      int time_limit_ms, const std::atomic<bool>& cancel);
+bool speech_run_child(const std::vector<std::string>& argv, const char* stdin_path, int time_limit_ms,
+                      const std::atomic<bool>& cancel);

@@ -52,8 +52,9 @@ bool openEngine(std::string& notice)
 {
     program = speech_find_program("open_jtalk");
     if (program.empty() || !exists(dictionaryDir, true) || !exists(voiceFile, false)) {
-        notice = "speech: open_jtalk, its dictionary or its voice is not installed; "
-                 "notices will not be spoken\n";
+        notice =
+            "speech: open_jtalk, its dictionary or its voice is not installed; "
+            "notices will not be spoken\n";
         return false;
     }
     char temp[] = "/tmp/linewatch-speech-XXXXXX";  // capacity: the template itself

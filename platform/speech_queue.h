@@ -14,9 +14,9 @@ struct PhraseQueue {
     std::size_t capacity;
     std::mutex lock;
     std::condition_variable changed;
-    std::deque<std::string> phrases;   // at most capacity entries
-    bool busy = false;                 // the worker is handling a popped phrase
-    bool closed = false;               // no more pops wait; the worker ends
+    std::deque<std::string> phrases;  // at most capacity entries
+    bool busy = false;                // the worker is handling a popped phrase
+    bool closed = false;              // no more pops wait; the worker ends
 };
 
 // Appends a phrase; returns true when the oldest phrase had to be dropped.

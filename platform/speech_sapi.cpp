@@ -87,8 +87,8 @@ ISpObjectToken* findJapaneseVoice()
 std::wstring widen(const std::string& utf8)
 {
     std::wstring wide(utf8.size(), L'\0');
-    const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()),
-                                      wide.data(), static_cast<int>(wide.size()));
+    const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(),
+                                      static_cast<int>(wide.size()));
     wide.resize(n > 0 ? static_cast<std::size_t>(n) : 0);
     return wide;
 }
@@ -103,7 +103,8 @@ bool bindToFile(ISpVoice* voice, ISpStream* stream, const std::string& path)
     format.wBitsPerSample = 16;
     format.nBlockAlign = 2;
     format.nAvgBytesPerSec = format.nSamplesPerSec * format.nBlockAlign;
-    return SUCCEEDED(stream->BindToFile(widen(path).c_str(), SPFM_CREATE_ALWAYS, &kWaveFormatEx, &format, 0)) &&
+    return SUCCEEDED(
+               stream->BindToFile(widen(path).c_str(), SPFM_CREATE_ALWAYS, &kWaveFormatEx, &format, 0)) &&
            SUCCEEDED(voice->SetOutput(stream, TRUE));
 }
 
@@ -112,8 +113,9 @@ bool openEngine(std::string& notice)
     ComThread com;
     ISpObjectToken* voice = com.ok ? findJapaneseVoice() : nullptr;
     if (voice == nullptr) {
-        notice = "speech: no Japanese SAPI voice is installed (Settings > Time & language > Speech); "
-                 "notices will not be spoken\n";
+        notice =
+            "speech: no Japanese SAPI voice is installed (Settings > Time & language > Speech); "
+            "notices will not be spoken\n";
         return false;
     }
     voice->Release();

@@ -17,10 +17,9 @@ constexpr int kPaletteSize = 16;
 
 // The 16 indexed colours; index 0 is written as a grey level.
 constexpr Rgb kPalette[kPaletteSize] = {
-    {0, 0, 0},       {0, 0, 1},       {0, 1, 0},       {1, 0, 0},
-    {1, 0, 1},       {1, 1, 0},       {0, 1, 1},       {1, 1, 1},
-    {0.2f, 0.2f, 0.2f}, {0, 0, 0.5f},  {0, 0.5f, 0},    {0.5f, 0, 0},
-    {0.5f, 0, 0.5f}, {0.5f, 0.5f, 0}, {0, 0.5f, 0.5f}, {0.5f, 0.5f, 0.5f},
+    {0, 0, 0},       {0, 0, 1},       {0, 1, 0},          {1, 0, 0},          {1, 0, 1},    {1, 1, 0},
+    {0, 1, 1},       {1, 1, 1},       {0.2f, 0.2f, 0.2f}, {0, 0, 0.5f},       {0, 0.5f, 0}, {0.5f, 0, 0},
+    {0.5f, 0, 0.5f}, {0.5f, 0.5f, 0}, {0, 0.5f, 0.5f},    {0.5f, 0.5f, 0.5f},
 };
 
 constexpr int kStyleCount = 7;
@@ -30,20 +29,23 @@ constexpr const char* kDashes[kStyleCount] = {
     " ", "2 4", "4 2", "4 4", "3 5 1 5", "5 3 5 1", "6 4 2 4",
 };
 
-void writeGrey(const psdraw& p, float grey) {
+void writeGrey(const psdraw& p, float grey)
+{
     const FixedText level = fixed(grey);
     put(fileStream(p), " %s A\n", level.text);
     put(consoleStream(p), " %s setgray\n", level.text);
 }
 
 // " red green blue <op>" to out.
-void writeRgb(std::FILE* out, float red, float green, float blue, const char* op) {
+void writeRgb(std::FILE* out, float red, float green, float blue, const char* op)
+{
     put(out, " %s %s %s %s\n", fixed(red).text, fixed(green).text, fixed(blue).text, op);
 }
 
 // One of `levels` grey levels: a non-positive level is black and is returned
 // unchanged; a higher one folds by % levels and its grey is grey(level).
-short greyLevel(const psdraw& p, short level, short levels, float (*grey)(short)) {
+short greyLevel(const psdraw& p, short level, short levels, float (*grey)(short))
+{
     if (level <= 0) {
         writeGrey(p, 0);
         return level;
@@ -54,14 +56,17 @@ short greyLevel(const psdraw& p, short level, short levels, float (*grey)(short)
 }
 
 // Clamped into 0..1; NaN becomes 0 so the page stays valid PostScript.
-float unitRange(float v) {
-    if (!(v > 0)) return 0;
+float unitRange(float v)
+{
+    if (!(v > 0))
+        return 0;
     return v > 1 ? 1 : v;
 }
 
 }  // namespace
 
-int psdraw::color(float red, float green, float blue) {
+int psdraw::color(float red, float green, float blue)
+{
     if (red == 0 && green == 0 && blue == 0) {
         colorBW(0);
         return 0;
@@ -70,7 +75,8 @@ int psdraw::color(float red, float green, float blue) {
     return 1;
 }
 
-short psdraw::color(short index) {
+short psdraw::color(short index)
+{
     const short used = index < 0 ? 0 : index % kPaletteSize;
     const Rgb& c = kPalette[used];
     if (used == 0)
@@ -81,18 +87,22 @@ short psdraw::color(short index) {
     return used;
 }
 
-short psdraw::colorBW(short level) {
+short psdraw::colorBW(short level)
+{
     return greyLevel(*this, level, 16, [](short used) { return 0.25f * (used % 4) + 0.0625f * (used / 4); });
 }
 
-short psdraw::color256(short level) {
+short psdraw::color256(short level)
+{
     return greyLevel(*this, level, 256, [](short used) {
         return static_cast<float>(0.0625 * (used % 16) + (used / 16) / 256.0);
     });
 }
 
-int psdraw::qbcolor(int index) {
-    if (index == 7 || index < 0) return 0;
+int psdraw::qbcolor(int index)
+{
+    if (index == 7 || index < 0)
+        return 0;
     return index % kPaletteSize;
 }
 
@@ -102,9 +112,13 @@ void psdraw::getmaxcolor() {}
 
 void psdraw::getbkcolor() {}
 
-int psdraw::bkcolor(long) { return 0; }
+int psdraw::bkcolor(long)
+{
+    return 0;
+}
 
-void psdraw::setlinestyle(unsigned short style) {
+void psdraw::setlinestyle(unsigned short style)
+{
     const char* dash = kDashes[style % kStyleCount];
     put(fileStream(*this), "[%s] %d B\n", dash, 0);
     put(consoleStream(*this), "[%s] %d setdash\n", dash, 0);

@@ -37,17 +37,20 @@ constexpr unsigned kEight = LT | LB | CT | CM | CB | RT | RB;
 constexpr unsigned kNine = LT | CT | CM | RT | RB;
 
 // Calls the segment operations named in mask, in segment order.
-void segments(psdraw& p, unsigned mask, short x, short y, short size, short colour) {
+void segments(psdraw& p, unsigned mask, short x, short y, short size, short colour)
+{
     unsigned bit = 1;
     for (const CellOp segment : kSegmentOps) {
-        if (mask & bit) (p.*segment)(x, y, size, colour);
+        if (mask & bit)
+            (p.*segment)(x, y, size, colour);
         bit <<= 1;
     }
 }
 
 }  // namespace
 
-void psdraw::plotnumD(short value, short x, short y, short size, short colour) {
+void psdraw::plotnumD(short value, short x, short y, short size, short colour)
+{
     digw = size;
     digh = size;
     diggap = size / 18 + 1;
@@ -58,7 +61,8 @@ void psdraw::plotnumD(short value, short x, short y, short size, short colour) {
         const int digit = rest / power;
         rest = static_cast<short>(rest - power * digit);
         // A negative value yields a negative digit, which draws nothing.
-        if (digit >= 0 && digit <= 9) (this->*kDigitOps[digit])(x, y, size, colour);
+        if (digit >= 0 && digit <= 9)
+            (this->*kDigitOps[digit])(x, y, size, colour);
         x = static_cast<short>(x + diggap + size + 1);
     }
 }
@@ -71,28 +75,64 @@ void psdraw::plotcb(short, short, short, short) {}
 void psdraw::plotrt(short, short, short, short) {}
 void psdraw::plotrb(short, short, short, short) {}
 
-void psdraw::plotzero(short x, short y, short size, short colour) { segments(*this, kZero, x, y, size, colour); }
+void psdraw::plotzero(short x, short y, short size, short colour)
+{
+    segments(*this, kZero, x, y, size, colour);
+}
 
-void psdraw::plotone(short x, short y, short size, short colour) { segments(*this, kOne, x, y, size, colour); }
+void psdraw::plotone(short x, short y, short size, short colour)
+{
+    segments(*this, kOne, x, y, size, colour);
+}
 
-void psdraw::plottwo(short x, short y, short size, short colour) { segments(*this, kTwo, x, y, size, colour); }
+void psdraw::plottwo(short x, short y, short size, short colour)
+{
+    segments(*this, kTwo, x, y, size, colour);
+}
 
-void psdraw::plotthree(short x, short y, short size, short colour) { segments(*this, kThree, x, y, size, colour); }
+void psdraw::plotthree(short x, short y, short size, short colour)
+{
+    segments(*this, kThree, x, y, size, colour);
+}
 
-void psdraw::plotfour(short x, short y, short size, short colour) { segments(*this, kFour, x, y, size, colour); }
+void psdraw::plotfour(short x, short y, short size, short colour)
+{
+    segments(*this, kFour, x, y, size, colour);
+}
 
-void psdraw::plotfive(short x, short y, short size, short colour) { segments(*this, kFive, x, y, size, colour); }
+void psdraw::plotfive(short x, short y, short size, short colour)
+{
+    segments(*this, kFive, x, y, size, colour);
+}
 
-void psdraw::plotsix(short x, short y, short size, short colour) { segments(*this, kSix, x, y, size, colour); }
+void psdraw::plotsix(short x, short y, short size, short colour)
+{
+    segments(*this, kSix, x, y, size, colour);
+}
 
-void psdraw::plotseven(short x, short y, short size, short colour) { segments(*this, kSeven, x, y, size, colour); }
+void psdraw::plotseven(short x, short y, short size, short colour)
+{
+    segments(*this, kSeven, x, y, size, colour);
+}
 
-void psdraw::ploteight(short x, short y, short size, short colour) { segments(*this, kEight, x, y, size, colour); }
+void psdraw::ploteight(short x, short y, short size, short colour)
+{
+    segments(*this, kEight, x, y, size, colour);
+}
 
-void psdraw::plotnine(short x, short y, short size, short colour) { segments(*this, kNine, x, y, size, colour); }
+void psdraw::plotnine(short x, short y, short size, short colour)
+{
+    segments(*this, kNine, x, y, size, colour);
+}
 
-void psdraw::plotminus(short x, short y, short size, short colour) { plotcm(x, y, size, colour); }
+void psdraw::plotminus(short x, short y, short size, short colour)
+{
+    plotcm(x, y, size, colour);
+}
 
-void psdraw::plothyphone(short x, short y, short size, short colour) { plotcm(x, y, size, colour); }
+void psdraw::plothyphone(short x, short y, short size, short colour)
+{
+    plotcm(x, y, size, colour);
+}
 
 void psdraw::plotdot(short, short, short, short) {}

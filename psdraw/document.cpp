@@ -85,28 +85,63 @@ const char kConsoleHeader[] =
     "%!\n"
     "/Times-Roman findfont 12 scalefont setfont\n";
 
-void showpage(const psdraw& p) {
-    if (std::FILE* f = fileStream(p)) std::fputs("showpage\n", f);
-    if (std::FILE* c = consoleStream(p)) std::fputs("showpage\n", c);
+void showpage(const psdraw& p)
+{
+    if (std::FILE* f = fileStream(p))
+        std::fputs("showpage\n", f);
+    if (std::FILE* c = consoleStream(p))
+        std::fputs("showpage\n", c);
 }
 
 }  // namespace
 
 psdraw::psdraw()
-    : img(nullptr), colours(0), sizeratio(0), xratio(0), yratio(0), fname{}, fp{}, fid{},
-      curfile(-1), outmode(0), decade(0), xsize(0), xshift(0), xmax(0), xmin(0), xspan(0),
-      left(0), xcentre(0), right(0), ysize(0), ybase(0), ymax(0), ymin(0), yspan(0), top(0),
-      ycentre(0), bottom(0), digw(0), digh(0), diggap(0) {}
+    : img(nullptr),
+      colours(0),
+      sizeratio(0),
+      xratio(0),
+      yratio(0),
+      fname{},
+      fp{},
+      fid{},
+      curfile(-1),
+      outmode(0),
+      decade(0),
+      xsize(0),
+      xshift(0),
+      xmax(0),
+      xmin(0),
+      xspan(0),
+      left(0),
+      xcentre(0),
+      right(0),
+      ysize(0),
+      ybase(0),
+      ymax(0),
+      ymin(0),
+      yspan(0),
+      top(0),
+      ycentre(0),
+      bottom(0),
+      digw(0),
+      digh(0),
+      diggap(0)
+{
+}
 
-psdraw::~psdraw() {
+psdraw::~psdraw()
+{
     showpage(*this);
-    for (int k = curfile; k >= 0; --k) gclose(k);
+    for (int k = curfile; k >= 0; --k)
+        gclose(k);
     freeimg();
 }
 
-int psdraw::gopen(unsigned char* name) {
+int psdraw::gopen(unsigned char* name)
+{
     const int k = curfile + 1;
-    if (k >= file_slots) return -1;
+    if (k >= file_slots)
+        return -1;
 
     char path[fname_capacity];
     int length;
@@ -117,7 +152,8 @@ int psdraw::gopen(unsigned char* name) {
         length = std::snprintf(path, sizeof path, std::strchr(given, '.') ? "%s" : "%s.ps", given);
     }
     // A name cut to fit would open a different file than the caller asked for.
-    if (length < 0 || length >= fname_capacity) return -1;
+    if (length < 0 || length >= fname_capacity)
+        return -1;
     std::memcpy(fname, path, static_cast<std::size_t>(length) + 1);
 
     curfile = k;
@@ -131,7 +167,8 @@ int psdraw::gopen(unsigned char* name) {
         else
             created = false;
     }
-    if (std::FILE* c = consoleStream(*this)) std::fputs(kConsoleHeader, c);
+    if (std::FILE* c = consoleStream(*this))
+        std::fputs(kConsoleHeader, c);
 
     sizeratio = 1.0f;
     xratio = 1.0f;
@@ -142,28 +179,42 @@ int psdraw::gopen(unsigned char* name) {
     return created ? k : -1;
 }
 
-void psdraw::gclose(int k) {
-    if (k < 0 || k > curfile || k >= file_slots) return;
+void psdraw::gclose(int k)
+{
+    if (k < 0 || k > curfile || k >= file_slots)
+        return;
     const int slot = fid[k];
-    if (slot < 0 || slot >= file_slots || fp[slot] == nullptr) return;
+    if (slot < 0 || slot >= file_slots || fp[slot] == nullptr)
+        return;
     std::fclose(fp[slot]);
     fp[slot] = nullptr;
 }
 
-void psdraw::cls(int n) {
+void psdraw::cls(int n)
+{
     const int rest = n % 5;
-    if (rest == 0 || rest == 3) showpage(*this);
+    if (rest == 0 || rest == 3)
+        showpage(*this);
 }
 
 void psdraw::Reset() {}
 
 void psdraw::gend() {}
 
-int psdraw::getpage() { return 0; }
+int psdraw::getpage()
+{
+    return 0;
+}
 
-int psdraw::See(int, int, int) { return 0; }
+int psdraw::See(int, int, int)
+{
+    return 0;
+}
 
-void psdraw::Show() {
-    if (std::FILE* f = fileStream(*this)) std::fputc('\n', f);
-    if (std::FILE* c = consoleStream(*this)) std::fputc('\n', c);
+void psdraw::Show()
+{
+    if (std::FILE* f = fileStream(*this))
+        std::fputc('\n', f);
+    if (std::FILE* c = consoleStream(*this))
+        std::fputc('\n', c);
 }

@@ -36,8 +36,7 @@ FixedText fixed(double v);
 
 // "x y <moveto>" then "(text) <show>" with ( ) \ escaped; nothing when out
 // is null.
-void putText(std::FILE* out, int x, int y, const char* text, const char* moveto,
-             const char* show);
+void putText(std::FILE* out, int x, int y, const char* text, const char* moveto, const char* show);
 
 // User y to PostScript y (top + bottom - y), wrapped to 16 bits.
 short pageY(const psdraw& p, int y);

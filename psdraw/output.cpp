@@ -8,25 +8,32 @@
 
 namespace psdraw_detail {
 
-std::FILE* fileStream(const psdraw& p) {
-    if (p.outmode != 0 && p.outmode != 2) return nullptr;
-    if (p.curfile < 0 || p.curfile >= psdraw::file_slots) return nullptr;
+std::FILE* fileStream(const psdraw& p)
+{
+    if (p.outmode != 0 && p.outmode != 2)
+        return nullptr;
+    if (p.curfile < 0 || p.curfile >= psdraw::file_slots)
+        return nullptr;
     return p.fp[p.curfile];
 }
 
-std::FILE* consoleStream(const psdraw& p) {
+std::FILE* consoleStream(const psdraw& p)
+{
     return p.outmode == 1 || p.outmode == 2 ? stdout : nullptr;
 }
 
-void put(std::FILE* out, const char* fmt, ...) {
-    if (!out) return;
+void put(std::FILE* out, const char* fmt, ...)
+{
+    if (!out)
+        return;
     va_list args;
     va_start(args, fmt);
     std::vfprintf(out, fmt, args);
     va_end(args);
 }
 
-FixedText fixed(double v) {
+FixedText fixed(double v)
+{
     FixedText out;
     const auto [end, error] =
         std::to_chars(out.text, out.text + kFixedCapacity - 1, v, std::chars_format::fixed, 6);
@@ -35,9 +42,10 @@ FixedText fixed(double v) {
     return out;
 }
 
-void putText(std::FILE* out, int x, int y, const char* text, const char* moveto,
-             const char* show) {
-    if (!out) return;
+void putText(std::FILE* out, int x, int y, const char* text, const char* moveto, const char* show)
+{
+    if (!out)
+        return;
     std::fprintf(out, "%d %d %s\n(", x, y, moveto);
     // A PostScript string ends at an unbalanced ')' and treats '\' as an
     // escape, so these three bytes are written escaped.
@@ -45,27 +53,36 @@ void putText(std::FILE* out, int x, int y, const char* text, const char* moveto,
         const std::size_t plain = std::strcspn(text, "()\\");
         std::fwrite(text, 1, plain, out);
         text += plain;
-        if (*text == '\0') break;
+        if (*text == '\0')
+            break;
         std::fputc('\\', out);
         std::fputc(*text++, out);
     }
     std::fprintf(out, ") %s\n", show);
 }
 
-short pageY(const psdraw& p, int y) {
+short pageY(const psdraw& p, int y)
+{
     return static_cast<short>(static_cast<long long>(p.top) + p.bottom - y);
 }
 
-int truncInt(long double v) {
-    if (std::isnan(v)) return 0;
-    if (v >= static_cast<long double>(INT_MAX)) return INT_MAX;
-    if (v <= static_cast<long double>(INT_MIN)) return INT_MIN;
+int truncInt(long double v)
+{
+    if (std::isnan(v))
+        return 0;
+    if (v >= static_cast<long double>(INT_MAX))
+        return INT_MAX;
+    if (v <= static_cast<long double>(INT_MIN))
+        return INT_MIN;
     return static_cast<int>(v);
 }
 
-int clampInt(long long v) {
-    if (v > INT_MAX) return INT_MAX;
-    if (v < INT_MIN) return INT_MIN;
+int clampInt(long long v)
+{
+    if (v > INT_MAX)
+        return INT_MAX;
+    if (v < INT_MIN)
+        return INT_MIN;
     return static_cast<int>(v);
 }
 

@@ -45,11 +45,11 @@ public:
     // gopen for a name given as text: gopen("plot"), gopen(argv[1]). A
     // template so that a null name (nullptr, NULL, 0) still picks the
     // overload above; the name is only read.
-    template <typename Text,
-              typename std::enable_if<std::is_convertible<Text, const char*>::value &&
-                                          !std::is_same<Text, std::nullptr_t>::value,
-                                      int>::type = 0>
-    int gopen(Text name) {
+    template <typename Text, typename std::enable_if<std::is_convertible<Text, const char*>::value &&
+                                                         !std::is_same<Text, std::nullptr_t>::value,
+                                                     int>::type = 0>
+    int gopen(Text name)
+    {
         const char* text = name;
         return gopen(reinterpret_cast<unsigned char*>(const_cast<char*>(text)));
     }

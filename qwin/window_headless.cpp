@@ -2,7 +2,10 @@
 #include "qwin/backend.h"
 
 namespace {
-bool always() { return true; }
+bool always()
+{
+    return true;
+}
 void nothing() {}
 void stop(bool) {}
 }  // namespace

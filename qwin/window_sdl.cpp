@@ -60,8 +60,8 @@ void paint(SDL_Window* window, SDL_Rect area)
         if (pixels == nullptr) {
             SDL_FillRect(target, &area, SDL_MapRGB(target->format, 0, 0, 0));
         } else {
-            SDL_Surface* source = SDL_CreateRGBSurfaceWithFormatFrom(
-                pixels, qwin_width, qwin_height, 32, qwin_width * 4, SDL_PIXELFORMAT_RGB888);
+            SDL_Surface* source = SDL_CreateRGBSurfaceWithFormatFrom(pixels, qwin_width, qwin_height, 32,
+                                                                     qwin_width * 4, SDL_PIXELFORMAT_RGB888);
             if (source == nullptr)
                 return;
             SDL_Rect to = area;
@@ -81,8 +81,8 @@ void present_changes(SDL_Window* window)
         changed = surface_take_changed();
     }
     if (changed.right > changed.left && changed.bottom > changed.top)
-        paint(window, {changed.left, changed.top, changed.right - changed.left,
-                       changed.bottom - changed.top});
+        paint(window,
+              {changed.left, changed.top, changed.right - changed.left, changed.bottom - changed.top});
 }
 
 void repaint_window(SDL_Window* window)
@@ -258,8 +258,7 @@ void start()
         std::exit(1);
     }
     thread_started.store(true);
-    while (sem_wait(&ready_event) != 0 && errno == EINTR) {
-    }
+    while (sem_wait(&ready_event) != 0 && errno == EINTR) {}
 }
 
 void stop(bool at_once)

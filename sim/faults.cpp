@@ -10,9 +10,9 @@ struct FaultNameEntry {
 };
 
 const FaultNameEntry faultNames[] = {
-    {FeedFault::None, "none"},   {FeedFault::Slow, "slow"},         {FeedFault::Hang, "hang"},
-    {FeedFault::Drop, "drop"},   {FeedFault::Error500, "500"},      {FeedFault::Html, "html"},
-    {FeedFault::BadUtf8, "badutf8"}, {FeedFault::Huge, "huge"},     {FeedFault::Ctrl, "ctrl"},
+    {FeedFault::None, "none"},       {FeedFault::Slow, "slow"},    {FeedFault::Hang, "hang"},
+    {FeedFault::Drop, "drop"},       {FeedFault::Error500, "500"}, {FeedFault::Html, "html"},
+    {FeedFault::BadUtf8, "badutf8"}, {FeedFault::Huge, "huge"},    {FeedFault::Ctrl, "ctrl"},
     {FeedFault::Emoji, "emoji"},
 };
 
@@ -22,10 +22,12 @@ const char badUtf8Text[] = "現在、\xE3\x81平常\x80どおり\xC0\xAF運転\x
 
 // Clears the screen, retitles the terminal, rings the bell, moves the cursor
 // and overwrites the line with a carriage return and backspaces.
-const char ctrlText[] = "\x1b[2J\x1b]0;owned\x07現在、\r\b\b\x1b[31m平常どおり\x1b[0m運転\x7f\x01\x1b[10;10Hしています。";
+const char ctrlText[] =
+    "\x1b[2J\x1b]0;owned\x07現在、\r\b\b\x1b[31m平常どおり\x1b[0m運転\x7f\x01\x1b[10;10Hしています。";
 
 // Emoji, a character outside the BMP that CP932 lacks, and a joiner sequence.
-const char emojiText[] = "🚃現在、平常どおり運転しています。𠮷野家前で🚨点検中👨‍👩‍👧";
+const char emojiText[] =
+    "🚃現在、平常どおり運転しています。𠮷野家前で🚨点検中👨‍👩‍👧";
 
 }  // namespace
 
@@ -35,7 +37,8 @@ const char captivePortalPage[] =
     "<form method=\"post\" action=\"/login\"><input type=\"submit\" value=\"Connect\"></form>"
     "</body></html>";
 
-bool parseFaultName(const std::string& name, FeedFault* fault) {
+bool parseFaultName(const std::string& name, FeedFault* fault)
+{
     for (const FaultNameEntry& e : faultNames) {
         if (name == e.name) {
             *fault = e.fault;
@@ -45,13 +48,16 @@ bool parseFaultName(const std::string& name, FeedFault* fault) {
     return false;
 }
 
-const char* faultName(FeedFault fault) {
+const char* faultName(FeedFault fault)
+{
     for (const FaultNameEntry& e : faultNames)
-        if (e.fault == fault) return e.name;
+        if (e.fault == fault)
+            return e.name;
     return "none";
 }
 
-std::vector<SimTrain> hugeTrainList(const SimNetwork& net) {
+std::vector<SimTrain> hugeTrainList(const SimNetwork& net)
+{
     std::vector<SimTrain> out;
     for (int i = 0; i < hugeTrainCount; ++i) {
         const SimRoute& route = net.routes[i % net.routes.size()];
@@ -60,30 +66,34 @@ std::vector<SimTrain> hugeTrainList(const SimNetwork& net) {
         bool moving = i % 2 == 1 && at + 1 < n;
         char number[48];  // "A0123S4"; room for any int in each field
         std::snprintf(number, sizeof number, "A%04dS%d", i, route.digit);
-        out.push_back(SimTrain{static_cast<int>(i % net.routes.size()),
-                               route.railwayId,
-                               number,
-                               "odpt.TrainType:TokyoMetro.Local",
-                               route.stops.front().sameAs,
-                               route.stops.back().sameAs,
-                               route.stops[at].sameAs,
+        out.push_back(SimTrain{static_cast<int>(i % net.routes.size()), route.railwayId, number,
+                               "odpt.TrainType:TokyoMetro.Local", route.stops.front().sameAs,
+                               route.stops.back().sameAs, route.stops[at].sameAs,
                                moving ? route.stops[at + 1].sameAs : std::string(),
                                "odpt.RailDirection:TokyoMetro." +
                                    route.stops.back().sameAs.substr(route.stops.back().sameAs.rfind('.') + 1),
-                               "odpt.TrainOwner:TokyoMetro",
-                               0});
+                               "odpt.TrainOwner:TokyoMetro", 0});
     }
     return out;
 }
 
-void spoilNotices(std::vector<SimNotice>& notices, FeedFault fault) {
-    if (notices.empty()) return;
+void spoilNotices(std::vector<SimNotice>& notices, FeedFault fault)
+{
+    if (notices.empty())
+        return;
     SimNotice& n = notices.front();
     switch (fault) {
-        case FeedFault::BadUtf8: n.text = badUtf8Text; break;
-        case FeedFault::Ctrl: n.text = ctrlText; break;
-        case FeedFault::Emoji: n.text = emojiText; break;
-        default: return;
+    case FeedFault::BadUtf8:
+        n.text = badUtf8Text;
+        break;
+    case FeedFault::Ctrl:
+        n.text = ctrlText;
+        break;
+    case FeedFault::Emoji:
+        n.text = emojiText;
+        break;
+    default:
+        return;
     }
     n.status = "ダイヤ乱れ";
     // a new date so that a monitor which has seen the normal notice reports this one

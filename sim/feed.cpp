@@ -67,22 +67,25 @@ constexpr size_t rateTableCapacity = 256;  // type and key pairs remembered for 
 constexpr char jsonType[] = "application/json; charset=utf-8";
 constexpr size_t v4ObjectCap = 1000;  // version 4 cuts every answer here
 
-std::int64_t simNow(const Feed& f) {
+std::int64_t simNow(const Feed& f)
+{
     return static_cast<std::int64_t>(std::time(nullptr)) + f.clockOffset;
 }
 
-void plain(httplib::Response& res, int status, const char* text) {
+void plain(httplib::Response& res, int status, const char* text)
+{
     res.status = status;
     res.set_content(text, "text/plain");
 }
 
 // ---- answers ----
 
-std::string modelBody(Feed& f, const httplib::Request& req, const std::string& type, FeedFault fault) {
+std::string modelBody(Feed& f, const httplib::Request& req, const std::string& type, FeedFault fault)
+{
     std::int64_t now = simNow(f);
     if (type == "odpt:Train") {
-        return trainsBody(fault == FeedFault::Huge ? hugeTrainList(f.net) : runningTrains(f.net, f.options.seed, now),
-                          now);
+        return trainsBody(
+            fault == FeedFault::Huge ? hugeTrainList(f.net) : runningTrains(f.net, f.options.seed, now), now);
     }
     if (type == "odpt:TrainInformation") {
         ForcedNotice forced;
@@ -105,34 +108,41 @@ std::string modelBody(Feed& f, const httplib::Request& req, const std::string& t
 }
 
 // A recording when there is one for the type, else the model.
-std::string bodyFor(Feed& f, const httplib::Request& req, const std::string& type, FeedFault fault) {
+std::string bodyFor(Feed& f, const httplib::Request& req, const std::string& type, FeedFault fault)
+{
     if (!f.options.replayDir.empty()) {
         std::lock_guard<std::mutex> lock(f.mutex);
-        if (const std::string* recorded = replayNext(f.replay, type)) return *recorded;
+        if (const std::string* recorded = replayNext(f.replay, type))
+            return *recorded;
     }
     return modelBody(f, req, type, fault);
 }
 
 // Sends the first half of the body under the full Content-Length, then fails
 // the write so that the connection is closed in the middle of the body.
-void sendHalf(httplib::Response& res, std::string body) {
+void sendHalf(httplib::Response& res, std::string body)
+{
     auto shared = std::make_shared<std::string>(std::move(body));
     res.set_content_provider(shared->size(), jsonType,
                              [shared](size_t offset, size_t, httplib::DataSink& sink) {
                                  size_t half = shared->size() / 2;
-                                 if (offset >= half) return false;
+                                 if (offset >= half)
+                                     return false;
                                  sink.write(shared->data() + offset, half - offset);
                                  return true;
                              });
 }
 
-bool tooSoon(Feed& f, const std::string& type, const std::string& key) {
-    if (!f.options.rateLimit) return false;
+bool tooSoon(Feed& f, const std::string& type, const std::string& key)
+{
+    if (!f.options.rateLimit)
+        return false;
     auto now = std::chrono::steady_clock::now();
     std::lock_guard<std::mutex> lock(f.mutex);
     std::string pair = type + '\n' + key;
     // clients may invent any number of types; forgetting them all is harmless
-    if (f.lastRequest.size() >= rateTableCapacity && !f.lastRequest.count(pair)) f.lastRequest.clear();
+    if (f.lastRequest.size() >= rateTableCapacity && !f.lastRequest.count(pair))
+        f.lastRequest.clear();
     auto [it, fresh] = f.lastRequest.try_emplace(pair, now);
     bool soon = !fresh && now - it->second < rateWindow;
     it->second = now;
@@ -141,9 +151,11 @@ bool tooSoon(Feed& f, const std::string& type, const std::string& key) {
 
 // Holds the answer as the fault demands; false when the feed stops meanwhile
 // or newer held answers push this one out.
-bool holdAnswer(Feed& f, FeedFault fault) {
+bool holdAnswer(Feed& f, FeedFault fault)
+{
     std::unique_lock<std::mutex> lock(f.mutex);
-    if (fault != FeedFault::Slow && fault != FeedFault::Hang) return !f.stopping;
+    if (fault != FeedFault::Slow && fault != FeedFault::Hang)
+        return !f.stopping;
     const std::uint64_t ticket = f.nextTicket++;
     f.held.insert(ticket);
     if (f.held.size() > maxHeldAnswers) {
@@ -151,8 +163,10 @@ bool holdAnswer(Feed& f, FeedFault fault) {
         f.wake.notify_all();
     }
     auto givenUp = [&] { return f.stopping || ticket < f.releasedBelow; };
-    if (fault == FeedFault::Slow) f.wake.wait_for(lock, slowDelay, givenUp);
-    if (fault == FeedFault::Hang) f.wake.wait(lock, [&] { return givenUp() || f.fault != FeedFault::Hang; });
+    if (fault == FeedFault::Slow)
+        f.wake.wait_for(lock, slowDelay, givenUp);
+    if (fault == FeedFault::Hang)
+        f.wake.wait(lock, [&] { return givenUp() || f.fault != FeedFault::Hang; });
     f.held.erase(ticket);
     return !givenUp();
 }
@@ -162,26 +176,34 @@ bool holdAnswer(Feed& f, FeedFault fault) {
 // Answers with the body made for the current fault, unless the fault holds,
 // fails or replaces the answer.
 template <class MakeBody>
-void answerUnderFault(Feed& f, httplib::Response& res, MakeBody makeBody) {
+void answerUnderFault(Feed& f, httplib::Response& res, MakeBody makeBody)
+{
     FeedFault fault;
     {
         std::lock_guard<std::mutex> lock(f.mutex);
         fault = f.fault;
     }
-    if (!holdAnswer(f, fault)) return plain(res, 503, "Service Unavailable");
-    if (fault == FeedFault::Error500) return plain(res, 500, "Internal Server Error");
-    if (fault == FeedFault::Html) return res.set_content(captivePortalPage, "text/html");
+    if (!holdAnswer(f, fault))
+        return plain(res, 503, "Service Unavailable");
+    if (fault == FeedFault::Error500)
+        return plain(res, 500, "Internal Server Error");
+    if (fault == FeedFault::Html)
+        return res.set_content(captivePortalPage, "text/html");
 
     std::string body = makeBody(fault);
-    if (fault == FeedFault::Drop) return sendHalf(res, std::move(body));
+    if (fault == FeedFault::Drop)
+        return sendHalf(res, std::move(body));
     res.set_content(body, jsonType);
 }
 
-void answerDatapoints(Feed& f, const httplib::Request& req, httplib::Response& res) {
+void answerDatapoints(Feed& f, const httplib::Request& req, httplib::Response& res)
+{
     std::string key = req.get_param_value("acl:consumerKey");
-    if (key != f.options.key) return plain(res, 401, "Invalid acl:consumerKey.");
+    if (key != f.options.key)
+        return plain(res, 401, "Invalid acl:consumerKey.");
     std::string type = req.get_param_value("rdf:type");
-    if (tooSoon(f, type, key)) return plain(res, 503, "Your request rate is too high");
+    if (tooSoon(f, type, key))
+        return plain(res, 503, "Your request rate is too high");
     answerUnderFault(f, res, [&](FeedFault fault) { return bodyFor(f, req, type, fault); });
 }
 
@@ -198,7 +220,8 @@ constexpr V4Limit v4Limits[3] = {{"minute", 60, 60}, {"hour", 3600, 3600}, {"day
 
 // Counts the request in every window and sets the rate-limit headers; false
 // when a limit is used up (only enforced with the rate limit on).
-bool countV4Request(Feed& f, httplib::Response& res) {
+bool countV4Request(Feed& f, httplib::Response& res)
+{
     const std::int64_t now = static_cast<std::int64_t>(std::time(nullptr));
     std::lock_guard<std::mutex> lock(f.mutex);
     bool within = true;
@@ -208,47 +231,62 @@ bool countV4Request(Feed& f, httplib::Response& res) {
             f.v4Window[i] = window;
             f.v4Used[i] = 0;
         }
-        if (f.v4Used[i] >= v4Limits[i].limit && f.options.rateLimit) within = false;
+        if (f.v4Used[i] >= v4Limits[i].limit && f.options.rateLimit)
+            within = false;
     }
     for (int i = 0; i < 3; ++i) {
-        if (within) ++f.v4Used[i];
+        if (within)
+            ++f.v4Used[i];
         const int left = v4Limits[i].limit - f.v4Used[i];
-        res.set_header(std::string("X-RateLimit-Limit-") + v4Limits[i].name, std::to_string(v4Limits[i].limit));
-        res.set_header(std::string("X-RateLimit-Remaining-") + v4Limits[i].name, std::to_string(left < 0 ? 0 : left));
+        res.set_header(std::string("X-RateLimit-Limit-") + v4Limits[i].name,
+                       std::to_string(v4Limits[i].limit));
+        res.set_header(std::string("X-RateLimit-Remaining-") + v4Limits[i].name,
+                       std::to_string(left < 0 ? 0 : left));
     }
     return within;
 }
 
 // The values a filter predicate admits (a comma means OR); empty admits all.
-std::vector<std::string> filterValues(const httplib::Request& req, const char* predicate) {
+std::vector<std::string> filterValues(const httplib::Request& req, const char* predicate)
+{
     std::vector<std::string> values;
-    if (!req.has_param(predicate)) return values;
+    if (!req.has_param(predicate))
+        return values;
     std::istringstream list(req.get_param_value(predicate));
-    for (std::string v; std::getline(list, v, ',');) values.push_back(v);
-    if (values.empty()) values.push_back("");  // "p=" admits only the empty value
+    for (std::string v; std::getline(list, v, ',');)
+        values.push_back(v);
+    if (values.empty())
+        values.push_back("");  // "p=" admits only the empty value
     return values;
 }
 
-bool admits(const std::vector<std::string>& filter, const std::string& value) {
-    if (filter.empty()) return true;
+bool admits(const std::vector<std::string>& filter, const std::string& value)
+{
+    if (filter.empty())
+        return true;
     for (const std::string& v : filter)
-        if (v == value) return true;
+        if (v == value)
+            return true;
     return false;
 }
 
 // Fares of every admitted station pair, cut at the API's 1,000 objects; an
 // interchange between two records of one station costs nothing.
-std::string faresBodyV4(const Feed& f, const httplib::Request& req) {
+std::string faresBodyV4(const Feed& f, const httplib::Request& req)
+{
     const std::vector<std::string> from = filterValues(req, "odpt:fromStation");
     const std::vector<std::string> to = filterValues(req, "odpt:toStation");
     std::vector<std::string> items;
     for (size_t a = 0; a < f.net.sameAs.size(); ++a) {
-        if (!admits(from, f.net.sameAs[a])) continue;
+        if (!admits(from, f.net.sameAs[a]))
+            continue;
         for (size_t b = 0; b < f.net.sameAs.size() && items.size() < v4ObjectCap; ++b) {
-            if (a == b || !admits(to, f.net.sameAs[b])) continue;
+            if (a == b || !admits(to, f.net.sameAs[b]))
+                continue;
             const int pa = f.net.sameAsPlace[a], pb = f.net.sameAsPlace[b];
             const double km = pa == pb ? 0 : networkDistanceKm(f.net, pa, pb);
-            if (km < 0) continue;
+            if (km < 0)
+                continue;
             const SimFare fare = pa == pb ? SimFare{0, 0, 0, 0} : fare2023ForDistance(km);
             items.push_back(fareObjectV4(f.net.sameAs[a], f.net.sameAs[b], fare));
         }
@@ -256,7 +294,8 @@ std::string faresBodyV4(const Feed& f, const httplib::Request& req) {
     return v4Array(items);
 }
 
-std::string noticesV4(Feed& f, const httplib::Request& req, FeedFault fault) {
+std::string noticesV4(Feed& f, const httplib::Request& req, FeedFault fault)
+{
     ForcedNotice forced;
     {
         std::lock_guard<std::mutex> lock(f.mutex);
@@ -270,55 +309,73 @@ std::string noticesV4(Feed& f, const httplib::Request& req, FeedFault fault) {
     const std::vector<std::string> railway = filterValues(req, "odpt:railway");
     std::vector<SimNotice> admitted;
     for (SimNotice& n : notices)
-        if (admits(railway, n.railwayId)) admitted.push_back(std::move(n));
+        if (admits(railway, n.railwayId))
+            admitted.push_back(std::move(n));
     return noticesBodyV4(admitted, f.options.multilingual);
 }
 
-std::string trainsV4(Feed& f, const httplib::Request& req, FeedFault fault) {
-    if (!f.options.v4Positions) return "[]";
+std::string trainsV4(Feed& f, const httplib::Request& req, FeedFault fault)
+{
+    if (!f.options.v4Positions)
+        return "[]";
     const std::int64_t now = simNow(f);
     std::vector<SimTrain> trains =
         fault == FeedFault::Huge ? hugeTrainList(f.net) : runningTrains(f.net, f.options.seed, now);
     const std::vector<std::string> railway = filterValues(req, "odpt:railway");
     std::vector<SimTrain> admitted;
     for (SimTrain& t : trains)
-        if (admits(railway, t.railwayId)) admitted.push_back(std::move(t));
-    if (admitted.size() > v4ObjectCap) admitted.resize(v4ObjectCap);
+        if (admits(railway, t.railwayId))
+            admitted.push_back(std::move(t));
+    if (admitted.size() > v4ObjectCap)
+        admitted.resize(v4ObjectCap);
     return trainsBodyV4(admitted, now);
 }
 
 // The timetables of every admitted railway and calendar, cut at the API's
 // 1,000 objects; the branch shuttle has a railway of its own.
-std::string timetablesV4(const Feed& f, const httplib::Request& req) {
+std::string timetablesV4(const Feed& f, const httplib::Request& req)
+{
     const std::vector<std::string> railway = filterValues(req, "odpt:railway");
     const std::vector<std::string> calendar = filterValues(req, "odpt:calendar");
     std::vector<std::string> items;
     for (bool holiday : {false, true}) {
-        if (!admits(calendar, calendarId(holiday ? ServiceCalendar::SaturdayHoliday : ServiceCalendar::Weekday)))
+        if (!admits(calendar,
+                    calendarId(holiday ? ServiceCalendar::SaturdayHoliday : ServiceCalendar::Weekday)))
             continue;
         for (size_t r = 0; r < f.net.routes.size() && items.size() < v4ObjectCap; ++r) {
-            if (!admits(railway, f.net.routes[r].railwayId)) continue;
-            for (std::string& item : timetableObjectsV4(f.net, scheduledTrips(f.net, static_cast<int>(r)), holiday))
+            if (!admits(railway, f.net.routes[r].railwayId))
+                continue;
+            for (std::string& item :
+                 timetableObjectsV4(f.net, scheduledTrips(f.net, static_cast<int>(r)), holiday))
                 items.push_back(std::move(item));
         }
     }
-    if (items.size() > v4ObjectCap) items.resize(v4ObjectCap);
+    if (items.size() > v4ObjectCap)
+        items.resize(v4ObjectCap);
     return v4Array(items);
 }
 
-void answerV4(Feed& f, const httplib::Request& req, httplib::Response& res) {
-    if (!req.has_param("acl:consumerKey")) return plain(res, 403, "Require acl:consumerKey.");
-    if (req.get_param_value("acl:consumerKey") != f.options.key) return plain(res, 403, "Invalid acl:consumerKey.");
+void answerV4(Feed& f, const httplib::Request& req, httplib::Response& res)
+{
+    if (!req.has_param("acl:consumerKey"))
+        return plain(res, 403, "Require acl:consumerKey.");
+    if (req.get_param_value("acl:consumerKey") != f.options.key)
+        return plain(res, 403, "Invalid acl:consumerKey.");
     const std::string type = req.matches[1];
     if (type != "odpt:Train" && type != "odpt:TrainInformation" && type != "odpt:RailwayFare" &&
         type != "odpt:TrainTimetable")
         return plain(res, 404, "Not Found");
-    if (!countV4Request(f, res)) return plain(res, 429, "API rate limit exceeded");
-    if (!admits(filterValues(req, "odpt:operator"), v4Operator)) return res.set_content("[]", jsonType);
+    if (!countV4Request(f, res))
+        return plain(res, 429, "API rate limit exceeded");
+    if (!admits(filterValues(req, "odpt:operator"), v4Operator))
+        return res.set_content("[]", jsonType);
     answerUnderFault(f, res, [&](FeedFault fault) {
-        if (type == "odpt:Train") return trainsV4(f, req, fault);
-        if (type == "odpt:TrainInformation") return noticesV4(f, req, fault);
-        if (type == "odpt:TrainTimetable") return timetablesV4(f, req);
+        if (type == "odpt:Train")
+            return trainsV4(f, req, fault);
+        if (type == "odpt:TrainInformation")
+            return noticesV4(f, req, fault);
+        if (type == "odpt:TrainTimetable")
+            return timetablesV4(f, req);
         return faresBodyV4(f, req);
     });
 }
@@ -327,17 +384,21 @@ void answerV4(Feed& f, const httplib::Request& req, httplib::Response& res) {
 
 // GET /sim/control?acl:consumerKey=K[&fault=MODE][&disrupt=RAILWAY&text=TEXT]
 // switches a running feed; disrupt=none clears the forced notice.
-void answerControl(Feed& f, const httplib::Request& req, httplib::Response& res) {
-    if (req.get_param_value("acl:consumerKey") != f.options.key) return plain(res, 401, "Invalid acl:consumerKey.");
+void answerControl(Feed& f, const httplib::Request& req, httplib::Response& res)
+{
+    if (req.get_param_value("acl:consumerKey") != f.options.key)
+        return plain(res, 401, "Invalid acl:consumerKey.");
     if (req.has_param("fault")) {
         FeedFault fault;
-        if (!parseFaultName(req.get_param_value("fault"), &fault)) return plain(res, 400, "unknown fault\n");
+        if (!parseFaultName(req.get_param_value("fault"), &fault))
+            return plain(res, 400, "unknown fault\n");
         feed_set_fault(&f, fault);
     }
     if (req.has_param("disrupt")) {
         std::string name = req.get_param_value("disrupt");
         int railway = name == "none" ? -1 : parseRailwayName(name);
-        if (railway < 0 && name != "none") return plain(res, 400, "unknown railway\n");
+        if (railway < 0 && name != "none")
+            return plain(res, 400, "unknown railway\n");
         feed_set_disruption(&f, railway, req.get_param_value("text"));
     }
     plain(res, 200, "ok\n");
@@ -347,7 +408,8 @@ void answerControl(Feed& f, const httplib::Request& req, httplib::Response& res)
 
 // ---- lifecycle ----
 
-Feed* feed_start(const FeedOptions& options, std::string* error) {
+Feed* feed_start(const FeedOptions& options, std::string* error)
+{
     auto f = std::make_unique<Feed>();
     f->options = options;
     f->net = buildSimNetwork();
@@ -355,7 +417,8 @@ Feed* feed_start(const FeedOptions& options, std::string* error) {
     std::int64_t realNow = static_cast<std::int64_t>(std::time(nullptr));
     f->clockOffset = options.startTime ? *options.startTime - realNow : 0;
     f->forced = ForcedNotice{options.disruptRailway, options.disruptText, realNow + f->clockOffset};
-    if (!options.replayDir.empty() && !loadReplay(options.replayDir, &f->replay, error)) return nullptr;
+    if (!options.replayDir.empty() && !loadReplay(options.replayDir, &f->replay, error))
+        return nullptr;
 
     if (!options.certFile.empty()) {
         auto tls = std::make_unique<httplib::SSLServer>(options.certFile.c_str(), options.keyFile.c_str());
@@ -384,9 +447,12 @@ Feed* feed_start(const FeedOptions& options, std::string* error) {
         *listening = sock;
     });
     Feed* raw = f.get();
-    s.Get("/api/v2/datapoints", [raw](const httplib::Request& q, httplib::Response& r) { answerDatapoints(*raw, q, r); });
-    s.Get(R"(/api/v4/([^/?]+))", [raw](const httplib::Request& q, httplib::Response& r) { answerV4(*raw, q, r); });
-    s.Get("/sim/control", [raw](const httplib::Request& q, httplib::Response& r) { answerControl(*raw, q, r); });
+    s.Get("/api/v2/datapoints",
+          [raw](const httplib::Request& q, httplib::Response& r) { answerDatapoints(*raw, q, r); });
+    s.Get(R"(/api/v4/([^/?]+))",
+          [raw](const httplib::Request& q, httplib::Response& r) { answerV4(*raw, q, r); });
+    s.Get("/sim/control",
+          [raw](const httplib::Request& q, httplib::Response& r) { answerControl(*raw, q, r); });
 
     f->port = options.port == 0 ? s.bind_to_any_port(options.host.c_str())
                                 : (s.bind_to_port(options.host.c_str(), options.port) ? options.port : -1);
@@ -399,12 +465,15 @@ Feed* feed_start(const FeedOptions& options, std::string* error) {
     listen(*listening, SOMAXCONN);
     f->thread = std::thread([raw] { raw->server->listen_after_bind(); });
     // stop() is a no-op until the server runs, so wait for that
-    while (!s.is_running()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    while (!s.is_running())
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
     return f.release();
 }
 
-void feed_stop(Feed* f) {
-    if (!f) return;
+void feed_stop(Feed* f)
+{
+    if (!f)
+        return;
     {
         std::lock_guard<std::mutex> lock(f->mutex);
         f->stopping = true;
@@ -417,21 +486,25 @@ void feed_stop(Feed* f) {
     delete f;
 }
 
-int feed_port(const Feed* f) {
+int feed_port(const Feed* f)
+{
     return f->port;
 }
 
-std::string feed_root(const Feed* f) {
+std::string feed_root(const Feed* f)
+{
     return std::string(f->options.certFile.empty() ? "http" : "https") + "://" + f->options.host + ":" +
            std::to_string(f->port);
 }
 
-int feed_held_answers(Feed* f) {
+int feed_held_answers(Feed* f)
+{
     std::lock_guard<std::mutex> lock(f->mutex);
     return static_cast<int>(f->held.size());
 }
 
-void feed_set_fault(Feed* f, FeedFault fault) {
+void feed_set_fault(Feed* f, FeedFault fault)
+{
     {
         std::lock_guard<std::mutex> lock(f->mutex);
         f->fault = fault;
@@ -439,9 +512,11 @@ void feed_set_fault(Feed* f, FeedFault fault) {
     f->wake.notify_all();
 }
 
-void feed_set_disruption(Feed* f, int railway, const std::string& text) {
+void feed_set_disruption(Feed* f, int railway, const std::string& text)
+{
     std::lock_guard<std::mutex> lock(f->mutex);
     // the notice's date moves only when its text does, so a repeated order is no news
-    if (railway == f->forced.railway && text == f->forced.text) return;
+    if (railway == f->forced.railway && text == f->forced.text)
+        return;
     f->forced = ForcedNotice{railway, text, simNow(*f)};
 }

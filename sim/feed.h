@@ -17,15 +17,15 @@
 // is answered 503 so that the feed always has workers left.
 enum class FeedFault {
     None,
-    Slow,     // answers after 60 s
-    Hang,     // accepts the request and never answers
-    Drop,     // closes the connection in the middle of the body
-    Error500, // 500 with a plain-text body
-    Html,     // 200 with a captive-portal HTML page
-    BadUtf8,  // a body holding malformed UTF-8 sequences
-    Huge,     // 1000 trains
-    Ctrl,     // control characters and terminal escape sequences inside a notice
-    Emoji,    // characters that have no Shift_JIS form inside a notice
+    Slow,      // answers after 60 s
+    Hang,      // accepts the request and never answers
+    Drop,      // closes the connection in the middle of the body
+    Error500,  // 500 with a plain-text body
+    Html,      // 200 with a captive-portal HTML page
+    BadUtf8,   // a body holding malformed UTF-8 sequences
+    Huge,      // 1000 trains
+    Ctrl,      // control characters and terminal escape sequences inside a notice
+    Emoji,     // characters that have no Shift_JIS form inside a notice
 };
 
 // The consumer key the feed accepts unless told otherwise: 64 lowercase hex digits.
@@ -33,20 +33,20 @@ extern const char feedDefaultKey[65];
 
 // Settings of one feed; the defaults give the simulation on a free loopback port.
 struct FeedOptions {
-    std::string host = "127.0.0.1";   // address to bind
-    int port = 0;                      // 0 picks a free port
-    std::string key = feedDefaultKey;  // the only acl:consumerKey answered
-    std::uint32_t seed = 1;            // seed of the train model's delays and disruptions
+    std::string host = "127.0.0.1";         // address to bind
+    int port = 0;                           // 0 picks a free port
+    std::string key = feedDefaultKey;       // the only acl:consumerKey answered
+    std::uint32_t seed = 1;                 // seed of the train model's delays and disruptions
     std::optional<std::int64_t> startTime;  // Unix time the simulated clock starts at; none: the real clock
-    bool rateLimit = true;             // v2: 503 for a second request of one type and key within 100 ms;
-                                       // v4: 429 beyond 60 requests a minute, 3,600 an hour, 24,000 a day
+    bool rateLimit = true;                  // v2: 503 for a second request of one type and key within 100 ms;
+                            // v4: 429 beyond 60 requests a minute, 3,600 an hour, 24,000 a day
     FeedFault fault = FeedFault::None;
-    int disruptRailway = -1;           // railway index 0..8 with a forced notice, -1 none
-    std::string disruptText;           // the forced notice, UTF-8
-    std::string replayDir;             // non-empty: serve recorded files where there are some
-    bool multilingual = false;         // v4 notices in en, ko, zh-Hans and zh-Hant as well
-    bool v4Positions = false;          // v4 serves the running trains (the real API answers [])
-    std::string certFile;              // with keyFile: serve HTTPS
+    int disruptRailway = -1;    // railway index 0..8 with a forced notice, -1 none
+    std::string disruptText;    // the forced notice, UTF-8
+    std::string replayDir;      // non-empty: serve recorded files where there are some
+    bool multilingual = false;  // v4 notices in en, ko, zh-Hans and zh-Hant as well
+    bool v4Positions = false;   // v4 serves the running trains (the real API answers [])
+    std::string certFile;       // with keyFile: serve HTTPS
     std::string keyFile;
 };
 

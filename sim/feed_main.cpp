@@ -9,7 +9,8 @@
 #include "sim/feed.h"
 #include "sim/options.h"
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     if (argc > 1 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
         std::printf("usage: linewatch-feed [options]\n%s", feedUsage);
         return 0;
@@ -17,7 +18,8 @@ int main(int argc, char** argv) {
     FeedOptions options;
     std::string error;
     if (!parseFeedOptions(argc, argv, 1, &options, &error)) {
-        std::fprintf(stderr, "linewatch-feed: %s\nusage: linewatch-feed [options]\n%s", error.c_str(), feedUsage);
+        std::fprintf(stderr, "linewatch-feed: %s\nusage: linewatch-feed [options]\n%s", error.c_str(),
+                     feedUsage);
         return 2;
     }
     // block the signals before any thread starts so that only sigwait sees them

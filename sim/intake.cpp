@@ -34,27 +34,35 @@ using Clock = std::chrono::steady_clock;
 class BufferedStream : public httplib::Stream {
 public:
     BufferedStream(int fd, std::string request, int answerMs)
-        : fd_(fd), request_(std::move(request)), answerMs_(answerMs) {}
+        : fd_(fd), request_(std::move(request)), answerMs_(answerMs)
+    {
+    }
 
     bool is_readable() const override { return read_ < request_.size(); }
 
-    bool is_writable() const override {
-        if (deadline_ == Clock::time_point()) deadline_ = Clock::now() + std::chrono::milliseconds(answerMs_);
+    bool is_writable() const override
+    {
+        if (deadline_ == Clock::time_point())
+            deadline_ = Clock::now() + std::chrono::milliseconds(answerMs_);
         auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline_ - Clock::now()).count();
-        if (left <= 0) return false;
+        if (left <= 0)
+            return false;
         pollfd p{fd_, POLLOUT, 0};
         return poll(&p, 1, static_cast<int>(left)) == 1 && (p.revents & POLLOUT);
     }
 
-    ssize_t read(char* ptr, size_t size) override {
+    ssize_t read(char* ptr, size_t size) override
+    {
         size_t n = std::min(size, request_.size() - read_);
         request_.copy(ptr, n, read_);
         read_ += n;
         return static_cast<ssize_t>(n);
     }
 
-    ssize_t write(const char* ptr, size_t size) override {
-        if (!is_writable()) return -1;
+    ssize_t write(const char* ptr, size_t size) override
+    {
+        if (!is_writable())
+            return -1;
         return send(fd_, ptr, size, MSG_DONTWAIT | MSG_NOSIGNAL);
     }
 
@@ -64,10 +72,12 @@ public:
 
 private:
     template <typename Query>
-    void address(Query query, std::string& ip, int& port) const {
+    void address(Query query, std::string& ip, int& port) const
+    {
         sockaddr_storage a{};
         socklen_t size = sizeof a;
-        if (query(fd_, reinterpret_cast<sockaddr*>(&a), &size) != 0) return;
+        if (query(fd_, reinterpret_cast<sockaddr*>(&a), &size) != 0)
+            return;
         char host[NI_MAXHOST];  // capacity of any numeric host
         char service[NI_MAXSERV];
         if (getnameinfo(reinterpret_cast<sockaddr*>(&a), size, host, sizeof host, service, sizeof service,
@@ -87,22 +97,30 @@ private:
 // ---- waiting room ----
 
 // The reason phrase of a status the intake refuses with.
-const char* refusalText(int status) {
+const char* refusalText(int status)
+{
     switch (status) {
-        case 408: return "Request Timeout";
-        case 411: return "Length Required";
-        case 413: return "Payload Too Large";
-        case 431: return "Request Header Fields Too Large";
-        default: return "Bad Request";
+    case 408:
+        return "Request Timeout";
+    case 411:
+        return "Length Required";
+    case 413:
+        return "Payload Too Large";
+    case 431:
+        return "Request Header Fields Too Large";
+    default:
+        return "Bad Request";
     }
 }
 
 // Sends a short refusal without waiting and closes the connection.
-void refuse(int fd, int status) {
+void refuse(int fd, int status)
+{
     const std::string text = std::string(refusalText(status)) + "\n";
-    const std::string answer = "HTTP/1.1 " + std::to_string(status) + " " + refusalText(status) +
-                               "\r\nContent-Type: text/plain\r\nContent-Length: " + std::to_string(text.size()) +
-                               "\r\nConnection: close\r\n\r\n" + text;
+    const std::string answer =
+        "HTTP/1.1 " + std::to_string(status) + " " + refusalText(status) +
+        "\r\nContent-Type: text/plain\r\nContent-Length: " + std::to_string(text.size()) +
+        "\r\nConnection: close\r\n\r\n" + text;
     (void)!send(fd, answer.data(), answer.size(), MSG_DONTWAIT | MSG_NOSIGNAL);
     close(fd);
 }
@@ -117,24 +135,30 @@ struct Waiting {
 class WaitingRoom {
 public:
     WaitingRoom(const RequestLimits& limits, std::function<void(int, std::string)> ready)
-        : limits_(limits), ready_(std::move(ready)), wake_(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {
-        if (wake_ < 0) throw std::system_error(errno, std::generic_category(), "eventfd");
+        : limits_(limits), ready_(std::move(ready)), wake_(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK))
+    {
+        if (wake_ < 0)
+            throw std::system_error(errno, std::generic_category(), "eventfd");
         thread_ = std::thread([this] { run(); });
     }
 
-    ~WaitingRoom() {
+    ~WaitingRoom()
+    {
         {
             std::lock_guard<std::mutex> lock(mutex_);
             stopping_ = true;
         }
         poke();
         thread_.join();
-        for (Waiting& w : room_) close(w.fd);
-        for (int fd : arrived_) close(fd);
+        for (Waiting& w : room_)
+            close(w.fd);
+        for (int fd : arrived_)
+            close(fd);
         close(wake_);
     }
 
-    void add(int fd) {
+    void add(int fd)
+    {
         {
             std::lock_guard<std::mutex> lock(mutex_);
             arrived_.push_back(fd);
@@ -143,17 +167,20 @@ public:
     }
 
 private:
-    void poke() {
+    void poke()
+    {
         std::uint64_t one = 1;
         (void)!::write(wake_, &one, sizeof one);
     }
 
     // Moves new connections in; the oldest leave when the room is full.
-    bool admit() {
+    bool admit()
+    {
         std::vector<int> fresh;
         {
             std::lock_guard<std::mutex> lock(mutex_);
-            if (stopping_) return false;
+            if (stopping_)
+                return false;
             fresh.swap(arrived_);
         }
         std::uint64_t count;
@@ -169,7 +196,8 @@ private:
     }
 
     // Reads what has arrived; true when the connection has left the room.
-    bool receive(Waiting& w) {
+    bool receive(Waiting& w)
+    {
         char chunk[4096];
         const size_t capacity = limits_.headerBytes + limits_.bodyBytes;
         ssize_t n = recv(w.fd, chunk, std::min(sizeof chunk, capacity + 1 - w.bytes.size()), MSG_DONTWAIT);
@@ -177,24 +205,28 @@ private:
             close(w.fd);
             return true;
         }
-        if (n > 0) w.bytes.append(chunk, static_cast<size_t>(n));
+        if (n > 0)
+            w.bytes.append(chunk, static_cast<size_t>(n));
         RequestCheck check = checkRequest(w.bytes, limits_.headerBytes, limits_.bodyBytes);
         if (check.refusal != 0) {
             refuse(w.fd, check.refusal);
             return true;
         }
-        if (check.length == 0) return false;
+        if (check.length == 0)
+            return false;
         w.bytes.resize(check.length);  // a pipelined next request is not answered
         ready_(w.fd, std::move(w.bytes));
         return true;
     }
 
-    void run() {
+    void run()
+    {
         std::vector<pollfd> polled;
         while (admit()) {
             const Clock::time_point now = Clock::now();
             auto timedOut = [&](const Waiting& w) {
-                if (w.deadline > now) return false;
+                if (w.deadline > now)
+                    return false;
                 refuse(w.fd, 408);
                 return true;
             };
@@ -204,14 +236,17 @@ private:
             int waitMs = -1;
             for (const Waiting& w : room_) {
                 polled.push_back(pollfd{w.fd, POLLIN, 0});
-                auto left = std::chrono::duration_cast<std::chrono::milliseconds>(w.deadline - now).count() + 1;
+                auto left =
+                    std::chrono::duration_cast<std::chrono::milliseconds>(w.deadline - now).count() + 1;
                 waitMs = waitMs < 0 ? static_cast<int>(left) : std::min(waitMs, static_cast<int>(left));
             }
-            if (poll(polled.data(), polled.size(), waitMs) < 0 && errno != EINTR) break;
+            if (poll(polled.data(), polled.size(), waitMs) < 0 && errno != EINTR)
+                break;
             std::deque<Waiting> staying;
             for (size_t i = 0; i < room_.size(); ++i) {
                 const bool stirred = polled[i + 1].revents & (POLLIN | POLLHUP | POLLERR);
-                if (!stirred || !receive(room_[i])) staying.push_back(std::move(room_[i]));
+                if (!stirred || !receive(room_[i]))
+                    staying.push_back(std::move(room_[i]));
             }
             room_.swap(staying);
         }
@@ -238,7 +273,8 @@ struct OnTheSpot : httplib::TaskQueue {
 
 // The file descriptors a full waiting room may take: half of what the
 // process may open, so that answers and the rest of the program keep theirs.
-RequestLimits withinFileLimit(RequestLimits limits) {
+RequestLimits withinFileLimit(RequestLimits limits)
+{
     rlimit files{};
     if (getrlimit(RLIMIT_NOFILE, &files) == 0 && files.rlim_cur != RLIM_INFINITY)
         limits.waitingConnections = std::clamp<std::size_t>(files.rlim_cur / 2, 1, limits.waitingConnections);
@@ -248,10 +284,12 @@ RequestLimits withinFileLimit(RequestLimits limits) {
 class IntakeServer : public httplib::Server {
 public:
     IntakeServer(const RequestLimits& limits, int workers)
-        : limits_(withinFileLimit(limits)), workers_(static_cast<size_t>(workers)) {
+        : limits_(withinFileLimit(limits)), workers_(static_cast<size_t>(workers))
+    {
         try {
             room_ = std::make_unique<WaitingRoom>(limits_, [this](int fd, std::string request) {
-                workers_.enqueue([this, fd, request = std::move(request)]() mutable { answer(fd, std::move(request)); });
+                workers_.enqueue(
+                    [this, fd, request = std::move(request)]() mutable { answer(fd, std::move(request)); });
             });
         } catch (...) {
             workers_.shutdown();  // the pool's threads must be joined before it goes
@@ -262,18 +300,21 @@ public:
 
     // The waiting room closes first so that no answer is queued after the
     // workers have finished theirs.
-    ~IntakeServer() override {
+    ~IntakeServer() override
+    {
         room_.reset();
         workers_.shutdown();
     }
 
 private:
-    bool process_and_close_socket(socket_t sock) override {
+    bool process_and_close_socket(socket_t sock) override
+    {
         room_->add(sock);
         return true;
     }
 
-    void answer(int fd, std::string request) {
+    void answer(int fd, std::string request)
+    {
         BufferedStream stream(fd, std::move(request), limits_.answerMs);
         bool closed = false;
         process_request(stream, true, closed, nullptr);
@@ -287,6 +328,7 @@ private:
 
 }  // namespace
 
-std::unique_ptr<httplib::Server> intakeServer(const RequestLimits& limits, int workers) {
+std::unique_ptr<httplib::Server> intakeServer(const RequestLimits& limits, int workers)
+{
     return std::make_unique<IntakeServer>(limits, workers);
 }

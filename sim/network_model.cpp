@@ -16,9 +16,11 @@ constexpr int branchLeavesAt = 19;  // 中野坂上, where the branch leaves the
 constexpr int branchFirstSlot = 25;
 constexpr int marunouchiMainStops = 25;
 
-int placeOfTitle(SimNetwork& net, const std::string& title) {
+int placeOfTitle(SimNetwork& net, const std::string& title)
+{
     for (size_t i = 0; i < net.places.size(); ++i)
-        if (net.places[i].title == title) return static_cast<int>(i);
+        if (net.places[i].title == title)
+            return static_cast<int>(i);
     net.places.push_back(SimPlace{title, {}});
     return static_cast<int>(net.places.size()) - 1;
 }
@@ -26,26 +28,34 @@ int placeOfTitle(SimNetwork& net, const std::string& title) {
 // The record a route's trains report for a title: the one of the route's own
 // railway, else one on the same line (the branch), else any record of that
 // title (副都心線 runs through 有楽町線 records where it has none of its own).
-const StationEntry* recordFor(const char* title, const char* railwayId, int railway) {
+const StationEntry* recordFor(const char* title, const char* railwayId, int railway)
+{
     const StationEntry* sameLine = nullptr;
     const StationEntry* any = nullptr;
     for (const StationEntry& s : stations) {
-        if (std::strcmp(s.title, title) != 0) continue;
-        if (std::strcmp(s.railway, railwayId) == 0) return &s;
-        if (!sameLine && stationOnRailway(s, railway)) sameLine = &s;
-        if (!any) any = &s;
+        if (std::strcmp(s.title, title) != 0)
+            continue;
+        if (std::strcmp(s.railway, railwayId) == 0)
+            return &s;
+        if (!sameLine && stationOnRailway(s, railway))
+            sameLine = &s;
+        if (!any)
+            any = &s;
     }
     return sameLine ? sameLine : any;
 }
 
-void addStop(SimNetwork& net, SimRoute& route, const char* title) {
+void addStop(SimNetwork& net, SimRoute& route, const char* title)
+{
     const StationEntry* s = recordFor(title, route.railwayId.c_str(), route.railway);
-    if (!s) return;
+    if (!s)
+        return;
     std::string utf8 = cp932ToUtf8(s->title);
     route.stops.push_back(SimStop{s->sameAs, utf8, s->latitude, s->longitude, placeOfTitle(net, utf8)});
 }
 
-void link(SimNetwork& net, const SimStop& a, const SimStop& b) {
+void link(SimNetwork& net, const SimStop& a, const SimStop& b)
+{
     double km = distanceKm(a.latitude, a.longitude, b.latitude, b.longitude);
     net.places[a.place].next.emplace_back(b.place, km);
     net.places[b.place].next.emplace_back(a.place, km);
@@ -53,7 +63,8 @@ void link(SimNetwork& net, const SimStop& a, const SimStop& b) {
 
 }  // namespace
 
-double distanceKm(double lat1, double lon1, double lat2, double lon2) {
+double distanceKm(double lat1, double lon1, double lat2, double lon2)
+{
     constexpr double earthRadiusKm = 6371.0;
     constexpr double rad = 3.14159265358979323846 / 180.0;
     double dlat = (lat2 - lat1) * rad, dlon = (lon2 - lon1) * rad;
@@ -62,12 +73,14 @@ double distanceKm(double lat1, double lon1, double lat2, double lon2) {
     return 2 * earthRadiusKm * std::asin(std::sqrt(h));
 }
 
-SimNetwork buildSimNetwork() {
+SimNetwork buildSimNetwork()
+{
     SimNetwork net;
     for (int k = 0; k < railwayCount; ++k) {
         SimRoute route{railways[k].railwayId, k, k, {}};
         int count = k == marunouchi ? marunouchiMainStops : railways[k].stationCount;
-        for (int p = 0; p < count; ++p) addStop(net, route, lineStations[k][p]);
+        for (int p = 0; p < count; ++p)
+            addStop(net, route, lineStations[k][p]);
         net.routes.push_back(std::move(route));
     }
     SimRoute branch{branchRailwayId, marunouchi, 9, {}};
@@ -77,7 +90,8 @@ SimNetwork buildSimNetwork() {
     net.routes.push_back(std::move(branch));
 
     for (const SimRoute& r : net.routes)
-        for (size_t i = 1; i < r.stops.size(); ++i) link(net, r.stops[i - 1], r.stops[i]);
+        for (size_t i = 1; i < r.stops.size(); ++i)
+            link(net, r.stops[i - 1], r.stops[i]);
 
     for (const StationEntry& s : stations) {
         net.sameAs.push_back(s.sameAs);
@@ -86,13 +100,16 @@ SimNetwork buildSimNetwork() {
     return net;
 }
 
-int placeOfStation(const SimNetwork& net, const std::string& sameAs) {
+int placeOfStation(const SimNetwork& net, const std::string& sameAs)
+{
     for (size_t i = 0; i < net.sameAs.size(); ++i)
-        if (net.sameAs[i] == sameAs) return net.sameAsPlace[i];
+        if (net.sameAs[i] == sameAs)
+            return net.sameAsPlace[i];
     return -1;
 }
 
-double networkDistanceKm(const SimNetwork& net, int fromPlace, int toPlace) {
+double networkDistanceKm(const SimNetwork& net, int fromPlace, int toPlace)
+{
     std::vector<double> best(net.places.size(), -1.0);
     using Item = std::pair<double, int>;
     std::priority_queue<Item, std::vector<Item>, std::greater<Item>> open;
@@ -101,8 +118,10 @@ double networkDistanceKm(const SimNetwork& net, int fromPlace, int toPlace) {
     while (!open.empty()) {
         auto [d, p] = open.top();
         open.pop();
-        if (d > best[p]) continue;
-        if (p == toPlace) return d;
+        if (d > best[p])
+            continue;
+        if (p == toPlace)
+            return d;
         for (auto [q, km] : net.places[p].next) {
             if (best[q] < 0 || d + km < best[q]) {
                 best[q] = d + km;

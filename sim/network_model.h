@@ -24,7 +24,7 @@ struct SimRoute {
 
 // A station place: every record with one title.
 struct SimPlace {
-    std::string title;                      // UTF-8
+    std::string title;                         // UTF-8
     std::vector<std::pair<int, double>> next;  // neighbouring place, distance in km
 };
 

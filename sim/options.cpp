@@ -28,34 +28,39 @@ const char feedUsage[] =
 
 namespace {
 
-bool parseNumber(const char* text, long low, long high, long* value) {
+bool parseNumber(const char* text, long low, long high, long* value)
+{
     char* end = nullptr;
     errno = 0;
     long v = std::strtol(text, &end, 10);
-    if (errno != 0 || end == text || *end != '\0' || v < low || v > high) return false;
+    if (errno != 0 || end == text || *end != '\0' || v < low || v > high)
+        return false;
     *value = v;
     return true;
 }
 
 }  // namespace
 
-int parseRailwayName(const std::string& name) {
+int parseRailwayName(const std::string& name)
+{
     long index;
-    if (parseNumber(name.c_str(), 0, railwayCount - 1, &index)) return static_cast<int>(index);
+    if (parseNumber(name.c_str(), 0, railwayCount - 1, &index))
+        return static_cast<int>(index);
     for (int k = 0; k < railwayCount; ++k) {
         std::string id = railways[k].railwayId;
-        if (name == id || name == id.substr(id.rfind('.') + 1)) return k;
+        if (name == id || name == id.substr(id.rfind('.') + 1))
+            return k;
     }
-    if (name == "MarunouchiBranch" || name == "odpt.Railway:TokyoMetro.MarunouchiBranch") return branchRailway;
+    if (name == "MarunouchiBranch" || name == "odpt.Railway:TokyoMetro.MarunouchiBranch")
+        return branchRailway;
     return -1;
 }
 
-bool parseFeedOptions(int argc, char** argv, int first, FeedOptions* o, std::string* error) {
+bool parseFeedOptions(int argc, char** argv, int first, FeedOptions* o, std::string* error)
+{
     for (int i = first; i < argc; ++i) {
         std::string opt = argv[i];
-        auto value = [&](int ahead) -> const char* {
-            return i + ahead < argc ? argv[i + ahead] : nullptr;
-        };
+        auto value = [&](int ahead) -> const char* { return i + ahead < argc ? argv[i + ahead] : nullptr; };
         const char* v = value(1);
         long n;
         std::int64_t start;

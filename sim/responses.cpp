@@ -10,47 +10,57 @@ namespace {
 constexpr char contextBase[] = "http://vocab.tokyometroapp.jp/context_odpt_";
 constexpr char fareDate[] = "2014-08-29T16:03:36+09:00";
 
-void member(std::string& out, const char* key, const std::string& value) {
-    if (out.back() != '{') out += ',';
+void member(std::string& out, const char* key, const std::string& value)
+{
+    if (out.back() != '{')
+        out += ',';
     out += '"';
     out += key;
     out += "\":";
     appendJsonString(out, value);
 }
 
-void rawMember(std::string& out, const char* key, const std::string& raw) {
-    if (out.back() != '{') out += ',';
+void rawMember(std::string& out, const char* key, const std::string& raw)
+{
+    if (out.back() != '{')
+        out += ',';
     out += '"';
     out += key;
     out += "\":";
     out += raw;
 }
 
-std::string stationPart(const std::string& sameAs) {
+std::string stationPart(const std::string& sameAs)
+{
     const std::string prefix = "odpt.Station:";
     return sameAs.compare(0, prefix.size(), prefix) == 0 ? sameAs.substr(prefix.size()) : sameAs;
 }
 
 }  // namespace
 
-std::string ucode(std::uint64_t a, std::uint64_t b) {
+std::string ucode(std::uint64_t a, std::uint64_t b)
+{
     char text[48];  // 11 + 32 characters
     std::snprintf(text, sizeof text, "urn:ucode:_00001C00000000000001%012llX",
                   static_cast<unsigned long long>(simHash(a, b, 0x0dc0de) & 0xFFFFFFFFFFFFull));
     return text;
 }
 
-std::uint64_t textHash(const std::string& s) {
+std::uint64_t textHash(const std::string& s)
+{
     std::uint64_t h = 1469598103934665603ull;
-    for (unsigned char c : s) h = (h ^ c) * 1099511628211ull;
+    for (unsigned char c : s)
+        h = (h ^ c) * 1099511628211ull;
     return h;
 }
 
-std::string fareSameAs(const std::string& fromStation, const std::string& toStation) {
+std::string fareSameAs(const std::string& fromStation, const std::string& toStation)
+{
     return "odpt.RailwayFare:" + stationPart(fromStation) + "." + stationPart(toStation);
 }
 
-void appendJsonString(std::string& out, const std::string& s) {
+void appendJsonString(std::string& out, const std::string& s)
+{
     out += '"';
     for (unsigned char c : s) {
         if (c == '"' || c == '\\') {
@@ -67,13 +77,15 @@ void appendJsonString(std::string& out, const std::string& s) {
     out += '"';
 }
 
-std::string trainsBody(const std::vector<SimTrain>& trains, std::int64_t now) {
+std::string trainsBody(const std::vector<SimTrain>& trains, std::int64_t now)
+{
     const std::string date = jstIso(now);
     const std::string valid = jstIso(now + trainFrequencySeconds);
     const std::string dayTag = date.substr(0, 10);
     std::string out = "[";
     for (const SimTrain& t : trains) {
-        if (out.size() > 1) out += ',';
+        if (out.size() > 1)
+            out += ',';
         out += '{';
         member(out, "@context", std::string(contextBase) + "Train.jsonld");
         member(out, "@type", "odpt:Train");
@@ -102,10 +114,12 @@ std::string trainsBody(const std::vector<SimTrain>& trains, std::int64_t now) {
     return out;
 }
 
-std::string noticesBody(const std::vector<SimNotice>& notices, std::int64_t now, bool verbatimText) {
+std::string noticesBody(const std::vector<SimNotice>& notices, std::int64_t now, bool verbatimText)
+{
     std::string out = "[";
     for (const SimNotice& n : notices) {
-        if (out.size() > 1) out += ',';
+        if (out.size() > 1)
+            out += ',';
         out += '{';
         member(out, "@context", std::string(contextBase) + "TrainInformation.jsonld");
         member(out, "@id", ucode(textHash(n.railwayId), 0x1af0));
@@ -114,7 +128,8 @@ std::string noticesBody(const std::vector<SimNotice>& notices, std::int64_t now,
         member(out, "odpt:operator", "odpt.Operator:TokyoMetro");
         member(out, "odpt:railway", n.railwayId);
         member(out, "odpt:timeOfOrigin", jstIso(n.origin));
-        if (!n.status.empty()) member(out, "odpt:trainInformationStatus", n.status);
+        if (!n.status.empty())
+            member(out, "odpt:trainInformationStatus", n.status);
         if (verbatimText)
             rawMember(out, "odpt:trainInformationText", "\"" + n.text + "\"");
         else
@@ -126,7 +141,8 @@ std::string noticesBody(const std::vector<SimNotice>& notices, std::int64_t now,
     return out;
 }
 
-std::string fareBody(const std::string& fromStation, const std::string& toStation, const SimFare& fare) {
+std::string fareBody(const std::string& fromStation, const std::string& toStation, const SimFare& fare)
+{
     std::string out = "[{";
     member(out, "@id", ucode(textHash(fromStation), textHash(toStation)));
     member(out, "@type", "odpt:RailwayFare");

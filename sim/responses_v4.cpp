@@ -25,15 +25,17 @@ struct Translations {
 
 const Translations normalService{normalNoticeText, "Trains are operating normally.",
                                  "현재 평소대로 운행하고 있습니다.", "目前正常运行。", "目前正常運行。"};
-const Translations disruptedService{nullptr, "Train services are disrupted.", "열차 운행이 지연되고 있습니다.",
-                                    "列车运行时刻紊乱。", "列車運行時刻紊亂。"};
+const Translations disruptedService{nullptr, "Train services are disrupted.",
+                                    "열차 운행이 지연되고 있습니다.", "列车运行时刻紊乱。",
+                                    "列車運行時刻紊亂。"};
 const Translations statuses[] = {
     {"ダイヤ乱れ", "Delay", "지연", "延误", "延誤"},
     {"運転見合わせ", "Suspended", "운행 보류", "暂停运行", "暫停運行"},
 };
 
 // {"ja":…} with the other languages of the translation when asked for.
-std::string languageObject(const std::string& ja, const Translations& other, bool multilingual) {
+std::string languageObject(const std::string& ja, const Translations& other, bool multilingual)
+{
     V4Object o;
     v4Text(o, "ja", ja);
     if (multilingual) {
@@ -45,18 +47,22 @@ std::string languageObject(const std::string& ja, const Translations& other, boo
     return v4Json(std::move(o));
 }
 
-const Translations& statusTranslation(const std::string& ja) {
+const Translations& statusTranslation(const std::string& ja)
+{
     for (const Translations& t : statuses)
-        if (ja == t.ja) return t;
+        if (ja == t.ja)
+            return t;
     return statuses[0];
 }
 
 // "urn:uuid:" + a version-4 UUID fixed by the hashed value.
-std::string uuid(std::uint64_t h) {
+std::string uuid(std::uint64_t h)
+{
     const std::uint64_t g = simHash(h, 0x5eed, 4);
     char text[48];  // 9 + 36 characters
     std::snprintf(text, sizeof text, "urn:uuid:%08llx-%04llx-4%03llx-%04llx-%012llx",
-                  static_cast<unsigned long long>(h >> 32), static_cast<unsigned long long>((h >> 16) & 0xFFFF),
+                  static_cast<unsigned long long>(h >> 32),
+                  static_cast<unsigned long long>((h >> 16) & 0xFFFF),
                   static_cast<unsigned long long>(h & 0xFFF),
                   static_cast<unsigned long long>(0x8000 | ((g >> 48) & 0x3FFF)),
                   static_cast<unsigned long long>(g & 0xFFFFFFFFFFFFull));
@@ -64,13 +70,15 @@ std::string uuid(std::uint64_t h) {
 }
 
 // "odpt.Railway:TokyoMetro.Ginza" -> "TokyoMetro.Ginza"
-std::string afterColon(const std::string& id) {
+std::string afterColon(const std::string& id)
+{
     return id.substr(id.find(':') + 1);
 }
 
 }  // namespace
 
-std::string noticesBodyV4(const std::vector<SimNotice>& notices, bool multilingual) {
+std::string noticesBodyV4(const std::vector<SimNotice>& notices, bool multilingual)
+{
     std::vector<std::string> items;
     for (const SimNotice& n : notices) {
         const bool disrupted = !n.status.empty();
@@ -95,7 +103,8 @@ std::string noticesBodyV4(const std::vector<SimNotice>& notices, bool multilingu
     return v4Array(items);
 }
 
-std::string trainsBodyV4(const std::vector<SimTrain>& trains, std::int64_t now) {
+std::string trainsBodyV4(const std::vector<SimTrain>& trains, std::int64_t now)
+{
     const std::string date = jstIso(now);
     const std::string dayTag = date.substr(0, 10);
     std::vector<std::string> items;
@@ -129,13 +138,15 @@ std::string trainsBodyV4(const std::vector<SimTrain>& trains, std::int64_t now) 
 namespace {
 
 // "HH:MM" of seconds after the service date's midnight, wrapping after 24:00.
-std::string clockText(int seconds) {
+std::string clockText(int seconds)
+{
     char text[16];  // "HH:MM" of any int
     std::snprintf(text, sizeof text, "%02d:%02d", seconds / 3600 % 24, seconds / 60 % 60);
     return text;
 }
 
-std::string timetableStops(const SimRoute& route, const SimScheduledTrip& trip) {
+std::string timetableStops(const SimRoute& route, const SimScheduledTrip& trip)
+{
     std::vector<std::string> stops;
     for (size_t k = 0; k < trip.stops.size(); ++k) {
         const SimScheduledStop& s = trip.stops[k];
@@ -145,7 +156,8 @@ std::string timetableStops(const SimRoute& route, const SimScheduledTrip& trip) 
             v4Text(o, "odpt:arrivalTime", clockText(s.arrive));
             v4Text(o, "odpt:arrivalStation", station);
         } else {
-            if (!s.passed) v4Text(o, "odpt:departureTime", clockText(s.depart));
+            if (!s.passed)
+                v4Text(o, "odpt:departureTime", clockText(s.depart));
             v4Text(o, "odpt:departureStation", station);
         }
         stops.push_back(v4Json(std::move(o)));
@@ -156,7 +168,8 @@ std::string timetableStops(const SimRoute& route, const SimScheduledTrip& trip) 
 }  // namespace
 
 std::vector<std::string> timetableObjectsV4(const SimNetwork& net, const std::vector<SimScheduledTrip>& trips,
-                                            bool holidayTimetable) {
+                                            bool holidayTimetable)
+{
     const std::string calendar = holidayTimetable ? "SaturdayHoliday" : "Weekday";
     std::vector<std::string> items;
     for (const SimScheduledTrip& trip : trips) {
@@ -184,7 +197,8 @@ std::vector<std::string> timetableObjectsV4(const SimNetwork& net, const std::ve
     return items;
 }
 
-std::string fareObjectV4(const std::string& fromStation, const std::string& toStation, const SimFare& fare) {
+std::string fareObjectV4(const std::string& fromStation, const std::string& toStation, const SimFare& fare)
+{
     V4Object o;
     v4Text(o, "@id", ucode(textHash(fromStation), textHash(toStation)));
     v4Text(o, "@type", "odpt:RailwayFare");

@@ -16,9 +16,11 @@ constexpr std::int64_t serviceDayStart = 3 * 3600;
 const char* const causes[] = {"車両点検", "信号確認", "お客様救護", "ドア点検", "線路内点検"};
 
 // Digits as full-width forms (U+FF10…), as the operator writes them in notices.
-std::string fullwidthNumber(int value, int width) {
+std::string fullwidthNumber(int value, int width)
+{
     std::string digits = std::to_string(value);
-    if (static_cast<int>(digits.size()) < width) digits.insert(0, width - digits.size(), '0');
+    if (static_cast<int>(digits.size()) < width)
+        digits.insert(0, width - digits.size(), '0');
     std::string out;
     for (char d : digits) {
         out += "\xEF\xBC";
@@ -27,8 +29,10 @@ std::string fullwidthNumber(int value, int width) {
     return out;
 }
 
-std::string disruptionText(const SimRoute& route, const DelayEpisode& e) {
-    std::uint64_t h = simHash(static_cast<std::uint64_t>(e.start), static_cast<std::uint64_t>(route.digit), 7);
+std::string disruptionText(const SimRoute& route, const DelayEpisode& e)
+{
+    std::uint64_t h =
+        simHash(static_cast<std::uint64_t>(e.start), static_cast<std::uint64_t>(route.digit), 7);
     const SimStop& at = route.stops[h % route.stops.size()];
     std::int64_t jst = e.start + jstOffsetSeconds;
     int minuteOfDay = static_cast<int>(((jst % 86400) + 86400) % 86400 / 60);
@@ -36,28 +40,35 @@ std::string disruptionText(const SimRoute& route, const DelayEpisode& e) {
     return fullwidthNumber(minuteOfDay / 60, 1) + "時" + fullwidthNumber(minuteOfDay % 60, 2) + "分頃、" +
            at.title + "駅で" + causes[(h >> 8) % std::size(causes)] +
            "を行った影響で、ダイヤが乱れています。" + fullwidthNumber(minutes, 1) + "分〜" +
-           fullwidthNumber(minutes + 5, 1) + "分程度の遅れが出ています。只今、ＪＲ線、都営地下鉄線、"
+           fullwidthNumber(minutes + 5, 1) +
+           "分程度の遅れが出ています。只今、ＪＲ線、都営地下鉄線、"
            "東武線で振替輸送を実施しています。";
 }
 
-bool announced(const DelayEpisode& e) {
+bool announced(const DelayEpisode& e)
+{
     std::int64_t minute = (((e.start + jstOffsetSeconds) % 86400) + 86400) % 86400 / 60;
     bool inService = minute >= 5 * 60 || minute < 30;
     return e.peak >= disruptionPeak && inService;
 }
 
 // The notice of route k (a railway, or the branch shuttle) at Unix time t.
-SimNotice routeNotice(const SimNetwork& net, std::uint32_t seed, std::int64_t t, int k, const ForcedNotice& forced) {
+SimNotice routeNotice(const SimNetwork& net, std::uint32_t seed, std::int64_t t, int k,
+                      const ForcedNotice& forced)
+{
     std::int64_t jst = t + jstOffsetSeconds;
     std::int64_t dayStart = ((jst - serviceDayStart) / 86400) * 86400 + serviceDayStart;  // Japan time
     const SimRoute& route = net.routes[k];
-    SimNotice n{route.railwayId, dayStart - jstOffsetSeconds, dayStart - jstOffsetSeconds, "", normalNoticeText};
+    SimNotice n{route.railwayId, dayStart - jstOffsetSeconds, dayStart - jstOffsetSeconds, "",
+                normalNoticeText};
     const std::vector<DelayEpisode> episodes = delayEpisodes(seed, k, dayStart / 3600, jst / 3600);
     const DelayEpisode* active = nullptr;
     for (const DelayEpisode& e : episodes) {
-        if (!announced(e) || e.start > t) continue;
+        if (!announced(e) || e.start > t)
+            continue;
         if (t < e.end) {
-            if (!active || e.start > active->start) active = &e;
+            if (!active || e.start > active->start)
+                active = &e;
         } else if (e.end > n.date) {
             n.date = n.origin = e.end;
         }
@@ -78,12 +89,15 @@ SimNotice routeNotice(const SimNetwork& net, std::uint32_t seed, std::int64_t t,
 }  // namespace
 
 std::vector<SimNotice> currentNotices(const SimNetwork& net, std::uint32_t seed, std::int64_t t,
-                                      const ForcedNotice& forced) {
+                                      const ForcedNotice& forced)
+{
     std::vector<SimNotice> out;
-    for (int k = 0; k < railwayCount; ++k) out.push_back(routeNotice(net, seed, t, k, forced));
+    for (int k = 0; k < railwayCount; ++k)
+        out.push_back(routeNotice(net, seed, t, k, forced));
     return out;
 }
 
-SimNotice branchNotice(const SimNetwork& net, std::uint32_t seed, std::int64_t t, const ForcedNotice& forced) {
+SimNotice branchNotice(const SimNetwork& net, std::uint32_t seed, std::int64_t t, const ForcedNotice& forced)
+{
     return routeNotice(net, seed, t, branchRailway, forced);
 }

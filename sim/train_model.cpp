@@ -21,8 +21,8 @@ constexpr int fukutoshin = 8;
 // Operators whose trains run through onto a route, and the station of theirs
 // a through train starts from or runs to beyond the route's first or last stop.
 struct ThroughService {
-    char letter;          // train number suffix of the owner
-    const char* owner;    // odpt.TrainOwner identifier
+    char letter;        // train number suffix of the owner
+    const char* owner;  // odpt.TrainOwner identifier
     const char* beyondFront;
     const char* beyondBack;
 };
@@ -45,9 +45,12 @@ const ThroughService throughServices[simRouteCount] = {
 
 // Stops passed without a halt: 東西線 rapids between 東陽町 and 西船橋 (stopping
 // at 浦安), 副都心線 expresses everywhere but the six express stops.
-bool passes(int route, bool fast, size_t stop, size_t stopCount) {
-    if (!fast) return false;
-    if (route == tozai) return stop >= 14 && stop <= 21 && stop != 17;
+bool passes(int route, bool fast, size_t stop, size_t stopCount)
+{
+    if (!fast)
+        return false;
+    if (route == tozai)
+        return stop >= 14 && stop <= 21 && stop != 17;
     if (route == fukutoshin) {
         static const size_t expressStops[] = {0, 5, 8, 12, 14, 15};
         return stop + 1 < stopCount &&
@@ -56,22 +59,29 @@ bool passes(int route, bool fast, size_t stop, size_t stopCount) {
     return false;
 }
 
-bool fastService(int route, int departure) {
-    if (route == tozai) return departure % 4 == 2;
-    if (route == fukutoshin) return departure % 3 == 0;
+bool fastService(int route, int departure)
+{
+    if (route == tozai)
+        return departure % 4 == 2;
+    if (route == fukutoshin)
+        return departure % 3 == 0;
     return false;
 }
 
-const char* typeId(int route, bool fast) {
-    if (!fast) return "odpt.TrainType:TokyoMetro.Local";
+const char* typeId(int route, bool fast)
+{
+    if (!fast)
+        return "odpt.TrainType:TokyoMetro.Local";
     return route == tozai ? "odpt.TrainType:TokyoMetro.Rapid" : "odpt.TrainType:TokyoMetro.Express";
 }
 
-std::int64_t floorDiv(std::int64_t a, std::int64_t b) {
+std::int64_t floorDiv(std::int64_t a, std::int64_t b)
+{
     return a / b - ((a % b != 0) && ((a < 0) != (b < 0)));
 }
 
-std::string lastPart(const std::string& id) {
+std::string lastPart(const std::string& id)
+{
     return id.substr(id.rfind('.') + 1);
 }
 
@@ -81,7 +91,8 @@ struct Profile {
     std::vector<int> depart;
 };
 
-Profile tripProfile(const SimRoute& route, int direction, bool fast) {
+Profile tripProfile(const SimRoute& route, int direction, bool fast)
+{
     size_t n = route.stops.size();
     Profile p;
     p.arrive.resize(n);
@@ -100,7 +111,8 @@ Profile tripProfile(const SimRoute& route, int direction, bool fast) {
         double km = distanceKm(a.latitude, a.longitude, b.latitude, b.longitude);
         t += std::clamp(static_cast<int>(45 + 60 * km), 60, 180);
         p.arrive[k] = t;
-        if (!passes(route.digit, fast, i, n)) t += dwellSeconds;
+        if (!passes(route.digit, fast, i, n))
+            t += dwellSeconds;
         p.depart[k] = t;
     }
     return p;
@@ -108,7 +120,8 @@ Profile tripProfile(const SimRoute& route, int direction, bool fast) {
 
 }  // namespace
 
-std::uint64_t simHash(std::uint64_t a, std::uint64_t b, std::uint64_t c) {
+std::uint64_t simHash(std::uint64_t a, std::uint64_t b, std::uint64_t c)
+{
     std::uint64_t x = a * 0x9E3779B97F4A7C15ull ^ (b + 0x632BE59BD9B4E019ull) * 0xBF58476D1CE4E5B9ull ^
                       (c + 0x85EBCA77C2B2AE63ull) * 0x94D049BB133111EBull;
     x ^= x >> 30;
@@ -121,11 +134,13 @@ std::uint64_t simHash(std::uint64_t a, std::uint64_t b, std::uint64_t c) {
 // ---- hashing and delays ----
 
 std::vector<DelayEpisode> delayEpisodes(std::uint32_t seed, int route, std::int64_t firstHour,
-                                        std::int64_t lastHour) {
+                                        std::int64_t lastHour)
+{
     std::vector<DelayEpisode> out;
     for (std::int64_t hour = firstHour; hour <= lastHour; ++hour) {
         std::uint64_t h = simHash(seed, static_cast<std::uint64_t>(route), static_cast<std::uint64_t>(hour));
-        if (h % 100 >= 8) continue;  // about one hour in twelve
+        if (h % 100 >= 8)
+            continue;  // about one hour in twelve
         int peak = 60 * static_cast<int>(2 + (h >> 8) % 9);
         int hold = 300 + static_cast<int>((h >> 16) % 900);
         std::int64_t start = hour * 3600 - jstOffsetSeconds + static_cast<std::int64_t>((h >> 32) % 3600);
@@ -135,12 +150,14 @@ std::vector<DelayEpisode> delayEpisodes(std::uint32_t seed, int route, std::int6
     return out;
 }
 
-double routeLag(std::uint32_t seed, int route, std::int64_t t) {
+double routeLag(std::uint32_t seed, int route, std::int64_t t)
+{
     // episodes last at most 2·600 + 1200 + 3·600 s, so three hours cover all
     std::int64_t hour = floorDiv(t + jstOffsetSeconds, 3600);
     double lag = 0;
     for (const DelayEpisode& e : delayEpisodes(seed, route, hour - 2, hour)) {
-        if (t < e.start || t >= e.end) continue;
+        if (t < e.start || t >= e.end)
+            continue;
         double since = static_cast<double>(t - e.start);
         double left = static_cast<double>(e.end - t);
         lag += std::min({since / 2, static_cast<double>(e.peak), left / 3});
@@ -150,14 +167,21 @@ double routeLag(std::uint32_t seed, int route, std::int64_t t) {
 
 // ---- timetable ----
 
-int headwaySeconds(int route, int minuteOfDay) {
+int headwaySeconds(int route, int minuteOfDay)
+{
     int h;
-    if (minuteOfDay < 7 * 60) h = 360;
-    else if (minuteOfDay < 9 * 60 + 30) h = 150;
-    else if (minuteOfDay < 17 * 60) h = 300;
-    else if (minuteOfDay < 20 * 60) h = 180;
-    else if (minuteOfDay < 23 * 60) h = 300;
-    else h = 480;
+    if (minuteOfDay < 7 * 60)
+        h = 360;
+    else if (minuteOfDay < 9 * 60 + 30)
+        h = 150;
+    else if (minuteOfDay < 17 * 60)
+        h = 300;
+    else if (minuteOfDay < 20 * 60)
+        h = 180;
+    else if (minuteOfDay < 23 * 60)
+        h = 300;
+    else
+        h = 480;
     return route == branchRoute ? std::max(2 * h, 480) : h;
 }
 
@@ -169,10 +193,12 @@ namespace {
 // its stops, profile its times after the first departure s (seconds after the
 // service date's midnight).
 template <class Visit>
-void forEachRun(const SimNetwork& net, int routeIndex, Visit visit) {
+void forEachRun(const SimNetwork& net, int routeIndex, Visit visit)
+{
     const SimRoute& route = net.routes[routeIndex];
     const int r = route.digit;
-    if (route.stops.size() < 2) return;
+    if (route.stops.size() < 2)
+        return;
     for (int dir = 0; dir < 2; ++dir) {
         const Profile local = tripProfile(route, dir, false);
         const Profile fast = tripProfile(route, dir, true);
@@ -188,7 +214,8 @@ void forEachRun(const SimNetwork& net, int routeIndex, Visit visit) {
     }
 }
 
-void addStops(const SimRoute& route, const Profile& p, int s, SimScheduledTrip& trip) {
+void addStops(const SimRoute& route, const Profile& p, int s, SimScheduledTrip& trip)
+{
     const size_t n = route.stops.size();
     for (size_t k = 0; k < n; ++k) {
         const size_t i = trip.direction == 0 ? k : n - 1 - k;
@@ -199,7 +226,8 @@ void addStops(const SimRoute& route, const Profile& p, int s, SimScheduledTrip& 
 
 }  // namespace
 
-std::vector<SimScheduledTrip> scheduledTrips(const SimNetwork& net, int routeIndex) {
+std::vector<SimScheduledTrip> scheduledTrips(const SimNetwork& net, int routeIndex)
+{
     std::vector<SimScheduledTrip> out;
     forEachRun(net, routeIndex, [&](SimScheduledTrip& trip, const Profile& p, int s) {
         addStops(net.routes[routeIndex], p, s, trip);
@@ -208,7 +236,8 @@ std::vector<SimScheduledTrip> scheduledTrips(const SimNetwork& net, int routeInd
     return out;
 }
 
-SimTrain describeTrip(const SimNetwork& net, const SimScheduledTrip& trip, bool holidayTimetable) {
+SimTrain describeTrip(const SimNetwork& net, const SimScheduledTrip& trip, bool holidayTimetable)
+{
     const SimRoute& route = net.routes[trip.route];
     const int r = route.digit;
     const ThroughService& through = throughServices[r];
@@ -234,13 +263,15 @@ SimTrain describeTrip(const SimNetwork& net, const SimScheduledTrip& trip, bool 
     return tr;
 }
 
-bool holidayTimetableOn(std::int64_t serviceDay) {
+bool holidayTimetableOn(std::int64_t serviceDay)
+{
     return calendarOf(dateOfDay(serviceDay)) == ServiceCalendar::SaturdayHoliday;
 }
 
 // ---- running trains ----
 
-std::vector<SimTrain> runningTrains(const SimNetwork& net, std::uint32_t seed, std::int64_t t) {
+std::vector<SimTrain> runningTrains(const SimNetwork& net, std::uint32_t seed, std::int64_t t)
+{
     std::vector<SimTrain> out;
     for (size_t routeIndex = 0; routeIndex < net.routes.size(); ++routeIndex) {
         const SimRoute& route = net.routes[routeIndex];
@@ -252,12 +283,14 @@ std::vector<SimTrain> runningTrains(const SimNetwork& net, std::uint32_t seed, s
         const double e = tau - static_cast<double>(midnight);
         const bool holiday = holidayTimetableOn(day);
         forEachRun(net, static_cast<int>(routeIndex), [&](SimScheduledTrip& trip, const Profile& p, int s) {
-            if (e < s + p.arrive.front() || e >= s + p.depart.back()) return;
+            if (e < s + p.arrive.front() || e >= s + p.depart.back())
+                return;
             addStops(route, p, s, trip);
             SimTrain tr = describeTrip(net, trip, holiday);
             tr.delay = static_cast<int>(lag / 60) * 60;
             for (size_t k = 0; k < trip.stops.size(); ++k) {
-                if (e < trip.stops[k].arrive) break;
+                if (e < trip.stops[k].arrive)
+                    break;
                 tr.fromStation = route.stops[trip.stops[k].stop].sameAs;
                 tr.toStation = e < trip.stops[k].depart || k + 1 == trip.stops.size()
                                    ? std::string()

@@ -11,17 +11,17 @@
 
 // One running train as the Train datapoint reports it.
 struct SimTrain {
-    int route;                    // index into SimNetwork::routes
+    int route;  // index into SimNetwork::routes
     std::string railwayId;
     std::string number;           // e.g. "A0812S0"
     std::string type;             // odpt.TrainType identifier
     std::string startingStation;  // may be a station of another operator
     std::string terminalStation;
     std::string fromStation;
-    std::string toStation;        // empty while the train stands at fromStation (null)
-    std::string direction;        // odpt.RailDirection identifier
-    std::string owner;            // odpt.TrainOwner identifier
-    int delay;                    // seconds, a multiple of 60
+    std::string toStation;  // empty while the train stands at fromStation (null)
+    std::string direction;  // odpt.RailDirection identifier
+    std::string owner;      // odpt.TrainOwner identifier
+    int delay;              // seconds, a multiple of 60
 };
 
 // A spell during which a route's trains fall behind and catch up again.
@@ -53,12 +53,12 @@ struct SimScheduledStop {
 
 // One run of a route as the timetable plans it, without delays.
 struct SimScheduledTrip {
-    int route;      // index into SimNetwork::routes
-    int direction;  // 0 runs from stops.front() to stops.back()
-    int departure;  // its place among the route's runs of that direction
-    int hour;       // hour of its first departure after the service date's midnight
-    int inHour;     // its place among the runs that leave in that hour
-    bool fast;      // rapid or express
+    int route;                            // index into SimNetwork::routes
+    int direction;                        // 0 runs from stops.front() to stops.back()
+    int departure;                        // its place among the route's runs of that direction
+    int hour;                             // hour of its first departure after the service date's midnight
+    int inHour;                           // its place among the runs that leave in that hour
+    bool fast;                            // rapid or express
     std::vector<SimScheduledStop> stops;  // every stop of the route in running order
 };
 

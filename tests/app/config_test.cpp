@@ -20,10 +20,13 @@ Config read(const Environment& vars, std::vector<const char*> args = {})
     std::vector<char*> argv{const_cast<char*>("linewatch")};
     for (const char* a : args)
         argv.push_back(const_cast<char*>(a));
-    return readConfig(static_cast<int>(argv.size()), argv.data(), [&vars](const char* name) -> const char* {
-        auto it = vars.find(name);
-        return it == vars.end() ? nullptr : it->second.c_str();
-    }, now);
+    return readConfig(
+        static_cast<int>(argv.size()), argv.data(),
+        [&vars](const char* name) -> const char* {
+            auto it = vars.find(name);
+            return it == vars.end() ? nullptr : it->second.c_str();
+        },
+        now);
 }
 
 }  // namespace
@@ -113,7 +116,8 @@ TEST(Config, ClockAndCacheFolder)
         EXPECT_NE(read({}, {"--time", bad}).options.error, nullptr) << bad;
     EXPECT_NE(read({}, {"--time"}).options.error, nullptr);
 
-    EXPECT_EQ(read({{"XDG_CACHE_HOME", "/var/cache/u"}, {"HOME", "/home/u"}}).cacheDir, "/var/cache/u/linewatch");
+    EXPECT_EQ(read({{"XDG_CACHE_HOME", "/var/cache/u"}, {"HOME", "/home/u"}}).cacheDir,
+              "/var/cache/u/linewatch");
     EXPECT_EQ(read({{"XDG_CACHE_HOME", "rel"}, {"HOME", "/home/u"}}).cacheDir, "/home/u/.cache/linewatch");
     EXPECT_EQ(read({{"XDG_CACHE_HOME", ""}, {"HOME", "/home/u"}}).cacheDir, "/home/u/.cache/linewatch");
     EXPECT_EQ(read({}).cacheDir, "");
@@ -128,12 +132,16 @@ TEST(Config, ApiVersionFromTheOptionTheVariableOrTheRoot)
     };
     const Case cases[] = {
         {{}, {}, ApiVersion::V4},  // the compiled-in root
-        {{{"LINEWATCH_API_ROOT", "https://api.odpt.org"}, {"LINEWATCH_CONSUMER_KEY", "k"}}, {}, ApiVersion::V4},
+        {{{"LINEWATCH_API_ROOT", "https://api.odpt.org"}, {"LINEWATCH_CONSUMER_KEY", "k"}},
+         {},
+         ApiVersion::V4},
         {{{"LINEWATCH_API_ROOT", "http://127.0.0.1:8080"}}, {}, ApiVersion::V2},
         {{{"LINEWATCH_API_ROOT", "http://127.0.0.1:8080"}, {"LINEWATCH_API", "v4"}}, {}, ApiVersion::V4},
         {{{"LINEWATCH_API", "v2"}}, {}, ApiVersion::V2},
         {{{"LINEWATCH_API", "v2"}}, {"--api", "v4"}, ApiVersion::V4},
-        {{{"LINEWATCH_API", "v4"}, {"LINEWATCH_API_ROOT", "http://127.0.0.1:1"}}, {"--api=v2"}, ApiVersion::V2},
+        {{{"LINEWATCH_API", "v4"}, {"LINEWATCH_API_ROOT", "http://127.0.0.1:1"}},
+         {"--api=v2"},
+         ApiVersion::V2},
         // anything but v2 or v4 in the variable leaves the choice to the root
         {{{"LINEWATCH_API", "4"}, {"LINEWATCH_API_ROOT", "http://127.0.0.1:1"}}, {}, ApiVersion::V2},
         {{{"LINEWATCH_API", "V2"}}, {}, ApiVersion::V4},

@@ -171,8 +171,8 @@ TEST_F(Cycle, ARefreshWaitsWhileCommandsRun)
     begin();
     clock = 900010 + 70;
     keys = "c";
-    pass();        // reads c
-    pass();        // carries it out; the due second goes by
+    pass();  // reads c
+    pass();  // carries it out; the due second goes by
     clock += 1;
     pass();
     EXPECT_EQ(st->lastRefresh, 900010);

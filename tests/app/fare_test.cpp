@@ -58,38 +58,44 @@ struct FareServer {
             }
             std::string body = "[]";
             if (from == knownFrom && to == knownTo)
-                body = "[{\"@id\":\"urn:ucode:_00001C00000000000001000003103A2A\",\"@type\":\"odpt:RailwayFare\","
-                       "\"dc:date\":\"2014-09-03T11:39:51+09:00\",\"owl:sameAs\":\"odpt.RailwayFare:x\","
-                       "\"odpt:operator\":\"odpt.Operator:TokyoMetro\",\"odpt:fromStation\":\"" + from +
-                       "\",\"odpt:toStation\":\"" + to +
-                       "\",\"odpt:ticketFare\":170,\"odpt:childTicketFare\":90,\"odpt:icCardFare\":165,"
-                       "\"odpt:childIcCardFare\":82,\"@context\":\"http://vocab.example/context_odpt_RailwayFare.jsonld\"}]";
+                body =
+                    "[{\"@id\":\"urn:ucode:_00001C00000000000001000003103A2A\",\"@type\":\"odpt:"
+                    "RailwayFare\","
+                    "\"dc:date\":\"2014-09-03T11:39:51+09:00\",\"owl:sameAs\":\"odpt.RailwayFare:x\","
+                    "\"odpt:operator\":\"odpt.Operator:TokyoMetro\",\"odpt:fromStation\":\"" +
+                    from + "\",\"odpt:toStation\":\"" + to +
+                    "\",\"odpt:ticketFare\":170,\"odpt:childTicketFare\":90,\"odpt:icCardFare\":165,"
+                    "\"odpt:childIcCardFare\":82,\"@context\":\"http://vocab.example/"
+                    "context_odpt_RailwayFare.jsonld\"}]";
             res.set_content(body, "application/ld+json");
         });
         // Version 4: 2023 fares for the known pair, four zeros for the
         // interchange pair, [] otherwise; keys in version 4's order.
-        server.http().Get("/api/v4/odpt:RailwayFare", [this](const httplib::Request& req, httplib::Response& res) {
-            std::string from = req.get_param_value("odpt:fromStation");
-            std::string to = req.get_param_value("odpt:toStation");
-            {
-                std::lock_guard<std::mutex> g(lock);
-                requests.push_back(req.params);
-            }
-            auto fare = [&](int ticket, int ic, int child, int childIc) {
-                return "[{\"@id\":\"urn:ucode:_1\",\"@type\":\"odpt:RailwayFare\",\"dc:date\":\"2023-03-18T11:00:00+09:00\","
-                       "\"@context\":\"http://vocab.example/context_odpt_RailwayFare.jsonld\",\"odpt:toStation\":\"" +
-                       to + "\",\"odpt:icCardFare\":" + std::to_string(ic) + ",\"odpt:ticketFare\":" +
-                       std::to_string(ticket) + ",\"odpt:fromStation\":\"" + from +
-                       "\",\"odpt:childIcCardFare\":" + std::to_string(childIc) +
-                       ",\"odpt:childTicketFare\":" + std::to_string(child) + "}]";
-            };
-            std::string body = "[]";
-            if (from == knownFrom && to == knownTo)
-                body = fare(180, 178, 90, 89);
-            else if (from == interchangeFrom && to == interchangeTo)
-                body = fare(0, 0, 0, 0);
-            res.set_content(body, "application/json");
-        });
+        server.http().Get(
+            "/api/v4/odpt:RailwayFare", [this](const httplib::Request& req, httplib::Response& res) {
+                std::string from = req.get_param_value("odpt:fromStation");
+                std::string to = req.get_param_value("odpt:toStation");
+                {
+                    std::lock_guard<std::mutex> g(lock);
+                    requests.push_back(req.params);
+                }
+                auto fare = [&](int ticket, int ic, int child, int childIc) {
+                    return "[{\"@id\":\"urn:ucode:_1\",\"@type\":\"odpt:RailwayFare\",\"dc:date\":\"2023-03-"
+                           "18T11:00:00+09:00\","
+                           "\"@context\":\"http://vocab.example/"
+                           "context_odpt_RailwayFare.jsonld\",\"odpt:toStation\":\"" +
+                           to + "\",\"odpt:icCardFare\":" + std::to_string(ic) +
+                           ",\"odpt:ticketFare\":" + std::to_string(ticket) + ",\"odpt:fromStation\":\"" +
+                           from + "\",\"odpt:childIcCardFare\":" + std::to_string(childIc) +
+                           ",\"odpt:childTicketFare\":" + std::to_string(child) + "}]";
+                };
+                std::string body = "[]";
+                if (from == knownFrom && to == knownTo)
+                    body = fare(180, 178, 90, 89);
+                else if (from == interchangeFrom && to == interchangeTo)
+                    body = fare(0, 0, 0, 0);
+                res.set_content(body, "application/json");
+            });
     }
 };
 
@@ -139,7 +145,8 @@ struct FareTest : ::testing::Test {
 TEST_F(FareTest, KnownPairPrintsBothFareLinesAndWaitsForAKey)
 {
     std::string printed = run("3 5\n1\nxz");
-    EXPECT_EQ(count(printed, "普通切符料金 170 円(子供料金 90 円）\nICカード料金 165 円（子供料金 82 円）\n"), 1u)
+    EXPECT_EQ(count(printed, "普通切符料金 170 円(子供料金 90 円）\nICカード料金 165 円（子供料金 82 円）\n"),
+              1u)
         << printed;
     EXPECT_NE(printed.find(std::string("調べる区間は、\n[ ") + stations[3].title + " "), std::string::npos);
     EXPECT_NE(printed.find(" でよろしいですか？ 1:yes 0:no\n"), std::string::npos);
@@ -218,8 +225,10 @@ TEST_F(FareTest, TwoRecordsOfOneStationAreTwoIdentifiers)
     int honancho = index_of("odpt.Station:TokyoMetro.MarunouchiBranch.Honancho");
     std::string printed = run(std::to_string(ginzaLine) + " " + std::to_string(hanzomon) + "\n1\n ");
     ASSERT_EQ(fares.requests.size(), 1u);
-    EXPECT_EQ(fares.requests[0].find("odpt:fromStation")->second, "odpt.Station:TokyoMetro.Ginza.AoyamaItchome");
-    EXPECT_EQ(fares.requests[0].find("odpt:toStation")->second, "odpt.Station:TokyoMetro.Hanzomon.AoyamaItchome");
+    EXPECT_EQ(fares.requests[0].find("odpt:fromStation")->second,
+              "odpt.Station:TokyoMetro.Ginza.AoyamaItchome");
+    EXPECT_EQ(fares.requests[0].find("odpt:toStation")->second,
+              "odpt.Station:TokyoMetro.Hanzomon.AoyamaItchome");
     EXPECT_NE(printed.find("青山一丁目 (銀座線) -> 青山一丁目  (半蔵門線)\n"), std::string::npos) << printed;
 
     printed = run(std::to_string(honancho) + " " + std::to_string(ginzaLine) + "\n1\n ");

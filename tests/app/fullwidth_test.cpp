@@ -29,11 +29,18 @@ TEST(Fullwidth, DropsDoubleByteAndUnmappedCharacters)
     // 銀 is a double-byte character, 0x7F and 0x80 have no full-width form;
     // a trail byte that looks like ASCII ("\x83\x41" is ア) is not converted.
     EXPECT_EQ(to_fullwidth("A銀B"), "ＡＢ");
-    EXPECT_EQ(to_fullwidth("\x83\x41" "1"), "１");
-    EXPECT_EQ(to_fullwidth("1\x7F\x80\xA0\xFD" "2"), "１２");
+    EXPECT_EQ(to_fullwidth("\x83\x41"
+                           "1"),
+              "１");
+    EXPECT_EQ(to_fullwidth("1\x7F\x80\xA0\xFD"
+                           "2"),
+              "１２");
     // A lead byte at the very end has no trail and is dropped.
     EXPECT_EQ(to_fullwidth("9\x88"), "９");
-    EXPECT_EQ(to_fullwidth(std::string("4\0" "5", 3)), "４５");
+    EXPECT_EQ(to_fullwidth(std::string("4\0"
+                                       "5",
+                                       3)),
+              "４５");
 }
 
 TEST(Fullwidth, StopsAfter127Characters)
@@ -73,10 +80,9 @@ TEST(Fullwidth, EveryFormIsTheMatchingDrawableCharacter)
         const std::string utf8 = cp932ToUtf8(out);
         if (b < 0x7F && b != '"' && b != '\'' && b != '\\' && b != '~') {
             const char32_t expected = b == ' ' ? U'\u3000' : static_cast<char32_t>(0xFF00 + b - 0x20);
-            const std::string expectedUtf8 = {
-                static_cast<char>(0xE0 | (expected >> 12)),
-                static_cast<char>(0x80 | ((expected >> 6) & 0x3F)),
-                static_cast<char>(0x80 | (expected & 0x3F))};
+            const std::string expectedUtf8 = {static_cast<char>(0xE0 | (expected >> 12)),
+                                              static_cast<char>(0x80 | ((expected >> 6) & 0x3F)),
+                                              static_cast<char>(0x80 | (expected & 0x3F))};
             EXPECT_EQ(utf8, expectedUtf8) << std::hex << b;
         }
     }

@@ -140,8 +140,8 @@ protected:
                 double t = n == 0 ? 0 : static_cast<double>(i) / n;
                 double x = g.a.x + t * (g.b.x - g.a.x), y = g.a.y + t * (g.b.y - g.a.y);
                 if (!colourNear(x, y, colour)) {
-                    ADD_FAILURE() << "railway " << k << ": gap at " << x << "," << y << " on "
-                                  << g.a.x << "," << g.a.y << " - " << g.b.x << "," << g.b.y;
+                    ADD_FAILURE() << "railway " << k << ": gap at " << x << "," << y << " on " << g.a.x << ","
+                                  << g.a.y << " - " << g.b.x << "," << g.b.y;
                     break;
                 }
             }

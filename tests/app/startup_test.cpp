@@ -314,7 +314,8 @@ TEST_F(Settings, ReusedKnownTrainEntriesAreWrittenInListOrder)
 
 TEST_F(Settings, SavedValuesComeBackAndArgumentsBeatTheSavedSelection)
 {
-    writeFile(settingsPath, "ixf:-170\niyf:116\nratio:2.500000\niflag:3\nsound_flag:0\nkstr_flag:1\n(000)X\n");
+    writeFile(settingsPath,
+              "ixf:-170\niyf:116\nratio:2.500000\niflag:3\nsound_flag:0\nkstr_flag:1\n(000)X\n");
     start();
     EXPECT_EQ(st->ixf, -170);
     EXPECT_EQ(st->iyf, 116);
@@ -371,8 +372,9 @@ TEST_F(Settings, DamagedFilesGiveDefaultsForWhatCannotBeRead)
         {"negative zoom", "ixf:1\niyf:2\nratio:-3\niflag:4\nsound_flag:0\n", 1, 2, 1.0f, 4, 0, 0},
         {"NUL inside", std::string("ixf:1\0garbage\niyf:2\n", 20), 1, 0, 1.0f, 7, 1, 0},
         {"text value", "ixf:abc\niyf:2\n", 0, 0, 1.0f, 7, 1, 0},
-        {"blank lines and CRLF", "ixf:6\r\n\r\niyf:7\r\nratio:3.0\r\niflag:1\r\nsound_flag:0\r\nkstr_flag:1\r\n",
-         6, 7, 3.0f, 1, 0, 1},
+        {"blank lines and CRLF",
+         "ixf:6\r\n\r\niyf:7\r\nratio:3.0\r\niflag:1\r\nsound_flag:0\r\nkstr_flag:1\r\n", 6, 7, 3.0f, 1, 0,
+         1},
     };
     for (const Case& c : cases) {
         writeFile(settingsPath, c.text);

@@ -170,6 +170,7 @@ TEST_F(StatusTest, ControlBytesOfANoticeNeverReachTheConsoleButAreSpoken)
 {
     std::string text = std::string("\x1b[2J現在、\r\b平常\x7f") + suspended + "\n";
     set_notice(0, 6, text.c_str());
-    EXPECT_EQ(report(), std::string("2014-10-14T10:15:02 ") + railways[6].name + " [2J現在、平常" + suspended + "\n");
+    EXPECT_EQ(report(),
+              std::string("2014-10-14T10:15:02 ") + railways[6].name + " [2J現在、平常" + suspended + "\n");
     EXPECT_EQ(said, (std::vector<std::string>{railways[6].name, text}));
 }

@@ -33,10 +33,11 @@ std::string answerFor(const std::string& railway)
     const std::string line = railway.substr(railway.rfind('.') + 1);
     const std::string station = "odpt.Station:TokyoMetro." + line + ".";
     return R"([{"@type":"odpt:TrainTimetable","odpt:railway":")" + railway +
-           R"(","odpt:trainType":"odpt.TrainType:TokyoMetro.Local","odpt:trainNumber":"A08)" + line.substr(0, 2) +
-           R"(","odpt:originStation":[")" + station + R"(A"],"odpt:destinationStation":[")" + station +
-           R"(B"],"odpt:trainTimetableObject":[{"odpt:departureTime":"08:00","odpt:departureStation":")" + station +
-           R"(A"},{"odpt:arrivalTime":"08:10","odpt:arrivalStation":")" + station + R"(B"}]}])";
+           R"(","odpt:trainType":"odpt.TrainType:TokyoMetro.Local","odpt:trainNumber":"A08)" +
+           line.substr(0, 2) + R"(","odpt:originStation":[")" + station +
+           R"(A"],"odpt:destinationStation":[")" + station +
+           R"(B"],"odpt:trainTimetableObject":[{"odpt:departureTime":"08:00","odpt:departureStation":")" +
+           station + R"(A"},{"odpt:arrivalTime":"08:10","odpt:arrivalStation":")" + station + R"(B"}]}])";
 }
 
 class Timetables : public MonitorFixture {
@@ -199,10 +200,11 @@ TEST_F(Timetables, LiveTrainsWin)
     LocalServer live(LocalServer::Kind::Plain);
     live.http().Get("/api/v2/datapoints", [](const httplib::Request& req, httplib::Response& res) {
         if (req.get_param_value("rdf:type") == "odpt:Train")
-            res.set_content(R"([{"@context":"c","@type":"odpt:Train","dc:date":"2026-12-08T08:05:02+09:00",)"
-                            R"("odpt:railway":"odpt.Railway:TokyoMetro.Ginza","odpt:trainNumber":"A0801",)"
-                            R"("odpt:fromStation":"odpt.Station:TokyoMetro.Ginza.Ueno","odpt:toStation":null}])",
-                            "application/json");
+            res.set_content(
+                R"([{"@context":"c","@type":"odpt:Train","dc:date":"2026-12-08T08:05:02+09:00",)"
+                R"("odpt:railway":"odpt.Railway:TokyoMetro.Ginza","odpt:trainNumber":"A0801",)"
+                R"("odpt:fromStation":"odpt.Station:TokyoMetro.Ginza.Ueno","odpt:toStation":null}])",
+                "application/json");
         else
             res.set_content("[]", "application/json");
     });

@@ -277,7 +277,8 @@ TEST_F(TrainsTest, CountBoxShowsTotalAndTimeOfLowestTrainNumber)
         char number[16];
         int n = (i * 37) % 127;
         std::snprintf(number, sizeof number, "A%04dS", n);
-        set_train(i, number, ginza, shibuya, "null", n == 0 ? "2014-10-14T10:15:02+09:00" : "2014-10-14T11:22:33+09:00");
+        set_train(i, number, ginza, shibuya, "null",
+                  n == 0 ? "2014-10-14T10:15:02+09:00" : "2014-10-14T11:22:33+09:00");
     }
     trainCount = 127;
     updateTrainDisplay(st);
@@ -313,13 +314,15 @@ TEST_F(TrainsTest, ConsoleLinesForRunningStandingAndDelayedTrains)
     trainRecords[1].delay = 120;
     trainCount = 2;
     updateTrainDisplay(st);
-    EXPECT_EQ(out, "A1005S:Local:Ginza:Shibuya->OmoteSando         \r"
-                   "B1005::Hibiya         \r");
+    EXPECT_EQ(out,
+              "A1005S:Local:Ginza:Shibuya->OmoteSando         \r"
+              "B1005::Hibiya         \r");
 
     out.clear();
     redrawTrains(st);
-    EXPECT_EQ(out, "A1005S:Local:Ginza         \r"
-                   "B1005::Hibiya delay:120 sec\n");
+    EXPECT_EQ(out,
+              "A1005S:Local:Ginza         \r"
+              "B1005::Hibiya delay:120 sec\n");
 }
 
 TEST_F(TrainsTest, NumberModeDrawsAndErasesFullWidthLabels)
@@ -374,7 +377,8 @@ TEST_F(TrainsTest, TrainsWithoutUsableStationsKeepTheirPlace)
     EXPECT_EQ(p.y, b.y);
 
     // Two records of one place: no direction, so no shift and no tail.
-    set_train(0, "A1007S", ginza, "odpt.Station:TokyoMetro.Ginza.Ginza", "odpt.Station:TokyoMetro.Marunouchi.Ginza");
+    set_train(0, "A1007S", ginza, "odpt.Station:TokyoMetro.Ginza.Ginza",
+              "odpt.Station:TokyoMetro.Marunouchi.Ginza");
     p = placeTrain(st, trainRecords[0], 1);
     ScreenPoint g = at("odpt.Station:TokyoMetro.Ginza.Ginza");
     EXPECT_TRUE(p.placed);

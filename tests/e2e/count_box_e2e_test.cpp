@@ -24,10 +24,12 @@ namespace {
 // The count box and the time under it, in window pixels.
 constexpr int boxLeft = 2, boxTop = 4, boxRight = 107, boxBottom = 41;
 
-std::vector<uint32_t> countBoxPixels() {
+std::vector<uint32_t> countBoxPixels()
+{
     std::vector<uint32_t> pixels;
     for (int y = boxTop; y <= boxBottom; ++y)
-        for (int x = boxLeft; x <= boxRight; ++x) pixels.push_back(qwin_pixel(x, y));
+        for (int x = boxLeft; x <= boxRight; ++x)
+            pixels.push_back(qwin_pixel(x, y));
     return pixels;
 }
 
@@ -35,7 +37,8 @@ class CountBoxAgainstFeed : public MonitorFixture {};
 
 }  // namespace
 
-TEST_F(CountBoxAgainstFeed, FirstRefreshShowsEveryTrainAndTheTotal) {
+TEST_F(CountBoxAgainstFeed, FirstRefreshShowsEveryTrainAndTheTotal)
+{
     // a rush-hour answer of the model, served as a recording so that it cannot change meanwhile
     const std::int64_t t = 1413242100;  // 2014-10-14T08:15:00+09:00
     const std::vector<SimTrain> trains = runningTrains(buildSimNetwork(), 1, t);

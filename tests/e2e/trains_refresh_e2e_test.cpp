@@ -54,31 +54,36 @@ std::string trains_json()
     std::string s = "[";
     for (const TrainSpec& t : replayTrains) {
         std::string to = *t.to ? "\"" + station_id(t.to) + "\"" : "null";
-        s += std::string(s.size() > 1 ? "," : "") +
-             "{\"@context\":\"http://vocabulary.odpt.org/context_odpt_Train.jsonld\",\"@type\":\"odpt:Train\","
-             "\"@id\":\"urn:ucode:_00001C000000000000010000030C3BE4\",\"dc:date\":\"2014-10-14T10:15:02+09:00\","
-             "\"dct:valid\":\"2014-10-14T10:16:32+09:00\",\"odpt:frequency\":90,"
-             "\"odpt:railway\":\"odpt.Railway:TokyoMetro." + std::string(t.railway) +
-             "\",\"owl:sameAs\":\"odpt.Train:x\",\"odpt:trainNumber\":\"" + t.number +
-             "\",\"odpt:trainType\":\"odpt.TrainType:TokyoMetro.Local\",\"odpt:delay\":0,"
-             "\"odpt:startingStation\":\"" + station_id(t.from) + "\",\"odpt:terminalStation\":\"" +
-             station_id(t.from) + "\",\"odpt:fromStation\":\"" + station_id(t.from) +
-             "\",\"odpt:toStation\":" + to + ",\"odpt:railDirection\":\"odpt.RailDirection:TokyoMetro.Asakusa\","
-             "\"odpt:trainOwner\":\"odpt.TrainOwner:TokyoMetro\"}";
+        s +=
+            std::string(s.size() > 1 ? "," : "") +
+            "{\"@context\":\"http://vocabulary.odpt.org/context_odpt_Train.jsonld\",\"@type\":\"odpt:Train\","
+            "\"@id\":\"urn:ucode:_00001C000000000000010000030C3BE4\",\"dc:date\":\"2014-10-14T10:15:02+09:"
+            "00\","
+            "\"dct:valid\":\"2014-10-14T10:16:32+09:00\",\"odpt:frequency\":90,"
+            "\"odpt:railway\":\"odpt.Railway:TokyoMetro." +
+            std::string(t.railway) + "\",\"owl:sameAs\":\"odpt.Train:x\",\"odpt:trainNumber\":\"" + t.number +
+            "\",\"odpt:trainType\":\"odpt.TrainType:TokyoMetro.Local\",\"odpt:delay\":0,"
+            "\"odpt:startingStation\":\"" +
+            station_id(t.from) + "\",\"odpt:terminalStation\":\"" + station_id(t.from) +
+            "\",\"odpt:fromStation\":\"" + station_id(t.from) + "\",\"odpt:toStation\":" + to +
+            ",\"odpt:railDirection\":\"odpt.RailDirection:TokyoMetro.Asakusa\","
+            "\"odpt:trainOwner\":\"odpt.TrainOwner:TokyoMetro\"}";
     }
     return s + "]";
 }
 
 std::string status_json()
 {
-    const char* lines[] = {"Ginza", "Marunouchi", "Hibiya", "Tozai", "Chiyoda", "Yurakucho", "Hanzomon", "Namboku", "Fukutoshin"};
+    const char* lines[] = {"Ginza",     "Marunouchi", "Hibiya",  "Tozai",     "Chiyoda",
+                           "Yurakucho", "Hanzomon",   "Namboku", "Fukutoshin"};
     std::string s = "[";
     for (int k = 0; k < 9; ++k) {
         std::string text = k == 3 ? disruption : "現在、平常どおり運転しています。";
         std::string status = k == 3 ? "\"odpt:trainInformationStatus\":\"運転見合わせ\"," : "";
         s += std::string(k ? "," : "") +
              "{\"@context\":\"http://vocabulary.odpt.org/context_odpt_TrainInformation.jsonld\","
-             "\"@id\":\"urn:ucode:_00001C000000000000010000030C3BE" + std::to_string(k) +
+             "\"@id\":\"urn:ucode:_00001C000000000000010000030C3BE" +
+             std::to_string(k) +
              "\",\"dc:date\":\"2014-10-14T10:15:02+09:00\",\"dct:valid\":\"2014-10-14T10:20:02+09:00\","
              "\"odpt:operator\":\"odpt.Operator:TokyoMetro\",\"odpt:railway\":\"odpt.Railway:TokyoMetro." +
              lines[k] + "\",\"odpt:timeOfOrigin\":\"2014-10-14T09:58:00+09:00\"," + status +
@@ -128,8 +133,8 @@ struct HarnessRun {
     int command(const std::string& line) const
     {
         const char* e2eDir = std::getenv("LINEWATCH_E2E_DIR");
-        std::string run = "LINEWATCH_E2E_WORK='" + dir + "' bash '" + (e2eDir ? e2eDir : ".") +
-                          "/harness.bash' " + line;
+        std::string run =
+            "LINEWATCH_E2E_WORK='" + dir + "' bash '" + (e2eDir ? e2eDir : ".") + "/harness.bash' " + line;
         return std::system(run.c_str());
     }
 
@@ -234,7 +239,8 @@ TEST(TrainsRefreshE2E, OneRefreshDrawsCountsMarksAndPrintsEveryTrain)
     struct Mark {
         const char* station;
         int colour;
-    } marks[] = {{"odpt.Station:TokyoMetro.Tozai.Nakano", 4}, {"odpt.Station:TokyoMetro.MarunouchiBranch.Honancho", 7}};
+    } marks[] = {{"odpt.Station:TokyoMetro.Tozai.Nakano", 4},
+                 {"odpt.Station:TokyoMetro.MarunouchiBranch.Honancho", 7}};
     for (const Mark& m : marks) {
         int32_t lx, ly, dir;
         float lon, lat;
@@ -242,6 +248,7 @@ TEST(TrainsRefreshE2E, OneRefreshDrawsCountsMarksAndPrintsEveryTrain)
         ScreenPoint p = project(st, lat, lon);
         for (int dy = -2; dy <= 1; ++dy)
             for (int dx = -2; dx <= 1; ++dx)
-                EXPECT_EQ(shot(p.x + dx, p.y + dy), qwin_rgb(m.colour)) << m.station << " " << dx << "," << dy;
+                EXPECT_EQ(shot(p.x + dx, p.y + dy), qwin_rgb(m.colour))
+                    << m.station << " " << dx << "," << dy;
     }
 }

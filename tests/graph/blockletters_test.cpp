@@ -100,7 +100,10 @@ TEST_F(BlockLetters, BytesWithoutGlyphsStillTakeTheirCells)
 
     // 亜 in Shift_JIS is two bytes from 0x80 up: two empty cells.
     qwin_cls();
-    port.plotstr("\x88\x9f" "A", 10, 10, 10, red);
+    port.plotstr(
+        "\x88\x9f"
+        "A",
+        10, 10, 10, red);
     EXPECT_EQ(only_pixels(glyph_pixels(glyph_a, bounds_10, 30, 10), red), "");
 
     qwin_cls();

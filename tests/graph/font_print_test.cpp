@@ -111,8 +111,8 @@ TEST_F(FontPrint, CharactersAdvanceInEachDirection)
         int secondX;
         int secondY;
     };
-    for (Case c : {Case{0, 116, 50}, Case{1, 100, 66}, Case{2, 116, 66}, Case{7, 116, 50},
-                   Case{-1, 116, 50}}) {
+    for (Case c :
+         {Case{0, 116, 50}, Case{1, 100, 66}, Case{2, 116, 66}, Case{7, 116, 50}, Case{-1, 116, 50}}) {
         qwin_cls();
         port.print("\x81\x45\x81\x45", 100, 50, ink, 1.0f, c.direction);
         PixelSet expected;
@@ -202,8 +202,8 @@ TEST_F(FontPrint, OutOfRangeArgumentsAreReplaced)
         addBlock(lattice, x, 20, x, 28);
     for (float scale : {0.05f, 0.0f, -2.0f, std::nanf("")}) {
         qwin_cls();
-        std::vector<unsigned char> g = glyphWith({{6, 5}, {7, 5}, {8, 5}, {6, 6}, {7, 6},
-                                                  {8, 6}, {6, 7}, {7, 7}, {8, 7}});
+        std::vector<unsigned char> g =
+            glyphWith({{6, 5}, {7, 5}, {8, 5}, {6, 6}, {7, 6}, {8, 6}, {6, 7}, {7, 7}, {8, 7}});
         port.putglyph(g.data(), 0, 0, ink, scale);
         EXPECT_EQ(litPixels(), lattice) << "scale " << scale;
     }
@@ -224,11 +224,11 @@ TEST_F(FontPrint, DotsJoinSidewaysDownwardsAndDiagonally)
         // Down-left diagonal.
         {"anti-diagonal", glyphWith({{1, 0}, {0, 1}}), {{3, 0}, {2, 1}, {1, 2}, {0, 3}}},
         // No diagonal when the dot is already joined through its left neighbour.
-        {"corner", glyphWith({{0, 0}, {0, 1}, {1, 1}}),
+        {"corner",
+         glyphWith({{0, 0}, {0, 1}, {1, 1}}),
          {{0, 0}, {0, 1}, {0, 2}, {0, 3}, {1, 3}, {2, 3}, {3, 3}}},
         // Down-left diagonal from the last column.
-        {"edge", glyphWith({{15, 0}, {14, 1}}),
-         {{45, 0}, {44, 1}, {43, 2}, {42, 3}}},
+        {"edge", glyphWith({{15, 0}, {14, 1}}), {{45, 0}, {44, 1}, {43, 2}, {42, 3}}},
     };
     for (const Case& c : cases) {
         qwin_cls();
@@ -312,9 +312,8 @@ TEST_F(FontPrint, FontSheetShowsEveryRow)
             for (int cell = 0; cell < 20; ++cell) {
                 text += static_cast<char>(lead);
                 text += static_cast<char>(firstTrail + cell);
-                const PixelSet g = glyphPixels(recordOf(static_cast<std::uint16_t>(
-                                                   lead * 256 + firstTrail + cell)),
-                                               x + cell * 16, y);
+                const PixelSet g = glyphPixels(
+                    recordOf(static_cast<std::uint16_t>(lead * 256 + firstTrail + cell)), x + cell * 16, y);
                 expected.insert(g.begin(), g.end());
             }
             port.print(text.c_str(), x, y, ink, 1.0f, 0);

@@ -108,8 +108,8 @@ TEST(FontTable, OnlyTheIdeographicSpaceIsBlank)
 TEST(FontTable, CharactersHavePlausibleGlyphs)
 {
     // あ 亜 腕 ① Ⅰ ㍉ ∑ ▼ Ａ ア
-    for (std::uint16_t code : {0x82A0, 0x889F, 0x9872, 0x8740, 0x8754, 0x875F, 0x8794, 0x81A5,
-                               0x8260, 0x8341}) {
+    for (std::uint16_t code :
+         {0x82A0, 0x889F, 0x9872, 0x8740, 0x8754, 0x875F, 0x8794, 0x81A5, 0x8260, 0x8341}) {
         const FontRecord* r = fontRecord(code);
         ASSERT_NE(r, nullptr) << std::hex << code;
         EXPECT_FALSE(isMiddleDot(*r)) << std::hex << code;
@@ -151,8 +151,7 @@ TEST(FontTable, KanaAndKanjiGlyphsAreDistinct)
     // ideographic space and the middle dot.
     EXPECT_EQ(glyphs.size(), 524u + 83u + 2965u - 2u);
     auto kanaOrKanji = [](std::uint16_t code) {
-        return (code >= 0x829F && code <= 0x82F1) || (code >= 0x8340 && code <= 0x8396) ||
-               code >= 0x889F;
+        return (code >= 0x829F && code <= 0x82F1) || (code >= 0x8340 && code <= 0x8396) || code >= 0x889F;
     };
     for (std::size_t i = 0; i < glyphs.size(); ++i) {
         for (std::size_t j = i + 1; j < glyphs.size(); ++j) {

@@ -112,7 +112,8 @@ TEST_F(Shapes, FilledBoxWithFrame)
                       return qwin_rgb(grey);
                   return qwin_rgb(0);
               }),
-              "") << "black fill x/y 10-19, grey outline on 10 and 20";
+              "")
+        << "black fill x/y 10-19, grey outline on 10 and 20";
 
     for (int frame : {red, -1, -7}) {
         qwin_cls();

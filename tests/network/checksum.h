@@ -5,8 +5,10 @@
 #include <string>
 
 // 64-bit FNV-1a of the text's bytes.
-inline std::uint64_t fnv1a(const std::string& text) {
+inline std::uint64_t fnv1a(const std::string& text)
+{
     std::uint64_t sum = 0xcbf29ce484222325u;
-    for (unsigned char c : text) sum = (sum ^ c) * 0x100000001b3u;
+    for (unsigned char c : text)
+        sum = (sum ^ c) * 0x100000001b3u;
     return sum;
 }

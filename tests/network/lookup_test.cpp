@@ -8,13 +8,15 @@
 
 namespace {
 
-StationEntry titled(const char* title) {
+StationEntry titled(const char* title)
+{
     StationEntry e{};
     e.title = title;
     return e;
 }
 
-TEST(CompareStationTitle, OrdersByUnsignedBytesWithPrefixFirst) {
+TEST(CompareStationTitle, OrdersByUnsignedBytesWithPrefixFirst)
+{
     const StationEntry ascii = titled("z");
     const StationEntry lead = titled("\x81\x40");
     const StationEntry ueno = titled("上野");
@@ -29,7 +31,8 @@ TEST(CompareStationTitle, OrdersByUnsignedBytesWithPrefixFirst) {
     EXPECT_EQ(compareStationTitle(ueno, ueno2), 0);
 }
 
-TEST(SortStations, FirstLastAndNagatachoRecords) {
+TEST(SortStations, FirstLastAndNagatachoRecords)
+{
     sortStations();
     EXPECT_STREQ(stations[0].title, "綾瀬");
     EXPECT_STREQ(stations[0].railway, "odpt.Railway:TokyoMetro.Chiyoda");
@@ -42,14 +45,14 @@ TEST(SortStations, FirstLastAndNagatachoRecords) {
         railwaysAtNagatacho.insert(stations[i].railway);
     }
     EXPECT_EQ(railwaysAtNagatacho,
-              (std::set<std::string>{"odpt.Railway:TokyoMetro.Yurakucho",
-                                     "odpt.Railway:TokyoMetro.Hanzomon",
+              (std::set<std::string>{"odpt.Railway:TokyoMetro.Yurakucho", "odpt.Railway:TokyoMetro.Hanzomon",
                                      "odpt.Railway:TokyoMetro.Namboku"}));
     EXPECT_STRNE(stations[2].title, "永田町");
     EXPECT_STRNE(stations[6].title, "永田町");
 }
 
-TEST(SortStations, OrderedPermutationThatASecondSortKeeps) {
+TEST(SortStations, OrderedPermutationThatASecondSortKeeps)
+{
     sortStations();
     std::set<std::string> ids;
     for (int i = 0; i < stationTableSize; ++i) {
@@ -61,17 +64,19 @@ TEST(SortStations, OrderedPermutationThatASecondSortKeeps) {
     EXPECT_EQ(ids.size(), static_cast<size_t>(stationTableSize));
 
     const char* before[stationTableSize];
-    for (int i = 0; i < stationTableSize; ++i) before[i] = stations[i].sameAs;
+    for (int i = 0; i < stationTableSize; ++i)
+        before[i] = stations[i].sameAs;
     sortStations();
-    for (int i = 0; i < stationTableSize; ++i) EXPECT_EQ(stations[i].sameAs, before[i]) << i;
+    for (int i = 0; i < stationTableSize; ++i)
+        EXPECT_EQ(stations[i].sameAs, before[i]) << i;
 }
 
-TEST(FindStation, BranchRecordAndExactMatchOnly) {
+TEST(FindStation, BranchRecordAndExactMatchOnly)
+{
     sortStations();
     std::int32_t x = -1, y = -1, dir = -1;
     float lon = -1, lat = -1;
-    const int i = findStation("odpt.Station:TokyoMetro.MarunouchiBranch.NakanoSakaue", x, y, dir,
-                              lon, lat);
+    const int i = findStation("odpt.Station:TokyoMetro.MarunouchiBranch.NakanoSakaue", x, y, dir, lon, lat);
     ASSERT_LT(i, stationTableSize);
     const StationEntry& s = stations[i];
     EXPECT_STREQ(s.railway, "odpt.Railway:TokyoMetro.MarunouchiBranch");
@@ -83,8 +88,7 @@ TEST(FindStation, BranchRecordAndExactMatchOnly) {
     EXPECT_EQ(lon, s.longitude);
     EXPECT_EQ(lat, s.latitude);
 
-    const int main = findStation("odpt.Station:TokyoMetro.Marunouchi.NakanoSakaue", x, y, dir,
-                                 lon, lat);
+    const int main = findStation("odpt.Station:TokyoMetro.Marunouchi.NakanoSakaue", x, y, dir, lon, lat);
     ASSERT_LT(main, stationTableSize);
     EXPECT_NE(main, i);
     EXPECT_STREQ(stations[main].railway, "odpt.Railway:TokyoMetro.Marunouchi");
@@ -95,7 +99,8 @@ TEST(FindStation, BranchRecordAndExactMatchOnly) {
     EXPECT_STREQ(stations[ueno].sameAs, "odpt.Station:TokyoMetro.Ginza.Ueno");
 }
 
-TEST(FindStation, UnknownIdentifierLeavesOutputs) {
+TEST(FindStation, UnknownIdentifierLeavesOutputs)
+{
     sortStations();
     for (const char* id : {"odpt.Station:Toei.Oedo.Roppongi", "odpt.Station:TokyoMetro.Ginza.Uen",
                            "odpt.Station:TokyoMetro.Ginza.UenoX", "", static_cast<const char*>(nullptr)}) {
@@ -110,7 +115,8 @@ TEST(FindStation, UnknownIdentifierLeavesOutputs) {
     }
 }
 
-TEST(StationOnRailway, HonanchoOnlyOnMarunouchiAndEveryRecordOnExactlyOne) {
+TEST(StationOnRailway, HonanchoOnlyOnMarunouchiAndEveryRecordOnExactlyOne)
+{
     sortStations();
     const int honancho = findStationTitle("方南町");
     ASSERT_LT(honancho, stationTableSize);
@@ -123,7 +129,8 @@ TEST(StationOnRailway, HonanchoOnlyOnMarunouchiAndEveryRecordOnExactlyOne) {
     int branchRecords = 0;
     for (const StationEntry& s : stations) {
         int owners = 0;
-        for (int k = 0; k < railwayCount; ++k) owners += stationOnRailway(s, k);
+        for (int k = 0; k < railwayCount; ++k)
+            owners += stationOnRailway(s, k);
         EXPECT_EQ(owners, 1) << s.sameAs;
         if (std::strcmp(s.railway, "odpt.Railway:TokyoMetro.MarunouchiBranch") == 0) {
             ++branchRecords;
@@ -133,7 +140,8 @@ TEST(StationOnRailway, HonanchoOnlyOnMarunouchiAndEveryRecordOnExactlyOne) {
     EXPECT_EQ(branchRecords, 4);
 }
 
-TEST(FindStationTitle, FirstRecordOfTheTitleInSortedOrder) {
+TEST(FindStationTitle, FirstRecordOfTheTitleInSortedOrder)
+{
     sortStations();
     const int i = findStationTitle("銀座");
     ASSERT_LT(i, stationTableSize);
@@ -148,8 +156,10 @@ TEST(FindStationTitle, FirstRecordOfTheTitleInSortedOrder) {
     EXPECT_EQ(findStationTitle(nullptr), stationTableSize);
 }
 
-TEST(FindRailway, ExactIdentifiersOnly) {
-    for (int k = 0; k < railwayCount; ++k) EXPECT_EQ(findRailway(railways[k].railwayId), k);
+TEST(FindRailway, ExactIdentifiersOnly)
+{
+    for (int k = 0; k < railwayCount; ++k)
+        EXPECT_EQ(findRailway(railways[k].railwayId), k);
     EXPECT_EQ(findRailway("odpt.Railway:TokyoMetro.MarunouchiBranch"), railwayCount);
     EXPECT_EQ(findRailway("odpt.Railway:TokyoMetro.Ginz"), railwayCount);
     EXPECT_EQ(findRailway("odpt.Railway:Toei.Oedo"), railwayCount);

@@ -15,34 +15,41 @@ namespace {
 const char railwayPrefix[] = "odpt.Railway:TokyoMetro.";
 const char stationPrefix[] = "odpt.Station:TokyoMetro.";
 
-bool startsWith(const std::string& s, const std::string& prefix) {
+bool startsWith(const std::string& s, const std::string& prefix)
+{
     return s.compare(0, prefix.size(), prefix) == 0;
 }
 
-bool endsWith(const std::string& s, const std::string& suffix) {
+bool endsWith(const std::string& s, const std::string& suffix)
+{
     return s.size() >= suffix.size() && s.compare(s.size() - suffix.size(), suffix.size(), suffix) == 0;
 }
 
 // The part of the railway identifier after the operator, e.g. "Ginza".
-std::string railwayPart(const StationEntry& e) {
+std::string railwayPart(const StationEntry& e)
+{
     return std::string(e.railway).substr(sizeof railwayPrefix - 1);
 }
 
-const StationEntry* bySameAs(const char* sameAs) {
+const StationEntry* bySameAs(const char* sameAs)
+{
     for (const StationEntry& e : stations) {
-        if (std::strcmp(e.sameAs, sameAs) == 0) return &e;
+        if (std::strcmp(e.sameAs, sameAs) == 0)
+            return &e;
     }
     return nullptr;
 }
 
-TEST(StationTable, IdentifiersAndFixedFields) {
+TEST(StationTable, IdentifiersAndFixedFields)
+{
     std::set<std::string> ids, sameAs;
     for (const StationEntry& e : stations) {
         const std::string id = e.id;
         ASSERT_TRUE(startsWith(id, "urn:ucode:_")) << id;
         const std::string hex = id.substr(11);
         EXPECT_EQ(hex.size(), 32u) << id;
-        for (char c : hex) EXPECT_TRUE(std::isdigit(c) || (c >= 'A' && c <= 'F')) << id;
+        for (char c : hex)
+            EXPECT_TRUE(std::isdigit(c) || (c >= 'A' && c <= 'F')) << id;
         ids.insert(id);
         sameAs.insert(e.sameAs);
 
@@ -67,7 +74,8 @@ TEST(StationTable, IdentifiersAndFixedFields) {
     EXPECT_EQ(sameAs.size(), static_cast<size_t>(stationTableSize));
 }
 
-TEST(StationTable, RecordsPerRailwayAndStationCodes) {
+TEST(StationTable, RecordsPerRailwayAndStationCodes)
+{
     const std::map<std::string, std::pair<int, std::string>> expected = {
         {"Ginza", {19, "G"}},     {"Marunouchi", {25, "M"}}, {"MarunouchiBranch", {4, "Mm"}},
         {"Hibiya", {21, "H"}},    {"Tozai", {23, "T"}},      {"Chiyoda", {20, "C"}},
@@ -88,15 +96,18 @@ TEST(StationTable, RecordsPerRailwayAndStationCodes) {
             << code;
         EXPECT_TRUE(codes.insert(part + code).second) << "duplicate " << part << " " << code;
     }
-    for (const auto& [part, want] : expected) EXPECT_EQ(counts[part], want.first) << part;
+    for (const auto& [part, want] : expected)
+        EXPECT_EQ(counts[part], want.first) << part;
 }
 
 // All records of one place share title, coordinates and layout position.
-TEST(StationTable, RecordsOfOnePlaceAgree) {
+TEST(StationTable, RecordsOfOnePlaceAgree)
+{
     std::map<std::string, const StationEntry*> first;
     for (const StationEntry& e : stations) {
         const auto [it, fresh] = first.emplace(e.title, &e);
-        if (fresh) continue;
+        if (fresh)
+            continue;
         const StationEntry& f = *it->second;
         EXPECT_EQ(e.latitude, f.latitude) << e.sameAs;
         EXPECT_EQ(e.longitude, f.longitude) << e.sameAs;
@@ -106,7 +117,8 @@ TEST(StationTable, RecordsOfOnePlaceAgree) {
     EXPECT_EQ(first.size(), 143u);
 }
 
-TEST(StationTable, LayoutWithinItsRangeAndFollowingTheCoordinates) {
+TEST(StationTable, LayoutWithinItsRangeAndFollowingTheCoordinates)
+{
     for (const StationEntry& e : stations) {
         EXPECT_GE(e.layoutX, 26) << e.sameAs;
         EXPECT_LE(e.layoutX, 746) << e.sameAs;
@@ -124,7 +136,8 @@ TEST(StationTable, LayoutWithinItsRangeAndFollowingTheCoordinates) {
     EXPECT_EQ(meguro->layoutY, 467);
 }
 
-TEST(StationTable, LabelDirections) {
+TEST(StationTable, LabelDirections)
+{
     int horizontal = 0;
     std::set<std::string> namboku;
     for (const StationEntry& e : stations) {
@@ -153,15 +166,15 @@ TEST(StationTable, LabelDirections) {
 
 // The Ginza record of 青山一丁目 as published, and its Hanzomon twin, which
 // differs only in identity, railway, connections and code.
-TEST(StationTable, AoyamaItchomeRecords) {
+TEST(StationTable, AoyamaItchomeRecords)
+{
     const StationEntry* g = bySameAs("odpt.Station:TokyoMetro.Ginza.AoyamaItchome");
     const StationEntry* z = bySameAs("odpt.Station:TokyoMetro.Hanzomon.AoyamaItchome");
     ASSERT_TRUE(g && z);
     EXPECT_STREQ(g->id, "urn:ucode:_00001C000000000000010000030C46B5");
     EXPECT_STREQ(g->title, "青山一丁目");
     EXPECT_STREQ(g->railway, "odpt.Railway:TokyoMetro.Ginza");
-    EXPECT_STREQ(g->connectingRailway,
-                 "[\"odpt.Railway:TokyoMetro.Hanzomon\",\"odpt.Railway:Toei.Oedo\"]");
+    EXPECT_STREQ(g->connectingRailway, "[\"odpt.Railway:TokyoMetro.Hanzomon\",\"odpt.Railway:Toei.Oedo\"]");
     EXPECT_STREQ(g->facility, "odpt.StationFacility:TokyoMetro.AoyamaItchome");
     EXPECT_STREQ(g->passengerSurvey,
                  "[\"odpt.PassengerSurvey:TokyoMetro.AoyamaItchome.2013\","
@@ -178,9 +191,8 @@ TEST(StationTable, AoyamaItchomeRecords) {
     EXPECT_STREQ(z->stationCode, "Z03");
     EXPECT_STRNE(z->connectingRailway, g->connectingRailway);
     for (auto field : {&StationEntry::type, &StationEntry::date, &StationEntry::title,
-                       &StationEntry::operatorId, &StationEntry::facility,
-                       &StationEntry::passengerSurvey, &StationEntry::exits,
-                       &StationEntry::context}) {
+                       &StationEntry::operatorId, &StationEntry::facility, &StationEntry::passengerSurvey,
+                       &StationEntry::exits, &StationEntry::context}) {
         EXPECT_STREQ(z->*field, g->*field);
     }
     EXPECT_EQ(z->layoutX, g->layoutX);
@@ -193,15 +205,16 @@ TEST(StationTable, AoyamaItchomeRecords) {
 // One line per record in table order: "RAILWAY CODE STATION TITLE LABEL
 // LATITUDE LONGITUDE\n" with the station part of sameAs, the title in
 // Shift_JIS and the coordinates to six decimals.
-std::string rowsText() {
+std::string rowsText()
+{
     std::string text;
     for (const StationEntry& e : stations) {
         const std::string part = railwayPart(e);
         char place[64];  // " L DD.DDDDDD DDD.DDDDDD\n" and more
         std::snprintf(place, sizeof place, " %d %.6f %.6f\n", static_cast<int>(e.labelDirection),
                       static_cast<double>(e.latitude), static_cast<double>(e.longitude));
-        text += part + " " + e.stationCode + " " + (e.sameAs + sizeof stationPrefix - 1 + part.size() + 1) + " " +
-                e.title + place;
+        text += part + " " + e.stationCode + " " + (e.sameAs + sizeof stationPrefix - 1 + part.size() + 1) +
+                " " + e.title + place;
     }
     return text;
 }
@@ -214,7 +227,8 @@ const std::string rowsAsWritten = rowsText();
 // MarunouchiBranch, Hibiya, Tozai, Chiyoda, Yurakucho, Hanzomon, Namboku,
 // Fukutoshin), by station code within a railway. Records that trade names,
 // codes, places or rows fail here even when every other check still holds.
-TEST(StationTable, PublishedRowsChecksum) {
+TEST(StationTable, PublishedRowsChecksum)
+{
     EXPECT_EQ(fnv1a(rowsAsWritten), 0x9ff3cae5995832b6u);
 }
 

@@ -12,37 +12,41 @@
 namespace {
 
 // Every day of the year that the holiday rules mark, as "YYYY-MM-DD".
-std::vector<std::string> holidaysOf(int year) {
+std::vector<std::string> holidaysOf(int year)
+{
     std::vector<std::string> out;
     for (std::int64_t d = dayNumber({year, 1, 1}); d < dayNumber({year + 1, 1, 1}); ++d)
-        if (isJapaneseHoliday(dateOfDay(d))) out.push_back(isoDate(dateOfDay(d)));
+        if (isJapaneseHoliday(dateOfDay(d)))
+            out.push_back(isoDate(dateOfDay(d)));
     return out;
 }
 
-std::int64_t japanTime(const std::string& text) {
+std::int64_t japanTime(const std::string& text)
+{
     std::int64_t t = 0;
     EXPECT_TRUE(parseJapanTime(text, 0, &t)) << text;
     return t;
 }
 
-TEST(Calendar, HolidaysAsTheCabinetOfficePublishedThem) {
+TEST(Calendar, HolidaysAsTheCabinetOfficePublishedThem)
+{
     // 16 holidays each year; 2025 adds three substitute days, 2026 a
     // substitute and the day between 敬老の日 and 秋分の日, 2027 one substitute.
-    EXPECT_EQ(holidaysOf(2025), (std::vector<std::string>{
-                                    "2025-01-01", "2025-01-13", "2025-02-11", "2025-02-23", "2025-02-24",
-                                    "2025-03-20", "2025-04-29", "2025-05-03", "2025-05-04", "2025-05-05",
-                                    "2025-05-06", "2025-07-21", "2025-08-11", "2025-09-15", "2025-09-23",
-                                    "2025-10-13", "2025-11-03", "2025-11-23", "2025-11-24"}));
-    EXPECT_EQ(holidaysOf(2026), (std::vector<std::string>{
-                                    "2026-01-01", "2026-01-12", "2026-02-11", "2026-02-23", "2026-03-20",
-                                    "2026-04-29", "2026-05-03", "2026-05-04", "2026-05-05", "2026-05-06",
-                                    "2026-07-20", "2026-08-11", "2026-09-21", "2026-09-22", "2026-09-23",
-                                    "2026-10-12", "2026-11-03", "2026-11-23"}));
-    EXPECT_EQ(holidaysOf(2027), (std::vector<std::string>{
-                                    "2027-01-01", "2027-01-11", "2027-02-11", "2027-02-23", "2027-03-21",
-                                    "2027-03-22", "2027-04-29", "2027-05-03", "2027-05-04", "2027-05-05",
-                                    "2027-07-19", "2027-08-11", "2027-09-20", "2027-09-23", "2027-10-11",
-                                    "2027-11-03", "2027-11-23"}));
+    EXPECT_EQ(holidaysOf(2025),
+              (std::vector<std::string>{"2025-01-01", "2025-01-13", "2025-02-11", "2025-02-23", "2025-02-24",
+                                        "2025-03-20", "2025-04-29", "2025-05-03", "2025-05-04", "2025-05-05",
+                                        "2025-05-06", "2025-07-21", "2025-08-11", "2025-09-15", "2025-09-23",
+                                        "2025-10-13", "2025-11-03", "2025-11-23", "2025-11-24"}));
+    EXPECT_EQ(holidaysOf(2026),
+              (std::vector<std::string>{"2026-01-01", "2026-01-12", "2026-02-11", "2026-02-23", "2026-03-20",
+                                        "2026-04-29", "2026-05-03", "2026-05-04", "2026-05-05", "2026-05-06",
+                                        "2026-07-20", "2026-08-11", "2026-09-21", "2026-09-22", "2026-09-23",
+                                        "2026-10-12", "2026-11-03", "2026-11-23"}));
+    EXPECT_EQ(holidaysOf(2027),
+              (std::vector<std::string>{"2027-01-01", "2027-01-11", "2027-02-11", "2027-02-23", "2027-03-21",
+                                        "2027-03-22", "2027-04-29", "2027-05-03", "2027-05-04", "2027-05-05",
+                                        "2027-07-19", "2027-08-11", "2027-09-20", "2027-09-23", "2027-10-11",
+                                        "2027-11-03", "2027-11-23"}));
     // the Olympic years moved three holidays; before 2019 the birthday was in December
     EXPECT_TRUE(isJapaneseHoliday({2021, 7, 22}));
     EXPECT_TRUE(isJapaneseHoliday({2021, 8, 9}));  // substitute for Sunday 8 August
@@ -50,22 +54,25 @@ TEST(Calendar, HolidaysAsTheCabinetOfficePublishedThem) {
     EXPECT_TRUE(isJapaneseHoliday({2018, 12, 24}));  // substitute for the old birthday on a Sunday
 }
 
-TEST(Calendar, WhichTimetableADayRuns) {
+TEST(Calendar, WhichTimetableADayRuns)
+{
     EXPECT_EQ(weekdayOf({1970, 1, 1}), 4);
     EXPECT_EQ(weekdayOf({2026, 12, 7}), 1);
     EXPECT_EQ(weekdayOf({1969, 12, 31}), 3);
-    EXPECT_EQ(calendarOf({2026, 12, 7}), ServiceCalendar::Weekday);          // Monday
-    EXPECT_EQ(calendarOf({2026, 12, 12}), ServiceCalendar::SaturdayHoliday); // Saturday
-    EXPECT_EQ(calendarOf({2026, 12, 13}), ServiceCalendar::SaturdayHoliday); // Sunday
-    EXPECT_EQ(calendarOf({2026, 9, 22}), ServiceCalendar::SaturdayHoliday);  // between two holidays
-    EXPECT_EQ(calendarOf({2027, 3, 22}), ServiceCalendar::SaturdayHoliday);  // substitute
+    EXPECT_EQ(calendarOf({2026, 12, 7}), ServiceCalendar::Weekday);           // Monday
+    EXPECT_EQ(calendarOf({2026, 12, 12}), ServiceCalendar::SaturdayHoliday);  // Saturday
+    EXPECT_EQ(calendarOf({2026, 12, 13}), ServiceCalendar::SaturdayHoliday);  // Sunday
+    EXPECT_EQ(calendarOf({2026, 9, 22}), ServiceCalendar::SaturdayHoliday);   // between two holidays
+    EXPECT_EQ(calendarOf({2027, 3, 22}), ServiceCalendar::SaturdayHoliday);   // substitute
     EXPECT_STREQ(calendarId(ServiceCalendar::Weekday), "odpt.Calendar:Weekday");
     EXPECT_STREQ(calendarId(ServiceCalendar::SaturdayHoliday), "odpt.Calendar:SaturdayHoliday");
-    for (std::int64_t d = -800000; d < 800000; d += 997) ASSERT_EQ(dayNumber(dateOfDay(d)), d);
+    for (std::int64_t d = -800000; d < 800000; d += 997)
+        ASSERT_EQ(dayNumber(dateOfDay(d)), d);
     EXPECT_TRUE((dateOfDay(dayNumber({2024, 2, 29}) + 1) == JapanDate{2024, 3, 1}));
 }
 
-TEST(Calendar, ServiceDaysEndAtThreeInTheMorning) {
+TEST(Calendar, ServiceDaysEndAtThreeInTheMorning)
+{
     // 2026-12-08 02:59:59 Japan time still belongs to Monday the 7th
     ServiceTime late = serviceTimeOf(japanTime("2026-12-08T02:59:59"));
     EXPECT_TRUE((late.date == JapanDate{2026, 12, 7}));
@@ -74,16 +81,20 @@ TEST(Calendar, ServiceDaysEndAtThreeInTheMorning) {
     EXPECT_TRUE((early.date == JapanDate{2026, 12, 8}));
     EXPECT_EQ(early.second, 3 * 3600);
     // a Saturday's and a holiday's timetable begin at 03:00, not at midnight
-    EXPECT_EQ(calendarOf(serviceTimeOf(japanTime("2027-01-02T01:00")).date), ServiceCalendar::SaturdayHoliday);
+    EXPECT_EQ(calendarOf(serviceTimeOf(japanTime("2027-01-02T01:00")).date),
+              ServiceCalendar::SaturdayHoliday);
     EXPECT_EQ(calendarOf(serviceTimeOf(japanTime("2027-01-09T01:00")).date), ServiceCalendar::Weekday);
-    EXPECT_EQ(calendarOf(serviceTimeOf(japanTime("2027-01-09T03:00")).date), ServiceCalendar::SaturdayHoliday);
-    EXPECT_EQ(calendarOf(serviceTimeOf(japanTime("2027-01-12T02:30")).date), ServiceCalendar::SaturdayHoliday);
+    EXPECT_EQ(calendarOf(serviceTimeOf(japanTime("2027-01-09T03:00")).date),
+              ServiceCalendar::SaturdayHoliday);
+    EXPECT_EQ(calendarOf(serviceTimeOf(japanTime("2027-01-12T02:30")).date),
+              ServiceCalendar::SaturdayHoliday);
     EXPECT_EQ(calendarOf(serviceTimeOf(japanTime("2027-01-12T03:00")).date), ServiceCalendar::Weekday);
     EXPECT_EQ(japanIso(japanTime("2026-12-08T00:00:05")), "2026-12-08T00:00:05+09:00");
     EXPECT_EQ(japanIso(0), "1970-01-01T09:00:00+09:00");
 }
 
-TEST(Calendar, ClockTexts) {
+TEST(Calendar, ClockTexts)
+{
     const std::int64_t now = japanTime("2026-12-07T22:15:00");
     std::int64_t t = 0;
     ASSERT_TRUE(parseJapanTime("08:00", now, &t));
@@ -96,9 +107,10 @@ TEST(Calendar, ClockTexts) {
     // a Japan date that is still the previous day in UTC
     ASSERT_TRUE(parseJapanTime("05:00", japanTime("2026-12-08T01:00"), &t));
     EXPECT_EQ(japanIso(t), "2026-12-08T05:00:00+09:00");
-    for (const char* bad : {"", "8:00", "24:00", "12:60", "12:00:60", "12:00:", "12:00:5", "12:00x", "noon",
-                            "2027-02-29T08:00", "2026-13-01T08:00", "2026-00-10T08:00", "2026-12-7T08:00",
-                            "2026-12-07 08:00", "2026-12-07T", "2026-12-07", "-2026-12-07T08:00", "１２:００"})
+    for (const char* bad :
+         {"", "8:00", "24:00", "12:60", "12:00:60", "12:00:", "12:00:5", "12:00x", "noon", "2027-02-29T08:00",
+          "2026-13-01T08:00", "2026-00-10T08:00", "2026-12-7T08:00", "2026-12-07 08:00", "2026-12-07T",
+          "2026-12-07", "-2026-12-07T08:00", "１２:００"})
         EXPECT_FALSE(parseJapanTime(bad, now, &t)) << bad;
 }
 

@@ -24,7 +24,8 @@ const std::string upperKey = "FEDCBA9876543210FEDCBA9876543210FEDCBA9876543210FE
 // testKey with every character %-escaped.
 const std::string escapedKey = [] {
     std::string out;
-    for (char c : testKey) out += "%" + std::to_string(c >= 'a' ? 61 + c - 'a' : 30 + c - '0');
+    for (char c : testKey)
+        out += "%" + std::to_string(c >= 'a' ? 61 + c - 'a' : 30 + c - '0');
     return out;
 }();
 
@@ -45,7 +46,8 @@ protected:
     std::string console;
     ApiSettings settings;
 
-    void SetUp() override {
+    void SetUp() override
+    {
         server.http().Get("/api/v2/datapoints", [this](const httplib::Request& req, httplib::Response& res) {
             targets.push_back(req.target);
             agents.push_back(req.get_header_value("User-Agent"));
@@ -56,18 +58,19 @@ protected:
                 return;
             }
             const Answer* sent = &answer;
-            res.set_chunked_content_provider("application/json", [sent](std::size_t, httplib::DataSink& sink) {
-                std::size_t from = 0;
-                for (std::size_t to : sent->splits) {
-                    sink.write(sent->body.data() + from, to - from);
-                    from = to;
-                    // Gives each piece its own read on the client side.
-                    std::this_thread::sleep_for(std::chrono::milliseconds(3));
-                }
-                sink.write(sent->body.data() + from, sent->body.size() - from);
-                sink.done();
-                return true;
-            });
+            res.set_chunked_content_provider(
+                "application/json", [sent](std::size_t, httplib::DataSink& sink) {
+                    std::size_t from = 0;
+                    for (std::size_t to : sent->splits) {
+                        sink.write(sent->body.data() + from, to - from);
+                        from = to;
+                        // Gives each piece its own read on the client side.
+                        std::this_thread::sleep_for(std::chrono::milliseconds(3));
+                    }
+                    sink.write(sent->body.data() + from, sent->body.size() - from);
+                    sink.done();
+                    return true;
+                });
         });
         server.http().Get(R"(/api/v4/([^?]+))", [this](const httplib::Request& req, httplib::Response& res) {
             requestLines.push_back(req.method + " " + req.target + " " + req.version);
@@ -80,11 +83,13 @@ protected:
         settings.consumerKey = testKey;
         settings.http.caFile = server.caFile();
         configureFetch(settings);
-        for (std::string& text : responseText.text) text = "stale";
+        for (std::string& text : responseText.text)
+            text = "stale";
         console_capture(&console);
     }
 
-    void TearDown() override {
+    void TearDown() override
+    {
         console_capture(nullptr);
         configureFetch(ApiSettings{});
     }
@@ -92,7 +97,8 @@ protected:
     int consoleLines() const { return static_cast<int>(std::count(console.begin(), console.end(), '\n')); }
 
     // The same server spoken to in version 4.
-    void useV4() {
+    void useV4()
+    {
         settings.version = ApiVersion::V4;
         configureFetch(settings);
     }
@@ -100,9 +106,11 @@ protected:
     bool printed(const char* utf8) const { return console.find(utf8ToCp932(utf8)) != std::string::npos; }
 };
 
-TEST_F(Client, LiveFetchRequestsBothKindsAndConvertsTheirBodies) {
+TEST_F(Client, LiveFetchRequestsBothKindsAndConvertsTheirBodies)
+{
     answers["odpt:Train"].body = R"([{"@context":"c","odpt:trainNumber":"A1098S2"}])";
-    answers["odpt:TrainInformation"].body = R"([{"odpt:trainInformationText":"現在、平常どおり運転しています。"}])";
+    answers["odpt:TrainInformation"].body =
+        R"([{"odpt:trainInformationText":"現在、平常どおり運転しています。"}])";
     fetchLive(nullptr);
     EXPECT_EQ(responseText[ResponseKind::Trains], answers["odpt:Train"].body);
     EXPECT_EQ(responseText[ResponseKind::Status], utf8ToCp932(answers["odpt:TrainInformation"].body));
@@ -118,9 +126,11 @@ TEST_F(Client, LiveFetchRequestsBothKindsAndConvertsTheirBodies) {
     EXPECT_EQ(datapointsBase(), server.root() + "/api/v2/datapoints?");
 }
 
-TEST_F(Client, CharactersSplitBetweenChunksArriveWhole) {
+TEST_F(Client, CharactersSplitBetweenChunksArriveWhole)
+{
     std::string body = R"([{"odpt:trainInformationText":")";
-    for (int i = 0; i < 40; ++i) body += "銀座線〜渋谷😀駅ｱ";
+    for (int i = 0; i < 40; ++i)
+        body += "銀座線〜渋谷😀駅ｱ";
     body += "\"}]";
     Answer& answer = answers["odpt:TrainInformation"];
     answer.body = body;
@@ -132,21 +142,24 @@ TEST_F(Client, CharactersSplitBetweenChunksArriveWhole) {
     EXPECT_NE(responseText[ResponseKind::Status].find(utf8ToCp932("銀座線〜渋谷")), std::string::npos);
 }
 
-TEST_F(Client, FailedAnswersLeaveTheTextEmptyAndPrintOneLine) {
+TEST_F(Client, FailedAnswersLeaveTheTextEmptyAndPrintOneLine)
+{
     struct Case {
         Answer answer;
         std::vector<std::string> printed;  // pieces the console line must hold
     };
     const std::vector<Case> cases = {
         {{403, "Invalid acl:consumerKey.", {}}, {"odpt:Train: HTTP 403: Invalid acl:consumerKey."}},
-        {{500, "Internal Server Error\n\tdetails", {}}, {"odpt:Train: HTTP 500: Internal Server Error  details"}},
+        {{500, "Internal Server Error\n\tdetails", {}},
+         {"odpt:Train: HTTP 500: Internal Server Error  details"}},
         {{503, "Your request rate is too high", {}}, {"HTTP 503", "rate is too high"}},
         {{200, "<html><body>Sign in to the network</body></html>", {}}, {"odpt:Train", "not JSON", "<html>"}},
         {{200, "", {}}, {"odpt:Train", "not JSON"}},
         {{401, "bad key " + testKey + " refused", {}}, {"HTTP 401: bad key *** refused"}},
         {{404, std::string(200, 'z'), {}}, {"HTTP 404: " + std::string(80, 'z') + "\n"}},
         // A key that starts inside the quoted bytes is masked whole, not cut.
-        {{401, std::string(70, '-') + testKey + " tail", {}}, {"HTTP 401: " + std::string(70, '-') + "***\n"}},
+        {{401, std::string(70, '-') + testKey + " tail", {}},
+         {"HTTP 401: " + std::string(70, '-') + "***\n"}},
         // Echoed by a proxy's error page: upper case, and %-escaped past the excerpt's end.
         {{407, "KEY " + upperKey + " DENIED", {}}, {"HTTP 407: KEY *** DENIED"}},
         {{502, std::string(76, '.') + escapedKey, {}}, {"HTTP 502: " + std::string(76, '.') + "***\n"}},
@@ -160,14 +173,16 @@ TEST_F(Client, FailedAnswersLeaveTheTextEmptyAndPrintOneLine) {
         EXPECT_EQ(responseText[ResponseKind::Trains], "") << c.answer.status;
         EXPECT_EQ(responseText[ResponseKind::Status], "[]");
         EXPECT_EQ(consoleLines(), 1) << console;
-        for (const std::string& piece : c.printed) EXPECT_NE(console.find(piece), std::string::npos) << console;
+        for (const std::string& piece : c.printed)
+            EXPECT_NE(console.find(piece), std::string::npos) << console;
         EXPECT_EQ(console.find(testKey.substr(0, 8)), std::string::npos) << console;
         EXPECT_EQ(console.find(upperKey.substr(0, 8)), std::string::npos) << console;
         EXPECT_EQ(console.find(escapedKey.substr(0, 12)), std::string::npos) << console;
     }
 }
 
-TEST_F(Client, AByteOrderMarkBeforeTheBodyIsSkipped) {
+TEST_F(Client, AByteOrderMarkBeforeTheBodyIsSkipped)
+{
     const std::string bom = "\xEF\xBB\xBF";
     const std::string status = R"([{"odpt:trainInformationText":"平常どおり"}])";
     // Whole, and its three bytes split between reads in every way.
@@ -199,14 +214,16 @@ TEST_F(Client, AByteOrderMarkBeforeTheBodyIsSkipped) {
     EXPECT_NE(console.find("not JSON: \"<html>portal</html>\"\n"), std::string::npos) << console;
 }
 
-TEST_F(Client, AbandonedDownloadsLeaveTheirTextEmptyAndSayNothing) {
+TEST_F(Client, AbandonedDownloadsLeaveTheirTextEmptyAndSayNothing)
+{
     answers["odpt:Train"].body = "[]";
     answers["odpt:TrainInformation"].body = "[]";
     EXPECT_FALSE(fetchLive([] { return true; }));
     EXPECT_EQ(responseText[ResponseKind::Trains], "");
     // The second download is not started.
     EXPECT_EQ(responseText[ResponseKind::Status], "");
-    for (const std::string& target : targets) EXPECT_EQ(target.find("TrainInformation"), std::string::npos);
+    for (const std::string& target : targets)
+        EXPECT_EQ(target.find("TrainInformation"), std::string::npos);
     EXPECT_FALSE(fetchFare(datapointsBase() + "rdf:type=odpt:RailwayFare", [] { return true; }));
     EXPECT_EQ(responseText[ResponseKind::Fare], "");
     EXPECT_EQ(console, "");
@@ -217,12 +234,14 @@ TEST_F(Client, AbandonedDownloadsLeaveTheirTextEmptyAndSayNothing) {
     settings.root = silent.root();
     configureFetch(settings);
     const auto start = std::chrono::steady_clock::now();
-    EXPECT_FALSE(fetchLive([&] { return std::chrono::steady_clock::now() - start > std::chrono::milliseconds(200); }));
+    EXPECT_FALSE(
+        fetchLive([&] { return std::chrono::steady_clock::now() - start > std::chrono::milliseconds(200); }));
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
     EXPECT_EQ(console, "");
 }
 
-TEST_F(Client, EmptyArrayIsAnAnswerNotAFailure) {
+TEST_F(Client, EmptyArrayIsAnAnswerNotAFailure)
+{
     answers["odpt:Train"].body = " \n[]";
     answers["odpt:TrainInformation"].body = "{}";
     fetchLive(nullptr);
@@ -231,7 +250,8 @@ TEST_F(Client, EmptyArrayIsAnAnswerNotAFailure) {
     EXPECT_EQ(console, "");
 }
 
-TEST_F(Client, SecondFareQueryReplacesTheFirst) {
+TEST_F(Client, SecondFareQueryReplacesTheFirst)
+{
     const std::string base = datapointsBase() + "rdf:type=odpt:RailwayFare&odpt:fromStation=";
     answers["odpt:RailwayFare"].body = R"([{"odpt:ticketFare":170,"x":"first answer, longer"}])";
     fetchFare(base + "A&acl:consumerKey=" + testKey, nullptr);
@@ -241,10 +261,12 @@ TEST_F(Client, SecondFareQueryReplacesTheFirst) {
     EXPECT_EQ(responseText[ResponseKind::Fare], R"([{"odpt:ticketFare":200}])");
     EXPECT_EQ(responseText[ResponseKind::Trains], "stale");
     ASSERT_EQ(targets.size(), 2u);
-    EXPECT_EQ(targets[1], "/api/v2/datapoints?rdf:type=odpt:RailwayFare&odpt:fromStation=B&acl:consumerKey=" + testKey);
+    EXPECT_EQ(targets[1],
+              "/api/v2/datapoints?rdf:type=odpt:RailwayFare&odpt:fromStation=B&acl:consumerKey=" + testKey);
 }
 
-TEST_F(Client, UntrustedServerIsRefused) {
+TEST_F(Client, UntrustedServerIsRefused)
+{
     settings.http.caFile.clear();
     configureFetch(settings);
     answers["odpt:Train"].body = "[]";
@@ -258,7 +280,8 @@ TEST_F(Client, UntrustedServerIsRefused) {
     EXPECT_NE(console.find("odpt:TrainInformation: download failed: "), std::string::npos) << console;
 }
 
-TEST_F(Client, NeverAnsweringServerTimesOut) {
+TEST_F(Client, NeverAnsweringServerTimesOut)
+{
     LocalServer silent(LocalServer::Silent);
     ASSERT_TRUE(silent.start());
     settings.root = silent.root();
@@ -273,7 +296,8 @@ TEST_F(Client, NeverAnsweringServerTimesOut) {
     EXPECT_NE(console.find("timed out"), std::string::npos) << console;
 }
 
-TEST_F(Client, BodiesOverTheCapAreCutAndReported) {
+TEST_F(Client, BodiesOverTheCapAreCutAndReported)
+{
     std::string body = "[" + std::string(responseByteCap + 100000, ' ');
     body.replace(responseByteCap - 2, 6, "\"駅\"");  // a character across the cap
     answers["odpt:Train"].body = body;
@@ -283,42 +307,54 @@ TEST_F(Client, BodiesOverTheCapAreCutAndReported) {
     ASSERT_EQ(text.size(), responseByteCap - 1);  // the cut character is dropped
     EXPECT_EQ(text.compare(0, responseByteCap - 2, body, 0, responseByteCap - 2), 0);
     EXPECT_EQ(consoleLines(), 1) << console;
-    EXPECT_NE(console.find("odpt:Train: the answer is longer than 8388608 bytes"), std::string::npos) << console;
+    EXPECT_NE(console.find("odpt:Train: the answer is longer than 8388608 bytes"), std::string::npos)
+        << console;
     EXPECT_EQ(responseText[ResponseKind::Status], "[]");
 }
 
-TEST(ClientDefaults, CompiledInRootSpeaksVersion4AndOtherRootsVersion2) {
+TEST(ClientDefaults, CompiledInRootSpeaksVersion4AndOtherRootsVersion2)
+{
     configureFetch(ApiSettings{});
     EXPECT_EQ(apiVersion(), ApiVersion::V4);
     const std::string key = consumerKey();
     ASSERT_EQ(key.size(), 64u);
     EXPECT_EQ(key.find_first_not_of("0123456789abcdef"), std::string::npos);
-    EXPECT_EQ(liveUrl(ResponseKind::Status), "https://api.odpt.org/api/v4/odpt:TrainInformation"
-                                             "?odpt:operator=odpt.Operator:TokyoMetro&acl:consumerKey=" + key);
+    EXPECT_EQ(liveUrl(ResponseKind::Status),
+              "https://api.odpt.org/api/v4/odpt:TrainInformation"
+              "?odpt:operator=odpt.Operator:TokyoMetro&acl:consumerKey=" +
+                  key);
 
     struct Case {
         const char* root;
         ApiVersion version;
     };
     const Case cases[] = {
-        {"https://api.odpt.org", ApiVersion::V4},        {"https://API.ODPT.ORG/", ApiVersion::V4},
-        {"http://api.odpt.org:8443", ApiVersion::V4},    {"api.odpt.org", ApiVersion::V4},
-        {"https://api.odpt.org.example", ApiVersion::V2}, {"https://xapi.odpt.org", ApiVersion::V2},
-        {"https://api.tokyometroapp.jp", ApiVersion::V2}, {"http://127.0.0.1:8080", ApiVersion::V2},
+        {"https://api.odpt.org", ApiVersion::V4},
+        {"https://API.ODPT.ORG/", ApiVersion::V4},
+        {"http://api.odpt.org:8443", ApiVersion::V4},
+        {"api.odpt.org", ApiVersion::V4},
+        {"https://api.odpt.org.example", ApiVersion::V2},
+        {"https://xapi.odpt.org", ApiVersion::V2},
+        {"https://api.tokyometroapp.jp", ApiVersion::V2},
+        {"http://127.0.0.1:8080", ApiVersion::V2},
         {"", ApiVersion::V2},
     };
-    for (const Case& c : cases) EXPECT_EQ(apiVersionOfRoot(c.root), c.version) << c.root;
+    for (const Case& c : cases)
+        EXPECT_EQ(apiVersionOfRoot(c.root), c.version) << c.root;
 
     // The old root keeps its old URLs byte for byte.
     ApiSettings old;
     old.root = "https://api.tokyometroapp.jp";
     configureFetch(old);
-    EXPECT_EQ(liveUrl(ResponseKind::Status), "https://api.tokyometroapp.jp/api/v2/datapoints?"
-                                             "rdf:type=odpt:TrainInformation&acl:consumerKey=" + key);
+    EXPECT_EQ(liveUrl(ResponseKind::Status),
+              "https://api.tokyometroapp.jp/api/v2/datapoints?"
+              "rdf:type=odpt:TrainInformation&acl:consumerKey=" +
+                  key);
     EXPECT_EQ(fareUrl("odpt.Station:TokyoMetro.Ginza.Asakusa", "odpt.Station:TokyoMetro.Ginza.Ueno"),
               "https://api.tokyometroapp.jp/api/v2/datapoints?rdf:type=odpt:RailwayFare"
               "&odpt:fromStation=odpt.Station:TokyoMetro.Ginza.Asakusa"
-              "&odpt:toStation=odpt.Station:TokyoMetro.Ginza.Ueno&acl:consumerKey=" + key);
+              "&odpt:toStation=odpt.Station:TokyoMetro.Ginza.Ueno&acl:consumerKey=" +
+                  key);
     // An explicit version wins over the root.
     old.version = ApiVersion::V4;
     configureFetch(old);
@@ -326,7 +362,8 @@ TEST(ClientDefaults, CompiledInRootSpeaksVersion4AndOtherRootsVersion2) {
     configureFetch(ApiSettings{});
 }
 
-TEST_F(Client, Version4MakesExactlyTheDocumentedRequests) {
+TEST_F(Client, Version4MakesExactlyTheDocumentedRequests)
+{
     useV4();
     answers["odpt:Train"].body = "[]";
     answers["odpt:TrainInformation"].body =
@@ -335,7 +372,8 @@ TEST_F(Client, Version4MakesExactlyTheDocumentedRequests) {
         R"("odpt:trainInformationStatus":{"ja":"ダイヤ乱れ"}}])";
     answers["odpt:RailwayFare"].body = R"([{"odpt:icCardFare":252,"odpt:ticketFare":260}])";
     fetchLive(nullptr);
-    const std::string shibuya = "odpt.Station:TokyoMetro.Ginza.Shibuya", ueno = "odpt.Station:TokyoMetro.Ginza.Ueno";
+    const std::string shibuya = "odpt.Station:TokyoMetro.Ginza.Shibuya",
+                      ueno = "odpt.Station:TokyoMetro.Ginza.Ueno";
     fetchFare(fareUrl(shibuya, ueno), nullptr);
 
     const std::string key = "&acl:consumerKey=" + testKey + " HTTP/1.1";
@@ -351,10 +389,12 @@ TEST_F(Client, Version4MakesExactlyTheDocumentedRequests) {
     // disrupted one in 東西線's place, the fare with its context last.
     const std::string& status = responseText[ResponseKind::Status];
     std::size_t notices = 0;
-    for (std::size_t at = status.find("\"@context\""); at != std::string::npos; at = status.find("\"@context\"", at + 1))
+    for (std::size_t at = status.find("\"@context\""); at != std::string::npos;
+         at = status.find("\"@context\"", at + 1))
         ++notices;
     EXPECT_EQ(notices, 9u);
-    EXPECT_NE(status.find(utf8ToCp932("\"odpt:trainInformationText\":\"ダイヤが乱れています。\"")), std::string::npos);
+    EXPECT_NE(status.find(utf8ToCp932("\"odpt:trainInformationText\":\"ダイヤが乱れています。\"")),
+              std::string::npos);
     EXPECT_EQ(responseText[ResponseKind::Trains], "[]");
     EXPECT_NE(responseText[ResponseKind::Fare].find("\"odpt:ticketFare\":260,\"odpt:childTicketFare\":-1,"),
               std::string::npos);
@@ -362,11 +402,13 @@ TEST_F(Client, Version4MakesExactlyTheDocumentedRequests) {
     EXPECT_TRUE(printed("リアルタイムの列車位置を公開していない"));
 }
 
-TEST_F(Client, Version4SaysOnceThatThereAreNoPositions) {
+TEST_F(Client, Version4SaysOnceThatThereAreNoPositions)
+{
     useV4();
     answers["odpt:Train"].body = "[]";
     answers["odpt:TrainInformation"].body = "[]";
-    for (int refresh = 0; refresh < 3; ++refresh) fetchLive(nullptr);
+    for (int refresh = 0; refresh < 3; ++refresh)
+        fetchLive(nullptr);
     EXPECT_EQ(consoleLines(), 1) << console;
     answers["odpt:Train"].body = R"([{"odpt:trainNumber":"A1001"}])";
     fetchLive(nullptr);
@@ -374,7 +416,8 @@ TEST_F(Client, Version4SaysOnceThatThereAreNoPositions) {
     EXPECT_NE(responseText[ResponseKind::Trains].find("\"odpt:trainNumber\":\"A1001\""), std::string::npos);
 }
 
-TEST_F(Client, Version4BusyAnswersPrintOneLineAndTheNextRefreshTriesAgain) {
+TEST_F(Client, Version4BusyAnswersPrintOneLineAndTheNextRefreshTriesAgain)
+{
     useV4();
     answers["odpt:TrainInformation"].body = "[]";
     for (int busy : {429, 503}) {
@@ -400,20 +443,24 @@ TEST_F(Client, Version4BusyAnswersPrintOneLineAndTheNextRefreshTriesAgain) {
     EXPECT_TRUE(printed("odpt:TrainInformation: サーバーが混み合っています (HTTP 503)")) << console;
 }
 
-TEST_F(Client, Version4FailuresAndFullAnswers) {
+TEST_F(Client, Version4FailuresAndFullAnswers)
+{
     useV4();
     struct Case {
         Answer train;
         std::string printed;  // UTF-8
     };
     std::string thousand = "[";
-    for (int i = 0; i < 1000; ++i) thousand += R"({"odpt:trainNumber":"A1"},)";
+    for (int i = 0; i < 1000; ++i)
+        thousand += R"({"odpt:trainNumber":"A1"},)";
     thousand.back() = ']';
     const std::vector<Case> cases = {
         {{403, "Invalid acl:consumerKey.", {}}, "odpt:Train: HTTP 403: Invalid acl:consumerKey."},
-        {{200, R"([{"odpt:trainNumber":"A1"},])", {}}, "odpt:Train: the answer is not JSON: \"[{\"odpt:trainNumber\""},
+        {{200, R"([{"odpt:trainNumber":"A1"},])", {}},
+         "odpt:Train: the answer is not JSON: \"[{\"odpt:trainNumber\""},
         {{200, R"([{"odpt:trainNumber":"A1"})", {}}, "odpt:Train: the answer is not JSON"},
-        {{200, thousand, {}}, "odpt:Train: 応答が上限の 1000 件に達しているため、一部が欠けているかもしれません。"},
+        {{200, thousand, {}},
+         "odpt:Train: 応答が上限の 1000 件に達しているため、一部が欠けているかもしれません。"},
     };
     answers["odpt:TrainInformation"].body = "[]";
     for (const Case& c : cases) {
@@ -427,11 +474,13 @@ TEST_F(Client, Version4FailuresAndFullAnswers) {
     }
 }
 
-TEST_F(Client, Version4KeepsWithinSixtyRequestsAMinute) {
+TEST_F(Client, Version4KeepsWithinSixtyRequestsAMinute)
+{
     useV4();
     answers["odpt:RailwayFare"].body = "[]";
     const std::string url = fareUrl("A", "B");
-    for (int i = 0; i < 60; ++i) fetchFare(url, nullptr);
+    for (int i = 0; i < 60; ++i)
+        fetchFare(url, nullptr);
     EXPECT_EQ(requestLines.size(), 60u);
     EXPECT_EQ(console, "");
     responseText[ResponseKind::Fare] = "stale";
@@ -446,21 +495,25 @@ TEST_F(Client, Version4KeepsWithinSixtyRequestsAMinute) {
 
 }  // namespace
 
-TEST_F(Client, TimetablesComeAsTheyAreAndLeaveTheTextsAlone) {
+TEST_F(Client, TimetablesComeAsTheyAreAndLeaveTheTextsAlone)
+{
     const std::string ginza = "odpt.Railway:TokyoMetro.Ginza", weekday = "odpt.Calendar:Weekday";
-    const std::string body = R"([{"odpt:trainNumber":"A1001","odpt:railway":"odpt.Railway:TokyoMetro.Ginza"}])";
+    const std::string body =
+        R"([{"odpt:trainNumber":"A1001","odpt:railway":"odpt.Railway:TokyoMetro.Ginza"}])";
     answers["odpt:TrainTimetable"].body = body;
     std::string got = "stale";
     // asked in version 4 whatever the client speaks otherwise
     ASSERT_TRUE(fetchTimetable(ginza, weekday, &got));
     EXPECT_EQ(got, body) << "UTF-8 as sent, not rewritten";
     ASSERT_EQ(requestLines.size(), 1u);
-    EXPECT_EQ(requestLines[0], "GET /api/v4/odpt:TrainTimetable?odpt:railway=" + ginza + "&odpt:calendar=" + weekday +
-                                   "&acl:consumerKey=" + testKey + " HTTP/1.1");
-    for (std::string& text : responseText.text) EXPECT_EQ(text, "stale");
+    EXPECT_EQ(requestLines[0], "GET /api/v4/odpt:TrainTimetable?odpt:railway=" + ginza +
+                                   "&odpt:calendar=" + weekday + "&acl:consumerKey=" + testKey + " HTTP/1.1");
+    for (std::string& text : responseText.text)
+        EXPECT_EQ(text, "stale");
     EXPECT_EQ(consoleLines(), 0);
 
-    for (const Answer& failing : {Answer{500, "oops " + testKey, {}}, Answer{200, "<html>", {}}, Answer{429, "", {}}}) {
+    for (const Answer& failing :
+         {Answer{500, "oops " + testKey, {}}, Answer{200, "<html>", {}}, Answer{429, "", {}}}) {
         answers["odpt:TrainTimetable"] = failing;
         console.clear();
         EXPECT_FALSE(fetchTimetable(ginza, weekday, &got)) << failing.status;

@@ -11,14 +11,17 @@ namespace {
 
 const std::string key = "ace98bd9a9a823da79ff03890f565fe33c1b3beae37c9057fe02e24fb87db290";
 
-std::string upper(std::string s) {
+std::string upper(std::string s)
+{
     for (char& c : s)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
     return s;
 }
 
 // Every character %-escaped, hex digits in the given case.
-std::string escaped(const std::string& s, bool upperHex) {
+std::string escaped(const std::string& s, bool upperHex)
+{
     static const char lowerDigits[] = "0123456789abcdef";
     static const char upperDigits[] = "0123456789ABCDEF";
     const char* digits = upperHex ? upperDigits : lowerDigits;
@@ -31,11 +34,13 @@ std::string escaped(const std::string& s, bool upperHex) {
     return out;
 }
 
-std::string masked(const std::string& text) {
+std::string masked(const std::string& text)
+{
     return maskKey(text, text.size(), key);
 }
 
-TEST(KeyMask, EchoesInEveryFormAreMasked) {
+TEST(KeyMask, EchoesInEveryFormAreMasked)
+{
     struct Case {
         const char* form;
         std::string text;
@@ -62,10 +67,12 @@ TEST(KeyMask, EchoesInEveryFormAreMasked) {
         {"no key", "Internal Server Error", "Internal Server Error"},
         {"empty", "", ""},
     };
-    for (const Case& c : cases) EXPECT_EQ(masked(c.text), c.shown) << c.form;
+    for (const Case& c : cases)
+        EXPECT_EQ(masked(c.text), c.shown) << c.form;
 }
 
-TEST(KeyMask, AnEchoStartingWithinTheLimitIsMaskedWhole) {
+TEST(KeyMask, AnEchoStartingWithinTheLimitIsMaskedWhole)
+{
     const std::string head(70, '-');
     EXPECT_EQ(maskKey(head + key + " tail", 80, key), head + "***");
     // Escaped, the echo runs far past the limit and still counts.
@@ -77,7 +84,8 @@ TEST(KeyMask, AnEchoStartingWithinTheLimitIsMaskedWhole) {
     EXPECT_EQ(maskKey("short " + key, 3, key), "sho");
 }
 
-TEST(KeyMask, AKeyShorterThanARunIsMaskedOnlyWhole) {
+TEST(KeyMask, AKeyShorterThanARunIsMaskedOnlyWhole)
+{
     const std::string shortKey = "S3cret";
     EXPECT_EQ(maskKey("a s3CRET b", 10, shortKey), "a *** b");
     EXPECT_EQ(maskKey("a s3cre b", 9, shortKey), "a s3cre b");

@@ -23,7 +23,8 @@ using Ordered = nlohmann::ordered_json;
 const std::string earlier = "earlier";
 const std::string normalText = "現在、平常どおり運転しています。";
 
-std::string readExample(const char* name) {
+std::string readExample(const char* name)
+{
     std::ifstream in(std::string(LINEWATCH_TEST_DATA) + "/" + name, std::ios::binary);
     std::ostringstream text;
     text << in.rdbuf();
@@ -32,26 +33,32 @@ std::string readExample(const char* name) {
 }
 
 // Keys ordered as version 4 orders them: by length, then bytewise, nested too.
-Ordered v4Order(const Ordered& value) {
+Ordered v4Order(const Ordered& value)
+{
     if (value.is_array()) {
         Ordered out = Ordered::array();
-        for (const Ordered& v : value) out.push_back(v4Order(v));
+        for (const Ordered& v : value)
+            out.push_back(v4Order(v));
         return out;
     }
-    if (!value.is_object()) return value;
+    if (!value.is_object())
+        return value;
     std::vector<std::string> keys;
-    for (auto it = value.begin(); it != value.end(); ++it) keys.push_back(it.key());
+    for (auto it = value.begin(); it != value.end(); ++it)
+        keys.push_back(it.key());
     std::sort(keys.begin(), keys.end(), [](const std::string& a, const std::string& b) {
         return a.size() != b.size() ? a.size() < b.size() : a < b;
     });
     Ordered out = Ordered::object();
-    for (const std::string& k : keys) out[k] = v4Order(value.at(k));
+    for (const std::string& k : keys)
+        out[k] = v4Order(value.at(k));
     return out;
 }
 
 // A status notice of version 4; empty arguments leave the member out.
 Ordered notice(const std::string& railway, const std::string& text, const std::string& status = "",
-               const std::string& origin = "") {
+               const std::string& origin = "")
+{
     Ordered n = {{"@id", "urn:uuid:" + railway},
                  {"@type", "odpt:TrainInformation"},
                  {"dc:date", "2026-11-20T08:40:00+09:00"},
@@ -59,13 +66,16 @@ Ordered notice(const std::string& railway, const std::string& text, const std::s
                  {"odpt:railway", "odpt.Railway:TokyoMetro." + railway},
                  {"odpt:operator", "odpt.Operator:TokyoMetro"},
                  {"odpt:trainInformationText", {{"ja", text}}}};
-    if (!origin.empty()) n["odpt:timeOfOrigin"] = origin;
-    if (!status.empty()) n["odpt:trainInformationStatus"] = {{"ja", status}};
+    if (!origin.empty())
+        n["odpt:timeOfOrigin"] = origin;
+    if (!status.empty())
+        n["odpt:trainInformationStatus"] = {{"ja", status}};
     return n;
 }
 
 // Rewrites, converts to Shift_JIS and parses, as the client does.
-V4Rewrite load(ResponseKind kind, const std::string& answer) {
+V4Rewrite load(ResponseKind kind, const std::string& answer)
+{
     V4Rewrite r = normaliseV4(kind, answer);
     responseText[kind] = utf8ToCp932(r.text);
     parseResponse(kind);
@@ -74,7 +84,8 @@ V4Rewrite load(ResponseKind kind, const std::string& answer) {
 
 class Rewrite : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         for (TrainInfoRecord& r : infoRecords) {
             r = TrainInfoRecord{};
             r.date = r.railway = r.informationText = r.timeOfOrigin = r.informationStatus = earlier;
@@ -89,7 +100,8 @@ protected:
     }
 
     // The nine slots hold the nine railways in table order.
-    static void expectNineRailways(const char* branchOr = nullptr) {
+    static void expectNineRailways(const char* branchOr = nullptr)
+    {
         for (int k = 0; k < railwayCount; ++k) {
             const std::string id = k == 1 && branchOr ? branchOr : railways[k].railwayId;
             EXPECT_EQ(infoRecords[k].railway, id) << k;
@@ -97,7 +109,8 @@ protected:
     }
 };
 
-TEST_F(Rewrite, StatusExampleFillsTheNineSlotsWithPlainTexts) {
+TEST_F(Rewrite, StatusExampleFillsTheNineSlotsWithPlainTexts)
+{
     const V4Rewrite r = load(ResponseKind::Status, readExample("v4-traininformation-example.json"));
     ASSERT_TRUE(r.ok);
     EXPECT_EQ(r.objects, 3u);
@@ -111,7 +124,7 @@ TEST_F(Rewrite, StatusExampleFillsTheNineSlotsWithPlainTexts) {
     EXPECT_EQ(ginza.operatorId, "odpt.Operator:TokyoMetro");
     EXPECT_EQ(ginza.type, "odpt:TrainInformation");
     EXPECT_EQ(ginza.informationText, utf8ToCp932(normalText));
-    EXPECT_EQ(ginza.timeOfOrigin, "");       // absent: no earlier value may stay
+    EXPECT_EQ(ginza.timeOfOrigin, "");  // absent: no earlier value may stay
     EXPECT_EQ(ginza.informationStatus, "");
 
     // The main line is missing, so its branch (five languages) speaks for it.
@@ -131,7 +144,8 @@ TEST_F(Rewrite, StatusExampleFillsTheNineSlotsWithPlainTexts) {
     }
 }
 
-TEST_F(Rewrite, BranchTakesTheMainLinesSlotOnlyWithNewsOfItsOwn) {
+TEST_F(Rewrite, BranchTakesTheMainLinesSlotOnlyWithNewsOfItsOwn)
+{
     struct Case {
         bool withMain;
         bool mainDisrupted;
@@ -139,20 +153,22 @@ TEST_F(Rewrite, BranchTakesTheMainLinesSlotOnlyWithNewsOfItsOwn) {
         bool branchWins;
     };
     const Case cases[] = {
-        {true, false, true, true},   {true, true, true, false},  {true, false, false, false},
-        {true, true, false, false},  {false, false, false, true}, {false, false, true, true},
+        {true, false, true, true},  {true, true, true, false},   {true, false, false, false},
+        {true, true, false, false}, {false, false, false, true}, {false, false, true, true},
     };
     for (const Case& c : cases) {
         SetUp();
         Ordered answer = Ordered::array();
         answer.push_back(notice("Ginza", normalText));
         // the branch first: its slot must not depend on the order of the answer
-        answer.push_back(c.branchDisrupted ? notice("MarunouchiBranch", "方南町支線で遅れ", "ダイヤ乱れ", "x-origin")
-                                           : notice("MarunouchiBranch", normalText));
+        answer.push_back(c.branchDisrupted
+                             ? notice("MarunouchiBranch", "方南町支線で遅れ", "ダイヤ乱れ", "x-origin")
+                             : notice("MarunouchiBranch", normalText));
         if (c.withMain)
             answer.push_back(c.mainDisrupted ? notice("Marunouchi", "本線で遅れ", "運転見合わせ", "y-origin")
                                              : notice("Marunouchi", normalText));
-        for (const char* line : {"Hibiya", "Tozai", "Chiyoda", "Yurakucho", "Hanzomon", "Namboku", "Fukutoshin"})
+        for (const char* line :
+             {"Hibiya", "Tozai", "Chiyoda", "Yurakucho", "Hanzomon", "Namboku", "Fukutoshin"})
             answer.push_back(notice(line, normalText));
         load(ResponseKind::Status, v4Order(answer).dump());
         const char* trace = c.branchWins ? "branch expected" : "main expected";
@@ -164,9 +180,10 @@ TEST_F(Rewrite, BranchTakesTheMainLinesSlotOnlyWithNewsOfItsOwn) {
     }
 }
 
-TEST_F(Rewrite, OriginOfADisruptionFallsBackToItsDateAndANormalLineHasNone) {
+TEST_F(Rewrite, OriginOfADisruptionFallsBackToItsDateAndANormalLineHasNone)
+{
     Ordered answer = Ordered::array();
-    answer.push_back(notice("Ginza", "遅れています", "ダイヤ乱れ"));           // no origin
+    answer.push_back(notice("Ginza", "遅れています", "ダイヤ乱れ"));  // no origin
     answer.push_back(notice("Hibiya", normalText, "", "2026-11-20T05:00:00+09:00"));
     answer.push_back(notice("Tozai", normalText));
     load(ResponseKind::Status, answer.dump());
@@ -176,13 +193,15 @@ TEST_F(Rewrite, OriginOfADisruptionFallsBackToItsDateAndANormalLineHasNone) {
     EXPECT_EQ(infoRecords[3].informationStatus, "");
 }
 
-TEST_F(Rewrite, HostileValuesStillGivePlainTexts) {
+TEST_F(Rewrite, HostileValuesStillGivePlainTexts)
+{
     struct Case {
         std::string textMember;  // JSON of odpt:trainInformationText
         std::string expected;    // UTF-8 text in the record
     };
     const std::vector<Case> cases = {
-        {R"({"en":"Normal","ko":"정상","zh-Hant":"正常","ja":"平常どおり","zh-Hans":"正常","fr":"x"})", "平常どおり"},
+        {R"({"en":"Normal","ko":"정상","zh-Hant":"正常","ja":"平常どおり","zh-Hans":"正常","fr":"x"})",
+         "平常どおり"},
         {R"({"en":"only English"})", ""},
         {R"("plain string")", "plain string"},
         {R"(["first","second"])", "first"},
@@ -198,7 +217,8 @@ TEST_F(Rewrite, HostileValuesStillGivePlainTexts) {
         SetUp();
         const std::string answer =
             R"([{"@id":"i","@type":"odpt:TrainInformation","odpt:railway":"odpt.Railway:TokyoMetro.Ginza",)"
-            R"("odpt:trainInformationText":)" + c.textMember + "}]";
+            R"("odpt:trainInformationText":)" +
+            c.textMember + "}]";
         const V4Rewrite r = load(ResponseKind::Status, answer);
         ASSERT_TRUE(r.ok) << c.textMember;
         EXPECT_EQ(cp932ToUtf8(infoRecords[0].informationText), c.expected) << c.textMember;
@@ -217,11 +237,12 @@ TEST_F(Rewrite, HostileValuesStillGivePlainTexts) {
     expectNineRailways();
 }
 
-TEST_F(Rewrite, AnswersThatAreNoArrayGiveNothing) {
+TEST_F(Rewrite, AnswersThatAreNoArrayGiveNothing)
+{
     const std::string good = readExample("v4-traininformation-example.json");
-    for (const std::string& text : {std::string(""), std::string("{}"), std::string("Invalid acl:consumerKey."),
-                                    std::string("[{\"a\":1},]"),
-                                    std::string("[\"\xFF\"]"), good + "x"}) {
+    for (const std::string& text :
+         {std::string(""), std::string("{}"), std::string("Invalid acl:consumerKey."),
+          std::string("[{\"a\":1},]"), std::string("[\"\xFF\"]"), good + "x"}) {
         for (ResponseKind kind : {ResponseKind::Status, ResponseKind::Trains, ResponseKind::Fare}) {
             const V4Rewrite r = normaliseV4(kind, text);
             EXPECT_FALSE(r.ok) << text;
@@ -239,7 +260,8 @@ TEST_F(Rewrite, AnswersThatAreNoArrayGiveNothing) {
     EXPECT_EQ(infoRecords[0].date, "");
 }
 
-TEST_F(Rewrite, TrainsTakeTheFirstOriginAndDestinationAndDefaultTheirNumbers) {
+TEST_F(Rewrite, TrainsTakeTheFirstOriginAndDestinationAndDefaultTheirNumbers)
+{
     const std::string answer = v4Order(Ordered::parse(R"([
         {"@id":"urn:ucode:_1","@type":"odpt:Train","dc:date":"2026-11-20T08:40:00+09:00",
          "@context":"http://vocab.odpt.org/context_odpt_Train.jsonld","owl:sameAs":"odpt.Train:TokyoMetro.Hanzomon.A2398K",
@@ -253,7 +275,8 @@ TEST_F(Rewrite, TrainsTakeTheFirstOriginAndDestinationAndDefaultTheirNumbers) {
          "odpt:frequency":90.0,"odpt:toStation":null,"odpt:fromStation":"odpt.Station:TokyoMetro.Ginza.Ueno"},
         {"@id":"urn:ucode:_3","@type":"odpt:Train","@context":"c","odpt:trainNumber":"B1","odpt:delay":"late",
          "odpt:frequency":99999999999}
-    ])")).dump();
+    ])"))
+                                   .dump();
     const V4Rewrite r = load(ResponseKind::Trains, answer);
     ASSERT_TRUE(r.ok);
     ASSERT_EQ(trainCount, 3);
@@ -278,7 +301,8 @@ TEST_F(Rewrite, TrainsTakeTheFirstOriginAndDestinationAndDefaultTheirNumbers) {
     EXPECT_EQ(trainRecords[2].toStation, "null");
 }
 
-TEST_F(Rewrite, TrainSampleInTheNewKeyOrderReadsAsTheOldOne) {
+TEST_F(Rewrite, TrainSampleInTheNewKeyOrderReadsAsTheOldOne)
+{
     const Ordered sample = Ordered::parse(readExample("train-doc-sample.json"));
     responseText[ResponseKind::Trains] = sample.dump();
     parseResponse(ResponseKind::Trains);
@@ -304,7 +328,8 @@ TEST_F(Rewrite, TrainSampleInTheNewKeyOrderReadsAsTheOldOne) {
     }
 }
 
-TEST_F(Rewrite, FareExampleGivesTheFourAmountsAndContextLast) {
+TEST_F(Rewrite, FareExampleGivesTheFourAmountsAndContextLast)
+{
     const V4Rewrite r = load(ResponseKind::Fare, readExample("v4-railwayfare-example.json"));
     ASSERT_TRUE(r.ok);
     EXPECT_EQ(fareRecord.ticketFare, 260);
@@ -331,12 +356,14 @@ TEST_F(Rewrite, FareExampleGivesTheFourAmountsAndContextLast) {
     EXPECT_EQ(normaliseV4(ResponseKind::Fare, "[]").text, "[]");
 }
 
-TEST_F(Rewrite, ThousandObjectAnswersAreCountedAndStillGiveNineSlots) {
+TEST_F(Rewrite, ThousandObjectAnswersAreCountedAndStillGiveNineSlots)
+{
     Ordered status = Ordered::array();
     Ordered trains = Ordered::array();
     for (std::size_t i = 0; i < v4AnswerObjectCap; ++i) {
         status.push_back(notice(i % 2 ? "Fukutoshin" : "Ginza", normalText));
-        trains.push_back({{"@context", "c"}, {"@type", "odpt:Train"}, {"odpt:trainNumber", "A" + std::to_string(i)}});
+        trains.push_back(
+            {{"@context", "c"}, {"@type", "odpt:Train"}, {"odpt:trainNumber", "A" + std::to_string(i)}});
     }
     const V4Rewrite s = load(ResponseKind::Status, v4Order(status).dump());
     EXPECT_EQ(s.objects, v4AnswerObjectCap);
@@ -349,7 +376,8 @@ TEST_F(Rewrite, ThousandObjectAnswersAreCountedAndStillGiveNineSlots) {
     // A hundred thousand tiny elements are counted, and only as many as
     // the records hold are written.
     std::string flood = "[";
-    for (int i = 0; i < 50000; ++i) flood += R"({"odpt:trainNumber":"B1"},7,)";
+    for (int i = 0; i < 50000; ++i)
+        flood += R"({"odpt:trainNumber":"B1"},7,)";
     flood += "{}]";
     for (ResponseKind kind : {ResponseKind::Trains, ResponseKind::Status, ResponseKind::Fare}) {
         const V4Rewrite r = normaliseV4(kind, flood);

@@ -19,7 +19,8 @@ namespace {
 
 const std::string earlier = "earlier";
 
-std::string readSample(const char* name) {
+std::string readSample(const char* name)
+{
     std::ifstream in(std::string(LINEWATCH_TEST_DATA) + "/" + name, std::ios::binary);
     std::ostringstream text;
     text << in.rdbuf();
@@ -28,11 +29,13 @@ std::string readSample(const char* name) {
 }
 
 // The form the live API sends: minified, members in their original order.
-std::string minified(const std::string& pretty) {
+std::string minified(const std::string& pretty)
+{
     return nlohmann::ordered_json::parse(pretty).dump();
 }
 
-void parse(ResponseKind kind, const std::string& text) {
+void parse(ResponseKind kind, const std::string& text)
+{
     responseText[kind] = text;
     parseResponse(kind);
 }
@@ -40,7 +43,8 @@ void parse(ResponseKind kind, const std::string& text) {
 // Every record starts each test holding recognisable earlier values.
 class Parser : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         for (TrainRecord& r : trainRecords) {
             r = TrainRecord{};
             r.trainNumber = r.toStation = r.fromStation = earlier;
@@ -58,7 +62,8 @@ protected:
     }
 };
 
-TEST_F(Parser, LastBareValueWithoutCommaIsNotStored) {
+TEST_F(Parser, LastBareValueWithoutCommaIsNotStored)
+{
     parse(ResponseKind::Trains,
           R"([{"@context":"c","@type":"odpt:Train","odpt:trainNumber":"A1098S2","odpt:delay":120,)"
           R"("odpt:fromStation":"odpt.Station:TokyoMetro.Ginza.Ueno","odpt:toStation":null}])");
@@ -71,7 +76,8 @@ TEST_F(Parser, LastBareValueWithoutCommaIsNotStored) {
     EXPECT_EQ(trainRecords[0].type, "odpt:Train");
 }
 
-TEST_F(Parser, BareValueCutTogetherWithTheClosingBrace) {
+TEST_F(Parser, BareValueCutTogetherWithTheClosingBrace)
+{
     parse(ResponseKind::Trains,
           R"([{"@context":"a","@type":"t","odpt:toStation":null},{"@context":"b","@type":"t",)"
           R"("odpt:delay":300},{"@context":"c","@type":"t","odpt:delay":5}])");
@@ -82,10 +88,10 @@ TEST_F(Parser, BareValueCutTogetherWithTheClosingBrace) {
     EXPECT_EQ(trainRecords[2].context, "c");
 }
 
-TEST_F(Parser, UnknownKeysChangeNothing) {
-    parse(ResponseKind::Trains,
-          R"([{"@context":"c","x:unknown":"odpt:trainNumber","odpt:delayed":9,)"
-          R"("odpt:trainNumbers":["x","y"],"@TYPE":"t","odpt:trainNumber":"B1234S"}])");
+TEST_F(Parser, UnknownKeysChangeNothing)
+{
+    parse(ResponseKind::Trains, R"([{"@context":"c","x:unknown":"odpt:trainNumber","odpt:delayed":9,)"
+                                R"("odpt:trainNumbers":["x","y"],"@TYPE":"t","odpt:trainNumber":"B1234S"}])");
     EXPECT_EQ(trainCount, 0);
     EXPECT_EQ(trainRecords[0].trainNumber, "B1234S");
     EXPECT_EQ(trainRecords[0].delay, -7);
@@ -93,7 +99,8 @@ TEST_F(Parser, UnknownKeysChangeNothing) {
     EXPECT_EQ(trainRecords[1].trainNumber, earlier);
 }
 
-TEST_F(Parser, EmptyTextsLeaveRecordsAndZeroTheCounts) {
+TEST_F(Parser, EmptyTextsLeaveRecordsAndZeroTheCounts)
+{
     for (const char* text : {"", "[]", "no quotes at all", "\"", "\"odpt:trainNumber\""}) {
         SetUp();
         parse(ResponseKind::Trains, text);
@@ -110,7 +117,8 @@ TEST_F(Parser, EmptyTextsLeaveRecordsAndZeroTheCounts) {
     }
 }
 
-TEST_F(Parser, ObjectWithoutContextOverwritesTheRecordOpenedLast) {
+TEST_F(Parser, ObjectWithoutContextOverwritesTheRecordOpenedLast)
+{
     parse(ResponseKind::Trains,
           R"([{"@context":"c","@type":"t","odpt:trainNumber":"A1","odpt:delay":60,"x":1},)"
           R"({"@type":"t","odpt:trainNumber":"A2","odpt:delay":0,"x":1}])");
@@ -120,8 +128,10 @@ TEST_F(Parser, ObjectWithoutContextOverwritesTheRecordOpenedLast) {
     EXPECT_EQ(trainRecords[1].trainNumber, earlier);
 }
 
-TEST_F(Parser, KeysBeforeTheFirstContextAreNotStored) {
-    parse(ResponseKind::Trains, R"([{"odpt:trainNumber":"X","@type":"t","@context":"c","odpt:delay":3,"x":0}])");
+TEST_F(Parser, KeysBeforeTheFirstContextAreNotStored)
+{
+    parse(ResponseKind::Trains,
+          R"([{"odpt:trainNumber":"X","@type":"t","@context":"c","odpt:delay":3,"x":0}])");
     EXPECT_EQ(trainCount, 1);
     EXPECT_EQ(trainRecords[0].trainNumber, earlier);
     EXPECT_EQ(trainRecords[0].type, "");
@@ -131,22 +141,23 @@ TEST_F(Parser, KeysBeforeTheFirstContextAreNotStored) {
     EXPECT_EQ(infoRecords[0].id, "i");
 }
 
-TEST_F(Parser, ValuesAreCutByTheirFirstCharacter) {
+TEST_F(Parser, ValuesAreCutByTheirFirstCharacter)
+{
     struct Case {
-        std::string value;      // what follows "odpt:trainOwner": in an object
-        std::string expected;   // the stored text
+        std::string value;     // what follows "odpt:trainOwner": in an object
+        std::string expected;  // the stored text
     };
     const std::vector<Case> cases = {
         {R"("plain",)", "plain"},
         {R"("",)", ""},
-        {R"("a\"b",)", "a\\"},                       // escapes are not interpreted
+        {R"("a\"b",)", "a\\"},  // escapes are not interpreted
         {R"("with, comma and ] bracket",)", "with, comma and ] bracket"},
         {R"(["x","y"],)", R"(["x","y"])"},
-        {R"([["x"],["y"]],)", R"([["x"])"},            // the first "]," ends an array
+        {R"([["x"],["y"]],)", R"([["x"])"},  // the first "]," ends an array
         {R"(null,)", "null"},
         {R"(true,)", "true"},
         {R"(-12.5,)", "-12.5"},
-        {R"(  "padded",)", "padded"},                // blanks after the colon are skipped
+        {R"(  "padded",)", "padded"},  // blanks after the colon are skipped
         {"\n\t\"pretty\",", "pretty"},
         {"\"\x82\xA0\x81\x60\",", "\x82\xA0\x81\x60"},  // Shift_JIS bytes stay as they are
     };
@@ -157,17 +168,23 @@ TEST_F(Parser, ValuesAreCutByTheirFirstCharacter) {
     }
 }
 
-TEST_F(Parser, NumbersConvertLikeTheCLibraryAndSaturate) {
+TEST_F(Parser, NumbersConvertLikeTheCLibraryAndSaturate)
+{
     struct Case {
         std::string value;
         std::int32_t expected;
     };
     const std::vector<Case> cases = {
-        {"120,", 120},          {"0,", 0},
-        {"-45,", -45},          {"+7,", 7},
-        {"null,", 0},           {"\"90\",", 90},
-        {"300},", 300},         {"12abc,", 12},
-        {"- 5,", 0},            {"2147483647,", 2147483647},
+        {"120,", 120},
+        {"0,", 0},
+        {"-45,", -45},
+        {"+7,", 7},
+        {"null,", 0},
+        {"\"90\",", 90},
+        {"300},", 300},
+        {"12abc,", 12},
+        {"- 5,", 0},
+        {"2147483647,", 2147483647},
         {"99999999999999999999,", 2147483647},
         {"-2147483648,", -2147483647 - 1},
         {"-99999999999,", -2147483647 - 1},
@@ -180,10 +197,10 @@ TEST_F(Parser, NumbersConvertLikeTheCLibraryAndSaturate) {
     }
 }
 
-TEST_F(Parser, MissingEndMarkerSkipsToTheNextClosingBrace) {
+TEST_F(Parser, MissingEndMarkerSkipsToTheNextClosingBrace)
+{
     // No comma ever follows 5, so the scan resumes at its brace and goes on.
-    parse(ResponseKind::Trains,
-          R"([{"@context":"c","@type":"t","odpt:delay":5} {"odpt:trainNumber":"Z"}])");
+    parse(ResponseKind::Trains, R"([{"@context":"c","@type":"t","odpt:delay":5} {"odpt:trainNumber":"Z"}])");
     EXPECT_EQ(trainRecords[0].delay, -7);
     EXPECT_EQ(trainRecords[0].trainNumber, "Z");
     EXPECT_EQ(trainCount, 1);
@@ -206,12 +223,14 @@ TEST_F(Parser, MissingEndMarkerSkipsToTheNextClosingBrace) {
 // client keeps: each one must not cost a scan to the end of the text. The
 // bound is loose on purpose (a scan per value takes minutes, the linear parse
 // about a second under the sanitizers) so a busy machine cannot fail it.
-TEST_F(Parser, AnswerFullOfUnendedValuesParsesPromptly) {
+TEST_F(Parser, AnswerFullOfUnendedValuesParsesPromptly)
+{
     const std::string head = R"([{"@context":"c","@type":"t","odpt:delay":42,"x":0})";
     for (const std::string unit : {R"("odpt:delay":1})", R"("odpt:railway":["x"})"}) {
         SetUp();
         std::string text = head;
-        while (text.size() < responseByteCap) text += unit;
+        while (text.size() < responseByteCap)
+            text += unit;
         const auto start = std::chrono::steady_clock::now();
         parse(ResponseKind::Trains, text);
         const auto elapsed = std::chrono::steady_clock::now() - start;
@@ -222,7 +241,8 @@ TEST_F(Parser, AnswerFullOfUnendedValuesParsesPromptly) {
     }
 }
 
-TEST_F(Parser, SurplusObjectsAreDroppedAndCountsCapped) {
+TEST_F(Parser, SurplusObjectsAreDroppedAndCountsCapped)
+{
     std::string trains = "[";
     for (int i = 0; i < trainRecordCapacity + 25; ++i)
         trains += R"({"@context":"c","@type":"t","odpt:trainNumber":"T)" + std::to_string(i) +
@@ -244,7 +264,8 @@ TEST_F(Parser, SurplusObjectsAreDroppedAndCountsCapped) {
     EXPECT_EQ(infoRecords[infoRecordCapacity - 1].railway, "R" + std::to_string(infoRecordCapacity - 1));
 }
 
-TEST_F(Parser, StatusRecordsBeyondTheLastParseKeepTheirContents) {
+TEST_F(Parser, StatusRecordsBeyondTheLastParseKeepTheirContents)
+{
     parse(ResponseKind::Status,
           R"([{"@context":"c","odpt:railway":"A","odpt:trainInformationText":"one","@type":"i"},)"
           R"({"@context":"c","odpt:railway":"B","odpt:trainInformationStatus":"s","@type":"i"}])");
@@ -257,7 +278,8 @@ TEST_F(Parser, StatusRecordsBeyondTheLastParseKeepTheirContents) {
     EXPECT_EQ(infoRecords[2].railway, earlier);
 }
 
-TEST_F(Parser, FareKeysInAnyOrderWriteTheSingleRecord) {
+TEST_F(Parser, FareKeysInAnyOrderWriteTheSingleRecord)
+{
     parse(ResponseKind::Fare,
           R"([{"odpt:childIcCardFare":82,"@id":"urn:x","odpt:ticketFare":170,)"
           R"("@context":"ctx","odpt:icCardFare":165,"@id":"urn:y","odpt:childTicketFare":90,"z":1}])");
@@ -274,7 +296,8 @@ TEST_F(Parser, FareKeysInAnyOrderWriteTheSingleRecord) {
     EXPECT_EQ(fareRecord.childIcCardFare, 0);
 }
 
-TEST_F(Parser, TrainSampleMinifiedAndPretty) {
+TEST_F(Parser, TrainSampleMinifiedAndPretty)
+{
     const std::string pretty = readSample("train-doc-sample.json");
     for (const std::string& text : {minified(pretty), pretty}) {
         SetUp();
@@ -308,7 +331,8 @@ TEST_F(Parser, TrainSampleMinifiedAndPretty) {
     }
 }
 
-TEST_F(Parser, StatusAndFareSamples) {
+TEST_F(Parser, StatusAndFareSamples)
+{
     const std::string status = utf8ToCp932(minified(readSample("traininformation-doc-sample.json")));
     parse(ResponseKind::Status, status);
     const TrainInfoRecord& s = infoRecords[0];
@@ -342,7 +366,8 @@ TEST_F(Parser, StatusAndFareSamples) {
 // a cut that reads past the end or across a wrong marker shows up here.
 template <class Record, std::size_t N>
 void expectPiecesOf(const std::string& text, const Record* records, int count,
-                    std::string Record::*const (&fields)[N]) {
+                    std::string Record::*const (&fields)[N])
+{
     for (int i = 0; i < count; ++i)
         for (std::string Record::*field : fields) {
             const std::string& value = records[i].*field;
@@ -352,26 +377,37 @@ void expectPiecesOf(const std::string& text, const Record* records, int count,
 }
 
 std::string TrainRecord::*const trainTexts[] = {
-    &TrainRecord::context,         &TrainRecord::type,          &TrainRecord::id,
-    &TrainRecord::date,            &TrainRecord::valid,         &TrainRecord::railway,
-    &TrainRecord::sameAs,          &TrainRecord::trainNumber,   &TrainRecord::trainType,
-    &TrainRecord::startingStation, &TrainRecord::terminalStation, &TrainRecord::fromStation,
-    &TrainRecord::toStation,       &TrainRecord::railDirection, &TrainRecord::trainOwner,
+    &TrainRecord::context,
+    &TrainRecord::type,
+    &TrainRecord::id,
+    &TrainRecord::date,
+    &TrainRecord::valid,
+    &TrainRecord::railway,
+    &TrainRecord::sameAs,
+    &TrainRecord::trainNumber,
+    &TrainRecord::trainType,
+    &TrainRecord::startingStation,
+    &TrainRecord::terminalStation,
+    &TrainRecord::fromStation,
+    &TrainRecord::toStation,
+    &TrainRecord::railDirection,
+    &TrainRecord::trainOwner,
 };
 std::string TrainInfoRecord::*const statusTexts[] = {
-    &TrainInfoRecord::context,      &TrainInfoRecord::id,         &TrainInfoRecord::date,
-    &TrainInfoRecord::valid,        &TrainInfoRecord::operatorId, &TrainInfoRecord::railway,
+    &TrainInfoRecord::context,      &TrainInfoRecord::id,
+    &TrainInfoRecord::date,         &TrainInfoRecord::valid,
+    &TrainInfoRecord::operatorId,   &TrainInfoRecord::railway,
     &TrainInfoRecord::timeOfOrigin, &TrainInfoRecord::informationText,
     &TrainInfoRecord::type,         &TrainInfoRecord::informationStatus,
 };
 std::string FareRecord::*const fareTexts[] = {
-    &FareRecord::id,          &FareRecord::type,      &FareRecord::sameAs,
-    &FareRecord::date,        &FareRecord::operatorId, &FareRecord::fromStation,
-    &FareRecord::toStation,   &FareRecord::context,
+    &FareRecord::id,         &FareRecord::type,        &FareRecord::sameAs,    &FareRecord::date,
+    &FareRecord::operatorId, &FareRecord::fromStation, &FareRecord::toStation, &FareRecord::context,
 };
 
 // Parses text as every kind and checks that nothing outside it was stored.
-void parseAsEveryKind(const std::string& text, int maxTrains) {
+void parseAsEveryKind(const std::string& text, int maxTrains)
+{
     parse(ResponseKind::Trains, text);
     EXPECT_GE(trainCount, 0);
     EXPECT_LE(trainCount, maxTrains);
@@ -382,20 +418,23 @@ void parseAsEveryKind(const std::string& text, int maxTrains) {
     expectPiecesOf(text, &fareRecord, 1, fareTexts);
 }
 
-TEST_F(Parser, EveryTruncatedPrefixOfTheSamplesIsSafe) {
-    for (const char* name : {"train-doc-sample.json", "traininformation-doc-sample.json",
-                             "railwayfare-doc-sample.json"}) {
+TEST_F(Parser, EveryTruncatedPrefixOfTheSamplesIsSafe)
+{
+    for (const char* name :
+         {"train-doc-sample.json", "traininformation-doc-sample.json", "railwayfare-doc-sample.json"}) {
         const std::string pretty = utf8ToCp932(readSample(name));
         for (const std::string& text : {utf8ToCp932(minified(readSample(name))), pretty}) {
             SetUp();
             for (std::size_t length = 0; length <= text.size(); ++length)
                 parseAsEveryKind(text.substr(0, length), 2);
-            if (HasFailure()) FAIL() << name;
+            if (HasFailure())
+                FAIL() << name;
         }
     }
 }
 
-TEST_F(Parser, ArbitraryBytesFromTheSyntaxAlphabetAreSafe) {
+TEST_F(Parser, ArbitraryBytesFromTheSyntaxAlphabetAreSafe)
+{
     // A fixed linear congruential sequence keeps the cases the same on every run.
     const std::string alphabet = "\"\"\":,,[]{}} \n\x81\x60@context@typeodpt:delay0129-";
     std::uint32_t state = 12345;
@@ -408,11 +447,13 @@ TEST_F(Parser, ArbitraryBytesFromTheSyntaxAlphabetAreSafe) {
         }
         state = state * 1664525u + 1013904223u;
         parseAsEveryKind(text, trainRecordCapacity);
-        if (HasFailure()) FAIL() << "round " << round;
+        if (HasFailure())
+            FAIL() << "round " << round;
     }
 }
 
-TEST(CompareTrainNumber, ByteWiseUnsignedPrefixFirst) {
+TEST(CompareTrainNumber, ByteWiseUnsignedPrefixFirst)
+{
     struct Case {
         const char* a;
         const char* b;
@@ -422,9 +463,9 @@ TEST(CompareTrainNumber, ByteWiseUnsignedPrefixFirst) {
         {"A1098S2", "A1098S2", 0},
         {"A1029K", "A1098S2", -1},
         {"B1234S", "A1234S", 1},
-        {"A10", "A100", -1},            // a prefix sorts first
+        {"A10", "A100", -1},  // a prefix sorts first
         {"", "A", -1},
-        {"\x81\x60", "z", 1},           // bytes compare as unsigned
+        {"\x81\x60", "z", 1},  // bytes compare as unsigned
         {"A1\xFF", "A1\x01", 1},
     };
     for (const Case& c : cases) {

@@ -16,7 +16,8 @@ namespace {
 const TimetableTag tag{"https://api.odpt.org", "2026-12-08", "odpt.Calendar:Weekday",
                        "odpt.Railway:TokyoMetro.Hanzomon"};
 
-Timetable example() {
+Timetable example()
+{
     std::ifstream in(std::string(LINEWATCH_TEST_DATA) + "/v4-traintimetable-example.json", std::ios::binary);
     std::ostringstream text;
     text << in.rdbuf();
@@ -26,19 +27,21 @@ Timetable example() {
 }
 
 // Where the table's trains are every minute of the evening, as one text.
-std::string positions(const Timetable& table) {
+std::string positions(const Timetable& table)
+{
     std::string out;
     TrainRecord records[4];
     for (std::int32_t s = 23 * 3600 + 50 * 60; s < 24 * 3600 + 30 * 60; s += 60) {
         const int n = appendEstimatedTrains(table, s, "d", records, 0, 4);
         for (int i = 0; i < n; ++i)
-            out += records[i].trainNumber + records[i].fromStation + records[i].toStation + records[i].startingStation +
-                   records[i].railDirection + "\n";
+            out += records[i].trainNumber + records[i].fromStation + records[i].toStation +
+                   records[i].startingStation + records[i].railDirection + "\n";
     }
     return out;
 }
 
-TEST(TimetableCache, ReadsBackWhatItWrote) {
+TEST(TimetableCache, ReadsBackWhatItWrote)
+{
     const Timetable table = example();
     const std::string text = timetableCacheText(table, tag);
     Timetable back;
@@ -55,7 +58,8 @@ TEST(TimetableCache, ReadsBackWhatItWrote) {
     EXPECT_EQ(timetableCacheName(tag), "2026-12-08.Weekday.Hanzomon.timetable");
 }
 
-TEST(TimetableCache, RefusesDamagedAndForeignFiles) {
+TEST(TimetableCache, RefusesDamagedAndForeignFiles)
+{
     const std::string text = timetableCacheText(example(), tag);
     Timetable back;
     for (std::size_t n = 0; n < text.size(); ++n)

@@ -29,17 +29,23 @@ struct Stop {
     std::string arrival, departure, station;
 };
 
-std::string station(const std::string& name) {
+std::string station(const std::string& name)
+{
     return "odpt.Station:TokyoMetro.Ginza." + name;
 }
 
-Json trip(const std::string& number, const std::vector<Stop>& stops) {
+Json trip(const std::string& number, const std::vector<Stop>& stops)
+{
     Json objects = Json::array();
     for (const Stop& s : stops) {
         Json o = Json::object();
-        if (!s.arrival.empty()) o["odpt:arrivalTime"] = s.arrival;
-        if (!s.departure.empty()) o["odpt:departureTime"] = s.departure;
-        if (!s.station.empty()) o[s.departure.empty() && !s.arrival.empty() ? "odpt:arrivalStation" : "odpt:departureStation"] = station(s.station);
+        if (!s.arrival.empty())
+            o["odpt:arrivalTime"] = s.arrival;
+        if (!s.departure.empty())
+            o["odpt:departureTime"] = s.departure;
+        if (!s.station.empty())
+            o[s.departure.empty() && !s.arrival.empty() ? "odpt:arrivalStation" : "odpt:departureStation"] =
+                station(s.station);
         objects.push_back(o);
     }
     return Json{{"@type", "odpt:TrainTimetable"},
@@ -53,7 +59,8 @@ Json trip(const std::string& number, const std::vector<Stop>& stops) {
                 {"odpt:trainTimetableObject", objects}};
 }
 
-Timetable load(const Json& answer) {
+Timetable load(const Json& answer)
+{
     Timetable table;
     const TimetableLoad r = loadTimetableV4(table, answer.dump());
     EXPECT_TRUE(r.ok);
@@ -62,11 +69,13 @@ Timetable load(const Json& answer) {
 
 // Where the trains of table are at Japan clock time "HH:MM:SS": one
 // "number from>to" per train, to "null" while it stands.
-std::vector<std::string> where(const Timetable& table, const std::string& clock) {
+std::vector<std::string> where(const Timetable& table, const std::string& clock)
+{
     std::int64_t t = 0;
     EXPECT_TRUE(parseJapanTime("2026-12-08T" + clock, 0, &t)) << clock;
     // a clock time after midnight is on the next date, still the same service day
-    if (clock < "03:00") t += 86400;
+    if (clock < "03:00")
+        t += 86400;
     TrainRecord records[8];
     const int n = appendEstimatedTrains(table, serviceTimeOf(t).second, at, records, 0, 8);
     std::vector<std::string> out;
@@ -80,7 +89,8 @@ std::vector<std::string> where(const Timetable& table, const std::string& clock)
 
 using Places = std::vector<std::string>;
 
-TEST(Timetable, RunningAndStandingWithTheThirtySecondRule) {
+TEST(Timetable, RunningAndStandingWithTheThirtySecondRule)
+{
     const Timetable t = load(Json::array({trip("A1001", {{"", "10:00", "Ueno"},
                                                          {"", "10:03", "Kanda"},
                                                          {"10:05", "10:06", "Ginza"},
@@ -97,11 +107,11 @@ TEST(Timetable, RunningAndStandingWithTheThirtySecondRule) {
     EXPECT_EQ(where(t, "10:08:00"), Places{});  // gone on arriving at its last stop
 }
 
-TEST(Timetable, ArrivalNeverBeforeThePreviousDepartureAndUntimedStops) {
+TEST(Timetable, ArrivalNeverBeforeThePreviousDepartureAndUntimedStops)
+{
     // Kanda leaves 20 s after Ueno: it cannot be reached 30 s before it is left
-    const Timetable quick = load(Json::array({trip("A1003", {{"", "10:00:00", "Ueno"},
-                                                             {"", "10:00:20", "Kanda"},
-                                                             {"10:02", "", "Ginza"}})}));
+    const Timetable quick = load(Json::array(
+        {trip("A1003", {{"", "10:00:00", "Ueno"}, {"", "10:00:20", "Kanda"}, {"10:02", "", "Ginza"}})}));
     EXPECT_EQ(where(quick, "09:59:59"), Places{});
     EXPECT_EQ(where(quick, "10:00:00"), Places{"A1003 Kanda>null"});
     EXPECT_EQ(where(quick, "10:00:19"), Places{"A1003 Kanda>null"});
@@ -133,9 +143,11 @@ TEST(Timetable, ArrivalNeverBeforeThePreviousDepartureAndUntimedStops) {
     EXPECT_EQ(where(ragged, "10:03:29"), Places{"A1007 Kanda>Ginza"});
 }
 
-TEST(Timetable, TripsAcrossMidnight) {
-    Json answer = Json::array({trip("A2398S", {{"", "23:58", "Ueno"}, {"", "00:02", "Kanda"}, {"00:05", "", "Ginza"}}),
-                               trip("A0500S", {{"", "05:00", "Ueno"}, {"05:02", "", "Kanda"}})});
+TEST(Timetable, TripsAcrossMidnight)
+{
+    Json answer =
+        Json::array({trip("A2398S", {{"", "23:58", "Ueno"}, {"", "00:02", "Kanda"}, {"00:05", "", "Ginza"}}),
+                     trip("A0500S", {{"", "05:00", "Ueno"}, {"05:02", "", "Kanda"}})});
     const Timetable t = load(answer);
     EXPECT_EQ(where(t, "23:57:59"), Places{});
     EXPECT_EQ(where(t, "23:59:00"), Places{"A2398S Ueno>Kanda"});
@@ -151,7 +163,8 @@ TEST(Timetable, TripsAcrossMidnight) {
         EXPECT_EQ(timetableSeconds(bad), -1) << bad;
 }
 
-TEST(Timetable, RecordsAsALiveAnswerGivesThem) {
+TEST(Timetable, RecordsAsALiveAnswerGivesThem)
+{
     const Timetable t = load(Json::array(
         {trip("A1001", {{"", "10:00", "Ueno"}, {"", "10:05", "Kanda"}, {"10:07", "", "Mitsukoshimae"}})}));
     TrainRecord estimated[1];
@@ -175,10 +188,11 @@ TEST(Timetable, RecordsAsALiveAnswerGivesThem) {
     ASSERT_EQ(trainCount, 1);
     const TrainRecord& a = estimated[0];
     const TrainRecord& b = trainRecords[0];
-    for (auto field : {&TrainRecord::context, &TrainRecord::type, &TrainRecord::date, &TrainRecord::railway,
-                       &TrainRecord::sameAs, &TrainRecord::trainNumber, &TrainRecord::trainType,
-                       &TrainRecord::startingStation, &TrainRecord::terminalStation, &TrainRecord::fromStation,
-                       &TrainRecord::toStation, &TrainRecord::railDirection, &TrainRecord::trainOwner})
+    for (auto field :
+         {&TrainRecord::context, &TrainRecord::type, &TrainRecord::date, &TrainRecord::railway,
+          &TrainRecord::sameAs, &TrainRecord::trainNumber, &TrainRecord::trainType,
+          &TrainRecord::startingStation, &TrainRecord::terminalStation, &TrainRecord::fromStation,
+          &TrainRecord::toStation, &TrainRecord::railDirection, &TrainRecord::trainOwner})
         EXPECT_EQ(a.*field, b.*field);
     EXPECT_EQ(a.delay, b.delay);
     EXPECT_EQ(a.frequency, b.frequency);
@@ -192,7 +206,8 @@ TEST(Timetable, RecordsAsALiveAnswerGivesThem) {
     EXPECT_EQ(estimated[0].fromStation, station("Kanda"));
 }
 
-TEST(Timetable, ReadingAnswers) {
+TEST(Timetable, ReadingAnswers)
+{
     std::ifstream in(std::string(LINEWATCH_TEST_DATA) + "/v4-traintimetable-example.json", std::ios::binary);
     std::ostringstream example;
     example << in.rdbuf();
@@ -224,11 +239,12 @@ TEST(Timetable, ReadingAnswers) {
         EXPECT_FALSE(loadTimetableV4(table, bad).ok) << bad;
     Timetable hostile;
     const TimetableLoad h = loadTimetableV4(
-        hostile, R"([1,"x",[],{"odpt:trainNumber":"A1"},{"odpt:trainNumber":"A2","odpt:trainTimetableObject":{}},)"
-                 R"({"odpt:trainNumber":7,"odpt:trainTimetableObject":[]},)"
-                 R"({"odpt:trainNumber":["A 3\n"],"odpt:trainTimetableObject":[1,{"odpt:departureTime":5},)"
-                 R"({"odpt:departureTime":"10:00","odpt:departureStation":"S\u0000 1"},)"
-                 R"({"odpt:arrivalTime":"10:02","odpt:arrivalStation":["S2"]}]}])");
+        hostile,
+        R"([1,"x",[],{"odpt:trainNumber":"A1"},{"odpt:trainNumber":"A2","odpt:trainTimetableObject":{}},)"
+        R"({"odpt:trainNumber":7,"odpt:trainTimetableObject":[]},)"
+        R"({"odpt:trainNumber":["A 3\n"],"odpt:trainTimetableObject":[1,{"odpt:departureTime":5},)"
+        R"({"odpt:departureTime":"10:00","odpt:departureStation":"S\u0000 1"},)"
+        R"({"odpt:arrivalTime":"10:02","odpt:arrivalStation":["S2"]}]}])");
     ASSERT_TRUE(h.ok);
     EXPECT_EQ(h.objects, 7u);
     ASSERT_EQ(h.trips, 1u);

@@ -59,10 +59,23 @@ int main(int argc, char** argv)
         std::fprintf(out, "U+%04X %s\n", static_cast<unsigned>(c), hex(utf8ToCp932(utf8(c))).c_str());
     // Broken UTF-8: overlong forms, surrogates, beyond U+10FFFF, stray and
     // missing continuation bytes, each followed by ASCII.
-    const char* broken[] = {"\xC0\x80", "\xC1\xBF", "\xE0\x80\x80", "\xE0\x9F\xBF", "\xED\xA0\x80",
-                            "\xED\xBF\xBF", "\xF0\x80\x80\x80", "\xF0\x8F\xBF\xBF", "\xF4\x90\x80\x80",
-                            "\xF5\x80\x80\x80", "\xFF", "\x80", "\xBF\xBF", "\xE3\x81", "\xE3",
-                            "\xF0\x9F\x98", "\xC3"};
+    const char* broken[] = {"\xC0\x80",
+                            "\xC1\xBF",
+                            "\xE0\x80\x80",
+                            "\xE0\x9F\xBF",
+                            "\xED\xA0\x80",
+                            "\xED\xBF\xBF",
+                            "\xF0\x80\x80\x80",
+                            "\xF0\x8F\xBF\xBF",
+                            "\xF4\x90\x80\x80",
+                            "\xF5\x80\x80\x80",
+                            "\xFF",
+                            "\x80",
+                            "\xBF\xBF",
+                            "\xE3\x81",
+                            "\xE3",
+                            "\xF0\x9F\x98",
+                            "\xC3"};
     for (const char* b : broken) {
         const std::string tail = std::string(b) + "A";
         std::fprintf(out, "bad %s %s / %s\n", hex(b).c_str(), hex(utf8ToCp932(tail)).c_str(),

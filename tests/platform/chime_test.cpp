@@ -92,10 +92,8 @@ TEST(Chime, WithoutAnAudioDeviceTheTerminalBellRings)
                   std::string first = playCapturingStdout(chime_play, true);
                   std::string second = playCapturingStdout(chime_play, true);
                   std::string redirected = playCapturingStdout(chime_play);
-                  return (first == "\a" && second == "\a" && redirected.empty() &&
-                          chime_count() == 3)
-                             ? 0
-                             : 1;
+                  return (first == "\a" && second == "\a" && redirected.empty() && chime_count() == 3) ? 0
+                                                                                                       : 1;
               }),
               0);
 }
@@ -129,21 +127,19 @@ TEST(Chime, SoundLibraryStaysQuietWhenNoCardAnswers)
 
 TEST(Chime, ToneIsQueuedWithoutWaiting)
 {
-    EXPECT_EQ(inChild([] {
-                  setenv("SDL_AUDIODRIVER", "dummy", 1);
-                  auto t0 = std::chrono::steady_clock::now();
-                  std::string written = playCapturingStdout([] {
-                      for (int i = 0; i < 3; ++i)
-                          chime_play();
-                  });
-                  auto spent = std::chrono::steady_clock::now() - t0;
-                  // Three tones of 240 ms each; returning well before proves nobody waited for them.
-                  return (written.empty() && chime_count() == 3 &&
-                          spent < std::chrono::milliseconds(200))
-                             ? 0
-                             : 1;
-              }),
-              0);
+    EXPECT_EQ(
+        inChild([] {
+            setenv("SDL_AUDIODRIVER", "dummy", 1);
+            auto t0 = std::chrono::steady_clock::now();
+            std::string written = playCapturingStdout([] {
+                for (int i = 0; i < 3; ++i)
+                    chime_play();
+            });
+            auto spent = std::chrono::steady_clock::now() - t0;
+            // Three tones of 240 ms each; returning well before proves nobody waited for them.
+            return (written.empty() && chime_count() == 3 && spent < std::chrono::milliseconds(200)) ? 0 : 1;
+        }),
+        0);
 }
 
 // With no terminal on standard input nobody else handles Ctrl-C or SIGTERM;

@@ -71,13 +71,17 @@ TEST(ConsoleOutput, ControlCharactersNeverReachTheTerminal)
 {
     std::string sink;
     console_capture(&sink);
-    console_print("a\x1b[2Jb\x07" "c\r\n\t%s|%d", "x\x01y\x7fz", 42);
+    console_print(
+        "a\x1b[2Jb\x07"
+        "c\r\n\t%s|%d",
+        "x\x01y\x7fz", 42);
     console_print("データ再取得まで %2d 秒\r", 7);
     // A carriage return inside a text would let it overwrite its own line.
     console_print("%s %s\n", "2014-10-14T10:15:02 銀座線", "\r\b\x1b[31m平常\r\n");
     console_capture(nullptr);
-    EXPECT_EQ(sink, "a[2Jbc\n\txyz|42データ再取得まで  7 秒\r"
-                    "2014-10-14T10:15:02 銀座線 [31m平常\n\n");
+    EXPECT_EQ(sink,
+              "a[2Jbc\n\txyz|42データ再取得まで  7 秒\r"
+              "2014-10-14T10:15:02 銀座線 [31m平常\n\n");
 
     // A text longer than the formatting buffer arrives whole.
     sink.clear();
@@ -128,10 +132,11 @@ TEST(ConsoleOutput, OnATerminalAnOverwritingMessageErasesTheLineFirst)
     std::string got = drain(master);
     close(master);
     close(slave);
-    EXPECT_EQ(got, "A1005S:Local:Ginza:Shibuya->OmoteSando         \r"
-                   "\x1b[K\xe3\x83\x87\xe3\x83\xbc\xe3\x82\xbf\xe5\x86\x8d\xe5\x8f\x96\xe5\xbe\x97"
-                   "\xe3\x81\xbe\xe3\x81\xa7 88 \xe7\xa7\x92\r"
-                   "\x1b[Kc : ,\tj\nx[Ky\nsecond\nno line end");
+    EXPECT_EQ(got,
+              "A1005S:Local:Ginza:Shibuya->OmoteSando         \r"
+              "\x1b[K\xe3\x83\x87\xe3\x83\xbc\xe3\x82\xbf\xe5\x86\x8d\xe5\x8f\x96\xe5\xbe\x97"
+              "\xe3\x81\xbe\xe3\x81\xa7 88 \xe7\xa7\x92\r"
+              "\x1b[Kc : ,\tj\nx[Ky\nsecond\nno line end");
 }
 
 // A line left open on the terminal (the countdown) is ended on every way out,
@@ -144,10 +149,8 @@ TEST(ConsoleTerminal, AnOpenLineIsEndedOnExitAndOnDeadlySignals)
         const char* tail;
     };
     const Case cases[] = {
-        {"countdown\r", 0, "countdown\r\n"},
-        {"countdown\r", SIGUSR1, "countdown\r\n"},
-        {"no line end", SIGALRM, "no line end\n"},
-        {"ended\n", 0, "ended\n"},
+        {"countdown\r", 0, "countdown\r\n"},       {"countdown\r", SIGUSR1, "countdown\r\n"},
+        {"no line end", SIGALRM, "no line end\n"}, {"ended\n", 0, "ended\n"},
         {"ended\n", SIGPROF, "ended\n"},
     };
     for (const Case& c : cases) {
@@ -180,11 +183,13 @@ TEST(ConsoleTerminal, AnOpenLineIsEndedOnExitAndOnDeadlySignals)
 
 TEST(ConsoleKeys, ArrowsArriveAsPrefixAndSecondCode)
 {
-    std::string script = "x\x1b[A\x1b[B\x1b[C\x1b[D\x1bOC\x1b[1;5D\x1b[5~" "q\x1b";
+    std::string script =
+        "x\x1b[A\x1b[B\x1b[C\x1b[D\x1bOC\x1b[1;5D\x1b[5~"
+        "q\x1b";
     console_script(&script);
     const int P = kConsoleArrowPrefix;
-    EXPECT_EQ(allKeys(), (std::vector<int>{'x', P, 0x48, P, 0x50, P, 0x4D, P, 0x4B, P, 0x4D, P, 0x4B,
-                                           0x1B, 'q', 0x1B}));
+    EXPECT_EQ(allKeys(),
+              (std::vector<int>{'x', P, 0x48, P, 0x50, P, 0x4D, P, 0x4B, P, 0x4D, P, 0x4B, 0x1B, 'q', 0x1B}));
     // Past the end of input every read is q.
     EXPECT_FALSE(console_key_waiting());
     EXPECT_EQ(console_read_key(), 'q');
@@ -265,8 +270,8 @@ TEST(ConsoleTerminal, RawModeIsUndoneOnCloseSignalsAndStops)
 
     // Every signal whose default ends the process, not only the usual few,
     // and exit() from anywhere.
-    const int deadly[] = {SIGTERM, SIGPIPE, SIGUSR1, SIGUSR2, SIGALRM, SIGTRAP, SIGSYS,
-                          SIGXCPU, SIGVTALRM, SIGPROF, SIGRTMIN + 1, 0};
+    const int deadly[] = {SIGTERM, SIGPIPE, SIGUSR1,   SIGUSR2, SIGALRM,      SIGTRAP,
+                          SIGSYS,  SIGXCPU, SIGVTALRM, SIGPROF, SIGRTMIN + 1, 0};
     int status = 0;
     struct termios after;
     for (int sig : deadly) {

@@ -46,9 +46,10 @@ TEST(Win32Console, RedirectedOutputIsTheProgramsBytesUnchanged)
     });
     // No conversion, no \n -> \r\n, no erase sequences; control bytes and a
     // carriage return that is not the last byte are dropped as everywhere.
-    EXPECT_EQ(out, "データ再取得まで  7 秒\r"
-                   "odpt:Train: HTTP 404\n"
-                   "x[2Jy\n");
+    EXPECT_EQ(out,
+              "データ再取得まで  7 秒\r"
+              "odpt:Train: HTTP 404\n"
+              "x[2Jy\n");
 }
 
 TEST(Win32Console, PipedKeysAndLinesEndInQ)
@@ -61,7 +62,9 @@ TEST(Win32Console, PipedKeysAndLinesEndInQ)
     console_open();  // no console: nothing to change, and no failure
 
     EXPECT_FALSE(console_key_waiting()) << "an empty pipe has no key and the test does not block";
-    const std::string typed = "a\xE0" "H3 8 12 x\r\n\x93\x8C\x8B\x9E\n";
+    const std::string typed =
+        "a\xE0"
+        "H3 8 12 x\r\n\x93\x8C\x8B\x9E\n";
     DWORD written = 0;
     WriteFile(writeEnd, typed.data(), static_cast<DWORD>(typed.size()), &written, nullptr);
     const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(5);

@@ -31,7 +31,10 @@ protected:
 
     std::string path(const std::string& name) const { return dir + "/" + name; }
 
-    static void put(const std::string& file, const std::string& text) { std::ofstream(file, std::ios::binary) << text; }
+    static void put(const std::string& file, const std::string& text)
+    {
+        std::ofstream(file, std::ios::binary) << text;
+    }
 
     static std::string contents(const std::string& file)
     {
@@ -173,8 +176,12 @@ TEST_F(FileService, OnlyTheOwnLeftoversOfEndedSavesAreRemoved)
     }
 
     ASSERT_TRUE(saveFileAtomically(path("f").c_str(), "new").saved);
-    std::vector<std::string> expected = {".f.1.Ab3dEf6hIj9L.tmp", ".f." + ended + ".ZZ3dEf6hIj9L.tmp",
-                                         ".f." + ended + ".mine.tmp", ".g." + ended + ".tmp", "f", "victim"};
+    std::vector<std::string> expected = {".f.1.Ab3dEf6hIj9L.tmp",
+                                         ".f." + ended + ".ZZ3dEf6hIj9L.tmp",
+                                         ".f." + ended + ".mine.tmp",
+                                         ".g." + ended + ".tmp",
+                                         "f",
+                                         "victim"};
     if (root)
         expected.push_back(".f." + ended + ".Qb3dEf6hIj9L.tmp");
     std::sort(expected.begin(), expected.end());
@@ -205,7 +212,10 @@ TEST_F(FileService, AFileMountedOnItsOwnIsRewrittenInPlace)
             mount(source.c_str(), mounted.c_str(), nullptr, MS_BIND, nullptr) != 0)
             _exit(2);
         const FileSave save = saveFileAtomically(mounted.c_str(), "new");
-        _exit(save.saved && save.rewrittenInPlace && save.reason == "it cannot be replaced: Device or resource busy" ? 0 : 1);
+        _exit(save.saved && save.rewrittenInPlace &&
+                      save.reason == "it cannot be replaced: Device or resource busy"
+                  ? 0
+                  : 1);
     }
     int status = 0;
     waitpid(child, &status, 0);

@@ -19,7 +19,8 @@ struct Fetched {
     int chunks = 0;
 };
 
-Fetched get(const std::string& url, const std::string& caFile = "", long totalMs = 5000) {
+Fetched get(const std::string& url, const std::string& caFile = "", long totalMs = 5000)
+{
     HttpRequest request;
     request.url = url;
     request.userAgent = "TestAgent/1";
@@ -35,7 +36,8 @@ Fetched get(const std::string& url, const std::string& caFile = "", long totalMs
     return fetched;
 }
 
-TEST(Http, BodyStatusAndRequestHeadersOverVerifiedTls) {
+TEST(Http, BodyStatusAndRequestHeadersOverVerifiedTls)
+{
     LocalServer server(LocalServer::Tls);
     std::string agent, cacheControl, pragma;
     server.http().Get("/data", [&](const httplib::Request& req, httplib::Response& res) {
@@ -66,7 +68,8 @@ TEST(Http, BodyStatusAndRequestHeadersOverVerifiedTls) {
     EXPECT_EQ(missing.body, "no such thing");
 }
 
-TEST(Http, UntrustedCertificateIsRefused) {
+TEST(Http, UntrustedCertificateIsRefused)
+{
     LocalServer server(LocalServer::Tls);
     bool answered = false;
     server.http().Get("/data", [&](const httplib::Request&, httplib::Response& res) {
@@ -81,7 +84,8 @@ TEST(Http, UntrustedCertificateIsRefused) {
     EXPECT_FALSE(answered);
 }
 
-TEST(Http, ReceiverStopsTheTransfer) {
+TEST(Http, ReceiverStopsTheTransfer)
+{
     LocalServer server(LocalServer::Plain);
     server.http().Get("/big", [](const httplib::Request&, httplib::Response& res) {
         res.set_content(std::string(4 << 20, 'y'), "application/json");
@@ -99,11 +103,11 @@ TEST(Http, ReceiverStopsTheTransfer) {
     EXPECT_LT(received, std::size_t{4 << 20});
 }
 
-TEST(Http, RedirectsAreFollowed) {
+TEST(Http, RedirectsAreFollowed)
+{
     LocalServer server(LocalServer::Plain);
-    server.http().Get("/old", [](const httplib::Request&, httplib::Response& res) {
-        res.set_redirect("/new");
-    });
+    server.http().Get("/old",
+                      [](const httplib::Request&, httplib::Response& res) { res.set_redirect("/new"); });
     server.http().Get("/new", [](const httplib::Request&, httplib::Response& res) {
         res.set_content("moved here", "text/plain");
     });
@@ -114,7 +118,8 @@ TEST(Http, RedirectsAreFollowed) {
     EXPECT_EQ(moved.body, "moved here");
 }
 
-TEST(Http, RedirectFromHttpsToPlainHttpIsRefused) {
+TEST(Http, RedirectFromHttpsToPlainHttpIsRefused)
+{
     LocalServer plain(LocalServer::Plain);
     bool plainAnswered = false;
     plain.http().Get("/new", [&](const httplib::Request&, httplib::Response& res) {
@@ -127,9 +132,8 @@ TEST(Http, RedirectFromHttpsToPlainHttpIsRefused) {
     secure.http().Get("/old", [&](const httplib::Request&, httplib::Response& res) {
         res.set_redirect(plainRoot + "/new");
     });
-    secure.http().Get("/moved", [](const httplib::Request&, httplib::Response& res) {
-        res.set_redirect("/here");
-    });
+    secure.http().Get("/moved",
+                      [](const httplib::Request&, httplib::Response& res) { res.set_redirect("/here"); });
     secure.http().Get("/here", [](const httplib::Request&, httplib::Response& res) {
         res.set_content("still secure", "text/plain");
     });
@@ -146,7 +150,8 @@ TEST(Http, RedirectFromHttpsToPlainHttpIsRefused) {
     EXPECT_EQ(moved.body, "still secure");
 }
 
-TEST(Http, DeadServersEndTheTransferInTime) {
+TEST(Http, DeadServersEndTheTransferInTime)
+{
     LocalServer silent(LocalServer::Silent);
     ASSERT_TRUE(silent.start());
     const auto start = std::chrono::steady_clock::now();
@@ -170,7 +175,8 @@ TEST(Http, DeadServersEndTheTransferInTime) {
     EXPECT_FALSE(refused.result.error.empty());
 }
 
-TEST(Http, AbandonHookStopsASilentTransferWithinItsCheckInterval) {
+TEST(Http, AbandonHookStopsASilentTransferWithinItsCheckInterval)
+{
     using Clock = std::chrono::steady_clock;
     LocalServer silent(LocalServer::Silent);
     ASSERT_TRUE(silent.start());
@@ -182,8 +188,7 @@ TEST(Http, AbandonHookStopsASilentTransferWithinItsCheckInterval) {
     int asked = 0;
     bool chunkSeen = false;
     const HttpResult result = http_get(
-        request,
-        [&](const char*, std::size_t) { return chunkSeen = true; },
+        request, [&](const char*, std::size_t) { return chunkSeen = true; },
         [&] {
             ++asked;
             return Clock::now() >= abandonAt;
@@ -200,7 +205,8 @@ TEST(Http, AbandonHookStopsASilentTransferWithinItsCheckInterval) {
     EXPECT_LT(late, std::chrono::milliseconds(httpAbandonCheckMs + 250));
 }
 
-TEST(Http, AHookThatNeverAbandonsLeavesTheTransferAlone) {
+TEST(Http, AHookThatNeverAbandonsLeavesTheTransferAlone)
+{
     LocalServer server(LocalServer::Plain);
     server.http().Get("/data", [](const httplib::Request&, httplib::Response& res) {
         res.set_content(std::string(300000, 'x'), "application/json");

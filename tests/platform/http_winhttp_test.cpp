@@ -29,7 +29,8 @@ struct Seen {
 // the connection open and silent until the server stops.
 class LoopbackServer {
 public:
-    explicit LoopbackServer(std::function<std::string(const std::string& head)> reply) : reply_(std::move(reply))
+    explicit LoopbackServer(std::function<std::string(const std::string& head)> reply)
+        : reply_(std::move(reply))
     {
         WSADATA data;
         WSAStartup(MAKEWORD(2, 2), &data);
@@ -186,7 +187,8 @@ TEST(WinHttp, RedirectsAreFollowedByHandAtMostFiveTimes)
         if (path == "/api/final")
             return answer("200 OK", "arrived");
         // /loop/N leads to /loop/N+1 for ever
-        return answer("307 Again", "", "Location: /loop/" + std::to_string(std::stoi(path.substr(6)) + 1) + "\r\n");
+        return answer("307 Again", "",
+                      "Location: /loop/" + std::to_string(std::stoi(path.substr(6)) + 1) + "\r\n");
     });
     Got got = get(server.url("/start"));
     EXPECT_TRUE(got.result.completed) << got.result.error;

@@ -16,19 +16,22 @@
 
 namespace {
 
-bool addExtension(X509* cert, int nid, const char* value) {
+bool addExtension(X509* cert, int nid, const char* value)
+{
     X509V3_CTX ctx;
     X509V3_set_ctx_nodb(&ctx);
     X509V3_set_ctx(&ctx, cert, cert, nullptr, nullptr, 0);
     X509_EXTENSION* ext = X509V3_EXT_conf_nid(nullptr, &ctx, nid, value);
-    if (ext == nullptr) return false;
+    if (ext == nullptr)
+        return false;
     const bool added = X509_add_ext(cert, ext, -1) == 1;
     X509_EXTENSION_free(ext);
     return added;
 }
 
 // Writes a one-hour self-signed P-256 certificate for IP 127.0.0.1 and its key.
-bool writeCertificate(const std::string& certFile, const std::string& keyFile) {
+bool writeCertificate(const std::string& certFile, const std::string& keyFile)
+{
     EVP_PKEY* key = EVP_EC_gen("P-256");
     X509* cert = X509_new();
     bool ok = key != nullptr && cert != nullptr;
@@ -51,8 +54,10 @@ bool writeCertificate(const std::string& certFile, const std::string& keyFile) {
         FILE* k = std::fopen(keyFile.c_str(), "w");
         ok = c != nullptr && k != nullptr && PEM_write_X509(c, cert) == 1 &&
              PEM_write_PrivateKey(k, key, nullptr, nullptr, 0, nullptr, nullptr) == 1;
-        if (c != nullptr) std::fclose(c);
-        if (k != nullptr) std::fclose(k);
+        if (c != nullptr)
+            std::fclose(c);
+        if (k != nullptr)
+            std::fclose(k);
     }
     X509_free(cert);
     EVP_PKEY_free(key);
@@ -61,7 +66,8 @@ bool writeCertificate(const std::string& certFile, const std::string& keyFile) {
 
 }  // namespace
 
-LocalServer::LocalServer(Kind kind) : kind_(kind) {
+LocalServer::LocalServer(Kind kind) : kind_(kind)
+{
     if (kind != Tls) {
         server_ = std::make_unique<httplib::Server>();
         return;
@@ -71,7 +77,8 @@ LocalServer::LocalServer(Kind kind) : kind_(kind) {
         dir_ = pattern;
         certFile_ = dir_ + "/cert.pem";
         keyFile_ = dir_ + "/key.pem";
-        if (!writeCertificate(certFile_, keyFile_)) certFile_.clear();
+        if (!writeCertificate(certFile_, keyFile_))
+            certFile_.clear();
     }
     if (!certFile_.empty())
         server_ = std::make_unique<httplib::SSLServer>(certFile_.c_str(), keyFile_.c_str());
@@ -79,22 +86,28 @@ LocalServer::LocalServer(Kind kind) : kind_(kind) {
         server_ = std::make_unique<httplib::Server>();  // start() then fails the test
 }
 
-LocalServer::~LocalServer() {
+LocalServer::~LocalServer()
+{
     if (thread_.joinable()) {
         // stop() is a no-op until the accept loop runs, so wait for it.
-        while (!server_->is_running() && !finished_) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        while (!server_->is_running() && !finished_)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
         server_->stop();
         thread_.join();
     }
-    if (silentFd_ >= 0) close(silentFd_);
-    if (!dir_.empty()) std::filesystem::remove_all(dir_);
+    if (silentFd_ >= 0)
+        close(silentFd_);
+    if (!dir_.empty())
+        std::filesystem::remove_all(dir_);
 }
 
 // A bound socket that listens and is never accepted from: connections
 // complete in the kernel and then wait forever.
-bool LocalServer::startSilent() {
+bool LocalServer::startSilent()
+{
     silentFd_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (silentFd_ < 0) return false;
+    if (silentFd_ < 0)
+        return false;
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
@@ -106,12 +119,17 @@ bool LocalServer::startSilent() {
     return true;
 }
 
-bool LocalServer::start() {
-    if (kind_ == Silent) return startSilent();
-    if (kind_ == Tls && certFile_.empty()) return false;
-    if (!server_->is_valid()) return false;
+bool LocalServer::start()
+{
+    if (kind_ == Silent)
+        return startSilent();
+    if (kind_ == Tls && certFile_.empty())
+        return false;
+    if (!server_->is_valid())
+        return false;
     port_ = server_->bind_to_any_port("127.0.0.1");
-    if (port_ <= 0) return false;
+    if (port_ <= 0)
+        return false;
     thread_ = std::thread([this] {
         server_->listen_after_bind();
         finished_ = true;
@@ -119,6 +137,7 @@ bool LocalServer::start() {
     return true;
 }
 
-std::string LocalServer::root() const {
+std::string LocalServer::root() const
+{
     return (kind_ == Tls ? "https://127.0.0.1:" : "http://127.0.0.1:") + std::to_string(port_);
 }

@@ -59,8 +59,8 @@ struct SpeechTest : ::testing::Test {
 
 uint32_t le32(const std::string& s, std::size_t at)
 {
-    return uint32_t(uint8_t(s[at])) | uint32_t(uint8_t(s[at + 1])) << 8 |
-           uint32_t(uint8_t(s[at + 2])) << 16 | uint32_t(uint8_t(s[at + 3])) << 24;
+    return uint32_t(uint8_t(s[at])) | uint32_t(uint8_t(s[at + 1])) << 8 | uint32_t(uint8_t(s[at + 2])) << 16 |
+           uint32_t(uint8_t(s[at + 3])) << 24;
 }
 
 }  // namespace

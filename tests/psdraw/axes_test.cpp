@@ -9,7 +9,8 @@ namespace {
 
 // The statements of one kind ("J", "L" or "Z") in a page body, in order,
 // without the operator.
-std::vector<std::string> statements(const std::string& text, const std::string& op) {
+std::vector<std::string> statements(const std::string& text, const std::string& op)
+{
     std::vector<std::string> found;
     std::istringstream lines(text);
     const std::string tail = " " + op;
@@ -21,7 +22,8 @@ std::vector<std::string> statements(const std::string& text, const std::string& 
 
 using PsdrawAxes = PageTest;
 
-TEST_F(PsdrawAxes, RealXAxisHasSixTicksAlongTheBottom) {
+TEST_F(PsdrawAxes, RealXAxisHasSixTicksAlongTheBottom)
+{
     psdraw page;
     page.gopen(nullptr);
     page.xaxis(0.0f, 1.0f, 0);
@@ -37,7 +39,8 @@ TEST_F(PsdrawAxes, RealXAxisHasSixTicksAlongTheBottom) {
     EXPECT_EQ(text.rfind(" 0.000000 A\nN\n92 81 J\n92 76 L\nS\n 0.000000 A\n92 64 J\n(0.000000) Z\n", 0), 0u);
 }
 
-TEST_F(PsdrawAxes, IntegerXAxisCentresItsLabelsOneLineLower) {
+TEST_F(PsdrawAxes, IntegerXAxisCentresItsLabelsOneLineLower)
+{
     psdraw page;
     page.gopen(nullptr);
     page.xaxis(-1000, 7320);
@@ -49,7 +52,8 @@ TEST_F(PsdrawAxes, IntegerXAxisCentresItsLabelsOneLineLower) {
                                         "317 52", "424 81", "400 52", "507 81", "483 52"}));
 }
 
-TEST_F(PsdrawAxes, RealYAxisHasElevenTicksPointingLeft) {
+TEST_F(PsdrawAxes, RealYAxisHasElevenTicksPointingLeft)
+{
     psdraw page;
     page.gopen(nullptr);
     page.yaxis(0.0f, 588.0f, 0);
@@ -71,7 +75,8 @@ TEST_F(PsdrawAxes, RealYAxisHasElevenTicksPointingLeft) {
     EXPECT_EQ(statements(text, "Z"), labels);
 }
 
-TEST_F(PsdrawAxes, IntegerYAxisMarksMultiplesOfItsScaleWithTicksPointingRight) {
+TEST_F(PsdrawAxes, IntegerYAxisMarksMultiplesOfItsScaleWithTicksPointingRight)
+{
     psdraw page;
     page.gopen(nullptr);
     page.yaxis(0, 100);
@@ -90,11 +95,13 @@ TEST_F(PsdrawAxes, IntegerYAxisMarksMultiplesOfItsScaleWithTicksPointingRight) {
     EXPECT_EQ(statements(text, "Z"), labels);
 }
 
-TEST_F(PsdrawAxes, IntegerYAxisStartsAtTheFirstMultipleAndMarksEveryValueOnSmallRanges) {
+TEST_F(PsdrawAxes, IntegerYAxisStartsAtTheFirstMultipleAndMarksEveryValueOnSmallRanges)
+{
     psdraw page;
     page.gopen(nullptr);
     page.yaxis(-25, 25);
-    EXPECT_EQ(statements(body(page), "Z"), (std::vector<std::string>{"(-20)", "(-10)", "(0)", "(10)", "(20)"}));
+    EXPECT_EQ(statements(body(page), "Z"),
+              (std::vector<std::string>{"(-20)", "(-10)", "(0)", "(10)", "(20)"}));
 
     std::string small = "small";
     psdraw each;
@@ -114,7 +121,8 @@ TEST_F(PsdrawAxes, IntegerYAxisStartsAtTheFirstMultipleAndMarksEveryValueOnSmall
     EXPECT_EQ(labels.back(), "(1932735276)");
 }
 
-TEST_F(PsdrawAxes, EmptyRangesAndTooSmallFramesDrawNothing) {
+TEST_F(PsdrawAxes, EmptyRangesAndTooSmallFramesDrawNothing)
+{
     psdraw page;
     page.gopen(nullptr);
     page.xaxis(5, 5);
@@ -134,7 +142,8 @@ TEST_F(PsdrawAxes, EmptyRangesAndTooSmallFramesDrawNothing) {
     EXPECT_EQ(body(page), "");
 }
 
-TEST_F(PsdrawAxes, FramesAtTheEdgeOfTheIntRangeStillDrawTheirTicks) {
+TEST_F(PsdrawAxes, FramesAtTheEdgeOfTheIntRangeStillDrawTheirTicks)
+{
     psdraw page;
     page.gopen(nullptr);
     // Offsets this large push xshift, left and bottom to the int limits,
@@ -149,7 +158,8 @@ TEST_F(PsdrawAxes, FramesAtTheEdgeOfTheIntRangeStillDrawTheirTicks) {
     // Every tick starts at left, written as the 16-bit x -1.
     std::vector<std::string> starts = statements(body(page), "J");
     EXPECT_EQ(statements(body(page), "L").size(), 22u);
-    for (const std::string& at : starts) EXPECT_EQ(at.substr(0, 3), "-1 ") << at;
+    for (const std::string& at : starts)
+        EXPECT_EQ(at.substr(0, 3), "-1 ") << at;
 
     page.setxratio(1.0f, 3);
     page.bottom = 2147483647;

@@ -8,7 +8,8 @@ namespace {
 
 using PsdrawColour = PageTest;
 
-TEST_F(PsdrawColour, IndexedColoursFoldIntoTheSixteen) {
+TEST_F(PsdrawColour, IndexedColoursFoldIntoTheSixteen)
+{
     psdraw page;
     page.gopen(nullptr);
     EXPECT_EQ(page.color(short(-3)), 0);
@@ -24,7 +25,8 @@ TEST_F(PsdrawColour, IndexedColoursFoldIntoTheSixteen) {
               " 0.000000 0.500000 0.500000 C\n");
 }
 
-TEST_F(PsdrawColour, ConsoleFormSpellsEveryIndexOutBlackIncluded) {
+TEST_F(PsdrawColour, ConsoleFormSpellsEveryIndexOutBlackIncluded)
+{
     psdraw page;
     openQuietly(page, 2);
     StdoutCapture colours;
@@ -37,7 +39,8 @@ TEST_F(PsdrawColour, ConsoleFormSpellsEveryIndexOutBlackIncluded) {
     EXPECT_EQ(body(page), " 0.000000 A\n 0.000000 1.000000 1.000000 C\n");
 }
 
-TEST_F(PsdrawColour, RealColoursAreClampedAndHaveNoConsoleForm) {
+TEST_F(PsdrawColour, RealColoursAreClampedAndHaveNoConsoleForm)
+{
     psdraw page;
     openQuietly(page, 2);
     StdoutCapture colours;
@@ -51,7 +54,8 @@ TEST_F(PsdrawColour, RealColoursAreClampedAndHaveNoConsoleForm) {
               " 0.000000 0.250000 1.000000 C\n");
 }
 
-TEST_F(PsdrawColour, GreyLevels) {
+TEST_F(PsdrawColour, GreyLevels)
+{
     psdraw page;
     page.gopen(nullptr);
     EXPECT_EQ(page.colorBW(5), 5);
@@ -81,7 +85,8 @@ TEST_F(PsdrawColour, GreyLevels) {
     EXPECT_EQ(out.take(), " 0.312500 setgray\n 0.996094 setgray\n");
 }
 
-TEST_F(PsdrawColour, QbcolorMapsScreenNumbersAndWritesNothing) {
+TEST_F(PsdrawColour, QbcolorMapsScreenNumbersAndWritesNothing)
+{
     psdraw page;
     page.gopen(nullptr);
     EXPECT_EQ(page.qbcolor(7), 0);
@@ -98,7 +103,8 @@ TEST_F(PsdrawColour, QbcolorMapsScreenNumbersAndWritesNothing) {
     EXPECT_EQ(body(page), "");
 }
 
-TEST_F(PsdrawColour, LineStylesFoldIntoSevenDashPatterns) {
+TEST_F(PsdrawColour, LineStylesFoldIntoSevenDashPatterns)
+{
     psdraw page;
     openQuietly(page, 2);
     StdoutCapture dashes;

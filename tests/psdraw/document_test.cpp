@@ -9,17 +9,23 @@
 
 namespace {
 
-unsigned char* name(std::string& text) { return reinterpret_cast<unsigned char*>(text.data()); }
+unsigned char* name(std::string& text)
+{
+    return reinterpret_cast<unsigned char*>(text.data());
+}
 
-int countOf(const std::string& text, const std::string& part) {
+int countOf(const std::string& text, const std::string& part)
+{
     int n = 0;
-    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++n;
     return n;
 }
 
 using PsdrawDocument = PageTest;
 
-TEST_F(PsdrawDocument, NullNamesNumberThePageFilesAndEchoThem) {
+TEST_F(PsdrawDocument, NullNamesNumberThePageFilesAndEchoThem)
+{
     StdoutCapture out;
     {
         psdraw page;
@@ -30,13 +36,15 @@ TEST_F(PsdrawDocument, NullNamesNumberThePageFilesAndEchoThem) {
         EXPECT_EQ(page.fid[1], 1);
     }
     EXPECT_EQ(out.take(), "0.ps\n1.ps\n2.ps\n");
-    for (const char* file : {"0.ps", "1.ps", "2.ps"}) EXPECT_TRUE(fileExists(file)) << file;
+    for (const char* file : {"0.ps", "1.ps", "2.ps"})
+        EXPECT_TRUE(fileExists(file)) << file;
     // Only the current page is ended by the destructor.
     EXPECT_EQ(bodyOf("1.ps"), "");
     EXPECT_EQ(bodyOf("2.ps"), "showpage\n");
 }
 
-TEST_F(PsdrawDocument, NamesGetPsOnlyWhenTheyHaveNoDot) {
+TEST_F(PsdrawDocument, NamesGetPsOnlyWhenTheyHaveNoDot)
+{
     std::string plain = "plot", eps = "plot.eps", dotted = "a.b.c";
     psdraw page;
     page.gopen(name(plain));
@@ -45,11 +53,13 @@ TEST_F(PsdrawDocument, NamesGetPsOnlyWhenTheyHaveNoDot) {
     EXPECT_STREQ(page.fname, "plot.eps");
     page.gopen(name(dotted));
     EXPECT_STREQ(page.fname, "a.b.c");
-    for (const char* file : {"plot.ps", "plot.eps", "a.b.c"}) EXPECT_TRUE(fileExists(file)) << file;
+    for (const char* file : {"plot.ps", "plot.eps", "a.b.c"})
+        EXPECT_TRUE(fileExists(file)) << file;
     EXPECT_FALSE(fileExists("plot.eps.ps"));
 }
 
-TEST_F(PsdrawDocument, NamesGivenAsTextAndNullNamesHoweverWrittenAreAccepted) {
+TEST_F(PsdrawDocument, NamesGivenAsTextAndNullNamesHoweverWrittenAreAccepted)
+{
     StdoutCapture out;
     {
         psdraw page;
@@ -64,7 +74,8 @@ TEST_F(PsdrawDocument, NamesGivenAsTextAndNullNamesHoweverWrittenAreAccepted) {
     EXPECT_EQ(out.take(), "plot.ps\nheld.ps\nbuffer.eps\n3.ps\n4.ps\n");
 }
 
-TEST_F(PsdrawDocument, PrologOpensAndClosesEveryPageFile) {
+TEST_F(PsdrawDocument, PrologOpensAndClosesEveryPageFile)
+{
     {
         psdraw page;
         page.gopen(nullptr);
@@ -80,7 +91,8 @@ TEST_F(PsdrawDocument, PrologOpensAndClosesEveryPageFile) {
     EXPECT_EQ(countOf(all, " bind def\n"), 34 + 5);
 }
 
-TEST_F(PsdrawDocument, ClsEndsThePageOnRemaindersZeroAndThree) {
+TEST_F(PsdrawDocument, ClsEndsThePageOnRemaindersZeroAndThree)
+{
     StdoutCapture out;
     psdraw page;
     page.outmode = 2;
@@ -104,7 +116,8 @@ TEST_F(PsdrawDocument, ClsEndsThePageOnRemaindersZeroAndThree) {
     }
 }
 
-TEST_F(PsdrawDocument, ConsoleModeWritesNoFile) {
+TEST_F(PsdrawDocument, ConsoleModeWritesNoFile)
+{
     StdoutCapture out;
     {
         psdraw page;
@@ -116,7 +129,8 @@ TEST_F(PsdrawDocument, ConsoleModeWritesNoFile) {
     EXPECT_FALSE(fileExists("0.ps"));
 }
 
-TEST_F(PsdrawDocument, UnopenedObjectWritesOnlyItsConsoleShowpage) {
+TEST_F(PsdrawDocument, UnopenedObjectWritesOnlyItsConsoleShowpage)
+{
     StdoutCapture out;
     {
         psdraw idle;
@@ -138,7 +152,8 @@ TEST_F(PsdrawDocument, UnopenedObjectWritesOnlyItsConsoleShowpage) {
     EXPECT_TRUE(std::filesystem::is_empty(dir));
 }
 
-TEST_F(PsdrawDocument, QueriesAndNoOpsLeaveThePageAlone) {
+TEST_F(PsdrawDocument, QueriesAndNoOpsLeaveThePageAlone)
+{
     psdraw page;
     page.gopen(nullptr);
     page.line(0, 0, 10, 10, 1);
@@ -151,10 +166,12 @@ TEST_F(PsdrawDocument, QueriesAndNoOpsLeaveThePageAlone) {
     EXPECT_EQ(body(page), before + "\n");
 }
 
-TEST_F(PsdrawDocument, SixthGopenIsRefusedAndDrawingStaysInTheFifth) {
+TEST_F(PsdrawDocument, SixthGopenIsRefusedAndDrawingStaysInTheFifth)
+{
     StdoutCapture out;
     psdraw page;
-    for (int k = 0; k < 5; ++k) EXPECT_EQ(page.gopen(nullptr), k);
+    for (int k = 0; k < 5; ++k)
+        EXPECT_EQ(page.gopen(nullptr), k);
     const std::string echoed = out.take();
     StdoutCapture sixth;
     EXPECT_EQ(page.gopen(nullptr), -1);
@@ -167,7 +184,8 @@ TEST_F(PsdrawDocument, SixthGopenIsRefusedAndDrawingStaysInTheFifth) {
     EXPECT_EQ(echoed, "0.ps\n1.ps\n2.ps\n3.ps\n4.ps\n");
 }
 
-TEST_F(PsdrawDocument, OverlongNamesAreRefusedNotCut) {
+TEST_F(PsdrawDocument, OverlongNamesAreRefusedNotCut)
+{
     std::string longest(56, 'n');  // 56 + ".ps" fills the 59 characters
     std::string tooLong(57, 'n');
     std::string dottedTooLong = std::string(56, 'd') + ".eps";
@@ -181,7 +199,8 @@ TEST_F(PsdrawDocument, OverlongNamesAreRefusedNotCut) {
     EXPECT_TRUE(fileExists(longest + ".ps"));
 }
 
-TEST_F(PsdrawDocument, UncreatableFileLeavesNothingToWriteTo) {
+TEST_F(PsdrawDocument, UncreatableFileLeavesNothingToWriteTo)
+{
     std::string missingDir = "no/such/dir/plot";
     std::string good = "next";
     psdraw page;
@@ -197,7 +216,8 @@ TEST_F(PsdrawDocument, UncreatableFileLeavesNothingToWriteTo) {
     EXPECT_EQ(body(page), " 0.000000 A\nN\n1 739 J\n2 738 L\nS\n");
 }
 
-TEST_F(PsdrawDocument, DrawingAfterClosingTheCurrentFileWritesNothing) {
+TEST_F(PsdrawDocument, DrawingAfterClosingTheCurrentFileWritesNothing)
+{
     std::string first = "first";
     psdraw page;
     page.gopen(name(first));
@@ -215,7 +235,8 @@ TEST_F(PsdrawDocument, DrawingAfterClosingTheCurrentFileWritesNothing) {
     EXPECT_EQ(bodyOf("first.ps"), " 0.000000 A\nN\n1 739 J\n2 738 L\nS\n");
 }
 
-TEST_F(PsdrawDocument, EarlierPagesStayOpenUntilClosed) {
+TEST_F(PsdrawDocument, EarlierPagesStayOpenUntilClosed)
+{
     std::string a = "a", b = "b";
     {
         psdraw page;

@@ -8,15 +8,18 @@ namespace {
 
 using PsdrawFrame = PageTest;
 
-std::vector<int> xHalf(const psdraw& p) {
+std::vector<int> xHalf(const psdraw& p)
+{
     return {p.xsize, p.xshift, p.xmax, p.xmin, p.xspan, p.left, p.xcentre, p.right};
 }
 
-std::vector<int> yHalf(const psdraw& p) {
+std::vector<int> yHalf(const psdraw& p)
+{
     return {p.ysize, p.ybase, p.ymax, p.ymin, p.yspan, p.top, p.ycentre, p.bottom};
 }
 
-TEST_F(PsdrawFrame, GopenSetsTheA4DefaultsAndForgetsEarlierRatios) {
+TEST_F(PsdrawFrame, GopenSetsTheA4DefaultsAndForgetsEarlierRatios)
+{
     psdraw page;
     page.setratio(0.5f, 9, 9);
     page.xratio = 2.0f;
@@ -29,7 +32,8 @@ TEST_F(PsdrawFrame, GopenSetsTheA4DefaultsAndForgetsEarlierRatios) {
     EXPECT_FLOAT_EQ(page.sizeratio, 1.0f);
 }
 
-TEST_F(PsdrawFrame, RatiosRescaleTheBandButNotThePage) {
+TEST_F(PsdrawFrame, RatiosRescaleTheBandButNotThePage)
+{
     psdraw page;
     page.gopen(nullptr);
     page.setratio(0.5f, 3, 50);
@@ -45,7 +49,8 @@ TEST_F(PsdrawFrame, RatiosRescaleTheBandButNotThePage) {
     EXPECT_EQ(page.ysize, 1678);
 }
 
-TEST_F(PsdrawFrame, BandProductsAreCutInExtendedPrecision) {
+TEST_F(PsdrawFrame, BandProductsAreCutInExtendedPrecision)
+{
     // 20 x 0.85 and 20 x 0.15 round up to 17 and 3 in double precision but
     // stay just below them with the full product.
     psdraw page;
@@ -62,7 +67,8 @@ TEST_F(PsdrawFrame, BandProductsAreCutInExtendedPrecision) {
     EXPECT_EQ(yHalf(page), (std::vector<int>{20, 20, 18, 4, 14, 4, 11, 18}));
 }
 
-TEST_F(PsdrawFrame, AbsurdRatiosSaturateInsteadOfOverflowing) {
+TEST_F(PsdrawFrame, AbsurdRatiosSaturateInsteadOfOverflowing)
+{
     psdraw page;
     page.gopen(nullptr);
     page.setratio(1e30f, 2000000000, -2000000000);
@@ -73,7 +79,8 @@ TEST_F(PsdrawFrame, AbsurdRatiosSaturateInsteadOfOverflowing) {
     EXPECT_EQ(page.xspan, 0);
 }
 
-TEST_F(PsdrawFrame, ScalPicksTwoOrFiveTimesAPowerOfTen) {
+TEST_F(PsdrawFrame, ScalPicksTwoOrFiveTimesAPowerOfTen)
+{
     psdraw page;
     EXPECT_FLOAT_EQ(page.scal(3.0f), 0.2f);
     EXPECT_EQ(page.decade, 1);
@@ -93,14 +100,17 @@ TEST_F(PsdrawFrame, ScalPicksTwoOrFiveTimesAPowerOfTen) {
     EXPECT_EQ(page.decade, 13);
 }
 
-TEST_F(PsdrawFrame, ScaleStepsByRange) {
+TEST_F(PsdrawFrame, ScaleStepsByRange)
+{
     psdraw page;
     const int ranges[] = {20000, 10001, 10000, 6000, 5001, 5000, 1501, 1500, 501, 500, 11, 10, 0, -7};
     const int steps[] = {2000, 1000, 1000, 1000, 1000, 500, 500, 100, 100, 10, 10, 1, 1, 1};
-    for (int i = 0; i < 14; ++i) EXPECT_EQ(page.scale(ranges[i], 123), steps[i]) << ranges[i];
+    for (int i = 0; i < 14; ++i)
+        EXPECT_EQ(page.scale(ranges[i], 123), steps[i]) << ranges[i];
 }
 
-TEST_F(PsdrawFrame, AxisLimitsAreCutToThreeDigits) {
+TEST_F(PsdrawFrame, AxisLimitsAreCutToThreeDigits)
+{
     psdraw page;
     EXPECT_FLOAT_EQ(page.getminvalg(1.23456f), 1.23f);
     EXPECT_FLOAT_EQ(page.getmaxvalg(1.23456f), 1.24f);

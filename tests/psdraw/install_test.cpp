@@ -17,7 +17,8 @@ using PsdrawInstall = PageTest;
 
 // Runs command in sh with its output in a log; returns the exit status and
 // appends the log to *log.
-int sh(const std::string& command, std::string* log) {
+int sh(const std::string& command, std::string* log)
+{
     const std::string capture = "install.log";
     const int status = std::system(("(" + command + ") >" + capture + " 2>&1").c_str());
     *log += "$ " + command + "\n" + readFile(capture);
@@ -25,17 +26,22 @@ int sh(const std::string& command, std::string* log) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-std::string quoted(const std::string& s) { return "'" + s + "'"; }
+std::string quoted(const std::string& s)
+{
+    return "'" + s + "'";
+}
 
 // A page written by an example program: accepted, and a picture comes out.
-void expectRenderedPage(const std::string& ps) {
+void expectRenderedPage(const std::string& ps)
+{
     ASSERT_TRUE(fileExists(ps)) << ps;
     const PngRender verdict = renderPng(ps, ps + ".png");
     EXPECT_EQ(verdict.status, 0) << ps;
     EXPECT_TRUE(verdict.picture) << ps;
 }
 
-TEST_F(PsdrawInstall, StandaloneBuildInstallsALibraryTheExampleBuildsAgainst) {
+TEST_F(PsdrawInstall, StandaloneBuildInstallsALibraryTheExampleBuildsAgainst)
+{
     const std::string prefix = dir + "/prefix";
     const std::string libdir = prefix + "/" PSDRAW_LIBDIR;
     const std::string example = std::string(PSDRAW_SOURCE_DIR) + "/psdraw/examples/waves.cpp";
@@ -44,25 +50,26 @@ TEST_F(PsdrawInstall, StandaloneBuildInstallsALibraryTheExampleBuildsAgainst) {
     std::string log;
 
     ASSERT_EQ(sh(std::string(PSDRAW_CMAKE) + " -S " + quoted(std::string(PSDRAW_SOURCE_DIR) + "/psdraw") +
-                     " -B standalone -DCMAKE_INSTALL_PREFIX=" + quoted(prefix) + " -DCMAKE_CXX_COMPILER=" +
-                     quoted(PSDRAW_CXX) + " -DCMAKE_CXX_FLAGS=" + flags + " -DCMAKE_SHARED_LINKER_FLAGS=" + flags +
-                     " -DCMAKE_EXE_LINKER_FLAGS=" + flags,
+                     " -B standalone -DCMAKE_INSTALL_PREFIX=" + quoted(prefix) +
+                     " -DCMAKE_CXX_COMPILER=" + quoted(PSDRAW_CXX) + " -DCMAKE_CXX_FLAGS=" + flags +
+                     " -DCMAKE_SHARED_LINKER_FLAGS=" + flags + " -DCMAKE_EXE_LINKER_FLAGS=" + flags,
                  &log),
               0)
         << log;
     ASSERT_EQ(sh(std::string(PSDRAW_CMAKE) + " --build standalone -j2", &log), 0) << log;
     ASSERT_EQ(sh(std::string(PSDRAW_CMAKE) + " --install standalone", &log), 0) << log;
-    for (const std::string file : {"/include/psdraw.h", "/" PSDRAW_LIBDIR "/libpsdraw.so.1",
-                                   "/" PSDRAW_LIBDIR "/libpsdraw.a", "/" PSDRAW_LIBDIR "/pkgconfig/psdraw.pc",
-                                   "/" PSDRAW_LIBDIR "/cmake/psdraw/psdrawConfig.cmake"})
+    for (const std::string file :
+         {"/include/psdraw.h", "/" PSDRAW_LIBDIR "/libpsdraw.so.1", "/" PSDRAW_LIBDIR "/libpsdraw.a",
+          "/" PSDRAW_LIBDIR "/pkgconfig/psdraw.pc", "/" PSDRAW_LIBDIR "/cmake/psdraw/psdrawConfig.cmake"})
         EXPECT_TRUE(fileExists(prefix + file)) << file;
 
     const std::string pkg = "PKG_CONFIG_PATH=" + quoted(libdir + "/pkgconfig") + " pkg-config";
     ASSERT_EQ(sh(pkg + " --modversion psdraw | grep -x 1.0.0", &log), 0) << log;
-    ASSERT_EQ(sh(std::string(PSDRAW_CXX) + " -std=c++17 " + strict + " " + PSDRAW_SANITIZE + " " + quoted(example) +
-                     " $(" + pkg + " --cflags --libs psdraw) -Wl,-rpath," + quoted(libdir) + " -o shared_waves",
-                 &log),
-              0)
+    ASSERT_EQ(
+        sh(std::string(PSDRAW_CXX) + " -std=c++17 " + strict + " " + PSDRAW_SANITIZE + " " + quoted(example) +
+               " $(" + pkg + " --cflags --libs psdraw) -Wl,-rpath," + quoted(libdir) + " -o shared_waves",
+           &log),
+        0)
         << log;
     EXPECT_EQ(sh("readelf -d shared_waves | grep -F '[libpsdraw.so.1]'", &log), 0) << log;
     ASSERT_EQ(sh("./shared_waves shared.ps", &log), 0) << log;
@@ -77,8 +84,7 @@ TEST_F(PsdrawInstall, StandaloneBuildInstallsALibraryTheExampleBuildsAgainst) {
                                        "target_link_libraries(static_waves PRIVATE psdraw::psdraw_static)\n";
     ASSERT_EQ(sh(std::string(PSDRAW_CMAKE) + " -S . -B build -DCMAKE_PREFIX_PATH=" + quoted(prefix) +
                      " -DCMAKE_CXX_COMPILER=" + quoted(PSDRAW_CXX) + " -DCMAKE_CXX_FLAGS=" +
-                     quoted(strict + " " + PSDRAW_SANITIZE) +
-                     " -DCMAKE_EXE_LINKER_FLAGS=" + flags,
+                     quoted(strict + " " + PSDRAW_SANITIZE) + " -DCMAKE_EXE_LINKER_FLAGS=" + flags,
                  &log),
               0)
         << log;

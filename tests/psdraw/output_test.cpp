@@ -20,19 +20,22 @@ namespace {
 using PsdrawNumbers = PageTest;
 
 // "%f" of v in the "C" locale (the test runs in it).
-std::string cFixed(double v) {
+std::string cFixed(double v)
+{
     char text[400];
     std::snprintf(text, sizeof text, "%f", v);
     return text;
 }
 
-double fromBits(std::uint64_t bits) {
+double fromBits(std::uint64_t bits)
+{
     double v;
     std::memcpy(&v, &bits, sizeof v);
     return v;
 }
 
-float floatFromBits(std::uint32_t bits) {
+float floatFromBits(std::uint32_t bits)
+{
     float v;
     std::memcpy(&v, &bits, sizeof v);
     return v;
@@ -42,10 +45,23 @@ float floatFromBits(std::uint32_t bits) {
 // (dyadic fractions whose seventh decimal is 5), the neighbours of the
 // halfway points, extremes, signed zeros, infinities, NaNs and a spread of
 // random bit patterns over every exponent.
-std::vector<double> awkwardReals() {
-    std::vector<double> values = {0.0,     -0.0,     DBL_MAX,  -DBL_MAX, DBL_MIN, -DBL_MIN,
-                                  DBL_TRUE_MIN, 1e15 + 0.5, 4503599627370495.5, 0.9999995,
-                                  999999.9999995, INFINITY, -INFINITY, NAN, -NAN};
+std::vector<double> awkwardReals()
+{
+    std::vector<double> values = {0.0,
+                                  -0.0,
+                                  DBL_MAX,
+                                  -DBL_MAX,
+                                  DBL_MIN,
+                                  -DBL_MIN,
+                                  DBL_TRUE_MIN,
+                                  1e15 + 0.5,
+                                  4503599627370495.5,
+                                  0.9999995,
+                                  999999.9999995,
+                                  INFINITY,
+                                  -INFINITY,
+                                  NAN,
+                                  -NAN};
     for (int k = 0; k < 4096; ++k) {
         values.push_back(k / 128.0);  // k * 0.0078125: ties at the sixth decimal
         values.push_back(-k / 1024.0);
@@ -58,17 +74,20 @@ std::vector<double> awkwardReals() {
         values.push_back(std::nextafter(halfway, 0.0));
         values.push_back(std::nextafter(halfway, 1e9));
     }
-    for (int i = 0; i < 20000; ++i) values.push_back(fromBits(random()));
+    for (int i = 0; i < 20000; ++i)
+        values.push_back(fromBits(random()));
     return values;
 }
 
-TEST_F(PsdrawNumbers, RealsAreWrittenAsCFixedNotationWithSixDecimals) {
+TEST_F(PsdrawNumbers, RealsAreWrittenAsCFixedNotationWithSixDecimals)
+{
     psdraw page;
     openQuietly(page, 1);
     const std::vector<double> doubles = awkwardReals();
     std::vector<float> floats = {0.2f, 0.99609375f, FLT_MAX, -FLT_MIN, FLT_TRUE_MIN, 16777217.0f};
     std::mt19937 random(7);
-    for (int i = 0; i < 5000; ++i) floats.push_back(floatFromBits(random()));
+    for (int i = 0; i < 5000; ++i)
+        floats.push_back(floatFromBits(random()));
 
     std::string expected;
     StdoutCapture console;
@@ -81,9 +100,10 @@ TEST_F(PsdrawNumbers, RealsAreWrittenAsCFixedNotationWithSixDecimals) {
         expected += "1 726 moveto\n(" + cFixed(v) + ") show\n";
     }
     const std::string written = console.take();
-    EXPECT_TRUE(written == expected) << "the first difference is at byte "
-                                     << std::mismatch(written.begin(), written.end(), expected.begin(),
-                                                      expected.end()).first - written.begin();
+    EXPECT_TRUE(written == expected)
+        << "the first difference is at byte "
+        << std::mismatch(written.begin(), written.end(), expected.begin(), expected.end()).first -
+               written.begin();
 }
 
 // The program's locale switched to German (decimal comma), built with
@@ -91,16 +111,20 @@ TEST_F(PsdrawNumbers, RealsAreWrittenAsCFixedNotationWithSixDecimals) {
 // come back when the scope ends.
 class GermanLocale {
 public:
-    explicit GermanLocale(const std::string& dir) {
+    explicit GermanLocale(const std::string& dir)
+    {
         const char* path = std::getenv("LOCPATH");
         hadPath = path != nullptr;
-        if (hadPath) previousPath = path;
+        if (hadPath)
+            previousPath = path;
         const std::string command = "localedef -i de_DE -f UTF-8 '" + dir + "/de_DE.UTF-8' >/dev/null 2>&1";
-        if (std::system(command.c_str()) != 0) return;
+        if (std::system(command.c_str()) != 0)
+            return;
         setenv("LOCPATH", dir.c_str(), 1);
         active = std::setlocale(LC_ALL, "de_DE.UTF-8") != nullptr;
     }
-    ~GermanLocale() {
+    ~GermanLocale()
+    {
         std::setlocale(LC_ALL, "C");
         if (hadPath)
             setenv("LOCPATH", previousPath.c_str(), 1);
@@ -115,7 +139,8 @@ private:
 };
 
 // Every statement that carries a number, in both output forms.
-void drawEverything() {
+void drawEverything()
+{
     psdraw page;
     page.outmode = 2;
     unsigned char name[] = "page.ps";
@@ -141,7 +166,8 @@ void drawEverything() {
     page.cls(0);
 }
 
-TEST_F(PsdrawNumbers, ADecimalCommaLocaleChangesNotOneByte) {
+TEST_F(PsdrawNumbers, ADecimalCommaLocaleChangesNotOneByte)
+{
     std::string reference, referenceConsole;
     {
         StdoutCapture console;
@@ -154,7 +180,8 @@ TEST_F(PsdrawNumbers, ADecimalCommaLocaleChangesNotOneByte) {
     std::string german, germanConsole, inLocale;
     {
         GermanLocale locale(dir);
-        if (!locale.active) GTEST_SKIP() << "cannot build the de_DE.UTF-8 locale";
+        if (!locale.active)
+            GTEST_SKIP() << "cannot build the de_DE.UTF-8 locale";
         char probe[16];
         std::snprintf(probe, sizeof probe, "%.1f", 0.5);
         inLocale = probe;

@@ -16,19 +16,22 @@ namespace {
 
 const char kPrologEnd[] = "%EndProlog\n/Times-Roman findfont 12 scalefont setfont\n";
 
-int run(const std::string& command) {
+int run(const std::string& command)
+{
     const int status = std::system(command.c_str());
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 std::string gsCommand(const std::string& device, const std::string& extra, const std::string& in,
-                      const std::string& out) {
-    return "gs -q -dSAFER -dBATCH -dNOPAUSE -sDEVICE=" + device + " " + extra + " -sOutputFile='" +
-           out + "' '" + in + "' >/dev/null 2>&1";
+                      const std::string& out)
+{
+    return "gs -q -dSAFER -dBATCH -dNOPAUSE -sDEVICE=" + device + " " + extra + " -sOutputFile='" + out +
+           "' '" + in + "' >/dev/null 2>&1";
 }
 
 // Skips blanks and '#' comments of a PPM header.
-void skipPpmSpace(std::istream& in) {
+void skipPpmSpace(std::istream& in)
+{
     for (;;) {
         const int c = in.peek();
         if (c == '#') {
@@ -44,7 +47,8 @@ void skipPpmSpace(std::istream& in) {
 
 }  // namespace
 
-void PageTest::SetUp() {
+void PageTest::SetUp()
+{
     char pattern[] = "/tmp/psdraw_test_XXXXXX";
     ASSERT_NE(mkdtemp(pattern), nullptr);
     dir = pattern;
@@ -52,12 +56,14 @@ void PageTest::SetUp() {
     fs::current_path(dir);
 }
 
-void PageTest::TearDown() {
+void PageTest::TearDown()
+{
     std::fflush(stdout);
     for (const auto& entry : fs::directory_iterator(dir)) {
         const std::string name = entry.path().string();
         const bool pageFile = entry.path().extension() == ".ps" || readFile(name).rfind("%!", 0) == 0;
-        if (!entry.is_regular_file() || !pageFile) continue;
+        if (!entry.is_regular_file() || !pageFile)
+            continue;
         const PngRender verdict = renderPng(name, name + ".png");
         EXPECT_EQ(verdict.status, 0) << "Ghostscript rejected " << name;
         if (readFile(name).find("showpage") != std::string::npos) {
@@ -68,28 +74,36 @@ void PageTest::TearDown() {
     fs::remove_all(dir);
 }
 
-std::string readFile(const std::string& path) {
+std::string readFile(const std::string& path)
+{
     std::ifstream in(path, std::ios::binary);
     std::ostringstream all;
     all << in.rdbuf();
     return all.str();
 }
 
-bool fileExists(const std::string& path) { return fs::is_regular_file(path); }
+bool fileExists(const std::string& path)
+{
+    return fs::is_regular_file(path);
+}
 
-std::string body(psdraw& page) {
+std::string body(psdraw& page)
+{
     std::fflush(page.fp[page.curfile]);
     return bodyOf(page.fname);
 }
 
-std::string bodyOf(const std::string& path) {
+std::string bodyOf(const std::string& path)
+{
     const std::string all = readFile(path);
     const std::size_t end = all.find(kPrologEnd);
-    if (end == std::string::npos) return all;
+    if (end == std::string::npos)
+        return all;
     return all.substr(end + sizeof kPrologEnd - 1);
 }
 
-StdoutCapture::StdoutCapture() {
+StdoutCapture::StdoutCapture()
+{
     char pattern[] = "/tmp/psdraw_stdout_XXXXXX";
     const int fd = mkstemp(pattern);
     path = pattern;
@@ -99,10 +113,15 @@ StdoutCapture::StdoutCapture() {
     close(fd);
 }
 
-StdoutCapture::~StdoutCapture() { take(); }
+StdoutCapture::~StdoutCapture()
+{
+    take();
+}
 
-std::string StdoutCapture::take() {
-    if (saved < 0) return {};
+std::string StdoutCapture::take()
+{
+    if (saved < 0)
+        return {};
     std::fflush(stdout);
     dup2(saved, 1);
     close(saved);
@@ -112,13 +131,15 @@ std::string StdoutCapture::take() {
     return text;
 }
 
-void openQuietly(psdraw& page, int outmode) {
+void openQuietly(psdraw& page, int outmode)
+{
     StdoutCapture header;
     page.outmode = outmode;
     page.gopen(nullptr);
 }
 
-PngRender renderPng(const std::string& ps, const std::string& png) {
+PngRender renderPng(const std::string& ps, const std::string& png)
+{
     std::remove(png.c_str());
     PngRender verdict;
     verdict.status = run(gsCommand("png16m", "", ps, png));
@@ -126,20 +147,24 @@ PngRender renderPng(const std::string& ps, const std::string& png) {
     return verdict;
 }
 
-const unsigned char* Pixmap::at(int x, int y) const {
+const unsigned char* Pixmap::at(int x, int y) const
+{
     const int row = height - 1 - y;
     return &rgb[(static_cast<std::size_t>(row) * width + x) * 3];
 }
 
-bool Pixmap::ink(int x, int y) const {
+bool Pixmap::ink(int x, int y) const
+{
     const unsigned char* p = at(x, y);
     return p[0] != 255 || p[1] != 255 || p[2] != 255;
 }
 
-Pixmap renderPixmap(const std::string& ps) {
+Pixmap renderPixmap(const std::string& ps)
+{
     const std::string ppm = ps + ".ppm";
     Pixmap map;
-    if (run(gsCommand("ppmraw", "-r72 -sPAPERSIZE=a4 -dFIXEDMEDIA", ps, ppm)) != 0) return map;
+    if (run(gsCommand("ppmraw", "-r72 -sPAPERSIZE=a4 -dFIXEDMEDIA", ps, ppm)) != 0)
+        return map;
     std::ifstream in(ppm, std::ios::binary);
     std::string magic;
     int width = 0, height = 0, maxval = 0;
@@ -151,9 +176,11 @@ Pixmap renderPixmap(const std::string& ps) {
     skipPpmSpace(in);
     in >> maxval;
     in.get();
-    if (magic != "P6" || maxval != 255 || width <= 0 || height <= 0) return map;
+    if (magic != "P6" || maxval != 255 || width <= 0 || height <= 0)
+        return map;
     std::vector<unsigned char> rgb(static_cast<std::size_t>(width) * height * 3);
-    if (!in.read(reinterpret_cast<char*>(rgb.data()), static_cast<std::streamsize>(rgb.size()))) return map;
+    if (!in.read(reinterpret_cast<char*>(rgb.data()), static_cast<std::streamsize>(rgb.size())))
+        return map;
     map.width = width;
     map.height = height;
     map.rgb = std::move(rgb);

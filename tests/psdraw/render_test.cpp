@@ -17,13 +17,16 @@ struct Area {
 
 // Every pixel inside `solid` has colour rgb and every pixel outside `reach`
 // is white; returns the number of pixels that break this.
-int strayPixels(const Pixmap& map, Area solid, Area reach, const unsigned char rgb[3]) {
+int strayPixels(const Pixmap& map, Area solid, Area reach, const unsigned char rgb[3])
+{
     int stray = 0;
     for (int y = 0; y < map.height; ++y)
         for (int x = 0; x < map.width; ++x) {
             const unsigned char* p = map.at(x, y);
-            if (solid.holds(x, y) && (p[0] != rgb[0] || p[1] != rgb[1] || p[2] != rgb[2])) ++stray;
-            if (!reach.holds(x, y) && map.ink(x, y)) ++stray;
+            if (solid.holds(x, y) && (p[0] != rgb[0] || p[1] != rgb[1] || p[2] != rgb[2]))
+                ++stray;
+            if (!reach.holds(x, y) && map.ink(x, y))
+                ++stray;
         }
     return stray;
 }
@@ -35,7 +38,8 @@ const unsigned char kRed[3] = {255, 0, 0};
 const Area kBoxInside{101, 591, 199, 639};
 const Area kBoxReach{99, 589, 201, 641};
 
-TEST_F(PsdrawRender, FilledBoxInksItsAreaAndNothingElse) {
+TEST_F(PsdrawRender, FilledBoxInksItsAreaAndNothingElse)
+{
     {
         psdraw page;
         ASSERT_EQ(page.gopen(nullptr), 0);
@@ -46,7 +50,8 @@ TEST_F(PsdrawRender, FilledBoxInksItsAreaAndNothingElse) {
     EXPECT_EQ(strayPixels(map, kBoxInside, kBoxReach, kRed), 0);
 }
 
-TEST_F(PsdrawRender, ConsoleFormIsAPageOfItsOwn) {
+TEST_F(PsdrawRender, ConsoleFormIsAPageOfItsOwn)
+{
     StdoutCapture out;
     {
         psdraw page;
@@ -63,7 +68,8 @@ TEST_F(PsdrawRender, ConsoleFormIsAPageOfItsOwn) {
     EXPECT_EQ(strayPixels(map, kBoxInside, kBoxReach, kRed), 0);
 }
 
-TEST_F(PsdrawRender, UnbalancedParenthesesAndBackslashesPrintAsText) {
+TEST_F(PsdrawRender, UnbalancedParenthesesAndBackslashesPrintAsText)
+{
     {
         psdraw page;
         page.gopen(nullptr);
@@ -85,14 +91,16 @@ TEST_F(PsdrawRender, UnbalancedParenthesesAndBackslashesPrintAsText) {
     for (const Area& line : lines) {
         int inked = 0;
         for (int y = line.y0; y <= line.y1; ++y)
-            for (int x = line.x0; x <= line.x1; ++x) inked += map.ink(x, y);
+            for (int x = line.x0; x <= line.x1; ++x)
+                inked += map.ink(x, y);
         EXPECT_GT(inked, 10) << "line at " << line.y0;
     }
     const unsigned char none[3] = {255, 255, 255};
     EXPECT_EQ(strayPixels(map, Area{0, 0, -1, -1}, Area{98, 540, 200, 645}, none), 0);
 }
 
-TEST_F(PsdrawRender, EveryOperationTogetherMakesAValidMultiPageFile) {
+TEST_F(PsdrawRender, EveryOperationTogetherMakesAValidMultiPageFile)
+{
     std::string name = "all";
     {
         psdraw page;

@@ -8,10 +8,10 @@ namespace {
 
 using PsdrawShapes = PageTest;
 
-const char kBoxPath[] =
-    "N\n100 640 J\n100 590 L\n200 590 L\n200 640 L\n100 640 L\n";
+const char kBoxPath[] = "N\n100 640 J\n100 590 L\n200 590 L\n200 640 L\n100 640 L\n";
 
-TEST_F(PsdrawShapes, FilledBoxWithADifferentEdgeIsFilledThenOutlined) {
+TEST_F(PsdrawShapes, FilledBoxWithADifferentEdgeIsFilledThenOutlined)
+{
     psdraw page;
     page.gopen(nullptr);
     EXPECT_EQ(page.boxf(100, 100, 200, 150, 3, 0), 0);
@@ -19,7 +19,8 @@ TEST_F(PsdrawShapes, FilledBoxWithADifferentEdgeIsFilledThenOutlined) {
                               " 0.000000 A\n" + kBoxPath + "S\n");
 }
 
-TEST_F(PsdrawShapes, FilledBoxWithoutADistinctEdgeHasNoOutline) {
+TEST_F(PsdrawShapes, FilledBoxWithoutADistinctEdgeHasNoOutline)
+{
     psdraw page;
     page.gopen(nullptr);
     EXPECT_EQ(page.boxf(100, 100, 200, 150, 2, 2), 2);
@@ -28,7 +29,8 @@ TEST_F(PsdrawShapes, FilledBoxWithoutADistinctEdgeHasNoOutline) {
     EXPECT_EQ(body(page), fill + fill);
 }
 
-TEST_F(PsdrawShapes, BoxAndLineFlipYOnly) {
+TEST_F(PsdrawShapes, BoxAndLineFlipYOnly)
+{
     psdraw page;
     page.gopen(nullptr);
     EXPECT_EQ(page.box(100, 100, 200, 150, 21), 5);
@@ -37,7 +39,8 @@ TEST_F(PsdrawShapes, BoxAndLineFlipYOnly) {
                               " 0.000000 A\nN\n100 76 J\n-20 -60 L\nS\n");
 }
 
-TEST_F(PsdrawShapes, CircleIsInscribedInTheBoxWidth) {
+TEST_F(PsdrawShapes, CircleIsInscribedInTheBoxWidth)
+{
     psdraw page;
     page.gopen(nullptr);
     EXPECT_EQ(page.circle(100, 100, 200, 150, 2), 2);
@@ -47,7 +50,8 @@ TEST_F(PsdrawShapes, CircleIsInscribedInTheBoxWidth) {
               " 0.000000 0.000000 1.000000 C\nN\n3 690 3 0 360 arc\nS\n");
 }
 
-TEST_F(PsdrawShapes, FilledCircleIsOutlinedOnlyInADistinctEdge) {
+TEST_F(PsdrawShapes, FilledCircleIsOutlinedOnlyInADistinctEdge)
+{
     psdraw page;
     page.gopen(nullptr);
     EXPECT_EQ(page.circlef(100, 100, 200, 150, 3, 1), 1);
@@ -56,7 +60,8 @@ TEST_F(PsdrawShapes, FilledCircleIsOutlinedOnlyInADistinctEdge) {
     EXPECT_EQ(body(page), fill + " 0.000000 0.000000 1.000000 C\nN\n150 615 50 0 360 arc\nS\n" + fill);
 }
 
-TEST_F(PsdrawShapes, ModeTwoWritesFileFormThenConsoleFormExceptForCircles) {
+TEST_F(PsdrawShapes, ModeTwoWritesFileFormThenConsoleFormExceptForCircles)
+{
     psdraw page;
     openQuietly(page, 2);
 
@@ -82,11 +87,13 @@ TEST_F(PsdrawShapes, ModeTwoWritesFileFormThenConsoleFormExceptForCircles) {
               "10 730 lineto\n10 740 lineto\n0 740 lineto\nfill\nstroke\n");
 }
 
-TEST_F(PsdrawShapes, DotsAndPolylines) {
+TEST_F(PsdrawShapes, DotsAndPolylines)
+{
     psdraw page;
     page.gopen(nullptr);
     page.pset(10, 10, 3);
-    EXPECT_EQ(body(page), " 1.000000 0.000000 0.000000 C\n 1.000000 0.000000 0.000000 C\nN\n10 730 J\n11 729 L\nS\n");
+    EXPECT_EQ(body(page),
+              " 1.000000 0.000000 0.000000 C\n 1.000000 0.000000 0.000000 C\nN\n10 730 J\n11 729 L\nS\n");
 
     psdraw chain;
     std::string name = "chain";
@@ -98,7 +105,8 @@ TEST_F(PsdrawShapes, DotsAndPolylines) {
     EXPECT_EQ(body(chain), " 0.000000 A\nN\n0 740 J\n10 740 L\nS\n 0.000000 A\nN\n10 740 J\n10 720 L\nS\n");
 }
 
-TEST_F(PsdrawShapes, ImageMembersDrawNothingAndFreeimgReleases) {
+TEST_F(PsdrawShapes, ImageMembersDrawNothingAndFreeimgReleases)
+{
     psdraw page;
     page.gopen(nullptr);
     char buffer[16] = {};

@@ -8,7 +8,8 @@ namespace {
 
 using PsdrawText = PageTest;
 
-TEST_F(PsdrawText, EveryValueTypeIsWrittenAtTheBaselineOfItsLine) {
+TEST_F(PsdrawText, EveryValueTypeIsWrittenAtTheBaselineOfItsLine)
+{
     psdraw page;
     page.gopen(nullptr);
     char abc[] = "ABC";
@@ -34,7 +35,8 @@ TEST_F(PsdrawText, EveryValueTypeIsWrittenAtTheBaselineOfItsLine) {
               " 0.000000 A\n1 726 J\n(-0.125000) Z\n");
 }
 
-TEST_F(PsdrawText, ConstantTextFollowsTheRulesOfMutableText) {
+TEST_F(PsdrawText, ConstantTextFollowsTheRulesOfMutableText)
+{
     psdraw page;
     page.gopen(nullptr);
     char mutableText[] = "T(1)";
@@ -46,7 +48,8 @@ TEST_F(PsdrawText, ConstantTextFollowsTheRulesOfMutableText) {
     EXPECT_EQ(body(page), expected + expected);
 }
 
-TEST_F(PsdrawText, ParenthesesAndBackslashesAreEscaped) {
+TEST_F(PsdrawText, ParenthesesAndBackslashesAreEscaped)
+{
     psdraw page;
     page.gopen(nullptr);
     char unbalanced[] = "f(x))) \\ (";
@@ -61,7 +64,8 @@ TEST_F(PsdrawText, ParenthesesAndBackslashesAreEscaped) {
               " 0.000000 A\n10 678 J\n(50% of 100) Z\n");
 }
 
-TEST_F(PsdrawText, TextStartingOffThePageIsDropped) {
+TEST_F(PsdrawText, TextStartingOffThePageIsDropped)
+{
     psdraw page;
     openQuietly(page, 2);
 
@@ -75,11 +79,13 @@ TEST_F(PsdrawText, TextStartingOffThePageIsDropped) {
 
     StdoutCapture edge;
     page.print(3, 0, 728, 0);  // baseline 0 is still on the page
-    EXPECT_EQ(edge.take(), " 0.000000 setgray\n 0.000000 0.000000 0.000000 setrgbcolor\n0 0 moveto\n(3) show\n");
+    EXPECT_EQ(edge.take(),
+              " 0.000000 setgray\n 0.000000 0.000000 0.000000 setrgbcolor\n0 0 moveto\n(3) show\n");
     EXPECT_EQ(body(page), " 0.000000 A\n0 0 J\n(3) Z\n");
 }
 
-TEST_F(PsdrawText, UnsignedCharTextAlwaysSetsItsColourAndStillReachesTheConsole) {
+TEST_F(PsdrawText, UnsignedCharTextAlwaysSetsItsColourAndStillReachesTheConsole)
+{
     StdoutCapture out;
     psdraw page;
     page.gopen(nullptr);
@@ -95,7 +101,8 @@ TEST_F(PsdrawText, UnsignedCharTextAlwaysSetsItsColourAndStillReachesTheConsole)
     EXPECT_EQ(body(page), " 0.000000 1.000000 0.000000 C\n");
 }
 
-TEST_F(PsdrawText, ConsoleModeWritesNoColourForOrdinaryText) {
+TEST_F(PsdrawText, ConsoleModeWritesNoColourForOrdinaryText)
+{
     psdraw page;
     openQuietly(page, 1);
     StdoutCapture console;
@@ -105,7 +112,8 @@ TEST_F(PsdrawText, ConsoleModeWritesNoColourForOrdinaryText) {
     EXPECT_EQ(console.take(), "100 628 moveto\n(A\\)B) show\n100 628 moveto\n(12) show\n");
 }
 
-TEST_F(PsdrawText, PlotnumIsPrintIgnoringSize) {
+TEST_F(PsdrawText, PlotnumIsPrintIgnoringSize)
+{
     psdraw page;
     page.gopen(nullptr);
     page.print(1.5f, 40, 50, 3);
@@ -120,7 +128,8 @@ TEST_F(PsdrawText, PlotnumIsPrintIgnoringSize) {
     EXPECT_NE(printed, "");
 }
 
-TEST_F(PsdrawText, SevenSegmentDigitsRecordTheirCellAndLeaveThePageAlone) {
+TEST_F(PsdrawText, SevenSegmentDigitsRecordTheirCellAndLeaveThePageAlone)
+{
     psdraw page;
     page.gopen(nullptr);
     page.plotnumD(305, 10, 10, 36, 1);

@@ -134,7 +134,8 @@ TEST(Snapshot, WritesTheBitmapAndReportsFailureHonestly)
     ASSERT_EQ(again.size(), static_cast<size_t>(qwin_width * qwin_height));
     EXPECT_EQ(again.front(), qwin_rgb(2));
     EXPECT_EQ(bitmap_mismatches([&again](int x, int y) { return again[y * qwin_width + x]; }), "");
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), std::filesystem::directory_iterator()), 1);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), std::filesystem::directory_iterator()),
+              1);
 
     // A symlinked picture name keeps pointing at the picture it names, which is the one replaced.
     const std::string link = std::string(dir) + "/latest.png";
@@ -151,7 +152,8 @@ TEST(Snapshot, WritesTheBitmapAndReportsFailureHonestly)
     EXPECT_FALSE(missing.saved);
     EXPECT_EQ(missing.reason, "No such file or directory");
     EXPECT_FALSE(qwin_snapshot("/dev/full").saved) << "a write that fails must not count as written";
-    EXPECT_TRUE(std::filesystem::is_character_file("/dev/full")) << "a device is written in place, never replaced";
+    EXPECT_TRUE(std::filesystem::is_character_file("/dev/full"))
+        << "a device is written in place, never replaced";
     std::remove(path.c_str());
     rmdir(dir);
 }

@@ -48,8 +48,8 @@ int compare(Display* display, Window window, const char* path)
             const unsigned b = p & shot->blue_mask;
             if (r != want[0] || g != want[1] || b != want[2]) {
                 if (differ < 5)
-                    std::fprintf(stderr, "(%d,%d) window %02x%02x%02x picture %02x%02x%02x\n", x, y, r,
-                                 g, b, want[0], want[1], want[2]);
+                    std::fprintf(stderr, "(%d,%d) window %02x%02x%02x picture %02x%02x%02x\n", x, y, r, g, b,
+                                 want[0], want[1], want[2]);
                 ++differ;
             }
         }
@@ -75,9 +75,8 @@ void cover(Display* display, Window window)
     XSetWindowAttributes attributes{};
     attributes.override_redirect = True;
     attributes.background_pixel = 0xFFFFFF;
-    Window lid = XCreateWindow(display, DefaultRootWindow(display), x, y, width, height, 0,
-                               CopyFromParent, InputOutput, CopyFromParent,
-                               CWOverrideRedirect | CWBackPixel, &attributes);
+    Window lid = XCreateWindow(display, DefaultRootWindow(display), x, y, width, height, 0, CopyFromParent,
+                               InputOutput, CopyFromParent, CWOverrideRedirect | CWBackPixel, &attributes);
     XMapRaised(display, lid);
     XSync(display, False);
     usleep(200 * 1000);

@@ -8,7 +8,8 @@
 
 #include "opendata/calendar.h"
 
-TEST(Demo, GivesTheClientAWorkingFeedAndNotesAWindowlessRunOnce) {
+TEST(Demo, GivesTheClientAWorkingFeedAndNotesAWindowlessRunOnce)
+{
     DemoAccess access;
     std::string error;
     testing::internal::CaptureStderr();
@@ -20,7 +21,8 @@ TEST(Demo, GivesTheClientAWorkingFeedAndNotesAWindowlessRunOnce) {
     EXPECT_EQ(access.root, feed_root(feed));
     EXPECT_EQ(access.root.rfind("http://127.0.0.1:", 0), 0u);
     httplib::Client client(access.root);
-    auto answer = client.Get("/api/v2/datapoints?rdf:type=odpt:TrainInformation&acl:consumerKey=" + access.key);
+    auto answer =
+        client.Get("/api/v2/datapoints?rdf:type=odpt:TrainInformation&acl:consumerKey=" + access.key);
     ASSERT_TRUE(answer);
     EXPECT_EQ(answer->status, 200);
     EXPECT_NE(notes.find("--snapshot"), std::string::npos);
@@ -35,8 +37,8 @@ TEST(Demo, GivesTheClientAWorkingFeedAndNotesAWindowlessRunOnce) {
     EXPECT_EQ(notes.find("--snapshot"), std::string::npos) << "no note when a snapshot file was given";
     EXPECT_EQ(clockOffset, 3 * 86400 + 7200);
     const std::int64_t then = static_cast<std::int64_t>(std::time(nullptr)) + clockOffset;
-    auto notices = httplib::Client(access.root)
-                       .Get("/api/v4/odpt:TrainInformation?acl:consumerKey=" + access.key);
+    auto notices =
+        httplib::Client(access.root).Get("/api/v4/odpt:TrainInformation?acl:consumerKey=" + access.key);
     ASSERT_TRUE(notices);
     // a line in normal service dates its notice from the start of its service day
     EXPECT_NE(notices->body.find(isoDate(serviceTimeOf(then).date) + "T03:00:00"), std::string::npos)

@@ -11,7 +11,8 @@ struct Coordinates {
     double lat, lon;
 };
 
-Coordinates where(const char* sameAs) {
+Coordinates where(const char* sameAs)
+{
     std::int32_t x, y, dir;
     float lon = 0, lat = 0;
     EXPECT_LT(findStation(sameAs, x, y, dir, lon, lat), stationTableSize) << sameAs;
@@ -19,7 +20,8 @@ Coordinates where(const char* sameAs) {
 }
 
 // Length of a path given station by station, measured segment by segment.
-double pathKm(std::initializer_list<const char*> path) {
+double pathKm(std::initializer_list<const char*> path)
+{
     double km = 0;
     const char* prev = nullptr;
     for (const char* s : path) {
@@ -32,32 +34,42 @@ double pathKm(std::initializer_list<const char*> path) {
     return km;
 }
 
-double network(const SimNetwork& net, const char* from, const char* to) {
+double network(const SimNetwork& net, const char* from, const char* to)
+{
     return networkDistanceKm(net, placeOfStation(net, from), placeOfStation(net, to));
 }
 
-const SimNetwork& net() {
+const SimNetwork& net()
+{
     static const SimNetwork n = buildSimNetwork();
     return n;
 }
 
 }  // namespace
 
-TEST(Fares, BandsCountEveryStartedKilometre) {
+TEST(Fares, BandsCountEveryStartedKilometre)
+{
     struct Case {
         double km;
         SimFare y2014, y2023;  // ticket, child ticket, IC card, child IC card
     };
     const Case cases[] = {
-        {0.0, {170, 90, 165, 82}, {180, 90, 178, 89}},       {0.4, {170, 90, 165, 82}, {180, 90, 178, 89}},
-        {6.0, {170, 90, 165, 82}, {180, 90, 178, 89}},       {6.01, {200, 100, 195, 97}, {210, 110, 209, 104}},
-        {11.0, {200, 100, 195, 97}, {210, 110, 209, 104}},   {11.2, {240, 120, 237, 118}, {260, 130, 252, 126}},
-        {19.0, {240, 120, 237, 118}, {260, 130, 252, 126}},  {19.5, {280, 140, 278, 139}, {300, 150, 293, 146}},
-        {27.0, {280, 140, 278, 139}, {300, 150, 293, 146}},  {27.3, {310, 160, 308, 154}, {330, 170, 324, 162}},
-        {40.0, {310, 160, 308, 154}, {330, 170, 324, 162}},  {55.0, {310, 160, 308, 154}, {330, 170, 324, 162}},
+        {0.0, {170, 90, 165, 82}, {180, 90, 178, 89}},
+        {0.4, {170, 90, 165, 82}, {180, 90, 178, 89}},
+        {6.0, {170, 90, 165, 82}, {180, 90, 178, 89}},
+        {6.01, {200, 100, 195, 97}, {210, 110, 209, 104}},
+        {11.0, {200, 100, 195, 97}, {210, 110, 209, 104}},
+        {11.2, {240, 120, 237, 118}, {260, 130, 252, 126}},
+        {19.0, {240, 120, 237, 118}, {260, 130, 252, 126}},
+        {19.5, {280, 140, 278, 139}, {300, 150, 293, 146}},
+        {27.0, {280, 140, 278, 139}, {300, 150, 293, 146}},
+        {27.3, {310, 160, 308, 154}, {330, 170, 324, 162}},
+        {40.0, {310, 160, 308, 154}, {330, 170, 324, 162}},
+        {55.0, {310, 160, 308, 154}, {330, 170, 324, 162}},
     };
     for (const Case& c : cases) {
-        for (auto [got, want] : {std::pair{fareForDistance(c.km), c.y2014}, std::pair{fare2023ForDistance(c.km), c.y2023}}) {
+        for (auto [got, want] :
+             {std::pair{fareForDistance(c.km), c.y2014}, std::pair{fare2023ForDistance(c.km), c.y2023}}) {
             EXPECT_EQ(got.ticket, want.ticket) << c.km;
             EXPECT_EQ(got.childTicket, want.childTicket) << c.km;
             EXPECT_EQ(got.icCard, want.icCard) << c.km;
@@ -66,27 +78,30 @@ TEST(Fares, BandsCountEveryStartedKilometre) {
     }
 }
 
-TEST(Fares, DistanceFollowsTheLinesAndTheBranchLeavesAtNakanoSakaue) {
+TEST(Fares, DistanceFollowsTheLinesAndTheBranchLeavesAtNakanoSakaue)
+{
     // the branch joins the main line at 中野坂上; a wrong join at 荻窪 would make this short
-    double expected = pathKm({"odpt.Station:TokyoMetro.MarunouchiBranch.Honancho",
-                              "odpt.Station:TokyoMetro.MarunouchiBranch.NakanoFujimicho",
-                              "odpt.Station:TokyoMetro.MarunouchiBranch.NakanoShimbashi",
-                              "odpt.Station:TokyoMetro.MarunouchiBranch.NakanoSakaue",
-                              "odpt.Station:TokyoMetro.Marunouchi.ShinNakano",
-                              "odpt.Station:TokyoMetro.Marunouchi.HigashiKoenji",
-                              "odpt.Station:TokyoMetro.Marunouchi.ShinKoenji",
-                              "odpt.Station:TokyoMetro.Marunouchi.MinamiAsagaya",
-                              "odpt.Station:TokyoMetro.Marunouchi.Ogikubo"});
+    double expected = pathKm(
+        {"odpt.Station:TokyoMetro.MarunouchiBranch.Honancho",
+         "odpt.Station:TokyoMetro.MarunouchiBranch.NakanoFujimicho",
+         "odpt.Station:TokyoMetro.MarunouchiBranch.NakanoShimbashi",
+         "odpt.Station:TokyoMetro.MarunouchiBranch.NakanoSakaue",
+         "odpt.Station:TokyoMetro.Marunouchi.ShinNakano", "odpt.Station:TokyoMetro.Marunouchi.HigashiKoenji",
+         "odpt.Station:TokyoMetro.Marunouchi.ShinKoenji", "odpt.Station:TokyoMetro.Marunouchi.MinamiAsagaya",
+         "odpt.Station:TokyoMetro.Marunouchi.Ogikubo"});
     EXPECT_NEAR(network(net(), "odpt.Station:TokyoMetro.MarunouchiBranch.Honancho",
                         "odpt.Station:TokyoMetro.Marunouchi.Ogikubo"),
                 expected, 1e-6);
 
-    double neighbours = pathKm({"odpt.Station:TokyoMetro.Ginza.Asakusa", "odpt.Station:TokyoMetro.Ginza.Tawaramachi"});
-    EXPECT_NEAR(network(net(), "odpt.Station:TokyoMetro.Ginza.Asakusa", "odpt.Station:TokyoMetro.Ginza.Tawaramachi"),
-                neighbours, 1e-6);
+    double neighbours =
+        pathKm({"odpt.Station:TokyoMetro.Ginza.Asakusa", "odpt.Station:TokyoMetro.Ginza.Tawaramachi"});
+    EXPECT_NEAR(
+        network(net(), "odpt.Station:TokyoMetro.Ginza.Asakusa", "odpt.Station:TokyoMetro.Ginza.Tawaramachi"),
+        neighbours, 1e-6);
 }
 
-TEST(Fares, TransfersAtEqualTitlesCostNothing) {
+TEST(Fares, TransfersAtEqualTitlesCostNothing)
+{
     EXPECT_EQ(network(net(), "odpt.Station:TokyoMetro.Ginza.AoyamaItchome",
                       "odpt.Station:TokyoMetro.Hanzomon.AoyamaItchome"),
               0.0);
@@ -101,14 +116,16 @@ TEST(Fares, TransfersAtEqualTitlesCostNothing) {
     double d = network(net(), a, b);
     Coordinates ca = where(a), cb = where(b);
     EXPECT_GE(d, distanceKm(ca.lat, ca.lon, cb.lat, cb.lon));
-    double viaUeno = pathKm({a, "odpt.Station:TokyoMetro.Ginza.Tawaramachi", "odpt.Station:TokyoMetro.Ginza.Inaricho",
-                             "odpt.Station:TokyoMetro.Ginza.Ueno", "odpt.Station:TokyoMetro.Hibiya.Iriya",
-                             "odpt.Station:TokyoMetro.Hibiya.Minowa", "odpt.Station:TokyoMetro.Hibiya.MinamiSenju", b});
+    double viaUeno =
+        pathKm({a, "odpt.Station:TokyoMetro.Ginza.Tawaramachi", "odpt.Station:TokyoMetro.Ginza.Inaricho",
+                "odpt.Station:TokyoMetro.Ginza.Ueno", "odpt.Station:TokyoMetro.Hibiya.Iriya",
+                "odpt.Station:TokyoMetro.Hibiya.Minowa", "odpt.Station:TokyoMetro.Hibiya.MinamiSenju", b});
     EXPECT_LE(d, viaUeno + 1e-9);
     EXPECT_DOUBLE_EQ(d, network(net(), b, a));
 }
 
-TEST(Fares, EveryIdentifierHasAPlaceAndEveryPairIsConnected) {
+TEST(Fares, EveryIdentifierHasAPlaceAndEveryPairIsConnected)
+{
     ASSERT_EQ(net().sameAs.size(), static_cast<size_t>(stationTableSize));
     int from = placeOfStation(net(), "odpt.Station:TokyoMetro.Tozai.NishiFunabashi");
     for (const std::string& id : net().sameAs) {

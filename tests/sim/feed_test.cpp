@@ -38,11 +38,14 @@ namespace {
 
 using namespace std::chrono_literals;
 
-std::string query(const std::string& type, const std::string& key = feedDefaultKey) {
+std::string query(const std::string& type, const std::string& key = feedDefaultKey)
+{
     return "/api/v2/datapoints?rdf:type=" + type + "&acl:consumerKey=" + key;
 }
 
-std::string v4Query(const std::string& type, const std::string& filters, const std::string& key = feedDefaultKey) {
+std::string v4Query(const std::string& type, const std::string& filters,
+                    const std::string& key = feedDefaultKey)
+{
     return "/api/v4/" + type + "?" + filters + (filters.empty() ? "" : "&") + "acl:consumerKey=" + key;
 }
 
@@ -51,13 +54,15 @@ const std::string metro = "odpt:operator=odpt.Operator:TokyoMetro";
 // A feed on a free loopback port, stopped at the end of the test.
 struct RunningFeed {
     Feed* feed = nullptr;
-    explicit RunningFeed(FeedOptions o) {
+    explicit RunningFeed(FeedOptions o)
+    {
         std::string error;
         feed = feed_start(o, &error);
         EXPECT_NE(feed, nullptr) << error;
     }
     ~RunningFeed() { feed_stop(feed); }
-    httplib::Client client(std::chrono::milliseconds timeout = 5000ms) const {
+    httplib::Client client(std::chrono::milliseconds timeout = 5000ms) const
+    {
         httplib::Client c("127.0.0.1", feed_port(feed));
         c.set_read_timeout(timeout);
         c.set_connection_timeout(2s);
@@ -65,28 +70,32 @@ struct RunningFeed {
     }
 };
 
-FeedOptions unlimited() {
+FeedOptions unlimited()
+{
     FeedOptions o;
     o.rateLimit = false;
     o.startTime = japanTimeToday(8 * 60, std::time(nullptr));
     return o;
 }
 
-std::filesystem::path freshDir(const char* name) {
+std::filesystem::path freshDir(const char* name)
+{
     auto dir = std::filesystem::temp_directory_path() / (std::string(name) + std::to_string(::getpid()));
     std::filesystem::remove_all(dir);
     std::filesystem::create_directories(dir);
     return dir;
 }
 
-void writeFile(const std::filesystem::path& p, const std::string& text) {
+void writeFile(const std::filesystem::path& p, const std::string& text)
+{
     std::ofstream(p, std::ios::binary) << text;
 }
 
 // A raw loopback connection, for clients that misbehave.
 struct RawConnection {
     int fd = -1;
-    explicit RawConnection(int port) {
+    explicit RawConnection(int port)
+    {
         fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
         sockaddr_in a{};
         a.sin_family = AF_INET;
@@ -97,26 +106,33 @@ struct RawConnection {
             fd = -1;
         }
     }
-    ~RawConnection() {
-        if (fd >= 0) close(fd);
+    ~RawConnection()
+    {
+        if (fd >= 0)
+            close(fd);
     }
     RawConnection(const RawConnection&) = delete;
     RawConnection& operator=(const RawConnection&) = delete;
-    bool sendAll(const std::string& bytes) const {
+    bool sendAll(const std::string& bytes) const
+    {
         return send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(bytes.size());
     }
     // What arrives until the feed closes the connection (then "<reset>" when
     // it was reset) or `wait` passes (then "<open>").
-    std::string answer(std::chrono::milliseconds wait = 3000ms) const {
+    std::string answer(std::chrono::milliseconds wait = 3000ms) const
+    {
         std::string text;
         const auto end = std::chrono::steady_clock::now() + wait;
         char chunk[4096];
         for (;;) {
-            auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
+            auto left =
+                std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
             pollfd p{fd, POLLIN, 0};
-            if (left.count() <= 0 || poll(&p, 1, static_cast<int>(left.count())) != 1) return text + "<open>";
+            if (left.count() <= 0 || poll(&p, 1, static_cast<int>(left.count())) != 1)
+                return text + "<open>";
             ssize_t n = recv(fd, chunk, sizeof chunk, 0);
-            if (n <= 0) return text + (n == 0 ? "" : "<reset>");
+            if (n <= 0)
+                return text + (n == 0 ? "" : "<reset>");
             text.append(chunk, static_cast<size_t>(n));
         }
     }
@@ -127,20 +143,25 @@ struct RawConnection {
 struct FileLimit {
     rlimit before{};
     bool raised = false;
-    explicit FileLimit(rlim_t want) {
-        if (getrlimit(RLIMIT_NOFILE, &before) != 0 || before.rlim_max < want) return;
+    explicit FileLimit(rlim_t want)
+    {
+        if (getrlimit(RLIMIT_NOFILE, &before) != 0 || before.rlim_max < want)
+            return;
         rlimit more = before;
         more.rlim_cur = std::max(before.rlim_cur, want);
         raised = setrlimit(RLIMIT_NOFILE, &more) == 0;
     }
-    ~FileLimit() {
-        if (raised) setrlimit(RLIMIT_NOFILE, &before);
+    ~FileLimit()
+    {
+        if (raised)
+            setrlimit(RLIMIT_NOFILE, &before);
     }
 };
 
 }  // namespace
 
-TEST(Feed, KeyUnknownTypeAndRateLimit) {
+TEST(Feed, KeyUnknownTypeAndRateLimit)
+{
     FeedOptions o;
     o.startTime = japanTimeToday(12 * 60, std::time(nullptr));
     RunningFeed f(o);
@@ -181,7 +202,8 @@ TEST(Feed, KeyUnknownTypeAndRateLimit) {
     EXPECT_EQ(later->get_header_value("Content-Type"), "application/json; charset=utf-8");
 }
 
-TEST(Feed, RateLimitCanBeSwitchedOff) {
+TEST(Feed, RateLimitCanBeSwitchedOff)
+{
     RunningFeed f(unlimited());
     auto c = f.client();
     for (int i = 0; i < 5; ++i) {
@@ -191,7 +213,8 @@ TEST(Feed, RateLimitCanBeSwitchedOff) {
     }
 }
 
-TEST(Feed, FaresByStationPair) {
+TEST(Feed, FaresByStationPair)
+{
     RunningFeed f(unlimited());
     auto c = f.client();
     auto r = c.Get(query("odpt:RailwayFare") + "&odpt:fromStation=odpt.Station:TokyoMetro.Ginza.Asakusa" +
@@ -202,8 +225,9 @@ TEST(Feed, FaresByStationPair) {
     EXPECT_EQ(fare[0]["odpt:ticketFare"], 170);
     EXPECT_EQ(fare[0]["odpt:icCardFare"], 165);
 
-    auto far = c.Get(query("odpt:RailwayFare") + "&odpt:fromStation=odpt.Station:TokyoMetro.Marunouchi.Ogikubo" +
-                     "&odpt:toStation=odpt.Station:TokyoMetro.Tozai.NishiFunabashi");
+    auto far =
+        c.Get(query("odpt:RailwayFare") + "&odpt:fromStation=odpt.Station:TokyoMetro.Marunouchi.Ogikubo" +
+              "&odpt:toStation=odpt.Station:TokyoMetro.Tozai.NishiFunabashi");
     ASSERT_TRUE(far);
     EXPECT_GE(nlohmann::json::parse(far->body)[0]["odpt:ticketFare"].get<int>(), 280);
 
@@ -213,7 +237,8 @@ TEST(Feed, FaresByStationPair) {
     EXPECT_EQ(unknown->body, "[]");
 }
 
-TEST(Feed, TransportFaults) {
+TEST(Feed, TransportFaults)
+{
     RunningFeed f(unlimited());
     auto c = f.client();
 
@@ -244,7 +269,8 @@ TEST(Feed, TransportFaults) {
     EXPECT_EQ(recovered->status, 200);
 }
 
-TEST(Feed, ManyHungAnswersLeaveWorkersForControlAndRecovery) {
+TEST(Feed, ManyHungAnswersLeaveWorkersForControlAndRecovery)
+{
     FeedOptions o = unlimited();
     o.fault = FeedFault::Hang;
     RunningFeed f(o);
@@ -255,7 +281,8 @@ TEST(Feed, ManyHungAnswersLeaveWorkersForControlAndRecovery) {
             auto r = f.client(300ms).Get(query("odpt:Train"));
             EXPECT_TRUE(!r || r->status == 503) << "only a pushed-out answer ends, and never with data";
         });
-    for (std::thread& t : clients) t.join();
+    for (std::thread& t : clients)
+        t.join();
 
     auto c = f.client(2s);
     auto switched = c.Get(std::string("/sim/control?fault=none&acl:consumerKey=") + feedDefaultKey);
@@ -266,7 +293,8 @@ TEST(Feed, ManyHungAnswersLeaveWorkersForControlAndRecovery) {
     EXPECT_EQ(recovered->status, 200);
 }
 
-TEST(Feed, SlowAnswersAreCutShortByStop) {
+TEST(Feed, SlowAnswersAreCutShortByStop)
+{
     FeedOptions o = unlimited();
     o.fault = FeedFault::Slow;
     auto f = std::make_unique<RunningFeed>(o);
@@ -289,7 +317,8 @@ TEST(Feed, SlowAnswersAreCutShortByStop) {
     held.join();
 }
 
-TEST(Feed, OversizedRequestsAreRefusedUnread) {
+TEST(Feed, OversizedRequestsAreRefusedUnread)
+{
     RunningFeed f(unlimited());
     const int port = feed_port(f.feed);
     const std::string get = "GET " + query("odpt:Train") + " HTTP/1.1\r\nHost: 127.0.0.1\r\n";
@@ -302,13 +331,15 @@ TEST(Feed, OversizedRequestsAreRefusedUnread) {
     setsockopt(bloated.fd, SOL_SOCKET, SO_SNDTIMEO, &oneSecond, sizeof oneSecond);
     const std::string block(1 << 16, 'x');
     size_t pushed = 0;
-    while (pushed < (64u << 20) && bloated.sendAll(block)) pushed += block.size();
+    while (pushed < (64u << 20) && bloated.sendAll(block))
+        pushed += block.size();
     EXPECT_LT(pushed, 32u << 20) << "the feed went on reading the body";
 
     RawConnection headers(port);
     std::string padding;
     // over the header limit, yet all read, so the refusal is not lost to a reset
-    for (int i = 0; i < 160; ++i) padding += "X-Padding-" + std::to_string(i) + ": " + std::string(40, 'p') + "\r\n";
+    for (int i = 0; i < 160; ++i)
+        padding += "X-Padding-" + std::to_string(i) + ": " + std::string(40, 'p') + "\r\n";
     ASSERT_TRUE(headers.sendAll(get + padding + "\r\n"));
     EXPECT_EQ(headers.answer().rfind("HTTP/1.1 431 ", 0), 0u);
 
@@ -328,24 +359,30 @@ TEST(Feed, OversizedRequestsAreRefusedUnread) {
 // 300 clients that send a header byte now and then and 1,000 that send
 // nothing hold no worker: a normal client is answered within a second all
 // along, and the dawdlers are cut off when their time is up.
-TEST(Feed, SlowAndSilentClientsNeverStarveANormalOne) {
+TEST(Feed, SlowAndSilentClientsNeverStarveANormalOne)
+{
     FileLimit files(4096);
-    if (!files.raised) GTEST_SKIP() << "cannot open 4096 files";
+    if (!files.raised)
+        GTEST_SKIP() << "cannot open 4096 files";
     RunningFeed f(unlimited());
     const int port = feed_port(f.feed);
     std::vector<std::unique_ptr<RawConnection>> silent, slow;
-    for (int i = 0; i < 1000; ++i) silent.push_back(std::make_unique<RawConnection>(port));
+    for (int i = 0; i < 1000; ++i)
+        silent.push_back(std::make_unique<RawConnection>(port));
     for (int i = 0; i < 300; ++i) {
         slow.push_back(std::make_unique<RawConnection>(port));
         slow.back()->sendAll("GET " + query("odpt:Train") + " HTTP/1.1\r\n");
     }
-    for (const auto& c : silent) ASSERT_GE(c->fd, 0);
-    for (const auto& c : slow) ASSERT_GE(c->fd, 0);
+    for (const auto& c : silent)
+        ASSERT_GE(c->fd, 0);
+    for (const auto& c : slow)
+        ASSERT_GE(c->fd, 0);
 
     const auto start = std::chrono::steady_clock::now();
     int round = 0;
     while (std::chrono::steady_clock::now() - start < 3s) {
-        for (const auto& c : slow) c->sendAll("X-Wait-" + std::to_string(round) + ": 1\r\n");
+        for (const auto& c : slow)
+            c->sendAll("X-Wait-" + std::to_string(round) + ": 1\r\n");
         ++round;
         auto asked = std::chrono::steady_clock::now();
         auto r = f.client(2s).Get(query("odpt:Train"));
@@ -360,7 +397,8 @@ TEST(Feed, SlowAndSilentClientsNeverStarveANormalOne) {
     EXPECT_TRUE(cut.rfind("HTTP/1.1 408 ", 0) == 0 || cut == "<reset>") << cut;
 }
 
-TEST(Feed, ContentFaults) {
+TEST(Feed, ContentFaults)
+{
     RunningFeed f(unlimited());
     auto c = f.client();
 
@@ -370,7 +408,8 @@ TEST(Feed, ContentFaults) {
     auto trains = nlohmann::json::parse(huge->body);
     EXPECT_EQ(trains.size(), 1000u);
     std::set<std::string> numbers;
-    for (const auto& t : trains) numbers.insert(t["odpt:trainNumber"].get<std::string>());
+    for (const auto& t : trains)
+        numbers.insert(t["odpt:trainNumber"].get<std::string>());
     EXPECT_EQ(numbers.size(), 1000u);
 
     feed_set_fault(f.feed, FeedFault::Ctrl);
@@ -396,7 +435,8 @@ TEST(Feed, ContentFaults) {
     EXPECT_FALSE(nlohmann::json::accept(bad->body));
 }
 
-TEST(Feed, ControlRouteSwitchesFaultAndDisruption) {
+TEST(Feed, ControlRouteSwitchesFaultAndDisruption)
+{
     RunningFeed f(unlimited());
     auto c = f.client();
     std::string key = std::string("&acl:consumerKey=") + feedDefaultKey;
@@ -410,7 +450,8 @@ TEST(Feed, ControlRouteSwitchesFaultAndDisruption) {
     EXPECT_EQ(c.Get(query("odpt:Train"))->status, 200);
     EXPECT_EQ(c.Get("/sim/control?fault=boom" + key)->status, 400);
 
-    httplib::Params params{{"disrupt", "Hibiya"}, {"text", "点検のため運転を見合わせています。"},
+    httplib::Params params{{"disrupt", "Hibiya"},
+                           {"text", "点検のため運転を見合わせています。"},
                            {"acl:consumerKey", feedDefaultKey}};
     ASSERT_EQ(c.Get("/sim/control", params, {})->status, 200);
     auto notices = nlohmann::json::parse(c.Get(query("odpt:TrainInformation"))->body);
@@ -429,7 +470,8 @@ TEST(Feed, ControlRouteSwitchesFaultAndDisruption) {
                  notices[2]["odpt:trainInformationText"] == "点検のため運転を見合わせています。");
 }
 
-TEST(Feed, ReplayAdvancesOneStepPerRequestAndHoldsTheLast) {
+TEST(Feed, ReplayAdvancesOneStepPerRequestAndHoldsTheLast)
+{
     auto dir = freshDir("linewatch-replay");
     writeFile(dir / "Train.1.json", "[\"one\"]");
     writeFile(dir / "Train.2.json", "[\"two\"]");
@@ -445,9 +487,11 @@ TEST(Feed, ReplayAdvancesOneStepPerRequestAndHoldsTheLast) {
             EXPECT_EQ(c.Get(query("odpt:Train"))->body, expected);
         EXPECT_EQ(c.Get(query("odpt:TrainInformation"))->body, "[\"status\"]");
         EXPECT_EQ(c.Get(query("odpt:TrainInformation"))->body, "[\"status\"]");
-        auto fare = c.Get(query("odpt:RailwayFare") + "&odpt:fromStation=odpt.Station:TokyoMetro.Ginza.Asakusa" +
-                          "&odpt:toStation=odpt.Station:TokyoMetro.Ginza.Tawaramachi");
-        EXPECT_NE(fare->body.find("\"odpt:ticketFare\":170"), std::string::npos) << "unrecorded types use the model";
+        auto fare =
+            c.Get(query("odpt:RailwayFare") + "&odpt:fromStation=odpt.Station:TokyoMetro.Ginza.Asakusa" +
+                  "&odpt:toStation=odpt.Station:TokyoMetro.Ginza.Tawaramachi");
+        EXPECT_NE(fare->body.find("\"odpt:ticketFare\":170"), std::string::npos)
+            << "unrecorded types use the model";
         EXPECT_EQ(c.Get(query("odpt:Train", "bad"))->status, 401);
     }
     std::string error;
@@ -461,7 +505,8 @@ TEST(Feed, ReplayAdvancesOneStepPerRequestAndHoldsTheLast) {
     std::filesystem::remove_all(empty);
 }
 
-TEST(Feed, StartFailuresAreReported) {
+TEST(Feed, StartFailuresAreReported)
+{
     RunningFeed f(unlimited());
     FeedOptions o = unlimited();
     o.port = feed_port(f.feed);
@@ -477,11 +522,14 @@ TEST(Feed, StartFailuresAreReported) {
     EXPECT_NE(error.find("certificate"), std::string::npos);
 }
 
-TEST(Feed, ServesHttpsWithAGivenCertificate) {
+TEST(Feed, ServesHttpsWithAGivenCertificate)
+{
     auto dir = freshDir("linewatch-tls");
     std::string cmd = "openssl req -x509 -newkey rsa:2048 -nodes -days 1 -subj /CN=127.0.0.1 -keyout " +
-                      (dir / "key.pem").string() + " -out " + (dir / "cert.pem").string() + " >/dev/null 2>&1";
-    if (std::system(cmd.c_str()) != 0) GTEST_SKIP() << "openssl could not make a certificate";
+                      (dir / "key.pem").string() + " -out " + (dir / "cert.pem").string() +
+                      " >/dev/null 2>&1";
+    if (std::system(cmd.c_str()) != 0)
+        GTEST_SKIP() << "openssl could not make a certificate";
     FeedOptions o = unlimited();
     o.certFile = (dir / "cert.pem").string();
     o.keyFile = (dir / "key.pem").string();
@@ -498,7 +546,8 @@ TEST(Feed, ServesHttpsWithAGivenCertificate) {
     std::filesystem::remove_all(dir);
 }
 
-TEST(Feed, V4NoticesAreTenInTheOperatorsOrderAndFollowTheFilters) {
+TEST(Feed, V4NoticesAreTenInTheOperatorsOrderAndFollowTheFilters)
+{
     FeedOptions o = unlimited();
     o.disruptRailway = parseRailwayName("MarunouchiBranch");
     o.disruptText = "方南町駅で車両点検のため遅れています。";
@@ -509,8 +558,8 @@ TEST(Feed, V4NoticesAreTenInTheOperatorsOrderAndFollowTheFilters) {
     EXPECT_EQ(r->status, 200);
     EXPECT_EQ(r->get_header_value("Content-Type"), "application/json; charset=utf-8");
     auto body = nlohmann::json::parse(r->body);
-    const char* order[] = {"Ginza", "Marunouchi", "MarunouchiBranch", "Hibiya", "Tozai",
-                           "Chiyoda", "Yurakucho", "Hanzomon", "Namboku", "Fukutoshin"};
+    const char* order[] = {"Ginza",   "Marunouchi", "MarunouchiBranch", "Hibiya",  "Tozai",
+                           "Chiyoda", "Yurakucho",  "Hanzomon",         "Namboku", "Fukutoshin"};
     ASSERT_EQ(body.size(), 10u);
     for (std::size_t i = 0; i < 10; ++i) {
         EXPECT_EQ(body[i]["odpt:railway"], std::string("odpt.Railway:TokyoMetro.") + order[i]);
@@ -527,14 +576,16 @@ TEST(Feed, V4NoticesAreTenInTheOperatorsOrderAndFollowTheFilters) {
     auto picked = nlohmann::json::parse(two->body);
     ASSERT_EQ(picked.size(), 2u);
     EXPECT_EQ(picked[0]["odpt:railway"], "odpt.Railway:TokyoMetro.Ginza");
-    for (const std::string& other : {std::string("odpt:operator=odpt.Operator:Toei"), std::string("odpt:operator=")}) {
+    for (const std::string& other :
+         {std::string("odpt:operator=odpt.Operator:Toei"), std::string("odpt:operator=")}) {
         auto none = c.Get(v4Query("odpt:TrainInformation", other));
         ASSERT_TRUE(none);
         EXPECT_EQ(none->body, "[]") << other;
     }
 }
 
-TEST(Feed, V4TrainsAreEmptyUnlessPositionsAreAskedFor) {
+TEST(Feed, V4TrainsAreEmptyUnlessPositionsAreAskedFor)
+{
     FeedOptions o = unlimited();
     RunningFeed plainFeed(o);
     auto none = plainFeed.client().Get(v4Query("odpt:Train", metro));
@@ -552,7 +603,8 @@ TEST(Feed, V4TrainsAreEmptyUnlessPositionsAreAskedFor) {
     EXPECT_TRUE(body[0]["odpt:originStation"].is_array());
     auto ginza = c.Get(v4Query("odpt:Train", "odpt:railway=odpt.Railway:TokyoMetro.Ginza"));
     ASSERT_TRUE(ginza);
-    for (const auto& t : nlohmann::json::parse(ginza->body)) EXPECT_EQ(t["odpt:railway"], "odpt.Railway:TokyoMetro.Ginza");
+    for (const auto& t : nlohmann::json::parse(ginza->body))
+        EXPECT_EQ(t["odpt:railway"], "odpt.Railway:TokyoMetro.Ginza");
 
     feed_set_fault(positions.feed, FeedFault::Huge);
     auto huge = c.Get(v4Query("odpt:Train", metro));
@@ -560,12 +612,13 @@ TEST(Feed, V4TrainsAreEmptyUnlessPositionsAreAskedFor) {
     EXPECT_EQ(nlohmann::json::parse(huge->body).size(), 1000u);
 }
 
-TEST(Feed, V4FaresOf2023AndZeroForAnInterchange) {
+TEST(Feed, V4FaresOf2023AndZeroForAnInterchange)
+{
     RunningFeed f(unlimited());
     auto c = f.client();
     auto fare = [&](const std::string& from, const std::string& to) {
         auto r = c.Get(v4Query("odpt:RailwayFare", "odpt:fromStation=odpt.Station:TokyoMetro." + from +
-                                                        "&odpt:toStation=odpt.Station:TokyoMetro." + to));
+                                                       "&odpt:toStation=odpt.Station:TokyoMetro." + to));
         EXPECT_TRUE(r && r->status == 200);
         return r ? nlohmann::json::parse(r->body) : nlohmann::json();
     };
@@ -579,7 +632,8 @@ TEST(Feed, V4FaresOf2023AndZeroForAnInterchange) {
 
     auto interchange = fare("Ginza.AoyamaItchome", "Hanzomon.AoyamaItchome");
     ASSERT_EQ(interchange.size(), 1u);
-    for (const char* amount : {"odpt:ticketFare", "odpt:icCardFare", "odpt:childTicketFare", "odpt:childIcCardFare"})
+    for (const char* amount :
+         {"odpt:ticketFare", "odpt:icCardFare", "odpt:childTicketFare", "odpt:childIcCardFare"})
         EXPECT_EQ(interchange[0][amount], 0) << amount;
     EXPECT_TRUE(fare("Ginza.Ueno", "Ginza.Ueno").empty());
 
@@ -592,7 +646,8 @@ TEST(Feed, V4FaresOf2023AndZeroForAnInterchange) {
     EXPECT_EQ(nlohmann::json::parse(fromOne->body).size(), 179u);
 }
 
-TEST(Feed, V4KeysTypesAndRateLimits) {
+TEST(Feed, V4KeysTypesAndRateLimits)
+{
     FeedOptions o;
     o.startTime = japanTimeToday(12 * 60, std::time(nullptr));
     RunningFeed f(o);
@@ -612,14 +667,16 @@ TEST(Feed, V4KeysTypesAndRateLimits) {
     // Quick repeats are fine in version 4; the 61st request of a minute is
     // not. The requests stay clear of a minute boundary, which restarts the count.
     const auto second = std::time(nullptr) % 60;
-    if (second > 50) std::this_thread::sleep_for(std::chrono::seconds(61 - second));
+    if (second > 50)
+        std::this_thread::sleep_for(std::chrono::seconds(61 - second));
     int ok = 0;
     for (int i = 0; i < 70; ++i) {
         auto r = c.Get(v4Query("odpt:TrainInformation", metro));
         ASSERT_TRUE(r);
         EXPECT_EQ(r->status, i < 60 ? 200 : 429) << i;
         ok += r->status == 200;
-        EXPECT_EQ(r->get_header_value("X-RateLimit-Remaining-minute"), std::to_string(i < 60 ? 59 - i : 0)) << i;
+        EXPECT_EQ(r->get_header_value("X-RateLimit-Remaining-minute"), std::to_string(i < 60 ? 59 - i : 0))
+            << i;
         EXPECT_EQ(r->get_header_value("X-RateLimit-Limit-minute"), "60");
         EXPECT_EQ(r->get_header_value("X-RateLimit-Limit-day"), "24000");
     }
@@ -628,7 +685,8 @@ TEST(Feed, V4KeysTypesAndRateLimits) {
 
 // The timetables a feed serves place its trains where its own model runs
 // them, within one station, whenever the route runs on time.
-TEST(Feed, V4TimetablesFollowTheFiltersAndTheTrainModel) {
+TEST(Feed, V4TimetablesFollowTheFiltersAndTheTrainModel)
+{
     FeedOptions o = unlimited();
     RunningFeed f(o);
     auto c = f.client();
@@ -655,16 +713,16 @@ TEST(Feed, V4TimetablesFollowTheFiltersAndTheTrainModel) {
     const SimNetwork net = buildSimNetwork();
     const std::uint32_t seed = 7;
     // a Tuesday and a Sunday, each through a morning, a midnight and a late evening
-    for (const char* clock : {"2026-12-08T08:05:17", "2026-12-08T12:40:00", "2026-12-09T00:10:45",
-                              "2026-12-13T19:22:31"}) {
+    for (const char* clock :
+         {"2026-12-08T08:05:17", "2026-12-08T12:40:00", "2026-12-09T00:10:45", "2026-12-13T19:22:31"}) {
         std::int64_t t = 0;
         ASSERT_TRUE(parseJapanTime(clock, 0, &t));
         const ServiceTime when = serviceTimeOf(t);
         const char* calendar = calendarId(calendarOf(when.date));
         std::map<std::string, std::pair<std::string, std::string>> estimated;  // number -> from, to
         for (const SimRoute& route : net.routes) {
-            auto r = c.Get(v4Query("odpt:TrainTimetable", "odpt:railway=" + route.railwayId +
-                                                              "&odpt:calendar=" + calendar));
+            auto r = c.Get(v4Query("odpt:TrainTimetable",
+                                   "odpt:railway=" + route.railwayId + "&odpt:calendar=" + calendar));
             ASSERT_TRUE(r);
             Timetable table;
             ASSERT_TRUE(loadTimetableV4(table, r->body).ok);
@@ -676,10 +734,12 @@ TEST(Feed, V4TimetablesFollowTheFiltersAndTheTrainModel) {
         int compared = 0;
         for (const SimTrain& tr : runningTrains(net, seed, t)) {
             const SimRoute& route = net.routes[tr.route];
-            if (routeLag(seed, route.digit, t) != 0) continue;
+            if (routeLag(seed, route.digit, t) != 0)
+                continue;
             auto stopIndex = [&](const std::string& id) {
                 for (size_t i = 0; i < route.stops.size(); ++i)
-                    if (route.stops[i].sameAs == id) return static_cast<int>(i);
+                    if (route.stops[i].sameAs == id)
+                        return static_cast<int>(i);
                 return -100;
             };
             auto it = estimated.find(tr.number);
@@ -697,10 +757,12 @@ TEST(Feed, V4TimetablesFollowTheFiltersAndTheTrainModel) {
             // half-station steps: 2k standing at stop k, 2k+1 between k and the next
             auto place = [&](const std::string& from, const std::string& to) {
                 const int k = stopIndex(from);
-                if (to.empty() || to == "null") return 2 * k;
+                if (to.empty() || to == "null")
+                    return 2 * k;
                 return k + stopIndex(to);
             };
-            EXPECT_LE(std::abs(place(tr.fromStation, tr.toStation) - place(it->second.first, it->second.second)), 2)
+            EXPECT_LE(
+                std::abs(place(tr.fromStation, tr.toStation) - place(it->second.first, it->second.second)), 2)
                 << clock << " " << tr.number << " model " << tr.fromStation << ">" << tr.toStation
                 << " timetable " << it->second.first << ">" << it->second.second;
             estimated.erase(it);
@@ -710,8 +772,10 @@ TEST(Feed, V4TimetablesFollowTheFiltersAndTheTrainModel) {
         for (const auto& [number, at] : estimated) {
             bool delayedRoute = false;
             for (const SimRoute& route : net.routes)
-                if (number.back() - '0' == route.digit && routeLag(seed, route.digit, t) != 0) delayedRoute = true;
-            EXPECT_TRUE(delayedRoute || at.second != "null") << clock << " " << number << " is only in the timetable";
+                if (number.back() - '0' == route.digit && routeLag(seed, route.digit, t) != 0)
+                    delayedRoute = true;
+            EXPECT_TRUE(delayedRoute || at.second != "null")
+                << clock << " " << number << " is only in the timetable";
         }
     }
 }

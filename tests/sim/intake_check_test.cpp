@@ -12,7 +12,8 @@ struct Case {
     size_t length;  // of the whole request, 0 while it is incomplete
 };
 
-TEST(IntakeCheck, WholeRequestsAndRefusals) {
+TEST(IntakeCheck, WholeRequestsAndRefusals)
+{
     const std::string get = "GET /api/v2/datapoints?rdf:type=odpt:Train HTTP/1.1\r\nHost: 127.0.0.1\r\n";
     const std::string longHeader = "X-Long: " + std::string(100, 'x') + "\r\n";
     const Case cases[] = {
@@ -48,7 +49,8 @@ TEST(IntakeCheck, WholeRequestsAndRefusals) {
 }
 
 // Every prefix of a whole request is incomplete, never refused.
-TEST(IntakeCheck, PrefixesOfAGoodRequestWait) {
+TEST(IntakeCheck, PrefixesOfAGoodRequestWait)
+{
     const std::string whole = "GET /x HTTP/1.1\r\nHost: a\r\nContent-Length: 3\r\n\r\nabc";
     for (size_t n = 0; n < whole.size(); ++n) {
         RequestCheck check = checkRequest(whole.substr(0, n), 256, 16);

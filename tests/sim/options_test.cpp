@@ -8,21 +8,27 @@
 
 namespace {
 
-bool parse(std::vector<const char*> args, FeedOptions* o, std::string* error) {
+bool parse(std::vector<const char*> args, FeedOptions* o, std::string* error)
+{
     std::vector<char*> argv;
     argv.push_back(const_cast<char*>("linewatch-feed"));
-    for (const char* a : args) argv.push_back(const_cast<char*>(a));
+    for (const char* a : args)
+        argv.push_back(const_cast<char*>(a));
     return parseFeedOptions(static_cast<int>(argv.size()), argv.data(), 1, o, error);
 }
 
 }  // namespace
 
-TEST(FeedOptions, ReadsEveryOption) {
+TEST(FeedOptions, ReadsEveryOption)
+{
     FeedOptions o;
     std::string error;
-    ASSERT_TRUE(parse({"--port", "8123", "--seed", "99", "--time", "07:45", "--no-rate-limit", "--fault", "500",
-                       "--disrupt", "Tozai", "運転見合わせ中", "--replay", "/tmp/rec", "--consumer-key", "k1",
-                       "--cert", "c.pem", "--key", "k.pem", "--host", "127.0.0.2", "--multilingual", "--v4-positions"},
+    ASSERT_TRUE(parse({"--port",   "8123",      "--seed",          "99",
+                       "--time",   "07:45",     "--no-rate-limit", "--fault",
+                       "500",      "--disrupt", "Tozai",           "運転見合わせ中",
+                       "--replay", "/tmp/rec",  "--consumer-key",  "k1",
+                       "--cert",   "c.pem",     "--key",           "k.pem",
+                       "--host",   "127.0.0.2", "--multilingual",  "--v4-positions"},
                       &o, &error))
         << error;
     EXPECT_EQ(o.port, 8123);
@@ -42,11 +48,15 @@ TEST(FeedOptions, ReadsEveryOption) {
     EXPECT_EQ(o.host, "127.0.0.2");
 }
 
-TEST(FeedOptions, RejectsBadValuesWithAReason) {
+TEST(FeedOptions, RejectsBadValuesWithAReason)
+{
     const std::vector<std::vector<const char*>> bad = {
-        {"--port", "70000"}, {"--port"},           {"--time", "25:00"},   {"--time", "7:45"},
-        {"--fault", "boom"}, {"--disrupt", "9", "x"}, {"--disrupt", "Ginza"}, {"--seed", "-1"},
-        {"--bogus", "1"},    {"--cert", "c.pem"},   {"--consumer-key", ""},
+        {"--port", "70000"},    {"--port"},
+        {"--time", "25:00"},    {"--time", "7:45"},
+        {"--fault", "boom"},    {"--disrupt", "9", "x"},
+        {"--disrupt", "Ginza"}, {"--seed", "-1"},
+        {"--bogus", "1"},       {"--cert", "c.pem"},
+        {"--consumer-key", ""},
     };
     for (const auto& args : bad) {
         FeedOptions o;
@@ -56,7 +66,8 @@ TEST(FeedOptions, RejectsBadValuesWithAReason) {
     }
 }
 
-TEST(FeedOptions, RailwayNamesAndClockTimes) {
+TEST(FeedOptions, RailwayNamesAndClockTimes)
+{
     EXPECT_EQ(parseRailwayName("0"), 0);
     EXPECT_EQ(parseRailwayName("8"), 8);
     EXPECT_EQ(parseRailwayName("odpt.Railway:TokyoMetro.Namboku"), 7);
@@ -67,7 +78,8 @@ TEST(FeedOptions, RailwayNamesAndClockTimes) {
     EXPECT_EQ(parseRailwayName("9"), -1);
 }
 
-TEST(FeedOptions, ClockWithDateAndSeconds) {
+TEST(FeedOptions, ClockWithDateAndSeconds)
+{
     FeedOptions o;
     std::string error;
     ASSERT_TRUE(parse({"--time", "2027-01-11T07:45:30"}, &o, &error)) << error;

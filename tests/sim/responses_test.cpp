@@ -12,17 +12,27 @@ using nlohmann::ordered_json;
 
 namespace {
 
-std::vector<std::string> keysOf(const ordered_json& object) {
+std::vector<std::string> keysOf(const ordered_json& object)
+{
     std::vector<std::string> keys;
-    for (auto it = object.begin(); it != object.end(); ++it) keys.push_back(it.key());
+    for (auto it = object.begin(); it != object.end(); ++it)
+        keys.push_back(it.key());
     return keys;
 }
 
-SimTrain sampleTrain(const std::string& to) {
-    return SimTrain{4, "odpt.Railway:TokyoMetro.Chiyoda", "A2029K4", "odpt.TrainType:TokyoMetro.Local",
-                    "odpt.Station:JR-East.Joban.Abiko", "odpt.Station:TokyoMetro.Chiyoda.YoyogiUehara",
-                    "odpt.Station:TokyoMetro.Chiyoda.Yushima", to,
-                    "odpt.RailDirection:TokyoMetro.YoyogiUehara", "odpt.TrainOwner:JR-East", 120};
+SimTrain sampleTrain(const std::string& to)
+{
+    return SimTrain{4,
+                    "odpt.Railway:TokyoMetro.Chiyoda",
+                    "A2029K4",
+                    "odpt.TrainType:TokyoMetro.Local",
+                    "odpt.Station:JR-East.Joban.Abiko",
+                    "odpt.Station:TokyoMetro.Chiyoda.YoyogiUehara",
+                    "odpt.Station:TokyoMetro.Chiyoda.Yushima",
+                    to,
+                    "odpt.RailDirection:TokyoMetro.YoyogiUehara",
+                    "odpt.TrainOwner:JR-East",
+                    120};
 }
 
 // 2014-09-08T20:53:51+09:00
@@ -30,17 +40,33 @@ constexpr std::int64_t sampleTime = 1410177231;
 
 }  // namespace
 
-TEST(Responses, TrainObjectsKeepTheLiveKeyOrderAndShapes) {
-    std::string body = trainsBody({sampleTrain(""), sampleTrain("odpt.Station:TokyoMetro.Chiyoda.Nezu")}, sampleTime);
+TEST(Responses, TrainObjectsKeepTheLiveKeyOrderAndShapes)
+{
+    std::string body =
+        trainsBody({sampleTrain(""), sampleTrain("odpt.Station:TokyoMetro.Chiyoda.Nezu")}, sampleTime);
     EXPECT_EQ(body.find('\n'), std::string::npos) << "minified on one line";
     EXPECT_EQ(body.find(": "), std::string::npos);
     ordered_json doc = ordered_json::parse(body);
     ASSERT_EQ(doc.size(), 2u);
-    const std::vector<std::string> order = {
-        "@context", "@type", "@id", "dc:date", "dct:valid", "odpt:frequency", "odpt:railway", "owl:sameAs",
-        "odpt:trainNumber", "odpt:trainType", "odpt:delay", "odpt:startingStation", "odpt:terminalStation",
-        "odpt:fromStation", "odpt:toStation", "odpt:railDirection", "odpt:trainOwner"};
-    for (const auto& t : doc) EXPECT_EQ(keysOf(t), order);
+    const std::vector<std::string> order = {"@context",
+                                            "@type",
+                                            "@id",
+                                            "dc:date",
+                                            "dct:valid",
+                                            "odpt:frequency",
+                                            "odpt:railway",
+                                            "owl:sameAs",
+                                            "odpt:trainNumber",
+                                            "odpt:trainType",
+                                            "odpt:delay",
+                                            "odpt:startingStation",
+                                            "odpt:terminalStation",
+                                            "odpt:fromStation",
+                                            "odpt:toStation",
+                                            "odpt:railDirection",
+                                            "odpt:trainOwner"};
+    for (const auto& t : doc)
+        EXPECT_EQ(keysOf(t), order);
 
     const ordered_json& standing = doc[0];
     EXPECT_TRUE(standing["odpt:toStation"].is_null());
@@ -55,51 +81,60 @@ TEST(Responses, TrainObjectsKeepTheLiveKeyOrderAndShapes) {
     EXPECT_EQ(trainsBody({}, sampleTime), "[]");
 }
 
-TEST(Responses, NoticesPutTheStatusBeforeTheTextAndTheTypeLast) {
+TEST(Responses, NoticesPutTheStatusBeforeTheTextAndTheTypeLast)
+{
     std::vector<SimNotice> notices = {
         {"odpt.Railway:TokyoMetro.Ginza", sampleTime - 600, sampleTime - 600, "", normalNoticeText},
-        {"odpt.Railway:TokyoMetro.Hibiya", sampleTime - 60, sampleTime - 120, "運転見合わせ", "人身事故の影響で"},
+        {"odpt.Railway:TokyoMetro.Hibiya", sampleTime - 60, sampleTime - 120, "運転見合わせ",
+         "人身事故の影響で"},
     };
     ordered_json doc = ordered_json::parse(noticesBody(notices, sampleTime));
     ASSERT_EQ(doc.size(), 2u);
-    EXPECT_EQ(keysOf(doc[0]), (std::vector<std::string>{"@context", "@id", "dc:date", "dct:valid", "odpt:operator",
-                                                         "odpt:railway", "odpt:timeOfOrigin",
-                                                         "odpt:trainInformationText", "@type"}));
-    EXPECT_EQ(keysOf(doc[1]), (std::vector<std::string>{"@context", "@id", "dc:date", "dct:valid", "odpt:operator",
-                                                         "odpt:railway", "odpt:timeOfOrigin",
-                                                         "odpt:trainInformationStatus",
-                                                         "odpt:trainInformationText", "@type"}));
+    EXPECT_EQ(keysOf(doc[0]), (std::vector<std::string>{"@context", "@id", "dc:date", "dct:valid",
+                                                        "odpt:operator", "odpt:railway", "odpt:timeOfOrigin",
+                                                        "odpt:trainInformationText", "@type"}));
+    EXPECT_EQ(keysOf(doc[1]),
+              (std::vector<std::string>{"@context", "@id", "dc:date", "dct:valid", "odpt:operator",
+                                        "odpt:railway", "odpt:timeOfOrigin", "odpt:trainInformationStatus",
+                                        "odpt:trainInformationText", "@type"}));
     EXPECT_EQ(doc[0]["dc:date"], "2014-09-08T20:43:51+09:00");
     EXPECT_EQ(doc[1]["odpt:timeOfOrigin"], "2014-09-08T20:51:51+09:00");
     EXPECT_EQ(doc[1]["odpt:trainInformationText"], "人身事故の影響で");
     EXPECT_EQ(doc[0]["odpt:trainInformationText"], "現在、平常どおり運転しています。");
 }
 
-TEST(Responses, FareObjectMatchesTheSampleLayout) {
-    ordered_json doc = ordered_json::parse(fareBody("odpt.Station:TokyoMetro.Ginza.Asakusa",
-                                                    "odpt.Station:TokyoMetro.Ginza.Tawaramachi",
-                                                    SimFare{170, 90, 165, 82}));
+TEST(Responses, FareObjectMatchesTheSampleLayout)
+{
+    ordered_json doc =
+        ordered_json::parse(fareBody("odpt.Station:TokyoMetro.Ginza.Asakusa",
+                                     "odpt.Station:TokyoMetro.Ginza.Tawaramachi", SimFare{170, 90, 165, 82}));
     ASSERT_EQ(doc.size(), 1u);
-    EXPECT_EQ(keysOf(doc[0]), (std::vector<std::string>{"@id", "@type", "owl:sameAs", "dc:date", "odpt:operator",
-                                                         "odpt:fromStation", "odpt:toStation", "odpt:ticketFare",
-                                                         "odpt:childTicketFare", "odpt:icCardFare",
-                                                         "odpt:childIcCardFare", "@context"}));
+    EXPECT_EQ(keysOf(doc[0]),
+              (std::vector<std::string>{"@id", "@type", "owl:sameAs", "dc:date", "odpt:operator",
+                                        "odpt:fromStation", "odpt:toStation", "odpt:ticketFare",
+                                        "odpt:childTicketFare", "odpt:icCardFare", "odpt:childIcCardFare",
+                                        "@context"}));
     EXPECT_EQ(doc[0]["owl:sameAs"], "odpt.RailwayFare:TokyoMetro.Ginza.Asakusa.TokyoMetro.Ginza.Tawaramachi");
     EXPECT_EQ(doc[0]["odpt:ticketFare"], 170);
     EXPECT_EQ(doc[0]["odpt:childIcCardFare"], 82);
 }
 
-TEST(Responses, StringsAreEscapedUnlessVerbatimIsAsked) {
+TEST(Responses, StringsAreEscapedUnlessVerbatimIsAsked)
+{
     std::string out;
-    appendJsonString(out, "a\"b\\c\x01\x1b" "d");
+    appendJsonString(out,
+                     "a\"b\\c\x01\x1b"
+                     "d");
     EXPECT_EQ(out, "\"a\\\"b\\\\c\\u0001\\u001bd\"");
 
-    std::vector<SimNotice> notices = {{"odpt.Railway:TokyoMetro.Ginza", sampleTime, sampleTime, "", "x\x1b[2Jy"}};
+    std::vector<SimNotice> notices = {
+        {"odpt.Railway:TokyoMetro.Ginza", sampleTime, sampleTime, "", "x\x1b[2Jy"}};
     EXPECT_NE(noticesBody(notices, sampleTime).find("x\\u001b[2Jy"), std::string::npos);
     EXPECT_NE(noticesBody(notices, sampleTime, true).find("x\x1b[2Jy"), std::string::npos);
 }
 
-TEST(Clock, JapanTimeStampsAndStartOffsets) {
+TEST(Clock, JapanTimeStampsAndStartOffsets)
+{
     EXPECT_EQ(jstIso(0), "1970-01-01T09:00:00+09:00");
     EXPECT_EQ(jstIso(sampleTime), "2014-09-08T20:53:51+09:00");
     // 20:53:51 Japan time; 08:15 that day was 12 h 38 min 51 s earlier

@@ -16,17 +16,21 @@ namespace {
 
 using Ordered = nlohmann::ordered_json;
 
-bool v4Before(const std::string& a, const std::string& b) {
+bool v4Before(const std::string& a, const std::string& b)
+{
     return a.size() != b.size() ? a.size() < b.size() : a < b;
 }
 
 // Every object in value, nested ones too, has its keys in the version-4 order.
-void expectV4Order(const Ordered& value, const std::string& where = "") {
+void expectV4Order(const Ordered& value, const std::string& where = "")
+{
     if (value.is_array()) {
-        for (std::size_t i = 0; i < value.size(); ++i) expectV4Order(value[i], where + "[" + std::to_string(i) + "]");
+        for (std::size_t i = 0; i < value.size(); ++i)
+            expectV4Order(value[i], where + "[" + std::to_string(i) + "]");
         return;
     }
-    if (!value.is_object()) return;
+    if (!value.is_object())
+        return;
     std::string previous;
     for (auto it = value.begin(); it != value.end(); ++it) {
         if (it != value.begin()) {
@@ -37,19 +41,23 @@ void expectV4Order(const Ordered& value, const std::string& where = "") {
     }
 }
 
-std::vector<std::string> keysOf(const Ordered& object) {
+std::vector<std::string> keysOf(const Ordered& object)
+{
     std::vector<std::string> keys;
-    for (auto it = object.begin(); it != object.end(); ++it) keys.push_back(it.key());
+    for (auto it = object.begin(); it != object.end(); ++it)
+        keys.push_back(it.key());
     return keys;
 }
 
-SimNotice normalNotice(const std::string& line) {
+SimNotice normalNotice(const std::string& line)
+{
     return {"odpt.Railway:TokyoMetro." + line, 1700000000, 1700000000, "", normalNoticeText};
 }
 
 }  // namespace
 
-TEST(V4Object, KeysByLengthThenUnsignedBytesWhateverTheOrderGiven) {
+TEST(V4Object, KeysByLengthThenUnsignedBytesWhateverTheOrderGiven)
+{
     V4Object inner;
     v4Text(inner, "zz", "1");
     v4Text(inner, "ab", "2");
@@ -62,13 +70,16 @@ TEST(V4Object, KeysByLengthThenUnsignedBytesWhateverTheOrderGiven) {
     v4Text(o, "@type", "t");
     v4Text(o, "@id", "i");
     v4Raw(o, "n", "[1,\"a\\\"b\"]");
-    EXPECT_EQ(v4Json(o), "{\"n\":[1,\"a\\\"b\"],\"@id\":\"i\",\"xyz\":\"x\",\"\xC3\xA9x\":\"high byte\",\"@type\":\"t\","
-                         "\"dc:date\":\"d\",\"@context\":\"c\",\"odpt:trainInformationText\":{\"ab\":\"2\",\"zz\":\"1\"}}");
+    EXPECT_EQ(
+        v4Json(o),
+        "{\"n\":[1,\"a\\\"b\"],\"@id\":\"i\",\"xyz\":\"x\",\"\xC3\xA9x\":\"high byte\",\"@type\":\"t\","
+        "\"dc:date\":\"d\",\"@context\":\"c\",\"odpt:trainInformationText\":{\"ab\":\"2\",\"zz\":\"1\"}}");
     EXPECT_EQ(v4Array({}), "[]");
     EXPECT_EQ(v4Quoted("say \"hi\"\n"), "\"say \\\"hi\\\"\\u000a\"");
 }
 
-TEST(ResponsesV4, NoticesCarryLanguageObjectsAndStatusOnlyWhileDisrupted) {
+TEST(ResponsesV4, NoticesCarryLanguageObjectsAndStatusOnlyWhileDisrupted)
+{
     SimNotice disrupted = normalNotice("Tozai");
     disrupted.status = "運転見合わせ";
     disrupted.text = "運転を見合わせています。";
@@ -104,11 +115,19 @@ TEST(ResponsesV4, NoticesCarryLanguageObjectsAndStatusOnlyWhileDisrupted) {
     }
 }
 
-TEST(ResponsesV4, TrainsSendOriginAndDestinationAsArrays) {
-    SimTrain moving{0, "odpt.Railway:TokyoMetro.Ginza", "A1001", "odpt.TrainType:TokyoMetro.Local",
-                    "odpt.Station:TokyoMetro.Ginza.Shibuya", "odpt.Station:TokyoMetro.Ginza.Asakusa",
-                    "odpt.Station:TokyoMetro.Ginza.Ueno", "odpt.Station:TokyoMetro.Ginza.Inaricho",
-                    "odpt.RailDirection:TokyoMetro.Asakusa", "odpt.TrainOwner:TokyoMetro", 120};
+TEST(ResponsesV4, TrainsSendOriginAndDestinationAsArrays)
+{
+    SimTrain moving{0,
+                    "odpt.Railway:TokyoMetro.Ginza",
+                    "A1001",
+                    "odpt.TrainType:TokyoMetro.Local",
+                    "odpt.Station:TokyoMetro.Ginza.Shibuya",
+                    "odpt.Station:TokyoMetro.Ginza.Asakusa",
+                    "odpt.Station:TokyoMetro.Ginza.Ueno",
+                    "odpt.Station:TokyoMetro.Ginza.Inaricho",
+                    "odpt.RailDirection:TokyoMetro.Asakusa",
+                    "odpt.TrainOwner:TokyoMetro",
+                    120};
     SimTrain standing = moving;
     standing.toStation.clear();
     const Ordered body = Ordered::parse(trainsBodyV4({moving, standing}, 1700000000));
@@ -123,13 +142,23 @@ TEST(ResponsesV4, TrainsSendOriginAndDestinationAsArrays) {
     EXPECT_EQ(keysOf(body[0]).back(), "odpt:destinationStation");
 }
 
-TEST(ResponsesV4, FareHasTheMembersOfTheExampleInItsOrder) {
-    const Ordered fare = Ordered::parse(fareObjectV4("odpt.Station:TokyoMetro.Ginza.Shibuya",
-                                                     "odpt.Station:TokyoMetro.Ginza.Ueno", {260, 130, 252, 126}));
-    const std::vector<std::string> exampleKeys = {
-        "@id",         "@type",         "dc:date",        "@context",         "dct:issued",
-        "owl:sameAs",  "odpt:operator", "odpt:toStation", "odpt:icCardFare",  "odpt:ticketFare",
-        "odpt:fromStation", "odpt:childIcCardFare", "odpt:childTicketFare"};
+TEST(ResponsesV4, FareHasTheMembersOfTheExampleInItsOrder)
+{
+    const Ordered fare = Ordered::parse(fareObjectV4(
+        "odpt.Station:TokyoMetro.Ginza.Shibuya", "odpt.Station:TokyoMetro.Ginza.Ueno", {260, 130, 252, 126}));
+    const std::vector<std::string> exampleKeys = {"@id",
+                                                  "@type",
+                                                  "dc:date",
+                                                  "@context",
+                                                  "dct:issued",
+                                                  "owl:sameAs",
+                                                  "odpt:operator",
+                                                  "odpt:toStation",
+                                                  "odpt:icCardFare",
+                                                  "odpt:ticketFare",
+                                                  "odpt:fromStation",
+                                                  "odpt:childIcCardFare",
+                                                  "odpt:childTicketFare"};
     EXPECT_EQ(keysOf(fare), exampleKeys);
     EXPECT_EQ(fare["owl:sameAs"], "odpt.RailwayFare:TokyoMetro.Ginza.Shibuya.TokyoMetro.Ginza.Ueno");
     EXPECT_EQ(fare["odpt:ticketFare"], 260);
@@ -138,17 +167,29 @@ TEST(ResponsesV4, FareHasTheMembersOfTheExampleInItsOrder) {
     EXPECT_EQ(fare["odpt:childIcCardFare"], 126);
 }
 
-TEST(ResponsesV4, TimetablesHaveTheExampleShape) {
+TEST(ResponsesV4, TimetablesHaveTheExampleShape)
+{
     const SimNetwork net = buildSimNetwork();
     const int tozai = 3;
     const std::vector<SimScheduledTrip> trips = scheduledTrips(net, tozai);
     const std::vector<std::string> weekday = timetableObjectsV4(net, trips, false);
     ASSERT_EQ(weekday.size(), trips.size());
-    const std::vector<std::string> exampleKeys = {
-        "@id",          "@type",          "dc:date",         "@context",          "dct:issued",
-        "odpt:train",   "owl:sameAs",     "odpt:railway",    "odpt:calendar",     "odpt:operator",
-        "odpt:trainType", "odpt:trainNumber", "odpt:originStation", "odpt:railDirection",
-        "odpt:destinationStation", "odpt:trainTimetableObject"};
+    const std::vector<std::string> exampleKeys = {"@id",
+                                                  "@type",
+                                                  "dc:date",
+                                                  "@context",
+                                                  "dct:issued",
+                                                  "odpt:train",
+                                                  "owl:sameAs",
+                                                  "odpt:railway",
+                                                  "odpt:calendar",
+                                                  "odpt:operator",
+                                                  "odpt:trainType",
+                                                  "odpt:trainNumber",
+                                                  "odpt:originStation",
+                                                  "odpt:railDirection",
+                                                  "odpt:destinationStation",
+                                                  "odpt:trainTimetableObject"};
     int passedStops = 0, wrapped = 0;
     for (const std::string& text : weekday) {
         ASSERT_EQ(text.find_first_of(" \n"), std::string::npos) << "minified";
@@ -165,8 +206,10 @@ TEST(ResponsesV4, TimetablesHaveTheExampleShape) {
             EXPECT_FALSE(stops[k].contains("odpt:arrivalTime"));
             passedStops += !stops[k].contains("odpt:departureTime");
         }
-        EXPECT_EQ(keysOf(stops.back()), (std::vector<std::string>{"odpt:arrivalTime", "odpt:arrivalStation"}));
-        const std::string first = stops.front()["odpt:departureTime"], last = stops.back()["odpt:arrivalTime"];
+        EXPECT_EQ(keysOf(stops.back()),
+                  (std::vector<std::string>{"odpt:arrivalTime", "odpt:arrivalStation"}));
+        const std::string first = stops.front()["odpt:departureTime"],
+                          last = stops.back()["odpt:arrivalTime"];
         wrapped += first > last;
     }
     EXPECT_GT(passedStops, 0) << "rapids pass stations without a time";

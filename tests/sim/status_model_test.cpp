@@ -6,18 +6,21 @@
 
 namespace {
 
-const SimNetwork& net() {
+const SimNetwork& net()
+{
     static const SimNetwork n = buildSimNetwork();
     return n;
 }
 
-std::int64_t at(int hour, int minute) {
+std::int64_t at(int hour, int minute)
+{
     return 1413212400 + hour * 3600 + minute * 60;  // 2014-10-14T00:00:00+09:00
 }
 
 }  // namespace
 
-TEST(StatusModel, NineNoticesInRailwayOrder) {
+TEST(StatusModel, NineNoticesInRailwayOrder)
+{
     std::vector<SimNotice> notices = currentNotices(net(), 1, at(10, 0), ForcedNotice{});
     ASSERT_EQ(notices.size(), 9u);
     for (int k = 0; k < railwayCount; ++k) {
@@ -27,7 +30,8 @@ TEST(StatusModel, NineNoticesInRailwayOrder) {
     }
 }
 
-TEST(StatusModel, DateChangesExactlyWhenTheTextChanges) {
+TEST(StatusModel, DateChangesExactlyWhenTheTextChanges)
+{
     int disruptions = 0;
     for (std::uint32_t seed = 1; seed <= 4; ++seed) {
         std::vector<SimNotice> prev = currentNotices(net(), seed, at(4, 0), ForcedNotice{});
@@ -49,7 +53,8 @@ TEST(StatusModel, DateChangesExactlyWhenTheTextChanges) {
     EXPECT_GT(disruptions, 0) << "disruptions happen now and then";
 }
 
-TEST(StatusModel, ForcedNoticeOverridesItsRailwayOnly) {
+TEST(StatusModel, ForcedNoticeOverridesItsRailwayOnly)
+{
     ForcedNotice forced{3, "車両故障の影響で、運転を見合わせています。", at(9, 12)};
     std::vector<SimNotice> a = currentNotices(net(), 1, at(9, 30), forced);
     std::vector<SimNotice> b = currentNotices(net(), 1, at(9, 30), ForcedNotice{});
@@ -65,7 +70,8 @@ TEST(StatusModel, ForcedNoticeOverridesItsRailwayOnly) {
     EXPECT_EQ(currentNotices(net(), 1, at(9, 30), forced)[3].status, "ダイヤ乱れ");
 }
 
-TEST(StatusModel, BranchNoticeFollowsItsShuttleAndItsOwnForcedNotice) {
+TEST(StatusModel, BranchNoticeFollowsItsShuttleAndItsOwnForcedNotice)
+{
     ForcedNotice onBranch{branchRailway, "方南町駅で車両点検のため遅れています。", at(9, 12)};
     const SimNotice forced = branchNotice(net(), 1, at(9, 30), onBranch);
     EXPECT_EQ(forced.railwayId, "odpt.Railway:TokyoMetro.MarunouchiBranch");
@@ -74,7 +80,8 @@ TEST(StatusModel, BranchNoticeFollowsItsShuttleAndItsOwnForcedNotice) {
     // the nine railways do not see a notice forced on the branch
     std::vector<SimNotice> nine = currentNotices(net(), 1, at(9, 30), onBranch);
     std::vector<SimNotice> plain = currentNotices(net(), 1, at(9, 30), ForcedNotice{});
-    for (int k = 0; k < railwayCount; ++k) EXPECT_EQ(nine[k].text, plain[k].text) << k;
+    for (int k = 0; k < railwayCount; ++k)
+        EXPECT_EQ(nine[k].text, plain[k].text) << k;
 
     // Without a forced notice the branch is disrupted now and then by its own delays.
     int disrupted = 0;

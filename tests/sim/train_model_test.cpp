@@ -11,21 +11,25 @@
 
 namespace {
 
-const SimNetwork& net() {
+const SimNetwork& net()
+{
     static const SimNetwork n = buildSimNetwork();
     return n;
 }
 
 // Unix time of a Japan time of day on 2014-10-14 (a Tuesday).
-std::int64_t at(int hour, int minute, int second = 0) {
+std::int64_t at(int hour, int minute, int second = 0)
+{
     return 1413212400 + hour * 3600 + minute * 60 + second;  // 2014-10-14T00:00:00+09:00
 }
 
 // Position of a stop along the route in its train's direction of travel.
-int progress(const SimTrain& t) {
+int progress(const SimTrain& t)
+{
     const SimRoute& r = net().routes[t.route];
     for (size_t i = 0; i < r.stops.size(); ++i) {
-        if (r.stops[i].sameAs != t.fromStation) continue;
+        if (r.stops[i].sameAs != t.fromStation)
+            continue;
         bool forward = t.direction.substr(t.direction.rfind('.')) ==
                        r.stops.back().sameAs.substr(r.stops.back().sameAs.rfind('.'));
         int k = static_cast<int>(forward ? i : r.stops.size() - 1 - i);
@@ -36,7 +40,8 @@ int progress(const SimTrain& t) {
 
 }  // namespace
 
-TEST(TrainModel, ServiceFollowsTheTimeOfDay) {
+TEST(TrainModel, ServiceFollowsTheTimeOfDay)
+{
     EXPECT_TRUE(runningTrains(net(), 1, at(3, 0)).empty());
     EXPECT_TRUE(runningTrains(net(), 1, at(4, 40)).empty());
     size_t early = runningTrains(net(), 1, at(5, 40)).size();
@@ -55,7 +60,8 @@ TEST(TrainModel, ServiceFollowsTheTimeOfDay) {
     EXPECT_GE(headwaySeconds(9, 12 * 60), 480) << "the branch is a shuttle";
 }
 
-TEST(TrainModel, TrainsStandOrRunBetweenNeighbouringStopsOfTheirRoute) {
+TEST(TrainModel, TrainsStandOrRunBetweenNeighbouringStopsOfTheirRoute)
+{
     for (std::int64_t t : {at(7, 59, 13), at(12, 0, 41), at(18, 30, 2)}) {
         std::vector<SimTrain> trains = runningTrains(net(), 3, t);
         std::set<std::string> numbers;
@@ -66,7 +72,8 @@ TEST(TrainModel, TrainsStandOrRunBetweenNeighbouringStopsOfTheirRoute) {
             EXPECT_EQ(tr.railwayId, r.railwayId);
             auto index = [&](const std::string& id) {
                 for (size_t i = 0; i < r.stops.size(); ++i)
-                    if (r.stops[i].sameAs == id) return static_cast<int>(i);
+                    if (r.stops[i].sameAs == id)
+                        return static_cast<int>(i);
                 return -1;
             };
             int from = index(tr.fromStation);
@@ -82,7 +89,8 @@ TEST(TrainModel, TrainsStandOrRunBetweenNeighbouringStopsOfTheirRoute) {
     }
 }
 
-TEST(TrainModel, BranchShuttleUsesTheBranchRecords) {
+TEST(TrainModel, BranchShuttleUsesTheBranchRecords)
+{
     const SimRoute& branch = net().routes[9];
     ASSERT_EQ(branch.stops.size(), 4u);
     EXPECT_EQ(branch.railwayId, "odpt.Railway:TokyoMetro.MarunouchiBranch");
@@ -93,7 +101,8 @@ TEST(TrainModel, BranchShuttleUsesTheBranchRecords) {
     EXPECT_EQ(net().routes[8].stops.front().sameAs, "odpt.Station:TokyoMetro.Yurakucho.Wakoshi");
 }
 
-TEST(TrainModel, SameSeedAndTimeGiveTheSameTrainsOtherSeedsOtherDelays) {
+TEST(TrainModel, SameSeedAndTimeGiveTheSameTrainsOtherSeedsOtherDelays)
+{
     std::int64_t t = at(17, 45, 9);
     EXPECT_EQ(trainsBody(runningTrains(net(), 42, t), t), trainsBody(runningTrains(net(), 42, t), t));
     int differences = 0;
@@ -103,13 +112,15 @@ TEST(TrainModel, SameSeedAndTimeGiveTheSameTrainsOtherSeedsOtherDelays) {
     EXPECT_GT(differences, 0);
 }
 
-TEST(TrainModel, DelaysBuildAndFadeSmoothlyAndTrainsNeverRunBackwards) {
+TEST(TrainModel, DelaysBuildAndFadeSmoothlyAndTrainsNeverRunBackwards)
+{
     // find a long delay episode in the day for some route
     DelayEpisode found{0, 0, 0};
     int route = -1;
     for (int r = 0; r < simRouteCount && route < 0; ++r)
         for (const DelayEpisode& e : delayEpisodes(5, r, at(7, 0) / 3600 + 9, at(20, 0) / 3600 + 9))
-            if (e.peak >= 300 && route < 0) found = e, route = r;
+            if (e.peak >= 300 && route < 0)
+                found = e, route = r;
     ASSERT_GE(route, 0) << "seed 5 has a delay episode of five minutes or more";
 
     double peak = 0, prev = routeLag(5, route, found.start - 1);
@@ -121,7 +132,8 @@ TEST(TrainModel, DelaysBuildAndFadeSmoothlyAndTrainsNeverRunBackwards) {
         prev = lag;
         peak = std::max(peak, lag);
         for (const SimTrain& tr : runningTrains(net(), 5, t)) {
-            if (tr.route != route) continue;
+            if (tr.route != route)
+                continue;
             EXPECT_EQ(tr.delay, static_cast<int>(lag / 60) * 60);
             int p = progress(tr);
             ASSERT_GE(p, 0);
