@@ -2,13 +2,13 @@
 // stops a conversion: it is replaced and the rest of the text goes on.
 
 #include "platform/charset.h"
+#include "platform/charset_convert.h"
 
 #include <iconv.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 
 namespace {
 
@@ -98,48 +98,9 @@ std::size_t convert(iconv_t cd, const char* in, std::size_t len, std::string& ou
 
 }  // namespace
 
-void cp932_begin(Cp932Stream& stream)
+std::size_t utf8ToCp932Part(std::string_view text, std::string& out)
 {
-    stream.heldLen = 0;
-}
-
-void cp932_feed(Cp932Stream& stream, std::string_view chunk, std::string& out)
-{
-    std::string joined;
-    if (stream.heldLen > 0) {
-        joined.reserve(stream.heldLen + chunk.size());
-        joined.append(stream.held, stream.heldLen);
-        joined.append(chunk);
-        chunk = joined;
-        stream.heldLen = 0;
-    }
-    const std::size_t tail =
-        convert(utf8ToCp932Converter(), chunk.data(), chunk.size(), out, cp932Geta, utf8BadLength);
-    // iconv only reports a valid but unfinished prefix as incomplete, which
-    // is shorter than a whole character; anything longer would not fit.
-    if (tail >= sizeof stream.held) {
-        out.append(cp932Geta);
-        return;
-    }
-    std::memcpy(stream.held, chunk.data() + chunk.size() - tail, tail);
-    stream.heldLen = tail;
-}
-
-void cp932_end(Cp932Stream& stream, std::string& out)
-{
-    if (stream.heldLen > 0)
-        out.append(cp932Geta);
-    stream.heldLen = 0;
-}
-
-std::string utf8ToCp932(std::string_view utf8)
-{
-    Cp932Stream stream;
-    cp932_begin(stream);
-    std::string out;
-    cp932_feed(stream, utf8, out);
-    cp932_end(stream, out);
-    return out;
+    return convert(utf8ToCp932Converter(), text.data(), text.size(), out, cp932Geta, utf8BadLength);
 }
 
 std::string cp932ToUtf8(std::string_view cp932)

@@ -5,10 +5,10 @@
 //
 // Sections: tables · UTF-8 decoding · conversions
 #include "platform/charset.h"
+#include "platform/charset_convert.h"
 
 #include <windows.h>
 
-#include <cstring>
 #include <memory>
 
 namespace {
@@ -73,11 +73,6 @@ wchar_t windowsUnicode(const char* bytes, int length)
     return MultiByteToWideChar(kCodePage, MB_ERR_INVALID_CHARS, bytes, length, &c, 1) == 1 ? c : 0;
 }
 
-bool isLead(unsigned lead)
-{
-    return (lead >= 0x81 && lead <= 0x9F) || (lead >= 0xE0 && lead <= 0xFC);
-}
-
 std::unique_ptr<Tables> buildTables()
 {
     auto t = std::make_unique<Tables>();
@@ -97,7 +92,7 @@ std::unique_ptr<Tables> buildTables()
                                             : 0;
     }
     for (unsigned lead = 0x81; lead <= 0xFC; ++lead) {
-        if (!isLead(lead))
+        if (!isShiftJisLead(static_cast<unsigned char>(lead)))
             continue;
         for (unsigned trail = 0x40; trail <= 0xFC; ++trail) {
             const char pair[2] = {static_cast<char>(lead), static_cast<char>(trail)};
@@ -196,9 +191,9 @@ void appendUtf8(std::string& out, char32_t c)
     }
 }
 
-// Converts text and returns how many bytes at its end form an unfinished
-// character, left unconverted.
-std::size_t convertUtf8(std::string_view text, std::string& out)
+}  // namespace
+
+std::size_t utf8ToCp932Part(std::string_view text, std::string& out)
 {
     const auto* p = reinterpret_cast<const unsigned char*>(text.data());
     std::size_t at = 0;
@@ -215,47 +210,7 @@ std::size_t convertUtf8(std::string_view text, std::string& out)
     return 0;
 }
 
-}  // namespace
-
 // ---- conversions ----
-
-void cp932_begin(Cp932Stream& stream)
-{
-    stream.heldLen = 0;
-}
-
-void cp932_feed(Cp932Stream& stream, std::string_view chunk, std::string& out)
-{
-    std::string joined;
-    if (stream.heldLen > 0) {
-        joined.reserve(stream.heldLen + chunk.size());
-        joined.append(stream.held, stream.heldLen);
-        joined.append(chunk);
-        chunk = joined;
-        stream.heldLen = 0;
-    }
-    // An unfinished character is at most three bytes long, so it fits.
-    const std::size_t tail = convertUtf8(chunk, out);
-    std::memcpy(stream.held, chunk.data() + chunk.size() - tail, tail);
-    stream.heldLen = tail;
-}
-
-void cp932_end(Cp932Stream& stream, std::string& out)
-{
-    if (stream.heldLen > 0)
-        out.append(cp932Geta);
-    stream.heldLen = 0;
-}
-
-std::string utf8ToCp932(std::string_view utf8)
-{
-    Cp932Stream stream;
-    cp932_begin(stream);
-    std::string out;
-    cp932_feed(stream, utf8, out);
-    cp932_end(stream, out);
-    return out;
-}
 
 std::string cp932ToUtf8(std::string_view cp932)
 {
@@ -265,8 +220,8 @@ std::string cp932ToUtf8(std::string_view cp932)
     const auto* p = reinterpret_cast<const unsigned char*>(cp932.data());
     for (std::size_t at = 0; at < cp932.size();) {
         const unsigned char b = p[at];
-        const bool pair =
-            isLead(b) && at + 1 < cp932.size() && p[at + 1] >= 0x40 && p[at + 1] != 0x7F && p[at + 1] <= 0xFC;
+        const bool pair = isShiftJisLead(b) && at + 1 < cp932.size() && p[at + 1] >= 0x40 &&
+                          p[at + 1] != 0x7F && p[at + 1] <= 0xFC;
         const wchar_t c = pair ? t.fromCp932[b << 8 | p[at + 1]] : t.fromCp932[b];
         if (c == 0 && b != 0)
             out.append("\xEF\xBF\xBD");
