@@ -18,6 +18,7 @@
 #include "sim/responses.h"
 #include "sim/train_model.h"
 #include "tests/app/monitor_fixture.h"
+#include "tests/japan_time.h"
 
 namespace {
 
@@ -40,7 +41,7 @@ class CountBoxAgainstFeed : public MonitorFixture {};
 TEST_F(CountBoxAgainstFeed, FirstRefreshShowsEveryTrainAndTheTotal)
 {
     // a rush-hour answer of the model, served as a recording so that it cannot change meanwhile
-    const std::int64_t t = 1413242100;  // 2014-10-14T08:15:00+09:00
+    const std::int64_t t = japanTime("2014-10-14T08:15");
     const std::vector<SimTrain> trains = runningTrains(buildSimNetwork(), 1, t);
     ASSERT_GT(trains.size(), 100u);
     ASSERT_LE(trains.size(), 400u);
@@ -50,6 +51,7 @@ TEST_F(CountBoxAgainstFeed, FirstRefreshShowsEveryTrainAndTheTotal)
 
     FeedOptions o;
     o.replayDir = rec.string();
+    o.startTime = t;
     std::string error;
     Feed* feed = feed_start(o, &error);
     ASSERT_NE(feed, nullptr) << error;
@@ -58,7 +60,7 @@ TEST_F(CountBoxAgainstFeed, FirstRefreshShowsEveryTrainAndTheTotal)
     applyConfig(config);
 
     start();
-    refreshOnce(*st, realCycleEnv(nullptr));
+    refreshOnce(*st, realCycleEnv(nullptr, t - std::time(nullptr)));
     feed_stop(feed);
 
     EXPECT_EQ(trainCount, static_cast<int>(trains.size()));

@@ -17,7 +17,7 @@ run() {
     shift
     mkdir "$work/$name"
     (cd "$work/$name" && env -u LINEWATCH_HEADLESS -u WAYLAND_DISPLAY DISPLAY=":$n" \
-        timeout 60 "$LINEWATCH_BIN" --demo "$@" < /dev/null > out 2> "../$name.err") ||
+        timeout 60 "$LINEWATCH_BIN" --demo --time "$e2e_clock" "$@" < /dev/null > out 2> "../$name.err") ||
         fail "$name: exit status $? ($(cat "$work/$name.err"))"
 }
 
@@ -34,7 +34,7 @@ mkdir "$work/trains"
 (cd "$work/trains" &&
     { for _ in $(seq 150); do grep -aq ':Local:' out 2>/dev/null && break; sleep 0.2; done; printf q; } |
     env LINEWATCH_API_ROOT=http://127.0.0.1:1 LINEWATCH_CONSUMER_KEY=wrong \
-        timeout 60 "$LINEWATCH_BIN" --demo --headless > out 2> ../trains.err) ||
+        timeout 60 "$LINEWATCH_BIN" --demo --headless --time "$e2e_clock" > out 2> ../trains.err) ||
     fail "trains: exit status $? ($(cat "$work/trains.err"))"
 grep -aq ':Local:' "$work/trains/out" || fail "no trains from the demo feed: $(cat "$work/trains.err")"
 echo ok

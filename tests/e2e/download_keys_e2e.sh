@@ -8,7 +8,7 @@ e2e_init keys
 
 now_ms() { date +%s%3N; }
 
-start_feed hang --time 12:00 --fault hang --no-rate-limit
+start_feed hang --fault hang --no-rate-limit
 start_monitor quit LINEWATCH_HTTP_TIMEOUT_MS=30000
 start_monitor other LINEWATCH_HTTP_TIMEOUT_MS=4000
 

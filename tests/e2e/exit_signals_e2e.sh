@@ -6,7 +6,7 @@
 set -euo pipefail
 source "$(dirname "$0")/harness.bash"
 e2e_init signals
-start_feed f --time 12:00 --no-rate-limit
+start_feed f --no-rate-limit
 
 signals=(USR1 USR2 ALRM TRAP SYS XCPU VTALRM PROF RTMIN+3)
 # The window (and folder) of signal $1.
@@ -22,7 +22,7 @@ cat > "$work/pipe/run.sh" <<RUN
 cd '$work/pipe'
 stty -a > before.stty
 env LANG=C.UTF-8 LC_ALL=C.UTF-8 LINEWATCH_HEADLESS=1 LINEWATCH_SOUND=none LINEWATCH_SPEECH=none \\
-    LINEWATCH_API_ROOT='$feed_root' LINEWATCH_CONSUMER_KEY='$feed_key' '$LINEWATCH_BIN' | head -n 3 > head.out
+    LINEWATCH_API_ROOT='$feed_root' LINEWATCH_CONSUMER_KEY='$feed_key' '$LINEWATCH_BIN' --time '$e2e_clock' | head -n 3 > head.out
 code=\${PIPESTATUS[0]}
 stty -a > after.stty
 echo \$code > status

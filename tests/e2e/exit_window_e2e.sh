@@ -13,7 +13,7 @@ fi
 
 source "$(dirname "$0")/harness.bash"
 e2e_init window
-start_feed f --time 12:00 --no-rate-limit --disrupt 2 "信号確認のため、運転を見合わせています。"
+start_feed f --no-rate-limit --disrupt 2 "信号確認のため、運転を見合わせています。"
 
 # libdbus keeps a buffer until its own shutdown, which SDL does not ask for.
 printf 'leak:libdbus-1.so\n' > "$work/lsan.supp"

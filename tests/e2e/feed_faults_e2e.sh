@@ -13,7 +13,7 @@ e2e_init faults
 modes=(slow hang drop 500 html badutf8 huge ctrl emoji)
 declare -A root key
 for m in "${modes[@]}"; do
-    start_feed "$m" --time 12:00
+    start_feed "$m"
     root[$m]=$feed_root
     key[$m]=$feed_key
     start_monitor "$m"

@@ -10,7 +10,7 @@ e2e_init refresh
 disruption="信号確認の影響で、運転を見合わせています。"
 
 # Record one moment of the model so that the monitor's answer can be checked exactly.
-start_feed model --time 12:00 --no-rate-limit --disrupt Hibiya "$disruption"
+start_feed model --no-rate-limit --disrupt Hibiya "$disruption"
 mkdir -p "$work/rec"
 get odpt:Train > "$work/rec/Train.json"
 get odpt:TrainInformation > "$work/rec/TrainInformation.json"

@@ -24,6 +24,10 @@
 #   line_ended NAME               true when the last byte the terminal got is a
 #                                 line end (nothing left open for the prompt)
 #   fail MESSAGE                  prints MESSAGE and every pane, exits 1
+# Every feed and monitor started here runs on the Japan clock $e2e_clock
+# (default 2026-12-08T12:00:00, a Tuesday's noon; set it before starting to
+# change it; a --time in ARGS wins), so a run gives the same verdict on every
+# day and at every hour.
 # Needs LINEWATCH_BIN and LINEWATCH_FEED_BIN. The monitor's environment is
 # headless, silent and speechless with 3 s download limits and its timetable
 # cache in $work/NAME/cache; an ENV=VALUE
@@ -32,6 +36,8 @@
 # From a program: LINEWATCH_E2E_WORK=DIR bash harness.bash COMMAND ARGS...
 # carries out one command on the run kept in DIR (made by the caller, removed
 # by "e2e_cleanup"); the API root and key then come as ENV=VALUE arguments.
+
+e2e_clock=2026-12-08T12:00:00
 
 e2e_attach() {
     work=$1
@@ -77,7 +83,7 @@ wait_for() {
 start_feed() {
     local name=$1
     shift
-    "$LINEWATCH_FEED_BIN" --port 0 "$@" > "$work/$name.feed" 2>&1 &
+    "$LINEWATCH_FEED_BIN" --port 0 --time "$e2e_clock" "$@" > "$work/$name.feed" 2>&1 &
     feed_pids+=($!)
     wait_for 20 grep -q serving "$work/$name.feed" || true
     feed_root=$(sed -n 's/.*serving \([^ ]*\) key \([^ ]*\).*/\1/p' "$work/$name.feed")
@@ -110,7 +116,7 @@ start_monitor() {
         echo "    LINEWATCH_HTTP_TIMEOUT_MS=3000 LINEWATCH_CONNECT_TIMEOUT_MS=2000 XDG_CACHE_HOME='$dir/cache' \\"
         echo "    LINEWATCH_API_ROOT='${feed_root:-}' LINEWATCH_CONSUMER_KEY='${feed_key:-}' \\"
         echo "    ${env[*]+$(printf '%q ' "${env[@]}")} \\"
-        echo "    '$LINEWATCH_BIN' --snapshot '$dir/snap.png' ${args[*]+$(printf '%q ' "${args[@]}")}"
+        echo "    '$LINEWATCH_BIN' --snapshot '$dir/snap.png' --time '$e2e_clock' ${args[*]+$(printf '%q ' "${args[@]}")}"
         echo "code=\$?"
         echo "stty -a > after.stty"
         echo "echo \$code > status"

@@ -19,7 +19,7 @@ set -e
 [ "$(wc -l < "$work/err")" = 1 ] && [ ! -s "$work/out" ] || fail "unknown option: $(cat "$work/err")"
 
 # Midday on the simulated clock, so trains run whatever the real hour.
-start_feed noon --time 12:00
+start_feed noon
 # Speech is left on with no engine to be found, so the notice shows at start.
 start_monitor m LINEWATCH_SPEECH= PATH=/nonexistent
 snap="$work/m/snap.png"

@@ -9,13 +9,13 @@ set -euo pipefail
 source "$(dirname "$0")/harness.bash"
 e2e_init timetable
 
-clock=2026-12-08T08:00:00  # a Tuesday's rush hour
-start_feed ref --time "$clock" --no-rate-limit --v4-positions
+e2e_clock=2026-12-08T08:00:00  # a Tuesday's rush hour
+start_feed ref --no-rate-limit --v4-positions
 ref_root=$feed_root
 ref_key=$feed_key
-start_feed tt --time "$clock" --no-rate-limit
+start_feed tt --no-rate-limit
 
-start_monitor m "XDG_CACHE_HOME=$work/cache" -- --api v4 --time "$clock"
+start_monitor m "XDG_CACHE_HOME=$work/cache" -- --api v4
 wait_pane m "時刻表: 2026-12-08 平日 の 10/10 路線" 60
 wait_refresh m 1 60
 wait_pane m "列車位置: 時刻表からの推定です"
@@ -74,7 +74,7 @@ keys m q
 [ "$(wait_exit m)" = 0 ] || fail "exit status $(cat "$work/m/status")"
 
 # Started again the same day: read from the cache, nothing downloaded.
-start_monitor again "XDG_CACHE_HOME=$work/cache" -- --api v4 --time "$clock"
+start_monitor again "XDG_CACHE_HOME=$work/cache" -- --api v4
 wait_pane again "時刻表: 2026-12-08 平日 の 10/10 路線" 20
 wait_refresh again 1 30
 grep -aqF "時刻表を取得中" "$work/again/raw.log" && fail "the second start downloaded timetables"

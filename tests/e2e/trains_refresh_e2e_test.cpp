@@ -9,6 +9,7 @@
 #include "platform/charset.h"
 #include "qwin/qwin.h"
 #include "sim/feed.h"
+#include "tests/japan_time.h"
 #include "tests/qwin/snapshot_read.h"
 
 #include <gtest/gtest.h>
@@ -28,6 +29,9 @@
 namespace {
 
 const char disruption[] = "東西線は車両点検のため、運転を見合わせています。";
+
+// The moment of the recorded answers, on which the feed and the monitor run.
+const char recorded[] = "2014-10-14T10:15:02";
 
 struct TrainSpec {
     const char* number;
@@ -164,12 +168,14 @@ TEST(TrainsRefreshE2E, OneRefreshDrawsCountsMarksAndPrintsEveryTrain)
     FeedOptions options;
     options.replayDir = run.dir + "/replay";
     options.rateLimit = false;
+    options.startTime = japanTime(recorded);
     std::string error;
     run.feed = feed_start(options, &error);
     ASSERT_NE(run.feed, nullptr) << error;
 
     ASSERT_EQ(run.command("start_monitor m LINEWATCH_HTTP_TIMEOUT_MS=5000 LINEWATCH_API_ROOT='" +
-                          feed_root(run.feed) + "' LINEWATCH_CONSUMER_KEY='" + feedDefaultKey + "'"),
+                          feed_root(run.feed) + "' LINEWATCH_CONSUMER_KEY='" + feedDefaultKey +
+                          "' -- --time " + recorded),
               0);
     const std::string m = run.dir + "/m";
 

@@ -9,7 +9,7 @@ source "$(dirname "$0")/harness.bash"
 e2e_init v4
 
 disruption="信号確認の影響で、運転を見合わせています。"
-start_feed v4 --time 12:00 --no-rate-limit --multilingual --disrupt Hibiya "$disruption"
+start_feed v4 --no-rate-limit --multilingual --disrupt Hibiya "$disruption"
 v4get() {
     curl -sf --max-time 10 "$feed_root/api/v4/$1?$2&acl:consumerKey=$feed_key"
 }

@@ -2,6 +2,7 @@
 // service days that end at 03:00, and the clock texts the programs accept.
 
 #include "opendata/calendar.h"
+#include "tests/japan_time.h"
 
 #include <gtest/gtest.h>
 
@@ -19,13 +20,6 @@ std::vector<std::string> holidaysOf(int year)
         if (isJapaneseHoliday(dateOfDay(d)))
             out.push_back(isoDate(dateOfDay(d)));
     return out;
-}
-
-std::int64_t japanTime(const std::string& text)
-{
-    std::int64_t t = 0;
-    EXPECT_TRUE(parseJapanTime(text, 0, &t)) << text;
-    return t;
 }
 
 TEST(Calendar, HolidaysAsTheCabinetOfficePublishedThem)

@@ -7,13 +7,14 @@
 #include <string>
 
 #include "opendata/calendar.h"
+#include "tests/japan_time.h"
 
 TEST(Demo, GivesTheClientAWorkingFeedAndNotesAWindowlessRunOnce)
 {
     DemoAccess access;
     std::string error;
     testing::internal::CaptureStderr();
-    std::int64_t clockOffset = 0;
+    std::int64_t clockOffset = japanTime("2026-12-08T12:00") - std::time(nullptr);
     Feed* feed = demo_start(true, false, &clockOffset, &access, &error);
     std::string notes = testing::internal::GetCapturedStderr();
     ASSERT_NE(feed, nullptr) << error;
@@ -29,13 +30,14 @@ TEST(Demo, GivesTheClientAWorkingFeedAndNotesAWindowlessRunOnce)
     feed_stop(feed);
 
     testing::internal::CaptureStderr();
-    // the monitor's clock, set three days and two hours ahead, is the feed's
-    clockOffset = 3 * 86400 + 7200;
+    // the monitor's clock, set to another day, is the feed's
+    const std::int64_t offset = japanTime("2026-12-11T14:00") - std::time(nullptr);
+    clockOffset = offset;
     feed = demo_start(true, true, &clockOffset, &access, &error);
     notes = testing::internal::GetCapturedStderr();
     ASSERT_NE(feed, nullptr) << error;
     EXPECT_EQ(notes.find("--snapshot"), std::string::npos) << "no note when a snapshot file was given";
-    EXPECT_EQ(clockOffset, 3 * 86400 + 7200);
+    EXPECT_EQ(clockOffset, offset);
     const std::int64_t then = static_cast<std::int64_t>(std::time(nullptr)) + clockOffset;
     auto notices =
         httplib::Client(access.root).Get("/api/v4/odpt:TrainInformation?acl:consumerKey=" + access.key);

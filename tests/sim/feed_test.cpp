@@ -33,6 +33,7 @@
 #include "opendata/timetable.h"
 #include "sim/network_model.h"
 #include "sim/train_model.h"
+#include "tests/japan_time.h"
 
 namespace {
 
@@ -70,11 +71,12 @@ struct RunningFeed {
     }
 };
 
+// A weekday's rush hour in which no railway of the model has a disruption of its own.
 FeedOptions unlimited()
 {
     FeedOptions o;
     o.rateLimit = false;
-    o.startTime = japanTimeToday(8 * 60, std::time(nullptr));
+    o.startTime = japanTime("2026-12-08T08:00");
     return o;
 }
 
@@ -163,7 +165,7 @@ struct FileLimit {
 TEST(Feed, KeyUnknownTypeAndRateLimit)
 {
     FeedOptions o;
-    o.startTime = japanTimeToday(12 * 60, std::time(nullptr));
+    o.startTime = japanTime("2026-12-08T12:00");
     RunningFeed f(o);
     auto c = f.client();
     EXPECT_TRUE(feed_root(f.feed).rfind("http://127.0.0.1:", 0) == 0);
@@ -649,7 +651,7 @@ TEST(Feed, V4FaresOf2023AndZeroForAnInterchange)
 TEST(Feed, V4KeysTypesAndRateLimits)
 {
     FeedOptions o;
-    o.startTime = japanTimeToday(12 * 60, std::time(nullptr));
+    o.startTime = japanTime("2026-12-08T12:00");
     RunningFeed f(o);
     auto c = f.client();
     auto wrong = c.Get(v4Query("odpt:Train", metro, "0123"));

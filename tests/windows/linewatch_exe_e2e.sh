@@ -64,7 +64,7 @@ quit_with_click() {
 
 # One moment of the model, replayed to both programs; HTTPS needs a host
 # name, since Wine's certificate check knows no IP addresses.
-start_feed model --time 12:00 --no-rate-limit --disrupt Hibiya "$disruption"
+start_feed model --no-rate-limit --disrupt Hibiya "$disruption"
 mkdir -p "$work/rec"
 get odpt:Train > "$work/rec/Train.json"
 get odpt:TrainInformation > "$work/rec/TrainInformation.json"
@@ -77,7 +77,7 @@ start_feed replay --replay "$work/rec" --no-rate-limit
 api=(LINEWATCH_API_ROOT="$feed_root" LINEWATCH_CONSUMER_KEY="$feed_key" LINEWATCH_SOUND=none LINEWATCH_SPEECH=none)
 
 # The Linux build draws the reference picture.
-start_run linux env "${api[@]}" "$LINEWATCH_LINUX_BIN" --headless --snapshot snap.png
+start_run linux env "${api[@]}" "$LINEWATCH_LINUX_BIN" --headless --snapshot snap.png --time "$e2e_clock"
 wait_text linux "日比谷線 $disruption"
 key linux q
 wait_for 20 ended linux || fail "the Linux build did not end"
@@ -85,7 +85,7 @@ wait_for 20 ended linux || fail "the Linux build did not end"
 # The first Windows run, chime on, speech written into a folder (under Wine
 # no Japanese voice exists, which the program says at start).
 start_run win env LINEWATCH_API_ROOT="$feed_root" LINEWATCH_CONSUMER_KEY="$feed_key" \
-    LINEWATCH_SPEECH_DIR="$work/speech" "$WINE" "$LINEWATCH_BIN" --snapshot snap.png
+    LINEWATCH_SPEECH_DIR="$work/speech" "$WINE" "$LINEWATCH_BIN" --snapshot snap.png --time "$e2e_clock"
 wait_text win "日比谷線 $disruption" 90
 wait_text win "銀座線 現在、平常どおり運転しています。"
 wait_text win "speech: no Japanese SAPI voice is installed"
@@ -106,7 +106,7 @@ cp "$work/win/linewatch.ini" "$work/win/first.ini"
 rm -f "$work/win/snap.png"
 start_run win env LINEWATCH_API_ROOT="$tls_root" LINEWATCH_CONSUMER_KEY="$feed_key" \
     LINEWATCH_CA_FILE="$work/cert.pem" LINEWATCH_SOUND=none LINEWATCH_SPEECH=none \
-    "$WINE" "$LINEWATCH_BIN" --snapshot snap.png
+    "$WINE" "$LINEWATCH_BIN" --snapshot snap.png --time "$e2e_clock"
 wait_text win "日比谷線 $disruption" 90
 wait_for 20 test -s "$work/win/snap.png" || fail "no picture after the HTTPS refresh"
 rm "$work/win/snap.png"
@@ -118,7 +118,7 @@ grep -q '^ratio:2.000000' "$work/win/linewatch.ini" ||
 
 # Without the certificate the same feed is refused, in one plain line.
 start_run untrusted env LINEWATCH_API_ROOT="$tls_root" LINEWATCH_CONSUMER_KEY="$feed_key" \
-    LINEWATCH_SOUND=none LINEWATCH_SPEECH=none LINEWATCH_HEADLESS=1 "$WINE" "$LINEWATCH_BIN"
+    LINEWATCH_SOUND=none LINEWATCH_SPEECH=none LINEWATCH_HEADLESS=1 "$WINE" "$LINEWATCH_BIN" --time "$e2e_clock"
 wait_text untrusted "odpt:Train: download failed: no TLS connection could be set up" 60
 key untrusted q
 wait_for 20 ended untrusted || fail "the untrusted run did not end on q"
