@@ -102,7 +102,7 @@ void refreshOnce(MonitorState& st, const CycleEnv& env)
         updateTrainDisplay(st);
     env.sleepMs(kPassDelayMs);
     parseResponse(ResponseKind::Status);
-    reportStatus(st);
+    reportStatus(st, env.now());
     env.sleepMs(kPassDelayMs);
     takeSnapshot(env);
 }

@@ -3,9 +3,12 @@
 #pragma once
 
 #include "app/timetables.h"
+#include "network/stations.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <ctime>
+#include <string>
 
 class GraphPort;
 
@@ -16,6 +19,17 @@ constexpr int kTrainNumberCapacity = 32;
 // Number of status slots reported, and the stored length of each issue stamp.
 constexpr int kStatusSlots = 9;
 constexpr int kIssueStampLength = 19;
+// Bytes of a line's last reported notice kept for comparison; a longer notice
+// is kept as its first bytes and a digest of the whole, within the same bound.
+constexpr std::size_t kNoticeKeyCapacity = 4096;
+
+// A line's notice as last reported in version-4 mode, where the answer's
+// dc:date is only its generation time: status, origin and text together, and
+// the stamp that was printed with them (the origin, else when first seen).
+struct ReportedNotice {
+    std::string key;  // at most kNoticeKeyCapacity bytes; empty before any notice
+    char stamp[26];   // first 19 bytes of the stamp, NUL padded
+};
 // Capacity of the keys typed during a download; when full, the oldest gives way.
 constexpr int kTypedAheadCapacity = 256;
 
@@ -79,8 +93,10 @@ struct MonitorState {
 
     TimetableDay timetables;  // the service day's timetables, as far as loaded
 
-    // Per status slot: the first 19 bytes of the date last reported, NUL padded.
+    // Per status slot: the first 19 bytes of the date last reported, NUL padded (version 2).
     char issueStamp[kStatusSlots][26] = {};
+    // Per railway (the branch's notice counting for 丸ノ内線): version 4's last notice.
+    ReportedNotice reportedNotices[railwayCount] = {};
 
     KnownTrain knownTrains[kKnownTrainCapacity] = {};
     int32_t knownCount = 0;

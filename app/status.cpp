@@ -3,11 +3,15 @@
 
 #include "app/monitor_state.h"
 #include "network/stations.h"
+#include "opendata/calendar.h"
+#include "opendata/fetch.h"
 #include "opendata/parse.h"
 #include "platform/charset.h"
 #include "platform/console.h"
 #include "platform/speech.h"
 
+#include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <string>
 
@@ -55,10 +59,13 @@ std::string one_line(const std::string& text)
     return line;
 }
 
-bool is_disruption(const TrainInfoRecord& r)
+// Version 2 marks a disruption by its time of origin; version 4 by its
+// status, which it leaves out in normal service, and often sends no origin.
+bool is_disruption(const TrainInfoRecord& r, bool v4)
 {
+    const bool marked = r.timeOfOrigin.size() > 4 || (v4 && !r.informationStatus.empty());
     return r.informationText.find(normalText) == std::string::npos &&
-           r.informationText.find(noDataText) == std::string::npos && r.timeOfOrigin.size() > 4;
+           r.informationText.find(noDataText) == std::string::npos && marked;
 }
 
 // Takes the first 19 bytes of date into the slot's stamp when they differ;
@@ -73,16 +80,72 @@ bool take_stamp(char (&stamp)[26], const std::string& date)
     return true;
 }
 
+// The line whose notice a record carries: the first railway whose identifier
+// starts the record's, so the branch's notice counts for 丸ノ内線; -1 none.
+int line_of_notice(const std::string& railway)
+{
+    for (int k = 0; k < railwayCount; ++k)
+        if (railway.compare(0, std::strlen(railways[k].railwayId), railways[k].railwayId) == 0)
+            return k;
+    return -1;
+}
+
+std::uint64_t digest(const std::string& bytes)
+{
+    std::uint64_t h = 14695981039346656037ull;  // FNV-1a
+    for (char c : bytes)
+        h = (h ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+    return h;
+}
+
+// What makes a notice the same notice: its status, origin and text.
+std::string notice_key(const TrainInfoRecord& r)
+{
+    if (r.informationStatus.empty() && r.timeOfOrigin.empty() && r.informationText.empty())
+        return std::string();
+    std::string key = r.informationStatus + '\x1f' + r.timeOfOrigin + '\x1f' + r.informationText;
+    if (key.size() > kNoticeKeyCapacity) {
+        char tail[24];  // "#" and 16 hex digits
+        std::snprintf(tail, sizeof tail, "#%016llx", static_cast<unsigned long long>(digest(key)));
+        key.resize(kNoticeKeyCapacity - std::strlen(tail));
+        key += tail;
+    }
+    return key;
+}
+
+// Version 4: the line's notice is new when it differs from the one last
+// reported for that line; it takes its origin as stamp, else the time it was
+// first seen. True when the notice is new.
+bool take_notice(ReportedNotice& last, const TrainInfoRecord& r, std::int64_t now)
+{
+    std::string key = notice_key(r);
+    if (key == last.key)
+        return false;
+    last.key = std::move(key);
+    const std::string when = r.timeOfOrigin.size() > 4 ? r.timeOfOrigin : japanIso(now);
+    std::memset(last.stamp, 0, sizeof last.stamp);
+    std::memcpy(last.stamp, when.data(), when.size() < kIssueStampLength ? when.size() : kIssueStampLength);
+    return true;
+}
+
 }  // namespace
 
-void reportStatus(MonitorState& st)
+void reportStatus(MonitorState& st, std::int64_t now)
 {
+    const bool v4 = apiVersion() == ApiVersion::V4;
     for (int i = 0; i < kStatusSlots; ++i) {
         const TrainInfoRecord& r = infoRecords[i];
-        bool fresh = take_stamp(st.issueStamp[i], r.date);
+        const char* stamp = st.issueStamp[i];
+        bool fresh = false;
+        if (!v4) {
+            fresh = take_stamp(st.issueStamp[i], r.date);
+        } else if (const int line = line_of_notice(r.railway); line >= 0) {
+            fresh = take_notice(st.reportedNotices[line], r, now);
+            stamp = st.reportedNotices[line].stamp;
+        }
         if (fresh)
-            console_print("%s ", st.issueStamp[i]);
-        bool speak = sound_flag == 1 && is_disruption(r);
+            console_print("%s ", stamp);
+        bool speak = sound_flag == 1 && is_disruption(r, v4);
 
         for (int k = 0; k < railwayCount; ++k) {
             if (r.railway.find(railways[k].railwayId) == std::string::npos)

@@ -235,18 +235,14 @@ void writeNotice(std::string& out, const Json* notice, const char* railwayId)
 {
     static const Json none = Json::object();
     const Json& n = notice ? *notice : none;
-    const std::string date = memberText(n, "dc:date");
-    std::string origin = memberText(n, "odpt:timeOfOrigin");
-    if (origin.empty() && disrupted(n))
-        origin = date;
     out += '{';
     putText(out, "@context", memberText(n, "@context"));
     putText(out, "@id", memberText(n, "@id"));
-    putText(out, "dc:date", date);
+    putText(out, "dc:date", memberText(n, "dc:date"));
     putText(out, "dct:valid", memberText(n, "dct:valid"));
     putText(out, "odpt:operator", memberText(n, "odpt:operator"));
     putText(out, "odpt:railway", notice ? memberText(n, "odpt:railway") : railwayId);
-    putText(out, "odpt:timeOfOrigin", origin);
+    putText(out, "odpt:timeOfOrigin", memberText(n, "odpt:timeOfOrigin"));
     putText(out, "odpt:trainInformationStatus", memberText(n, "odpt:trainInformationStatus"));
     putText(out, "odpt:trainInformationText", memberText(n, "odpt:trainInformationText"));
     putText(out, "@type", memberText(n, "@type"));

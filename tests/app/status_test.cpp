@@ -3,7 +3,10 @@
 #include "app/monitor_state.h"
 #include "app/status.h"
 #include "network/stations.h"
+#include "opendata/fetch.h"
+#include "opendata/normalise_v4.h"
 #include "opendata/parse.h"
+#include "platform/charset.h"
 #include "platform/console.h"
 #include "platform/speech.h"
 
@@ -19,14 +22,22 @@ namespace {
 const char normal[] = "現在、平常どおり運転しています。";
 const char suspended[] = "渋谷駅での人身事故のため、全線で運転を見合わせています。";
 const char stamp[] = "2014-10-14T10:15:02+09:00";
+// 2014-10-14T10:15:02+09:00, the moment the tests report at unless they say otherwise.
+constexpr std::int64_t kReportTime = 1413249302;
 
 struct StatusTest : ::testing::Test {
     std::unique_ptr<MonitorState> owned = std::make_unique<MonitorState>();
     MonitorState& st = *owned;
     std::string out;
 
+    // The version whose rule decides what is new.
+    virtual ApiVersion version() const { return ApiVersion::V2; }
+
     void SetUp() override
     {
+        ApiSettings api;
+        api.version = version();
+        configureFetch(api);
         configureSpeech(SpeechSettings{true, ""});
         for (TrainInfoRecord& r : infoRecords)
             r = TrainInfoRecord{};
@@ -37,6 +48,7 @@ struct StatusTest : ::testing::Test {
     void TearDown() override
     {
         console_capture(nullptr);
+        configureFetch(ApiSettings{});
         sound_flag = 1;
     }
 
@@ -50,12 +62,13 @@ struct StatusTest : ::testing::Test {
         r.informationText = text;
     }
 
-    // Reports once; returns what was printed and leaves the phrases in `said`.
-    std::string report()
+    // Reports once at Unix time now; returns what was printed and leaves the
+    // phrases in `said`.
+    std::string report(std::int64_t now = kReportTime)
     {
         out.clear();
         speech_clear_record();
-        reportStatus(st);
+        reportStatus(st, now);
         said = speech_recorded();
         return out;
     }
@@ -173,4 +186,140 @@ TEST_F(StatusTest, ControlBytesOfANoticeNeverReachTheConsoleButAreSpoken)
     EXPECT_EQ(report(),
               std::string("2014-10-14T10:15:02 ") + railways[6].name + " [2J現在、平常" + suspended + "\n");
     EXPECT_EQ(said, (std::vector<std::string>{railways[6].name, text}));
+}
+
+namespace {
+
+// Version 4: every object of an answer carries the answer's generation time.
+struct StatusV4Test : StatusTest {
+    ApiVersion version() const override { return ApiVersion::V4; }
+
+    // A version-4 answer as the rewrite leaves it: the nine lines in table
+    // order, one generation date, no origin, a status only when disrupted.
+    void answer(const char* generated)
+    {
+        for (int k = 0; k < railwayCount; ++k) {
+            set_notice(k, k, normal, "", generated);
+            infoRecords[k].informationStatus.clear();
+        }
+    }
+    // The console line of a new notice.
+    static std::string line(const char* when, int railway, const std::string& text)
+    {
+        return std::string(when) + " " + railways[railway].name + " " + text + "\n";
+    }
+};
+
+const char delayed[] = "８時１２分頃、門前仲町駅で急病人の救護を行った影響で、ダイヤが乱れています。";
+
+}  // namespace
+
+TEST_F(StatusV4Test, ANoticeIsNewWhenItsLineSaysSomethingElseNotWhenTheAnswerIsRenewed)
+{
+    answer("2026-11-20T08:40:00+09:00");
+    std::string nine;
+    for (int k = 0; k < railwayCount; ++k)
+        nine += line("2014-10-14T10:15:02", k, normal);
+    EXPECT_EQ(report(), nine);
+
+    // Renewed five minutes later, and listed in another order: nothing is news.
+    answer("2026-11-20T08:45:00+09:00");
+    std::swap(infoRecords[0], infoRecords[8]);
+    std::swap(infoRecords[2], infoRecords[5]);
+    EXPECT_EQ(report(kReportTime + 300), "");
+
+    // A disruption without an origin is stamped with the moment it was first
+    // seen, and keeps that stamp; it is spoken at every refresh all the same.
+    answer("2026-11-20T08:50:00+09:00");
+    infoRecords[3].informationStatus = "ダイヤ乱れ";
+    infoRecords[3].informationText = delayed;
+    EXPECT_EQ(report(kReportTime + 600), line("2014-10-14T10:25:02", 3, delayed));
+    EXPECT_EQ(said, (std::vector<std::string>{railways[3].name, delayed}));
+    answer("2026-11-20T08:55:00+09:00");
+    infoRecords[3].informationStatus = "ダイヤ乱れ";
+    infoRecords[3].informationText = delayed;
+    std::swap(infoRecords[3], infoRecords[4]);
+    EXPECT_EQ(report(kReportTime + 900), "");
+    EXPECT_EQ(said, (std::vector<std::string>{railways[3].name, delayed}));
+
+    // A new status alone is news; so is an origin given later, which becomes the stamp.
+    infoRecords[4].informationStatus = "運転見合わせ";
+    EXPECT_EQ(report(kReportTime + 1200), line("2014-10-14T10:35:02", 3, delayed));
+    infoRecords[4].timeOfOrigin = "2026-11-20T08:12:00+09:00";
+    EXPECT_EQ(report(kReportTime + 1500), line("2026-11-20T08:12:00", 3, delayed));
+    // The line back to normal is news again, stamped when seen.
+    answer("2026-11-20T09:00:00+09:00");
+    EXPECT_EQ(report(kReportTime + 1800), line("2014-10-14T10:45:02", 3, normal));
+    EXPECT_TRUE(said.empty());
+}
+
+TEST_F(StatusV4Test, TheBranchSpeaksForItsMainLineAndALostNoticeIsNewsOnce)
+{
+    answer("2026-11-20T08:40:00+09:00");
+    report();
+    // The branch's disruption in 丸ノ内線's slot, then the main line's normal notice again.
+    infoRecords[1].railway = "odpt.Railway:TokyoMetro.MarunouchiBranch";
+    infoRecords[1].informationStatus = "ダイヤ乱れ";
+    infoRecords[1].informationText = delayed;
+    EXPECT_EQ(report(kReportTime + 90), line("2014-10-14T10:16:32", 1, delayed));
+    answer("2026-11-20T08:45:00+09:00");
+    EXPECT_EQ(report(kReportTime + 180), line("2014-10-14T10:18:02", 1, normal));
+
+    // An answer that lost a line's notice says so once.
+    infoRecords[6] = TrainInfoRecord{};
+    infoRecords[6].railway = railways[6].railwayId;
+    EXPECT_EQ(report(kReportTime + 270),
+              "2014-10-14T10:19:32 " + std::string(railways[6].name) + " データがありません\n");
+    EXPECT_EQ(report(kReportTime + 360), "");
+
+    // Nothing before the first answer, and a record of no known railway is no line's news.
+    for (TrainInfoRecord& r : infoRecords)
+        r = TrainInfoRecord{};
+    infoRecords[0].railway = "odpt.Railway:Toei.Asakusa";
+    infoRecords[0].informationText = delayed;
+    auto fresh = std::make_unique<MonitorState>();
+    out.clear();
+    reportStatus(*fresh, kReportTime);
+    EXPECT_EQ(out, "");
+}
+
+TEST_F(StatusV4Test, AVeryLongNoticeIsHeldWithinItsBoundAndAChangeAtItsEndIsStillNews)
+{
+    answer("2026-11-20T08:40:00+09:00");
+    std::string text(3 * kNoticeKeyCapacity, 'x');
+    infoRecords[0].informationText = text;
+    EXPECT_NE(report(), "");
+    EXPECT_LE(st.reportedNotices[0].key.size(), kNoticeKeyCapacity);
+    EXPECT_EQ(report(kReportTime + 90), "");
+    infoRecords[0].informationText.back() = 'y';
+    EXPECT_NE(report(kReportTime + 180), "");
+}
+
+TEST_F(StatusV4Test, RenewedAnswersThroughTheRewritePrintNothingNewAndNoGenerationTimeAsStamp)
+{
+    // The real answer's shape: one generation date for all, the disrupted
+    // line's status but no origin, the objects in another order next time.
+    auto notice = [](const char* railway, const char* date, const char* status, const char* text) {
+        std::string o =
+            std::string("{\"@id\":\"urn:uuid:1\",\"@type\":\"odpt:TrainInformation\",\"dc:date\":\"") + date +
+            "\",\"odpt:railway\":\"odpt.Railway:TokyoMetro." + railway + "\"";
+        if (*status)
+            o += std::string(",\"odpt:trainInformationStatus\":{\"ja\":\"") + cp932ToUtf8(status) + "\"}";
+        return o + ",\"odpt:trainInformationText\":{\"ja\":\"" + cp932ToUtf8(text) + "\"}}";
+    };
+    auto load = [](const std::string& answer) {
+        responseText[ResponseKind::Status] = utf8ToCp932(normaliseV4(ResponseKind::Status, answer).text);
+        parseResponse(ResponseKind::Status);
+    };
+    load("[" + notice("Ginza", "2026-11-20T08:40:00+09:00", "", normal) + "," +
+         notice("Tozai", "2026-11-20T08:40:00+09:00", "ダイヤ乱れ", delayed) + "]");
+    const std::string first = report();
+    EXPECT_NE(first.find(line("2014-10-14T10:15:02", 3, delayed)), std::string::npos) << first;
+    EXPECT_EQ(first.find("08:40"), std::string::npos) << first;
+    EXPECT_EQ(said, (std::vector<std::string>{railways[3].name, delayed}));
+
+    load("[" + notice("Tozai", "2026-11-20T08:45:00+09:00", "ダイヤ乱れ", delayed) + "," +
+         notice("Ginza", "2026-11-20T08:45:00+09:00", "", normal) + "]");
+    EXPECT_EQ(report(kReportTime + 300), "");
+    EXPECT_EQ(said, (std::vector<std::string>{railways[3].name, delayed}));
 }

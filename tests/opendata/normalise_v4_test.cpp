@@ -180,14 +180,17 @@ TEST_F(Rewrite, BranchTakesTheMainLinesSlotOnlyWithNewsOfItsOwn)
     }
 }
 
-TEST_F(Rewrite, OriginOfADisruptionFallsBackToItsDateAndANormalLineHasNone)
+TEST_F(Rewrite, OriginIsKeptAsSentAndADisruptionWithoutOneKeepsItsStatus)
 {
     Ordered answer = Ordered::array();
     answer.push_back(notice("Ginza", "遅れています", "ダイヤ乱れ"));  // no origin
     answer.push_back(notice("Hibiya", normalText, "", "2026-11-20T05:00:00+09:00"));
     answer.push_back(notice("Tozai", normalText));
     load(ResponseKind::Status, answer.dump());
-    EXPECT_EQ(infoRecords[0].timeOfOrigin, "2026-11-20T08:40:00+09:00");
+    // The answer's generation date is no origin: the monitor stamps such a
+    // notice with the moment it first sees it.
+    EXPECT_EQ(infoRecords[0].timeOfOrigin, "");
+    EXPECT_EQ(infoRecords[0].informationStatus, utf8ToCp932("ダイヤ乱れ"));
     EXPECT_EQ(infoRecords[2].timeOfOrigin, "2026-11-20T05:00:00+09:00");
     EXPECT_EQ(infoRecords[3].timeOfOrigin, "");
     EXPECT_EQ(infoRecords[3].informationStatus, "");
