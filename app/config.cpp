@@ -1,9 +1,11 @@
 #include "app/config.h"
 
+#include "app/consumer_key.h"
 #include "opendata/calendar.h"
 
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -37,6 +39,29 @@ void readMilliseconds(const EnvironmentLookup& env, const char* name, long& fiel
         field = ms;
 }
 
+// The program's own folder in a base directory: xdgName's value when it is
+// an absolute path (a relative one is to be ignored, as the base-directory
+// rules say), else $HOME + homeFolder; empty without either.
+std::string userFolder(const EnvironmentLookup& env, const char* xdgName, const char* homeFolder)
+{
+    if (const char* base = given(env, xdgName); base && base[0] == '/')
+        return std::string(base) + "/linewatch";
+    if (const char* home = given(env, "HOME"))
+        return std::string(home) + homeFolder + "/linewatch";
+    return {};
+}
+
+std::string keyFilePath(const EnvironmentLookup& env)
+{
+#ifdef _WIN32
+    const char* appData = given(env, "APPDATA");
+    return appData ? std::string(appData) + "\\linewatch\\consumer-key" : std::string();
+#else
+    const std::string folder = userFolder(env, "XDG_CONFIG_HOME", "/.config");
+    return folder.empty() ? folder : folder + "/consumer-key";
+#endif
+}
+
 }  // namespace
 
 Config readConfig(int argc, char** argv, const EnvironmentLookup& env, std::int64_t now)
@@ -47,7 +72,15 @@ Config readConfig(int argc, char** argv, const EnvironmentLookup& env, std::int6
     if (c.options.time && parseJapanTime(c.options.time, now, &start))
         c.clockOffset = start - now;
     readText(env, "LINEWATCH_API_ROOT", c.api.root);
-    readText(env, "LINEWATCH_CONSUMER_KEY", c.api.consumerKey);
+    c.keyFile = keyFilePath(env);
+    if (const char* key = given(env, "LINEWATCH_CONSUMER_KEY")) {
+        c.api.consumerKey = key;
+    } else if (!c.options.demo && !c.keyFile.empty()) {
+        KeyFile file = readKeyFile(c.keyFile);
+        if (file.status == KeyFile::Read)
+            c.api.consumerKey = std::move(file.key);
+        c.keyRefusal = std::move(file.reason);
+    }
     // --api wins over LINEWATCH_API; with neither the root decides.
     ApiVersion version;
     if (const char* value = given(env, "LINEWATCH_API"); value != nullptr && parseApiVersion(value, version))
@@ -61,11 +94,7 @@ Config readConfig(int argc, char** argv, const EnvironmentLookup& env, std::int6
     c.chime.silent = equals(env, "LINEWATCH_SOUND", "none");
     c.speech.silent = equals(env, "LINEWATCH_SPEECH", "none");
     readText(env, "LINEWATCH_SPEECH_DIR", c.speech.keepDir);
-    // a relative cache home is to be ignored, as the base-directory rules say
-    if (const char* cache = given(env, "XDG_CACHE_HOME"); cache && cache[0] == '/')
-        c.cacheDir = std::string(cache) + "/linewatch";
-    else if (const char* home = given(env, "HOME"))
-        c.cacheDir = std::string(home) + "/.cache/linewatch";
+    c.cacheDir = userFolder(env, "XDG_CACHE_HOME", "/.cache");
     return c;
 }
 

@@ -4,6 +4,7 @@
 #include "app/demo.h"
 #include "app/startup.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <utility>
@@ -28,6 +29,10 @@ int main(int argc, char** argv)
         static_cast<std::int64_t>(std::time(nullptr)));
     if (std::optional<int> status = answerWithoutMonitor(config.options))
         return *status;
+    if (!config.keyRefusal.empty()) {
+        std::fprintf(stderr, "linewatch: %s\n", config.keyRefusal.c_str());
+        return 1;
+    }
     if (config.options.demo) {
         if ((demoFeed = startDemo(config)) == nullptr)
             return 1;

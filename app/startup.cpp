@@ -108,7 +108,7 @@ void startMonitor(MonitorState& st, const Options& o, const char* settingsPath)
     st.knownCount = 0;
 }
 
-void printApiNotices(const ApiSettings& api)
+void printApiNotices(const ApiSettings& api, const std::string& keyFile)
 {
     if (apiVersion() != ApiVersion::V4)
         return;
@@ -117,11 +117,16 @@ void printApiNotices(const ApiSettings& api)
         "公共交通オープンデータ基本ライセンスに基づいて利用しています。\n"
         "データの正確性・完全性は保証されません。このプログラムについてのお問い合わせは、"
         "東京メトロや同センターではなく linewatch の開発者にお寄せください。\n");
-    if (api.consumerKey == ApiSettings{}.consumerKey)
+    if (api.consumerKey != ApiSettings{}.consumerKey)
+        return;
+    console_print(
+        "APIキーが設定されていません。developer.odpt.org で無料の開発者登録をしてキーを受け取り、"
+        "環境変数 LINEWATCH_CONSUMER_KEY に設定してください。\n");
+    if (!keyFile.empty())
         console_print(
-            "APIキーが設定されていません。developer.odpt.org で無料の開発者登録をしてキーを受け取り、"
-            "LINEWATCH_CONSUMER_KEY に設定してください。\n"
-            "キーがなくても --demo で模擬データによる動作を試せます。\n");
+            "または、キーをファイル %s の1行目に書き、chmod 600 で本人だけが読めるようにしてください。\n",
+            keyFile.c_str());
+    console_print("キーがなくても --demo で模擬データによる動作を試せます。\n");
 }
 
 std::optional<int> answerWithoutMonitor(const Options& o)
@@ -161,7 +166,7 @@ int runMonitor(const Config& config)
         if (apiVersion() == ApiVersion::V4)
             env.timetables = &timetables;
         console_open();
-        printApiNotices(config.api);
+        printApiNotices(config.api, config.keyFile);
         // Started here, not at the first disruption, so a missing engine is
         // reported when the program starts.
         speech_start();

@@ -7,6 +7,7 @@
 #include "network/stations.h"
 
 #include <optional>
+#include <string>
 
 // b widened by six pixels' worth of a 512 x 350 frame on every side.
 MapBounds widenBounds(MapBounds b);
@@ -24,8 +25,9 @@ std::optional<int> answerWithoutMonitor(const Options& o);
 
 // What a user of version 4 must be told at start, on the console: the data
 // licence's notice, and without a consumer key of their own how to get one
-// (api as configured, apiVersion() already its version). Nothing for version 2.
-void printApiNotices(const ApiSettings& api);
+// and where to put it, the variable or keyFile (api as configured, apiVersion()
+// already its version; an empty keyFile is not named). Nothing for version 2.
+void printApiNotices(const ApiSettings& api, const std::string& keyFile);
 
 // The monitor from applying config to the orderly end; returns the exit status.
 int runMonitor(const Config& config);

@@ -28,9 +28,10 @@ FileSave saveFileAtomically(const char* path, const std::string& bytes);
 // What became of a read.
 struct FileRead {
     enum Status { Read, Missing, Refused };
-    Status status = Missing;  // Missing: no such file; Refused: present but not readable as a file
-    std::string bytes;        // the first maxBytes bytes when Read
-    std::string reason;       // one line: why it was refused
+    Status status = Missing;    // Missing: no such file; Refused: present but not readable as a file
+    std::string bytes;          // the first maxBytes bytes when Read
+    bool othersMayUse = false;  // Read: a group or other permission bit is set (POSIX; never on Windows)
+    std::string reason;         // one line: why it was refused
 };
 
 // Reads at most maxBytes of path, which must be a regular file or a symlink to

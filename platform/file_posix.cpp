@@ -413,6 +413,7 @@ FileRead readRegularFile(const char* path, std::size_t maxBytes)
         result.bytes.append(chunk, static_cast<std::size_t>(n));
     }
     close(fd);
+    result.othersMayUse = (st.st_mode & (S_IRWXG | S_IRWXO)) != 0;
     result.status = FileRead::Read;
     return result;
 }

@@ -1,9 +1,13 @@
 // The configuration: which variable and option fills which field, what counts
-// as not set, and that every library gets its part.
+// as not set, that every library gets its part, and the key file.
 #include "app/config.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <filesystem>
+#include <fstream>
 #include <map>
 #include <string>
 #include <vector>
@@ -153,4 +157,126 @@ TEST(Config, ApiVersionFromTheOptionTheVariableOrTheRoot)
         EXPECT_EQ(apiVersion(), c.version) << (c.vars.empty() ? "" : c.vars.begin()->second);
     }
     configureFetch(ApiSettings{});
+}
+
+namespace {
+
+// A config home of its own, $XDG_CONFIG_HOME/linewatch made, removed at the end.
+class KeyFileConfig : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        char dirTemplate[] = "/tmp/linewatch-keyfile-XXXXXX";
+        ASSERT_NE(mkdtemp(dirTemplate), nullptr);
+        home = dirTemplate;
+        std::filesystem::create_directory(home + "/linewatch");
+        keyFile = home + "/linewatch/consumer-key";
+    }
+    void TearDown() override { std::filesystem::remove_all(home); }
+
+    void write(const std::string& bytes, mode_t mode = 0600, const std::string& path = {})
+    {
+        const std::string target = path.empty() ? keyFile : path;
+        std::ofstream(target, std::ios::binary | std::ios::trunc) << bytes;
+        ASSERT_EQ(chmod(target.c_str(), mode), 0);
+    }
+
+    Config readWith(Environment vars = {}, std::vector<const char*> args = {})
+    {
+        vars.emplace("XDG_CONFIG_HOME", home);
+        vars.emplace("HOME", "/nonexistent");
+        return read(vars, args);
+    }
+
+    std::string home;
+    std::string keyFile;
+};
+
+const std::string kPlaceholder = ApiSettings{}.consumerKey;
+
+}  // namespace
+
+TEST_F(KeyFileConfig, FirstLineReadWhenTheVariableIsNotSet)
+{
+    for (const char* bytes :
+         {"k3y-0123\n", "  k3y-0123 \t\r\nsecond line\n", "\xEF\xBB\xBFk3y-0123\r\n", "k3y-0123"}) {
+        write(bytes);
+        const Config c = readWith();
+        EXPECT_EQ(c.api.consumerKey, "k3y-0123") << bytes;
+        EXPECT_EQ(c.keyRefusal, "") << bytes;
+        EXPECT_EQ(c.keyFile, keyFile);
+    }
+    // The variable wins, even over a file that would be refused.
+    write("from-file\n", 0644);
+    EXPECT_EQ(readWith({{"LINEWATCH_CONSUMER_KEY", "from-env"}}).api.consumerKey, "from-env");
+    EXPECT_EQ(readWith({{"LINEWATCH_CONSUMER_KEY", "from-env"}}).keyRefusal, "");
+    // The demo needs no key, so a file it could not use does not stop it.
+    EXPECT_EQ(readWith({}, {"--demo"}).keyRefusal, "");
+    // A symlink counts by the mode of the file it leads to.
+    const std::string kept = home + "/kept";
+    write("linked-key\n", 0600, kept);
+    std::filesystem::remove(keyFile);
+    std::filesystem::create_symlink(kept, keyFile);
+    EXPECT_EQ(readWith().api.consumerKey, "linked-key");
+    ASSERT_EQ(chmod(kept.c_str(), 0640), 0);
+    EXPECT_NE(readWith().keyRefusal.find("chmod 600"), std::string::npos);
+}
+
+TEST_F(KeyFileConfig, RefusedWhenOthersMayUseIt)
+{
+    for (mode_t mode : {0640, 0604, 0620, 0602, 0610, 0601, 0660}) {
+        write("secret-key-42\n", mode);
+        const Config c = readWith();
+        EXPECT_EQ(c.api.consumerKey, kPlaceholder) << std::oct << mode;
+        EXPECT_NE(c.keyRefusal.find("chmod 600 " + keyFile), std::string::npos) << c.keyRefusal;
+        EXPECT_EQ(c.keyRefusal.find('\n'), std::string::npos);
+        EXPECT_EQ(c.keyRefusal.find("secret-key-42"), std::string::npos);
+    }
+    // A path a shell would split is quoted in the advice.
+    const std::string odd = home + "/it's here";
+    std::filesystem::create_directories(odd + "/linewatch");
+    write("secret-key-42\n", 0644, odd + "/linewatch/consumer-key");
+    const Config c = read({{"XDG_CONFIG_HOME", odd}});
+    EXPECT_NE(c.keyRefusal.find("chmod 600 '" + home + "/it'\\''s here/linewatch/consumer-key'"),
+              std::string::npos)
+        << c.keyRefusal;
+}
+
+TEST_F(KeyFileConfig, OddFilesAreRefusedAndAMissingOneLeavesThePlaceholder)
+{
+    // none there: the placeholder, and the start-up guidance names the file
+    Config c = readWith();
+    EXPECT_EQ(c.api.consumerKey, kPlaceholder);
+    EXPECT_EQ(c.keyRefusal, "");
+    EXPECT_EQ(read({{"XDG_CONFIG_HOME", "relative"}, {"HOME", "/home/u"}}).keyFile,
+              "/home/u/.config/linewatch/consumer-key");
+    EXPECT_EQ(read({}).keyFile, "");
+
+    const std::string longLine(5000, 'k');
+    const std::string huge = "k\n" + std::string(1 << 20, 'x');
+    for (const std::string& bytes : {std::string(), std::string(" \t\r\n"), std::string("\nkey-on-line-2\n"),
+                                     longLine, std::string("a key\n"), std::string("ke\x01y\n"),
+                                     std::string("key&rdf:type=x\n"), std::string("\xE9\x8D\xB5\n")}) {
+        write(bytes);
+        c = readWith();
+        EXPECT_EQ(c.api.consumerKey, kPlaceholder) << bytes.substr(0, 20);
+        EXPECT_NE(c.keyRefusal.find(keyFile), std::string::npos) << bytes.substr(0, 20);
+    }
+    // A big file is read no further than its first line needs.
+    write(huge);
+    EXPECT_EQ(readWith().api.consumerKey, "k");
+
+    // a folder or a pipe in its place is refused without waiting for a writer
+    std::filesystem::remove(keyFile);
+    std::filesystem::create_directory(keyFile);
+    EXPECT_NE(readWith().keyRefusal.find("not a regular file"), std::string::npos);
+    std::filesystem::remove(keyFile);
+    ASSERT_EQ(mkfifo(keyFile.c_str(), 0600), 0);
+    EXPECT_NE(readWith().keyRefusal.find("not a regular file"), std::string::npos);
+    // one that cannot be opened (root opens anything, so only when not root)
+    std::filesystem::remove(keyFile);
+    write("key\n", 0);
+    if (geteuid() != 0) {
+        EXPECT_NE(readWith().keyRefusal.find("cannot read"), std::string::npos);
+    }
 }

@@ -139,7 +139,7 @@ TEST(ApiNotices, LicenceNoticeInVersion4AndTheKeyLinesOnlyWithoutAKey)
         configureFetch(api);
         std::string out;
         console_capture(&out);
-        printApiNotices(api);
+        printApiNotices(api, "/home/u/.config/linewatch/consumer-key");
         console_capture(nullptr);
         EXPECT_EQ(out.find(licence) != std::string::npos, c.licenceShown) << c.root << out;
         EXPECT_EQ(out.find(noKey) != std::string::npos, c.keyHelpShown) << c.root << out;
@@ -150,6 +150,10 @@ TEST(ApiNotices, LicenceNoticeInVersion4AndTheKeyLinesOnlyWithoutAKey)
         }
         if (c.keyHelpShown) {
             EXPECT_NE(out.find("--demo"), std::string::npos);
+            // both places a key may be kept
+            EXPECT_NE(out.find("LINEWATCH_CONSUMER_KEY"), std::string::npos) << out;
+            EXPECT_NE(out.find("/home/u/.config/linewatch/consumer-key"), std::string::npos) << out;
+            EXPECT_NE(out.find("chmod 600"), std::string::npos) << out;
         }
     }
     configureFetch(ApiSettings{});
