@@ -140,10 +140,21 @@ bool isJapaneseHoliday(const JapanDate& date)
 
 // ---- service days ----
 
+namespace {
+
+// The operator runs its Saturday and holiday timetable over the New Year,
+// 30 December to 3 January, whatever the weekday.
+bool newYearHolidays(const JapanDate& date)
+{
+    return (date.month == 12 && date.day >= 30) || (date.month == 1 && date.day <= 3);
+}
+
+}  // namespace
+
 ServiceCalendar calendarOf(const JapanDate& date)
 {
     const int weekday = weekdayOf(date);
-    if (weekday == sunday || weekday == 6 || isJapaneseHoliday(date))
+    if (weekday == sunday || weekday == 6 || isJapaneseHoliday(date) || newYearHolidays(date))
         return ServiceCalendar::SaturdayHoliday;
     return ServiceCalendar::Weekday;
 }

@@ -36,7 +36,8 @@ bool isJapaneseHoliday(const JapanDate& date);
 // The timetable a service day runs.
 enum class ServiceCalendar { Weekday, SaturdayHoliday };
 
-// Weekday on working days; SaturdayHoliday on Saturdays, Sundays and holidays.
+// The operator's timetable of a date: SaturdayHoliday on Saturdays, Sundays,
+// holidays and from 30 December to 3 January; Weekday on every other day.
 ServiceCalendar calendarOf(const JapanDate& date);
 
 // "odpt.Calendar:Weekday" or "odpt.Calendar:SaturdayHoliday".

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "network/stations.h"
+#include "opendata/calendar.h"
 #include "sim/clock.h"
 #include "sim/train_model.h"
 
@@ -11,7 +12,6 @@ const char normalNoticeText[] = "現在、平常どおり運転しています�
 namespace {
 
 constexpr int disruptionPeak = 300;  // smaller delays are not announced
-constexpr std::int64_t serviceDayStart = 3 * 3600;
 
 const char* const causes[] = {"車両点検", "信号確認", "お客様救護", "ドア点検", "線路内点検"};
 
@@ -57,7 +57,8 @@ SimNotice routeNotice(const SimNetwork& net, std::uint32_t seed, std::int64_t t,
                       const ForcedNotice& forced)
 {
     std::int64_t jst = t + jstOffsetSeconds;
-    std::int64_t dayStart = ((jst - serviceDayStart) / 86400) * 86400 + serviceDayStart;  // Japan time
+    // Japan time in seconds at which t's service day began
+    const std::int64_t dayStart = dayNumber(serviceTimeOf(t).date) * 86400 + serviceDayStartSeconds;
     const SimRoute& route = net.routes[k];
     SimNotice n{route.railwayId, dayStart - jstOffsetSeconds, dayStart - jstOffsetSeconds, "",
                 normalNoticeText};

@@ -13,7 +13,6 @@ namespace {
 constexpr int dwellSeconds = 30;
 constexpr int firstDepartureMinute = 5 * 60;
 constexpr int lastDepartureMinute = 24 * 60 + 30;
-constexpr std::int64_t serviceDayStart = 3 * 3600;  // a service day runs from 3:00 to 3:00
 constexpr int branchRoute = 9;
 constexpr int tozai = 3;
 constexpr int fukutoshin = 8;
@@ -263,11 +262,6 @@ SimTrain describeTrip(const SimNetwork& net, const SimScheduledTrip& trip, bool 
     return tr;
 }
 
-bool holidayTimetableOn(std::int64_t serviceDay)
-{
-    return calendarOf(dateOfDay(serviceDay)) == ServiceCalendar::SaturdayHoliday;
-}
-
 // ---- running trains ----
 
 std::vector<SimTrain> runningTrains(const SimNetwork& net, std::uint32_t seed, std::int64_t t)
@@ -277,11 +271,11 @@ std::vector<SimTrain> runningTrains(const SimNetwork& net, std::uint32_t seed, s
         const SimRoute& route = net.routes[routeIndex];
         const double lag = routeLag(seed, route.digit, t);
         const double tau = static_cast<double>(t) - lag;  // where the timetable has got to
-        const std::int64_t jst = static_cast<std::int64_t>(std::floor(tau)) + jstOffsetSeconds;
-        const std::int64_t day = floorDiv(jst - serviceDayStart, 86400);
-        const std::int64_t midnight = day * 86400 - jstOffsetSeconds;  // Unix time of the day's 0:00
+        const ServiceTime when = serviceTimeOf(static_cast<std::int64_t>(std::floor(tau)));
+        const std::int64_t midnight =
+            dayNumber(when.date) * 86400 - jstOffsetSeconds;  // Unix time of the day's 0:00
         const double e = tau - static_cast<double>(midnight);
-        const bool holiday = holidayTimetableOn(day);
+        const bool holiday = calendarOf(when.date) == ServiceCalendar::SaturdayHoliday;
         forEachRun(net, static_cast<int>(routeIndex), [&](SimScheduledTrip& trip, const Profile& p, int s) {
             if (e < s + p.arrive.front() || e >= s + p.depart.back())
                 return;

@@ -70,10 +70,6 @@ std::vector<SimScheduledTrip> scheduledTrips(const SimNetwork& net, int route);
 // the Saturday and holiday timetable, with 'A' on the weekday one.
 SimTrain describeTrip(const SimNetwork& net, const SimScheduledTrip& trip, bool holidayTimetable);
 
-// True when the service day (days since 1970-01-01 of its date) runs the
-// Saturday and holiday timetable.
-bool holidayTimetableOn(std::int64_t serviceDay);
-
 // The trains running at Unix time t, ordered by route, direction and departure.
 std::vector<SimTrain> runningTrains(const SimNetwork& net, std::uint32_t seed, std::int64_t t);
 

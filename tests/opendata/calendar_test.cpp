@@ -65,6 +65,29 @@ TEST(Calendar, WhichTimetableADayRuns)
     EXPECT_TRUE((dateOfDay(dayNumber({2024, 2, 29}) + 1) == JapanDate{2024, 3, 1}));
 }
 
+// The operator runs its Saturday and holiday timetable from 30 December to
+// 3 January, though only 1 January is a national holiday.
+TEST(Calendar, TheNewYearRunsTheSaturdayAndHolidayTimetable)
+{
+    const ServiceCalendar W = ServiceCalendar::Weekday, H = ServiceCalendar::SaturdayHoliday;
+    // 28 December to 5 January; from a Monday in 2026, from a Tuesday in 2027
+    // (so 3 January 2028 is a Monday)
+    const ServiceCalendar expected[] = {W, W, H, H, H, H, H, W, W};
+    for (int year : {2026, 2027})
+        for (int i = 0; i < 9; ++i) {
+            const JapanDate d = dateOfDay(dayNumber({year, 12, 28}) + i);
+            EXPECT_EQ(calendarOf(d), expected[i]) << isoDate(d);
+        }
+    EXPECT_FALSE(isJapaneseHoliday({2026, 12, 30})) << "the operator's rule, not the holiday law";
+    EXPECT_FALSE(isJapaneseHoliday({2028, 1, 3}));
+    // the night after 3 January still belongs to it; the 4th starts at 03:00
+    EXPECT_EQ(calendarOf(serviceTimeOf(japanTime("2027-01-04T02:59:59")).date), H);
+    EXPECT_EQ(calendarOf(serviceTimeOf(japanTime("2027-01-04T03:00")).date), W);
+    // and the night after 29 December is still the weekday's
+    EXPECT_EQ(calendarOf(serviceTimeOf(japanTime("2026-12-30T02:59")).date), W);
+    EXPECT_EQ(calendarOf(serviceTimeOf(japanTime("2026-12-30T03:00")).date), H);
+}
+
 TEST(Calendar, ServiceDaysEndAtThreeInTheMorning)
 {
     // 2026-12-08 02:59:59 Japan time still belongs to Monday the 7th

@@ -8,6 +8,7 @@
 
 #include "sim/clock.h"
 #include "sim/responses.h"
+#include "tests/japan_time.h"
 
 namespace {
 
@@ -58,6 +59,25 @@ TEST(TrainModel, ServiceFollowsTheTimeOfDay)
     EXPECT_EQ(headwaySeconds(0, 8 * 60), 150);
     EXPECT_EQ(headwaySeconds(0, 12 * 60), 300);
     EXPECT_GE(headwaySeconds(9, 12 * 60), 480) << "the branch is a shuttle";
+}
+
+// The feed runs the timetable the monitor asks for: B numbers on Saturdays,
+// Sundays, holidays and 30 December to 3 January, A numbers on other days.
+TEST(TrainModel, TheCalendarChoosesTheTimetable)
+{
+    const char* days[] = {"2026-12-28", "2026-12-29", "2026-12-30", "2026-12-31", "2027-01-01",
+                          "2027-01-02", "2027-01-03", "2027-01-04", "2027-01-05"};
+    const char expected[] = "AABBBBBAA";
+    for (int i = 0; i < 9; ++i) {
+        const std::int64_t noon = japanTime(std::string(days[i]) + "T12:00");
+        // twenty past midnight is still the same service day
+        for (std::int64_t t : {noon, noon + 12 * 3600 + 20 * 60}) {
+            const std::vector<SimTrain> trains = runningTrains(net(), 1, t);
+            ASSERT_FALSE(trains.empty()) << jstIso(t);
+            for (const SimTrain& tr : trains)
+                EXPECT_EQ(tr.number[0], expected[i]) << jstIso(t) << " " << tr.number;
+        }
+    }
 }
 
 TEST(TrainModel, TrainsStandOrRunBetweenNeighbouringStopsOfTheirRoute)
