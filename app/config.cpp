@@ -81,12 +81,15 @@ Config readConfig(int argc, char** argv, const EnvironmentLookup& env, std::int6
             c.api.consumerKey = std::move(file.key);
         c.keyRefusal = std::move(file.reason);
     }
-    // --api wins over LINEWATCH_API; with neither the root decides.
+    // --api wins over LINEWATCH_API; with neither the demo speaks today's
+    // version and any other run leaves the choice to the root.
     ApiVersion version;
     if (const char* value = given(env, "LINEWATCH_API"); value != nullptr && parseApiVersion(value, version))
         c.api.version = version;
     if (c.options.api)
         c.api.version = c.options.api;
+    if (c.options.demo && !c.api.version)
+        c.api.version = ApiVersion::V4;
     readMilliseconds(env, "LINEWATCH_CONNECT_TIMEOUT_MS", c.api.http.connectTimeoutMs);
     readMilliseconds(env, "LINEWATCH_HTTP_TIMEOUT_MS", c.api.http.totalTimeoutMs);
     readText(env, "LINEWATCH_CA_FILE", c.api.http.caFile);

@@ -18,7 +18,8 @@
 struct Config {
     Options options;               // the command line
     ApiSettings api;               // LINEWATCH_API_ROOT, LINEWATCH_CONSUMER_KEY, --api or LINEWATCH_API
-                                   // (v2 or v4; anything else leaves the choice to the root); api.http:
+                                   // (v2 or v4; anything else leaves the choice to the root, v4 for
+                                   // --demo); api.http:
                                    // LINEWATCH_CONNECT_TIMEOUT_MS, LINEWATCH_HTTP_TIMEOUT_MS,
                                    // LINEWATCH_CA_FILE
     WindowSettings window;         // --headless or LINEWATCH_HEADLESS=1

@@ -25,6 +25,8 @@ Feed* demo_start(bool windowless, bool snapshotGiven, std::int64_t* clockOffset,
     if (night)
         *clockOffset = japanTimeToday(8 * 60, now) - now;
     options.startTime = now + *clockOffset;
+    // the notices in every language the operator writes them in, as the real API gives them
+    options.multilingual = true;
     Feed* feed = feed_start(options, error);
     if (!feed)
         return nullptr;

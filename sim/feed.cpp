@@ -311,7 +311,7 @@ std::string noticesV4(Feed& f, const httplib::Request& req, FeedFault fault)
     for (SimNotice& n : notices)
         if (admits(railway, n.railwayId))
             admitted.push_back(std::move(n));
-    return noticesBodyV4(admitted, f.options.multilingual);
+    return noticesBodyV4(admitted, f.options.multilingual, now);
 }
 
 std::string trainsV4(Feed& f, const httplib::Request& req, FeedFault fault)

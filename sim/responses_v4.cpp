@@ -77,17 +77,18 @@ std::string afterColon(const std::string& id)
 
 }  // namespace
 
-std::string noticesBodyV4(const std::vector<SimNotice>& notices, bool multilingual)
+std::string noticesBodyV4(const std::vector<SimNotice>& notices, bool multilingual, std::int64_t generated)
 {
+    const std::int64_t date = generated / v4NoticeValiditySeconds * v4NoticeValiditySeconds;
     std::vector<std::string> items;
     for (const SimNotice& n : notices) {
         const bool disrupted = !n.status.empty();
         V4Object o;
         v4Text(o, "@id", uuid(textHash(n.railwayId + jstIso(n.date))));
         v4Text(o, "@type", "odpt:TrainInformation");
-        v4Text(o, "dc:date", jstIso(n.date));
+        v4Text(o, "dc:date", jstIso(date));
         v4Text(o, "@context", std::string(contextBase) + "TrainInformation.jsonld");
-        v4Text(o, "dct:valid", jstIso(n.date + v4NoticeValiditySeconds));
+        v4Text(o, "dct:valid", jstIso(date + v4NoticeValiditySeconds));
         v4Text(o, "owl:sameAs", "odpt.TrainInformation:" + afterColon(n.railwayId));
         v4Text(o, "odpt:railway", n.railwayId);
         v4Text(o, "odpt:operator", operatorId);

@@ -9,14 +9,17 @@
 #include "sim/status_model.h"
 #include "sim/train_model.h"
 
-// Seconds a version-4 notice stays valid after its dc:date.
+// Seconds between two generations of the version-4 notices, and how long one stays valid.
 constexpr int v4NoticeValiditySeconds = 300;
 
-// The odpt:TrainInformation array of the notices given, in their order. Texts
-// and statuses are language objects {"ja":…}, with en, ko, zh-Hans and
-// zh-Hant added when multilingual; odpt:trainInformationStatus and
-// odpt:timeOfOrigin appear only while a line is disrupted.
-std::string noticesBodyV4(const std::vector<SimNotice>& notices, bool multilingual);
+// The odpt:TrainInformation array of the notices given, in their order, as
+// generated at Unix time `generated`: every object carries that moment
+// floored to 5 minutes as dc:date and 5 minutes more as dct:valid, whether
+// its text changed or not, as the real API renews them. Texts and statuses
+// are language objects {"ja":…}, with en, ko, zh-Hans and zh-Hant added when
+// multilingual; odpt:trainInformationStatus and odpt:timeOfOrigin (the
+// disruption's cause) appear only while a line is disrupted.
+std::string noticesBodyV4(const std::vector<SimNotice>& notices, bool multilingual, std::int64_t generated);
 
 // The odpt:Train array for trains reported at Unix time now; starting and
 // terminal stations go out as one-element originStation and

@@ -149,6 +149,10 @@ TEST(Config, ApiVersionFromTheOptionTheVariableOrTheRoot)
         // anything but v2 or v4 in the variable leaves the choice to the root
         {{{"LINEWATCH_API", "4"}, {"LINEWATCH_API_ROOT", "http://127.0.0.1:1"}}, {}, ApiVersion::V2},
         {{{"LINEWATCH_API", "V2"}}, {}, ApiVersion::V4},
+        // the demo, whose feed is on loopback, speaks today's version unless told otherwise
+        {{{"LINEWATCH_API_ROOT", "http://127.0.0.1:1"}}, {"--demo"}, ApiVersion::V4},
+        {{{"LINEWATCH_API_ROOT", "http://127.0.0.1:1"}}, {"--demo", "--api", "v2"}, ApiVersion::V2},
+        {{{"LINEWATCH_API", "v2"}, {"LINEWATCH_API_ROOT", "http://127.0.0.1:1"}}, {"--demo"}, ApiVersion::V2},
     };
     for (const Case& c : cases) {
         Config config = read(c.vars, c.args);

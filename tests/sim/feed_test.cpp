@@ -551,6 +551,7 @@ TEST(Feed, ServesHttpsWithAGivenCertificate)
 TEST(Feed, V4NoticesAreTenInTheOperatorsOrderAndFollowTheFilters)
 {
     FeedOptions o = unlimited();
+    o.startTime = japanTime("2026-12-08T08:03:20");
     o.disruptRailway = parseRailwayName("MarunouchiBranch");
     o.disruptText = "方南町駅で車両点検のため遅れています。";
     RunningFeed f(o);
@@ -567,6 +568,9 @@ TEST(Feed, V4NoticesAreTenInTheOperatorsOrderAndFollowTheFilters)
         EXPECT_EQ(body[i]["odpt:railway"], std::string("odpt.Railway:TokyoMetro.") + order[i]);
         EXPECT_EQ(body[i]["odpt:trainInformationText"].size(), 1u) << "ja only without --multilingual";
         EXPECT_EQ(body[i].contains("odpt:trainInformationStatus"), i == 2) << i;
+        // one generation time for the answer, not the time each text took effect
+        EXPECT_EQ(body[i]["dc:date"], "2026-12-08T08:00:00+09:00") << i;
+        EXPECT_EQ(body[i]["dct:valid"], "2026-12-08T08:05:00+09:00") << i;
     }
     EXPECT_EQ(body[2]["odpt:trainInformationText"]["ja"], o.disruptText);
     auto firstNotice = nlohmann::ordered_json::parse(r->body)[0];

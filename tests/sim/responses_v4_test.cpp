@@ -87,7 +87,8 @@ TEST(ResponsesV4, NoticesCarryLanguageObjectsAndStatusOnlyWhileDisrupted)
     const std::vector<SimNotice> notices = {normalNotice("Ginza"), disrupted};
 
     for (bool multilingual : {false, true}) {
-        const Ordered body = Ordered::parse(noticesBodyV4(notices, multilingual));
+        // generated at 07:13:20, the notices' own dates
+        const Ordered body = Ordered::parse(noticesBodyV4(notices, multilingual, 1700000000));
         expectV4Order(body);
         ASSERT_EQ(body.size(), 2u);
         const Ordered& normal = body[0];
@@ -97,8 +98,8 @@ TEST(ResponsesV4, NoticesCarryLanguageObjectsAndStatusOnlyWhileDisrupted)
         EXPECT_FALSE(normal.contains("odpt:timeOfOrigin"));
         EXPECT_EQ(normal["odpt:trainInformationText"]["ja"], normalNoticeText);
         EXPECT_EQ(normal["odpt:railway"], "odpt.Railway:TokyoMetro.Ginza");
-        EXPECT_EQ(normal["dc:date"], "2023-11-15T07:13:20+09:00");
-        EXPECT_EQ(normal["dct:valid"], "2023-11-15T07:18:20+09:00");
+        EXPECT_EQ(normal["dc:date"], "2023-11-15T07:10:00+09:00");
+        EXPECT_EQ(normal["dct:valid"], "2023-11-15T07:15:00+09:00");
         EXPECT_EQ(normal["@id"].get<std::string>().rfind("urn:uuid:", 0), 0u);
 
         const Ordered& d = body[1];
@@ -113,6 +114,29 @@ TEST(ResponsesV4, NoticesCarryLanguageObjectsAndStatusOnlyWhileDisrupted)
             EXPECT_EQ(d["odpt:trainInformationStatus"]["en"], "Suspended");
         }
     }
+}
+
+// Every answer is generated anew: all its objects carry one dc:date, the
+// moment of generation floored to 5 minutes, whatever their texts' age.
+TEST(ResponsesV4, NoticesCarryTheGenerationTimeRenewedEveryFiveMinutes)
+{
+    SimNotice disrupted = normalNotice("Tozai");
+    disrupted.date = disrupted.origin = 1699990000;  // 04:26:40
+    disrupted.status = "ダイヤ乱れ";
+    disrupted.text = "ダイヤが乱れています。";
+    const std::vector<SimNotice> notices = {normalNotice("Ginza"), disrupted};
+    const std::int64_t at0900 = 1700006400;
+    const Ordered first = Ordered::parse(noticesBodyV4(notices, false, at0900 + 299));
+    const Ordered later = Ordered::parse(noticesBodyV4(notices, false, at0900 + 300));
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_EQ(first[i]["dc:date"], "2023-11-15T09:00:00+09:00") << i;
+        EXPECT_EQ(first[i]["dct:valid"], "2023-11-15T09:05:00+09:00") << i;
+        EXPECT_EQ(later[i]["dc:date"], "2023-11-15T09:05:00+09:00") << i;
+        EXPECT_EQ(later[i]["dct:valid"], "2023-11-15T09:10:00+09:00") << i;
+        EXPECT_EQ(later[i]["@id"], first[i]["@id"]) << "the same notice keeps its identifier";
+    }
+    EXPECT_EQ(later[1]["odpt:timeOfOrigin"], "2023-11-15T04:26:40+09:00") << "the cause keeps its time";
+    EXPECT_FALSE(later[0].contains("odpt:timeOfOrigin"));
 }
 
 TEST(ResponsesV4, TrainsSendOriginAndDestinationAsArrays)
