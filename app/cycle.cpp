@@ -1,6 +1,7 @@
 #include "app/cycle.h"
 
 #include "app/commands.h"
+#include "app/disrupted_estimate.h"
 #include "app/status.h"
 #include "app/trains.h"
 #include "opendata/fetch.h"
@@ -89,11 +90,13 @@ void refreshOnce(MonitorState& st, const CycleEnv& env)
     if (sound_flag == 1)
         chime_play();
     parseResponse(ResponseKind::Trains);
+    // The estimate reads the notices; they are reported after the trains, as ever.
+    parseResponse(ResponseKind::Status);
     // live positions win; the timetables stand in only for an empty or failed answer
     st.trainsEstimated = false;
     if (trainCount == 0 && env.timetables) {
         updateTimetables(st.timetables, env.now(), *env.timetables);
-        st.trainsEstimated = estimateTrains(st.timetables, env.now()) > 0;
+        st.trainsEstimated = estimateWithNotices(st, env.now()) > 0;
         if (st.trainsEstimated)
             console_print("列車位置: 時刻表からの推定です（リアルタイムの位置ではありません）\n");
     }
@@ -101,7 +104,6 @@ void refreshOnce(MonitorState& st, const CycleEnv& env)
     if (trainCount > 0)
         updateTrainDisplay(st);
     env.sleepMs(kPassDelayMs);
-    parseResponse(ResponseKind::Status);
     reportStatus(st, env.now());
     env.sleepMs(kPassDelayMs);
     takeSnapshot(env);

@@ -2,6 +2,7 @@
 // frame and projection, the refresh cycle, the known-train list.
 #pragma once
 
+#include "app/disruption.h"
 #include "app/timetables.h"
 #include "network/stations.h"
 
@@ -92,6 +93,10 @@ struct MonitorState {
     int32_t typedAheadCount = 0;
 
     TimetableDay timetables;  // the service day's timetables, as far as loaded
+    // Per timetable railway: what its notice did to the last estimate, and
+    // what the console last said it does.
+    LineCondition lineConditions[timetableRailwayCount] = {};
+    LineCondition announcedConditions[timetableRailwayCount] = {};
 
     // Per status slot: the first 19 bytes of the date last reported, NUL padded (version 2).
     char issueStamp[kStatusSlots][26] = {};

@@ -154,15 +154,15 @@ void updateTimetables(TimetableDay& day, std::int64_t now, const TimetableSource
 
 // ---- the estimate ----
 
-int estimateTrains(const TimetableDay& day, std::int64_t now)
+int estimateTrains(const TimetableDay& day, std::int64_t now, const std::int32_t* lagSeconds)
 {
     const ServiceTime when = serviceTimeOf(now);
     trainCount = 0;
     if (isoDate(when.date) != day.day)
         return 0;
     const std::string date = japanIso(now);
-    for (const Timetable& table : day.tables)
-        trainCount =
-            appendEstimatedTrains(table, when.second, date, trainRecords, trainCount, trainRecordCapacity);
+    for (int r = 0; r < timetableRailwayCount; ++r)
+        trainCount = appendEstimatedTrains(day.tables[r], when.second - (lagSeconds ? lagSeconds[r] : 0),
+                                           date, trainRecords, trainCount, trainRecordCapacity);
     return trainCount;
 }

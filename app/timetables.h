@@ -46,5 +46,7 @@ struct TimetableSource {
 void updateTimetables(TimetableDay& day, std::int64_t now, const TimetableSource& source);
 
 // Fills trainRecords and trainCount with the trains the loaded timetables
-// place on the map at Unix time now (dc:date its Japan time); returns trainCount.
-int estimateTrains(const TimetableDay& day, std::int64_t now);
+// place on the map at Unix time now (dc:date its Japan time), railway r's
+// where its timetable had them lagSeconds[r] earlier (nullptr: none); returns
+// trainCount.
+int estimateTrains(const TimetableDay& day, std::int64_t now, const std::int32_t* lagSeconds = nullptr);

@@ -4,6 +4,7 @@
 //   [passes]      the update after a refresh and the redraw
 #include "app/trains.h"
 
+#include "app/disrupted_estimate.h"
 #include "app/fullwidth.h"
 #include "app/map.h"
 #include "app/monitor_state.h"
@@ -199,19 +200,17 @@ void show_trains(MonitorState& st, Pass pass)
         int32_t colour = mark_railway(st, t, counts);
 
         std::string line = train_line(t);
-        if (pass == Pass::Update) {
-            if (present(t.fromStation) && present(t.toStation)) {
-                line += ':';
-                line += after_last_dot(t.fromStation, true);
-                line += "->";
-                line += after_last_dot(t.toStation, true);
-            }
-            console_print("%s         \r", line.c_str());
-        } else if (t.delay < 1) {
-            console_print("%s         \r", line.c_str());
-        } else {
-            console_print("%s delay:%d sec\n", line.c_str(), t.delay);
+        if (pass == Pass::Update && present(t.fromStation) && present(t.toStation)) {
+            line += ':';
+            line += after_last_dot(t.fromStation, true);
+            line += "->";
+            line += after_last_dot(t.toStation, true);
         }
+        line += uncertaintyWord(st, t);
+        if (pass == Pass::Update || t.delay < 1)
+            console_print("%s         \r", line.c_str());
+        else
+            console_print("%s delay:%d sec\n", line.c_str(), t.delay);
 
         TrainPlacement at = placeTrain(st, t, colour);
         if (at.placed && entry >= 0) {

@@ -258,6 +258,9 @@ std::string statusText(const Json& answer)
             out += ',';
         writeNotice(out, s.slot[k], railways[k].railwayId);
     }
+    // The branch's own notice last, for what its trains do whichever notice the line shows.
+    out += ',';
+    writeNotice(out, s.branch, branchRailway);
     return out + ']';
 }
 

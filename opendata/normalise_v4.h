@@ -23,10 +23,11 @@ struct V4Rewrite {
 };
 
 // Rewrites a version-4 answer (UTF-8 JSON) of the kind:
-//   Status: exactly the nine railways of the table, in table order, texts and
+//   Status: the nine railways of the table, in table order, texts and
 //     statuses taken from their "ja" member; a disrupted branch notice takes
-//     丸ノ内線's slot while the main line runs normally; odpt:timeOfOrigin as
-//     sent (often none: the status tells a disruption, not the origin).
+//     丸ノ内線's slot while the main line runs normally; then the branch's own
+//     notice as a tenth; odpt:timeOfOrigin as sent (often none: the status
+//     tells a disruption, not the origin).
 //   Trains: the first 400 trains (all the records hold) with all 17 members; the first origin and destination
 //     station become the starting and terminal station; a missing frequency
 //     or delay is 0, a missing toStation null.

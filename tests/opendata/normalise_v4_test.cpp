@@ -177,6 +177,10 @@ TEST_F(Rewrite, BranchTakesTheMainLinesSlotOnlyWithNewsOfItsOwn)
             << trace << c.withMain << c.mainDisrupted << c.branchDisrupted;
         EXPECT_EQ(infoRecords[2].railway, "odpt.Railway:TokyoMetro.Hibiya");
         EXPECT_EQ(infoRecords[8].railway, "odpt.Railway:TokyoMetro.Fukutoshin");
+        // The branch's own notice follows, whichever the line shows.
+        EXPECT_EQ(infoRecords[9].railway, "odpt.Railway:TokyoMetro.MarunouchiBranch");
+        EXPECT_EQ(infoRecords[9].informationText,
+                  utf8ToCp932(c.branchDisrupted ? "方南町支線で遅れ" : normalText));
     }
 }
 
@@ -194,6 +198,9 @@ TEST_F(Rewrite, OriginIsKeptAsSentAndADisruptionWithoutOneKeepsItsStatus)
     EXPECT_EQ(infoRecords[2].timeOfOrigin, "2026-11-20T05:00:00+09:00");
     EXPECT_EQ(infoRecords[3].timeOfOrigin, "");
     EXPECT_EQ(infoRecords[3].informationStatus, "");
+    // No branch in the answer: its record keeps nothing of an earlier one.
+    EXPECT_EQ(infoRecords[9].railway, "odpt.Railway:TokyoMetro.MarunouchiBranch");
+    EXPECT_EQ(infoRecords[9].informationText, "");
 }
 
 TEST_F(Rewrite, HostileValuesStillGivePlainTexts)
