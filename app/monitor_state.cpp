@@ -40,25 +40,28 @@ bool insideFrame(const MonitorState& st, ScreenPoint p)
     return st.left < p.x && p.x < st.right && st.top < p.y && p.y < st.bottom;
 }
 
-int findKnownTrain(const MonitorState& st, const char* number)
+int findKnownTrain(const MonitorState& st, const char* railway, const char* number)
 {
     for (int i = 0; i < st.knownCount; ++i)
-        if (std::strcmp(st.knownTrains[i].number, number) == 0)
+        if (std::strcmp(st.knownTrains[i].number, number) == 0 &&
+            std::strcmp(st.knownTrains[i].railway, railway) == 0)
             return i;
     return -1;
 }
 
-int addKnownTrain(MonitorState& st, const char* number, char (*departed)[kTrainNumberCapacity])
+int addKnownTrain(MonitorState& st, const char* railway, const char* number,
+                  char (*departed)[kTrainNumberCapacity])
 {
     if (departed)
         (*departed)[0] = '\0';
-    int found = findKnownTrain(st, number);
+    int found = findKnownTrain(st, railway, number);
     if (found >= 0) {
         st.knownTrains[found].lastSeen = st.trainUpdates;
         return found;
     }
     std::size_t len = std::strlen(number);
-    if (len == 0 || len >= sizeof st.knownTrains[0].number)
+    std::size_t railwayLen = std::strlen(railway);
+    if (len == 0 || len >= sizeof st.knownTrains[0].number || railwayLen >= sizeof st.knownTrains[0].railway)
         return -1;
     int entry = st.knownCount;
     if (entry < kKnownTrainCapacity) {
@@ -78,6 +81,7 @@ int addKnownTrain(MonitorState& st, const char* number, char (*departed)[kTrainN
     }
     KnownTrain& k = st.knownTrains[entry];
     std::memcpy(k.number, number, len + 1);
+    std::memcpy(k.railway, railway, railwayLen + 1);
     k.lastSeen = st.trainUpdates;
     return entry;
 }

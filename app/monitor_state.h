@@ -17,6 +17,8 @@ class GraphPort;
 constexpr int kKnownTrainCapacity = 800;
 // Capacity of a known train's number, NUL included.
 constexpr int kTrainNumberCapacity = 32;
+// Capacity of a known train's railway identifier, NUL included.
+constexpr int kTrainRailwayCapacity = 64;
 // Number of status slots reported, and the stored length of each issue stamp.
 constexpr int kStatusSlots = 9;
 constexpr int kIssueStampLength = 19;
@@ -35,12 +37,16 @@ struct ReportedNotice {
 constexpr int kTypedAheadCapacity = 256;
 
 // Where a train's mark was last drawn (window pixels), the end of its tail,
-// and the last train update that listed it.
+// and the last train update that listed it. A train is its railway and its
+// number together: the lines number their trains alike.
 struct KnownTrain {
+    char railway[kTrainRailwayCapacity];
     char number[kTrainNumberCapacity];
     int32_t x, y;
     int32_t x2, y2;
     int32_t lastSeen;
+    int32_t shown;   // plot mode its mark or label is on the map in; 0 none
+    int32_t colour;  // colour it was last drawn in
 };
 
 // Size of the map frame in pixels, as the start-up layout makes it.
@@ -123,13 +129,14 @@ void updateScales(MonitorState& st);
 // True when p lies strictly inside the map frame.
 bool insideFrame(const MonitorState& st, ScreenPoint p);
 
-// Index of the known train with this number, or -1.
-int findKnownTrain(const MonitorState& st, const char* number);
+// Index of the known train with this railway and number, or -1.
+int findKnownTrain(const MonitorState& st, const char* railway, const char* number);
 
-// Index of the known train with this number, stamped as seen in the current
-// train update. A new number is appended at (0, 0); on a full list it takes
-// over the entry seen least recently, keeping that entry's position so the
-// next move erases the departed train's mark, and copies the departed number
-// to *departed when given ("" otherwise). -1 when the number is empty, does
-// not fit, or every entry was seen in the current update.
-int addKnownTrain(MonitorState& st, const char* number, char (*departed)[kTrainNumberCapacity] = nullptr);
+// Index of the known train with this railway and number, stamped as seen in
+// the current train update. A new train is appended at (0, 0); on a full list
+// it takes over the entry seen least recently, keeping that entry's position
+// so the next move erases the departed train's mark, and copies the departed
+// number to *departed when given ("" otherwise). -1 when the number is empty,
+// either text does not fit, or every entry was seen in the current update.
+int addKnownTrain(MonitorState& st, const char* railway, const char* number,
+                  char (*departed)[kTrainNumberCapacity] = nullptr);

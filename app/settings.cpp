@@ -107,14 +107,17 @@ __attribute__((format(printf, 2, 3))) void appendFormatted(std::string& text, co
     va_end(again);
 }
 
-// The six settings lines, then one "(%03d)NUMBER" line per known train.
+// The six settings lines, then one "(%03d)NUMBER RAILWAY" line per known
+// train. Readers take only the six settings, so the railway after the number
+// is read by no version, and lines of number alone are as good.
 std::string settingsText(const MonitorState& st)
 {
     std::string text;
     appendFormatted(text, "ixf:%d\niyf:%d\nratio:%f\niflag:%d\nsound_flag:%d\nkstr_flag:%d\n", st.ixf, st.iyf,
                     static_cast<double>(st.ratio), st.iflag, sound_flag, kstr_flag);
     for (int i = 0; i < st.knownCount; ++i)
-        appendFormatted(text, "(%03d)%s\n", i, st.knownTrains[i].number);
+        appendFormatted(text, "(%03d)%s%s%s\n", i, st.knownTrains[i].number,
+                        st.knownTrains[i].railway[0] ? " " : "", st.knownTrains[i].railway);
     return text;
 }
 

@@ -16,7 +16,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -171,6 +173,51 @@ int32_t mark_railway(MonitorState& st, const TrainRecord& t, int32_t (&counts)[r
     return colour;
 }
 
+// A mark or a label as drawn on the map: enough to erase it, or to draw it
+// again where an erase went over it.
+struct Stroke {
+    int32_t mode;  // 3 a mark with its tail to (x2, y2), 1 a label
+    int32_t x, y, x2, y2;
+    char number[kTrainNumberCapacity];
+};
+
+Stroke stroke_of(const KnownTrain& known, int32_t mode)
+{
+    Stroke s{mode, known.x, known.y, known.x2, known.y2, {}};
+    std::memcpy(s.number, known.number, sizeof s.number);
+    return s;
+}
+
+void paint(GraphPort& port, const Stroke& s, int32_t colour)
+{
+    if (s.mode == 3)
+        draw_mark(port, s.x, s.y, s.x2, s.y2, colour);
+    else
+        draw_label(port, s.number, s.x, s.y, colour);
+}
+
+// Window pixels a stroke may touch, both ends included.
+struct Extent {
+    int32_t left, top, right, bottom;
+};
+
+// Side of one character of a label: the 16-dot font at scale 0.8, rounded up.
+constexpr int32_t labelCell = 16;
+
+Extent extent(const Stroke& s)
+{
+    if (s.mode == 3)
+        return Extent{std::min(s.x - 2, s.x2), std::min(s.y - 2, s.y2), std::max(s.x + 1, s.x2),
+                      std::max(s.y + 1, s.y2)};
+    const auto chars = static_cast<int32_t>(std::strlen(s.number));
+    return Extent{s.x, s.y, s.x + labelCell * chars, s.y + labelCell};
+}
+
+bool overlap(const Extent& a, const Extent& b)
+{
+    return a.left <= b.right && b.left <= a.right && a.top <= b.bottom && b.top <= a.bottom;
+}
+
 void store(KnownTrain& known, const TrainPlacement& at)
 {
     known.x = at.x;
@@ -183,20 +230,72 @@ void store(KnownTrain& known, const TrainPlacement& at)
 
 enum class Pass { Update, Redraw };
 
+// The strokes of one pass: every erase is made before any drawing, so that
+// no train's erase can wipe a mark drawn in the same pass, and a train left
+// in place is drawn again where an erase went over it (trains standing at one
+// station share one place).
+struct PassStrokes {
+    std::vector<Stroke> erased;
+    std::vector<int> moved;  // known-train entries to draw at their new place
+};
+
+void erase_departed(MonitorState& st, PassStrokes& strokes)
+{
+    for (int i = 0; i < st.knownCount; ++i) {
+        KnownTrain& known = st.knownTrains[i];
+        if (known.lastSeen != st.trainUpdates && known.shown != 0) {
+            strokes.erased.push_back(stroke_of(known, known.shown));
+            known.shown = 0;
+        }
+    }
+}
+
+void draw_strokes(MonitorState& st, const PassStrokes& strokes)
+{
+    GraphPort& port = *st.port;
+    for (const Stroke& s : strokes.erased)
+        paint(port, s, 0);
+    std::vector<bool> drawn(static_cast<std::size_t>(st.knownCount), false);
+    for (int i : strokes.moved) {
+        KnownTrain& known = st.knownTrains[i];
+        known.shown = st.plot_mode;
+        paint(port, stroke_of(known, known.shown), known.colour);
+        drawn[static_cast<std::size_t>(i)] = true;
+    }
+    if (strokes.erased.empty())
+        return;
+    for (int i = 0; i < st.knownCount; ++i) {
+        const KnownTrain& known = st.knownTrains[i];
+        if (known.lastSeen != st.trainUpdates || known.shown == 0 || drawn[static_cast<std::size_t>(i)])
+            continue;
+        const Stroke mine = stroke_of(known, known.shown);
+        const Extent area = extent(mine);
+        for (const Stroke& s : strokes.erased)
+            if (overlap(area, extent(s))) {
+                paint(port, mine, known.colour);
+                break;
+            }
+    }
+}
+
 void show_trains(MonitorState& st, Pass pass)
 {
     int32_t counts[railwayCount] = {};
     GraphPort& port = *st.port;
+    PassStrokes strokes;
     for (int i = 0; i < trainCount; ++i) {
         const TrainRecord& t = trainRecords[i];
         // A train without an entry (no usable number) could never be erased
         // again, so it is counted but not drawn.
         char departed[kTrainNumberCapacity];
-        int entry = addKnownTrain(st, t.trainNumber.c_str(), &departed);
+        int entry = addKnownTrain(st, t.railway.c_str(), t.trainNumber.c_str(), &departed);
         // A label is erased by drawing its own text, which the reused entry
         // no longer holds; a mark is erased by the next move.
-        if (departed[0] != '\0' && pass == Pass::Update && st.plot_mode != 3)
-            draw_label(port, departed, st.knownTrains[entry].x, st.knownTrains[entry].y, 0);
+        if (departed[0] != '\0' && pass == Pass::Update && st.plot_mode != 3) {
+            Stroke label = stroke_of(st.knownTrains[entry], 1);
+            std::memcpy(label.number, departed, sizeof label.number);
+            strokes.erased.push_back(label);
+        }
         int32_t colour = mark_railway(st, t, counts);
 
         std::string line = train_line(t);
@@ -217,16 +316,20 @@ void show_trains(MonitorState& st, Pass pass)
             KnownTrain& known = st.knownTrains[entry];
             bool inside = insideFrame(st, ScreenPoint{at.x, at.y});
             bool moved = at.x != known.x || at.y != known.y;
-            if (pass == Pass::Update ? moved : inside) {
+            // A train back after an absence was erased when it left, so it
+            // is drawn again even in its old place.
+            if (pass == Pass::Update ? moved || (known.shown == 0 && inside) : inside) {
+                // What is on the map goes in the mode it was drawn in; a train
+                // not on the map erases its stored place as the current mode
+                // would draw it (a redraw of labels erases nothing).
+                if (known.shown != 0)
+                    strokes.erased.push_back(stroke_of(known, known.shown));
+                else if (inside && (st.plot_mode == 3 || pass == Pass::Update))
+                    strokes.erased.push_back(stroke_of(known, st.plot_mode));
+                known.shown = 0;
                 if (inside) {
-                    if (st.plot_mode == 3) {
-                        draw_mark(port, known.x, known.y, known.x2, known.y2, 0);
-                        draw_mark(port, at.x, at.y, at.x + at.tailX, at.y + at.tailY, colour);
-                    } else {
-                        if (pass == Pass::Update)
-                            draw_label(port, known.number, known.x, known.y, 0);
-                        draw_label(port, known.number, at.x, at.y, colour);
-                    }
+                    known.colour = colour;
+                    strokes.moved.push_back(entry);
                 }
                 store(known, at);
             }
@@ -238,6 +341,8 @@ void show_trains(MonitorState& st, Pass pass)
             st.shownEstimated = st.trainsEstimated;
         }
     }
+    erase_departed(st, strokes);
+    draw_strokes(st, strokes);
     draw_line_counts(st, counts);
 }
 

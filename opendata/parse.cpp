@@ -248,6 +248,9 @@ void parseResponse(ResponseKind kind)
 
 int compareTrainNumber(const TrainRecord& a, const TrainRecord& b)
 {
-    const int order = a.trainNumber.compare(b.trainNumber);
+    int order = a.trainNumber.compare(b.trainNumber);
+    // The lines number their trains alike; the railway orders equal numbers.
+    if (order == 0)
+        order = a.railway.compare(b.railway);
     return (order > 0) - (order < 0);
 }

@@ -82,6 +82,6 @@ extern FareRecord fareRecord;
 // keep their earlier values. Safe on any bytes.
 void parseResponse(ResponseKind kind);
 
-// Three-way byte-wise (unsigned) comparison of the trainNumber texts; a
-// prefix sorts first. Negative, zero or positive.
+// Three-way byte-wise (unsigned) comparison of the trainNumber texts, then of
+// the railway texts; a prefix sorts first. Negative, zero or positive.
 int compareTrainNumber(const TrainRecord& a, const TrainRecord& b);
