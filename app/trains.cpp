@@ -150,27 +150,28 @@ void draw_count_box(GraphPort& port, const std::string& date, bool estimated)
         port.print("時刻表", x0 + 59, y0 + 20, timetableMarkColour, 0.73f, 0);
 }
 
+// The legend name of every line with a train (once a pass, not once a train:
+// the name is the same each time) and every line's count.
 void draw_line_counts(const MonitorState& st, const int32_t (&counts)[railwayCount])
 {
     for (int k = 0; k < railwayCount; ++k) {
         char text[16];  // a 32-bit count in decimal
         std::snprintf(text, sizeof text, "%d", counts[k]);
         int32_t colour = lineColour(st, k);
+        if (counts[k] > 0)
+            st.port->print(railways[k].name, 1, legendRowTop(k), colour, 1.0f, 0);
         st.port->boxf(75, px(legendRowTop(k)), 106, px(legendRowTop(k) + kLegendRowHeight), 0, -1);
         st.port->print(to_fullwidth(text).c_str(), 75, legendRowTop(k), colour, 1.0f, 0);
     }
 }
 
-// Colour, legend name and line count of one train; returns its colour.
-int32_t mark_railway(MonitorState& st, const TrainRecord& t, int32_t (&counts)[railwayCount])
+// Colour and line count of one train; returns its colour.
+int32_t mark_railway(const MonitorState& st, const TrainRecord& t, int32_t (&counts)[railwayCount])
 {
-    const int32_t colour = trainColour(st, t);
     const int k = findRailway(t.railway.c_str());
-    if (k < railwayCount) {
-        st.port->print(railways[k].name, 1, legendRowTop(k), colour, 1.0f, 0);
+    if (k < railwayCount)
         ++counts[k];
-    }
-    return colour;
+    return trainColour(st, t);
 }
 
 // A mark or a label as drawn on the map: enough to erase it, or to draw it

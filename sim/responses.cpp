@@ -89,7 +89,7 @@ std::string trainsBody(const std::vector<SimTrain>& trains, std::int64_t now)
         out += '{';
         member(out, "@context", std::string(contextBase) + "Train.jsonld");
         member(out, "@type", "odpt:Train");
-        member(out, "@id", ucode(textHash(t.number), textHash(dayTag)));
+        member(out, "@id", ucode(textHash(t.railwayId + t.number), textHash(dayTag)));
         member(out, "dc:date", date);
         member(out, "dct:valid", valid);
         rawMember(out, "odpt:frequency", std::to_string(trainFrequencySeconds));

@@ -111,7 +111,7 @@ std::string trainsBodyV4(const std::vector<SimTrain>& trains, std::int64_t now)
     std::vector<std::string> items;
     for (const SimTrain& t : trains) {
         V4Object o;
-        v4Text(o, "@id", ucode(textHash(t.number), textHash(dayTag)));
+        v4Text(o, "@id", ucode(textHash(t.railwayId + t.number), textHash(dayTag)));
         v4Text(o, "@type", "odpt:Train");
         v4Text(o, "dc:date", date);
         v4Text(o, "@context", std::string(contextBase) + "Train.jsonld");

@@ -243,11 +243,13 @@ SimTrain describeTrip(const SimNetwork& net, const SimScheduledTrip& trip, bool 
     SimTrain tr;
     tr.route = trip.route;
     tr.railwayId = route.railwayId;
-    char number[48];  // "A0812S0"; room for any int in each field
+    char number[48];  // "A0812S"; room for any int in each field
     const bool foreign = through.beyondFront || through.beyondBack ? trip.departure % 3 == 1 : false;
     const ThroughService& owner = foreign ? through : metroOwned;
-    std::snprintf(number, sizeof number, "%c%02d%02d%c%d", holidayTimetable ? 'B' : 'A', trip.hour % 24,
-                  2 * trip.inHour + trip.direction, owner.letter, r);
+    // As in the published timetables, the number does not say the line: the
+    // same numbers run on several lines at once.
+    std::snprintf(number, sizeof number, "%c%02d%02d%c", holidayTimetable ? 'B' : 'A', trip.hour % 24,
+                  2 * trip.inHour + trip.direction, owner.letter);
     tr.number = number;
     tr.type = typeId(r, trip.fast);
     const std::string& first = (trip.direction == 0 ? route.stops.front() : route.stops.back()).sameAs;

@@ -13,7 +13,7 @@
 struct SimTrain {
     int route;  // index into SimNetwork::routes
     std::string railwayId;
-    std::string number;           // e.g. "A0812S0"
+    std::string number;           // e.g. "A0812S", also a number of other lines' trains
     std::string type;             // odpt.TrainType identifier
     std::string startingStation;  // may be a station of another operator
     std::string terminalStation;

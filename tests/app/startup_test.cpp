@@ -325,6 +325,29 @@ TEST_F(Settings, ReusedKnownTrainEntriesAreWrittenInListOrder)
     EXPECT_EQ(trains[799], "(799)B799");
 }
 
+TEST_F(Settings, OneNumberOnTwoLinesIsTwoTrainLinesThatNoReaderTakes)
+{
+    start();
+    st->ixf = 12;
+    st->iflag = 6;
+    addKnownTrain(*st, "odpt.Railway:TokyoMetro.Ginza", "A0801");
+    addKnownTrain(*st, "odpt.Railway:TokyoMetro.Marunouchi", "A0801");
+    ASSERT_TRUE(writeSettings(*st, settingsPath.c_str()));
+    EXPECT_EQ(readAll(settingsPath),
+              "ixf:12\niyf:0\nratio:1.000000\niflag:6\nsound_flag:1\nkstr_flag:0\n"
+              "(000)A0801 odpt.Railway:TokyoMetro.Ginza\n"
+              "(001)A0801 odpt.Railway:TokyoMetro.Marunouchi\n");
+    // The reader, the same in every version, takes the six settings and
+    // stops before the train lines.
+    auto again = std::make_unique<MonitorState>();
+    sound_flag = 0;
+    readSettings(*again, settingsPath.c_str(), false);
+    EXPECT_EQ(again->ixf, 12);
+    EXPECT_EQ(again->iflag, 6);
+    EXPECT_EQ(sound_flag, 1);
+    EXPECT_EQ(again->knownCount, 0);
+}
+
 TEST_F(Settings, SavedValuesComeBackAndArgumentsBeatTheSavedSelection)
 {
     writeFile(settingsPath,

@@ -23,7 +23,7 @@ ls "$work/cache/linewatch/"*.timetable > /dev/null || fail "no cache files"
 grep -rqF "$feed_key" "$work/cache" && fail "the consumer key is in the cache"
 
 # The monitor's lines of its first refresh: number:type:railway:from->to.
-grep -aoE '[AB][0-9]{4}[A-Z][0-9]:[A-Za-z]+:[A-Za-z]+:[A-Za-z]+->[A-Za-z]+' "$work/m/raw.log" | sort -u > "$work/shown"
+grep -aoE '[AB][0-9]{4}[A-Z]:[A-Za-z]+:[A-Za-z]+:[A-Za-z]+->[A-Za-z]+' "$work/m/raw.log" | sort -u > "$work/shown"
 [ "$(wc -l < "$work/shown")" -ge 100 ] || fail "only $(wc -l < "$work/shown") running trains shown"
 
 # The model's positions now, and each railway's stops in order from its timetable.
@@ -46,14 +46,14 @@ for f in glob.glob(work + "/tt-*.json"):
         if len(stops) > len(line):
             line.clear()
             line.update({s: i for i, s in enumerate(stops)})
-model = {t["odpt:trainNumber"]: t for t in json.load(open(work + "/positions.json"))}
+model = {(last(t["odpt:railway"]), t["odpt:trainNumber"]): t for t in json.load(open(work + "/positions.json"))}
 def place(line, frm, to):  # half stations: 2k at stop k, 2k+1 between k and k+1
     return order[line][frm] * 2 if not to else order[line][frm] + order[line][to]
 compared = bad = 0
 for row in open(work + "/shown"):
     number, _, line, stations = row.strip().split(":")
     frm, to = stations.split("->")
-    t = model.get(number)
+    t = model.get((line, number))
     if t is None or t["odpt:delay"] > 0:
         continue  # gone or late in the model meanwhile
     compared += 1

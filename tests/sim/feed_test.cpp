@@ -725,7 +725,8 @@ TEST(Feed, V4TimetablesFollowTheFiltersAndTheTrainModel)
         ASSERT_TRUE(parseJapanTime(clock, 0, &t));
         const ServiceTime when = serviceTimeOf(t);
         const char* calendar = calendarId(calendarOf(when.date));
-        std::map<std::string, std::pair<std::string, std::string>> estimated;  // number -> from, to
+        // railway and number -> from, to
+        std::map<std::pair<std::string, std::string>, std::pair<std::string, std::string>> estimated;
         for (const SimRoute& route : net.routes) {
             auto r = c.Get(v4Query("odpt:TrainTimetable",
                                    "odpt:railway=" + route.railwayId + "&odpt:calendar=" + calendar));
@@ -735,7 +736,8 @@ TEST(Feed, V4TimetablesFollowTheFiltersAndTheTrainModel)
             std::vector<TrainRecord> records(400);
             const int n = appendEstimatedTrains(table, when.second, japanIso(t), records.data(), 0, 400);
             for (int i = 0; i < n; ++i)
-                estimated[records[i].trainNumber] = {records[i].fromStation, records[i].toStation};
+                estimated[{records[i].railway, records[i].trainNumber}] = {records[i].fromStation,
+                                                                           records[i].toStation};
         }
         int compared = 0;
         for (const SimTrain& tr : runningTrains(net, seed, t)) {
@@ -748,7 +750,7 @@ TEST(Feed, V4TimetablesFollowTheFiltersAndTheTrainModel)
                         return static_cast<int>(i);
                 return -100;
             };
-            auto it = estimated.find(tr.number);
+            auto it = estimated.find({tr.railwayId, tr.number});
             // the timetable's minutes drop the seconds, so a train leaves it up
             // to a minute before it reaches its last stop
             auto isEnd = [&](const std::string& id) {
@@ -775,13 +777,13 @@ TEST(Feed, V4TimetablesFollowTheFiltersAndTheTrainModel)
             ++compared;
         }
         EXPECT_GT(compared, 20) << clock;
-        for (const auto& [number, at] : estimated) {
+        for (const auto& [train, at] : estimated) {
             bool delayedRoute = false;
             for (const SimRoute& route : net.routes)
-                if (number.back() - '0' == route.digit && routeLag(seed, route.digit, t) != 0)
+                if (train.first == route.railwayId && routeLag(seed, route.digit, t) != 0)
                     delayedRoute = true;
             EXPECT_TRUE(delayedRoute || at.second != "null")
-                << clock << " " << number << " is only in the timetable";
+                << clock << " " << train.second << " is only in the timetable";
         }
     }
 }

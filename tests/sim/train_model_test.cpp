@@ -87,7 +87,7 @@ TEST(TrainModel, TrainsStandOrRunBetweenNeighbouringStopsOfTheirRoute)
         std::set<std::string> numbers;
         std::map<std::string, int> perRailway;
         for (const SimTrain& tr : trains) {
-            EXPECT_TRUE(numbers.insert(tr.number).second) << "duplicate " << tr.number;
+            EXPECT_TRUE(numbers.insert(tr.railwayId + " " + tr.number).second) << "duplicate " << tr.number;
             const SimRoute& r = net().routes[tr.route];
             EXPECT_EQ(tr.railwayId, r.railwayId);
             auto index = [&](const std::string& id) {
@@ -102,7 +102,7 @@ TEST(TrainModel, TrainsStandOrRunBetweenNeighbouringStopsOfTheirRoute)
                 EXPECT_EQ(std::abs(index(tr.toStation) - from), 1) << tr.number;
             }
             EXPECT_EQ(tr.delay % 60, 0);
-            EXPECT_EQ(tr.number.size(), 7u);
+            EXPECT_EQ(tr.number.size(), 6u);
             ++perRailway[tr.railwayId];
         }
         EXPECT_EQ(perRailway.size(), 10u) << "every railway and the branch run";
