@@ -164,7 +164,7 @@ line_ended() {
 }
 
 train_lines() {
-    grep -aoE '[AB][0-9]{4}[A-Z]:' "$work/$1/raw.log" 2>/dev/null | wc -l
+    grep -aoE '[AB][0-9]{4}[A-Z][0-9]?:' "$work/$1/raw.log" 2>/dev/null | wc -l
 }
 
 if [ "${BASH_SOURCE[0]}" = "$0" ]; then

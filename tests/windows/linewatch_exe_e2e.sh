@@ -90,7 +90,7 @@ wait_text win "日比谷線 $disruption" 90
 wait_text win "銀座線 現在、平常どおり運転しています。"
 wait_text win "speech: no Japanese SAPI voice is installed"
 # The same train lines as the Linux build's, in the same order.
-train_lines_of() { text "$1" | tr '\r' '\n' | grep -aoE '[AB][0-9]{4}[A-Z]:.*'; }
+train_lines_of() { text "$1" | tr '\r' '\n' | grep -aoE '[AB][0-9]{4}[A-Z][0-9]?:.*'; }
 [ "$(train_lines_of win | wc -l)" -eq "$trains" ] || fail "linewatch.exe printed $(train_lines_of win | wc -l) train lines for $trains trains"
 [ "$(train_lines_of win)" = "$(train_lines_of linux)" ] || fail "the train lines differ from the Linux build's"
 quit_with_click win
