@@ -47,6 +47,7 @@ struct KnownTrain {
     int32_t lastSeen;
     int32_t shown;   // plot mode its mark or label is on the map in; 0 none
     int32_t colour;  // colour it was last drawn in
+    bool uncertain;  // drawn with the "?" of an estimate its line's notice puts in doubt
 };
 
 // Size of the map frame in pixels, as the start-up layout makes it.

@@ -129,6 +129,16 @@ void draw_label(GraphPort& port, const char* number, int32_t x, int32_t y, int32
     port.print(to_fullwidth(number).c_str(), x, y, colour, 0.8f, 0);
 }
 
+// The "?" beside an uncertain train's mark: above its right, clear of the
+// mark, about 10 pixels high.
+constexpr int32_t queryLeft = 3, queryTop = -11, querySide = 10;
+constexpr float queryScale = 0.6f;
+
+void draw_query(GraphPort& port, int32_t x, int32_t y, int32_t colour)
+{
+    port.print("？", x + queryLeft, y + queryTop, colour, queryScale, 0);
+}
+
 // Colour of the mark that says the trains are the timetable's, used for nothing else.
 constexpr int32_t timetableMarkColour = 11;
 
@@ -180,21 +190,25 @@ struct Stroke {
     int32_t mode;  // 3 a mark with its tail to (x2, y2), 1 a label
     int32_t x, y, x2, y2;
     char number[kTrainNumberCapacity];
+    bool uncertain;  // with a "?": beside the mark, after the label
 };
 
 Stroke stroke_of(const KnownTrain& known, int32_t mode)
 {
-    Stroke s{mode, known.x, known.y, known.x2, known.y2, {}};
+    Stroke s{mode, known.x, known.y, known.x2, known.y2, {}, known.uncertain};
     std::memcpy(s.number, known.number, sizeof s.number);
     return s;
 }
 
 void paint(GraphPort& port, const Stroke& s, int32_t colour)
 {
-    if (s.mode == 3)
+    if (s.mode == 3) {
         draw_mark(port, s.x, s.y, s.x2, s.y2, colour);
-    else
-        draw_label(port, s.number, s.x, s.y, colour);
+        if (s.uncertain)
+            draw_query(port, s.x, s.y, colour);
+    } else {
+        draw_label(port, (std::string(s.number) + (s.uncertain ? "?" : "")).c_str(), s.x, s.y, colour);
+    }
 }
 
 // Window pixels a stroke may touch, both ends included.
@@ -207,10 +221,13 @@ constexpr int32_t labelCell = 16;
 
 Extent extent(const Stroke& s)
 {
+    if (s.mode == 3 && s.uncertain)
+        return Extent{std::min(s.x - 2, s.x2), std::min(s.y + queryTop, s.y2),
+                      std::max(s.x + queryLeft + querySide, s.x2), std::max(s.y + 1, s.y2)};
     if (s.mode == 3)
         return Extent{std::min(s.x - 2, s.x2), std::min(s.y - 2, s.y2), std::max(s.x + 1, s.x2),
                       std::max(s.y + 1, s.y2)};
-    const auto chars = static_cast<int32_t>(std::strlen(s.number));
+    const auto chars = static_cast<int32_t>(std::strlen(s.number)) + (s.uncertain ? 1 : 0);
     return Extent{s.x, s.y, s.x + labelCell * chars, s.y + labelCell};
 }
 
@@ -316,7 +333,9 @@ void show_trains(MonitorState& st, Pass pass)
         if (at.placed && entry >= 0) {
             KnownTrain& known = st.knownTrains[entry];
             bool inside = insideFrame(st, ScreenPoint{at.x, at.y});
-            bool moved = at.x != known.x || at.y != known.y;
+            const bool uncertain = *uncertaintyWord(st, t) != '\0';
+            // a train whose "?" comes or goes is drawn again in its place
+            bool moved = at.x != known.x || at.y != known.y || uncertain != known.uncertain;
             // A train back after an absence was erased when it left, so it
             // is drawn again even in its old place.
             if (pass == Pass::Update ? moved || (known.shown == 0 && inside) : inside) {
@@ -330,6 +349,7 @@ void show_trains(MonitorState& st, Pass pass)
                 known.shown = 0;
                 if (inside) {
                     known.colour = colour;
+                    known.uncertain = uncertain;
                     strokes.moved.push_back(entry);
                 }
                 store(known, at);

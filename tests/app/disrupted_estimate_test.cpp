@@ -8,6 +8,7 @@
 #include "tests/app/monitor_fixture.h"
 #include "tests/platform/local_server.h"
 
+#include <cstring>
 #include <mutex>
 
 namespace {
@@ -136,6 +137,22 @@ protected:
         return n;
     }
 
+    // Pixels of the train's colour where the "?" beside its mark goes.
+    int querySpot(const char* number) const
+    {
+        for (int i = 0; i < st->knownCount; ++i) {
+            const KnownTrain& k = st->knownTrains[i];
+            if (std::strcmp(k.number, number) != 0)
+                continue;
+            int n = 0;
+            for (int y = k.y - 11; y < k.y - 1; ++y)
+                for (int x = k.x + 3; x < k.x + 13; ++x)
+                    n += qwin_pixel(x, y) == qwin_rgb(k.colour);
+            return n;
+        }
+        return -1;
+    }
+
     static int count(const std::string& text, const std::string& part)
     {
         int n = 0;
@@ -175,6 +192,14 @@ TEST_F(DisruptedEstimate, NoticesDecideWhichEstimatedTrainsShowWhereAndHowTheyAr
     EXPECT_EQ(numbers(), "G01 M03 M04 ");
     EXPECT_EQ(said.find("見合わせのため"), std::string::npos) << said;
     EXPECT_EQ(said.find("遅れのため"), std::string::npos) << said;
+    // On the map a "?" stands beside each uncertain mark, and goes when the
+    // line runs normally again though the train stays where it stands.
+    const int marked = querySpot("M03");
+    EXPECT_GE(marked, 10);
+    refresh("", normal, "ダイヤ乱れ", late);
+    EXPECT_EQ(numbers(), "G01 M01 M02 M03 M04 ");
+    EXPECT_LE(querySpot("M03"), marked - 10);
+    EXPECT_GE(querySpot("G01"), 10);
 
     // The whole line: none of its trains, said once.
     said = refresh("運転見合わせ", whole, "", normal);
