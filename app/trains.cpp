@@ -130,9 +130,9 @@ void draw_label(GraphPort& port, const char* number, int32_t x, int32_t y, int32
 }
 
 // The "?" beside an uncertain train's mark: above its right, clear of the
-// mark, about 10 pixels high.
-constexpr int32_t queryLeft = 3, queryTop = -11, querySide = 10;
-constexpr float queryScale = 0.6f;
+// mark, as high as a label.
+constexpr int32_t queryLeft = 3, queryTop = -14, querySide = 13;
+constexpr float queryScale = 0.8f;
 
 void draw_query(GraphPort& port, int32_t x, int32_t y, int32_t colour)
 {

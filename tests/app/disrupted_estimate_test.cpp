@@ -145,8 +145,8 @@ protected:
             if (std::strcmp(k.number, number) != 0)
                 continue;
             int n = 0;
-            for (int y = k.y - 11; y < k.y - 1; ++y)
-                for (int x = k.x + 3; x < k.x + 13; ++x)
+            for (int y = k.y - 14; y < k.y - 1; ++y)
+                for (int x = k.x + 3; x < k.x + 16; ++x)
                     n += qwin_pixel(x, y) == qwin_rgb(k.colour);
             return n;
         }
