@@ -5,6 +5,7 @@
 #include "network/stations.h"
 #include "opendata/calendar.h"
 #include "opendata/fetch.h"
+#include "opendata/key_mask.h"
 #include "opendata/parse.h"
 #include "platform/charset.h"
 #include "platform/console.h"
@@ -157,10 +158,13 @@ void reportStatus(MonitorState& st, std::int64_t now)
         }
 
         if (r.informationText.size() > 2) {
+            // Masked before the line drops its control bytes and before the
+            // speech cuts it in parts, either of which could join a key up.
+            const std::string text = maskKey(r.informationText, r.informationText.size(), consumerKey());
             if (fresh)
-                console_print("%s\n", one_line(r.informationText).c_str());
+                console_print("%s\n", one_line(text).c_str());
             if (speak)
-                speak_in_parts(r.informationText);
+                speak_in_parts(text);
         } else {
             if (fresh)
                 console_print("%s\n", noDataText);

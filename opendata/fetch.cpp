@@ -170,8 +170,9 @@ Outcome download(ResponseKind kind, const std::string& url, const HttpAbandonFn&
     // reads must not be converted in halves, whichever kind it arrives in.
     Cp932Stream stream;
     cp932_begin(stream);
-    // The first body bytes: excerptCap shown, and room for a %-escaped key that starts there.
-    const std::size_t excerptRoom = excerptCap + 3 * consumerKey().size();
+    // The first body bytes: excerptCap shown, and room for a key that starts
+    // there in its longest echo, \u00XX escapes with a control byte between.
+    const std::size_t excerptRoom = excerptCap + 8 * consumerKey().size();
     std::string excerpt;
     char firstByte = '\0';  // first non-blank body byte, '\0' while none seen
     std::size_t received = 0;

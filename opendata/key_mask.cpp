@@ -33,8 +33,40 @@ bool isLineBreak(char c)
     return c == '\r' || c == '\n';
 }
 
-// The text as compared; line breaks and the indentation after them produce
-// nothing, so the characters on either side are neighbours.
+// Control characters are dropped from what is shown, so they must not break
+// a run either: C0, DEL, and C1 as UTF-8 encodes it (0xC2 0x80..0x9F).
+std::size_t controlBytes(std::string_view text, std::size_t i)
+{
+    const auto c = static_cast<unsigned char>(text[i]);
+    if (c < 0x20 || c == 0x7F)
+        return 1;
+    if (c == 0xC2 && i + 1 < text.size()) {
+        const auto next = static_cast<unsigned char>(text[i + 1]);
+        if (next >= 0x80 && next <= 0x9F)
+            return 2;
+    }
+    return 0;
+}
+
+// The character an escape at text[i] stands for (%XX, or JSON's \u00XX), and
+// its length; 0 when there is none.
+std::size_t escape(std::string_view text, std::size_t i, char* c)
+{
+    std::size_t digits = 0, length = 0;
+    if (text[i] == '%')
+        digits = 1, length = 3;
+    else if (text.substr(i, 4) == "\\u00")
+        digits = 4, length = 6;
+    if (length == 0 || i + length > text.size() || hexValue(text[i + digits]) < 0 ||
+        hexValue(text[i + digits + 1]) < 0)
+        return 0;
+    *c = static_cast<char>(hexValue(text[i + digits]) * 16 + hexValue(text[i + digits + 1]));
+    return length;
+}
+
+// The text as compared; line breaks and the indentation after them, and
+// control characters, produce nothing, so the characters on either side are
+// neighbours.
 std::vector<Decoded> decode(std::string_view text)
 {
     std::vector<Decoded> out;
@@ -45,15 +77,17 @@ std::vector<Decoded> decode(std::string_view text)
                 ++i;
             continue;
         }
-        if (text[i] == '%' && i + 2 < text.size() && hexValue(text[i + 1]) >= 0 &&
-            hexValue(text[i + 2]) >= 0) {
-            out.push_back(
-                {lower(static_cast<char>(hexValue(text[i + 1]) * 16 + hexValue(text[i + 2]))), i, i + 3});
-            i += 3;
+        if (const std::size_t n = controlBytes(text, i)) {
+            i += n;
             continue;
         }
-        out.push_back({lower(text[i]), i, i + 1});
-        ++i;
+        char c = text[i];
+        std::size_t n = escape(text, i, &c);
+        n = n > 0 ? n : 1;
+        const auto u = static_cast<unsigned char>(c);
+        if (n == 1 || (u >= 0x20 && u != 0x7F))
+            out.push_back({lower(c), i, i + n});
+        i += n;
     }
     return out;
 }

@@ -6,6 +6,8 @@
 #include <algorithm>
 
 #include "opendata/calendar.h"
+#include "opendata/fetch.h"
+#include "opendata/key_mask.h"
 
 // ---- names and times ----
 
@@ -15,7 +17,9 @@ std::uint32_t timetableName(Timetable& table, std::string_view name)
         table.names.emplace_back();
         table.nameIndex.emplace(std::string(), 0);
     }
-    std::string word(name);
+    // Names are printed and saved in the cache: a key a server put in one
+    // is masked before its control bytes become "_", which would hide it.
+    std::string word = maskKey(name, name.size(), consumerKey());
     for (char& c : word)
         if (static_cast<unsigned char>(c) < 0x21)
             c = '_';

@@ -188,6 +188,29 @@ TEST_F(StatusTest, ControlBytesOfANoticeNeverReachTheConsoleButAreSpoken)
     EXPECT_EQ(said, (std::vector<std::string>{railways[6].name, text}));
 }
 
+TEST_F(StatusTest, AKeyInANoticeIsMaskedOnTheConsoleAndInSpeechWhateverItsForm)
+{
+    const std::string key = "5e6d0c1b7a2f4e9d8c3b6a5f4e1d0c9b";
+    ApiSettings api;
+    api.consumerKey = key;
+    configureFetch(api);
+    // Control bytes between its characters, which the console line drops,
+    // and long enough that the speech cuts it in parts across the key.
+    const std::string split = key.substr(0, 5) + "\x01" + key.substr(5, 20) + "\x7f" + key.substr(25);
+    const std::string text = suspended + std::string(150, 'x') + split + " " + split + "。";
+    set_notice(0, 6, text.c_str());
+    std::string printed = report();
+    std::string spoken;
+    for (const std::string& phrase : said)
+        spoken += phrase;
+    for (const std::string* shown : {&printed, &spoken}) {
+        EXPECT_EQ(shown->find(key.substr(0, 8)), std::string::npos) << *shown;
+        EXPECT_EQ(shown->find(key.substr(25)), std::string::npos) << *shown;
+        EXPECT_NE(shown->find(std::string(150, 'x') + "*** ***。"), std::string::npos) << *shown;
+    }
+    EXPECT_GT(said.size(), 2u) << "spoken in parts";
+}
+
 namespace {
 
 // Version 4: every object of an answer carries the answer's generation time.

@@ -163,6 +163,11 @@ TEST_F(Client, FailedAnswersLeaveTheTextEmptyAndPrintOneLine)
         // Echoed by a proxy's error page: upper case, and %-escaped past the excerpt's end.
         {{407, "KEY " + upperKey + " DENIED", {}}, {"HTTP 407: KEY *** DENIED"}},
         {{502, std::string(76, '.') + escapedKey, {}}, {"HTTP 502: " + std::string(76, '.') + "***\n"}},
+        // Control bytes inside the echo, which the console then drops.
+        {{500,
+          "oops " + testKey.substr(0, 4) + "\x01" + testKey.substr(4, 30) + "\x1b" + testKey.substr(34),
+          {}},
+         {"HTTP 500: oops ***\n"}},
     };
     for (const Case& c : cases) {
         console.clear();

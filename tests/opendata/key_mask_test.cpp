@@ -34,6 +34,24 @@ std::string escaped(const std::string& s, bool upperHex)
     return out;
 }
 
+// Every character as JSON's \u00XX, hex digits in the given case.
+std::string jsonEscaped(const std::string& s, bool upperHex)
+{
+    std::string out;
+    for (char c : s)
+        out += "\\u00" + escaped(std::string(1, c), upperHex).substr(1);
+    return out;
+}
+
+// sep between every two characters.
+std::string spread(const std::string& s, const std::string& sep)
+{
+    std::string out;
+    for (char c : s)
+        out += (out.empty() ? "" : sep) + std::string(1, c);
+    return out;
+}
+
 std::string masked(const std::string& text)
 {
     return maskKey(text, text.size(), key);
@@ -64,6 +82,16 @@ TEST(KeyMask, EchoesInEveryFormAreMasked)
         {"run of 15 is not an echo", "x" + key.substr(0, 15) + "x", "x" + key.substr(0, 15) + "x"},
         {"line break before a run of 15", "x\n" + key.substr(5, 15) + "\n", "x\n" + key.substr(5, 15) + "\n"},
         {"bad escape stays text", "%G" + key, "%G***"},
+        {"a control byte inside", "oops " + key.substr(0, 4) + "\x01" + key.substr(4) + ".", "oops ***."},
+        {"control bytes between all", "e=" + spread(key, "\x01"), "e=***"},
+        {"escape and DEL between", "e=" + spread(key.substr(0, 20), "\x1b\x7f") + ";", "e=***;"},
+        {"C1 between", "e=" + spread(key.substr(0, 20), "\xc2\x85") + ";", "e=***;"},
+        {"escaped controls between", "e=" + spread(key.substr(0, 20), "%01"), "e=***"},
+        {"JSON escaped", "{\"key\":\"" + jsonEscaped(key, false) + "\"}", "{\"key\":\"***\"}"},
+        {"JSON escaped upper hex", "k=" + jsonEscaped(key.substr(0, 20), true), "k=***"},
+        {"JSON escaped in part", "k=" + key.substr(0, 10) + jsonEscaped(key.substr(10, 10), false), "k=***"},
+        {"a blank is not skipped", "x" + key.substr(0, 10) + " " + key.substr(10, 10),
+         "x" + key.substr(0, 10) + " " + key.substr(10, 10)},
         {"no key", "Internal Server Error", "Internal Server Error"},
         {"empty", "", ""},
     };

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "opendata/estimate.h"
+#include "opendata/fetch.h"
 
 namespace {
 
@@ -80,3 +81,34 @@ TEST(TimetableCache, RefusesDamagedAndForeignFiles)
 }
 
 }  // namespace
+
+TEST(TimetableCache, AKeyAServerPutInANameIsInNoNameAndNoFile)
+{
+    const std::string key = "5e6d0c1b7a2f4e9d8c3b6a5f4e1d0c9b";
+    ApiSettings api;
+    api.consumerKey = key;
+    configureFetch(api);
+    // In the number with a control byte inside, which names turn into "_",
+    // and %-escaped in a station.
+    const std::string number = key.substr(0, 10) + "\\u0001" + key.substr(10, 12);
+    std::string escaped;
+    for (char c : key)
+        escaped += "%" + std::to_string(c / 16) + "0123456789abcdef"[c % 16];
+    const std::string answer =
+        R"([{"@type":"odpt:TrainTimetable","odpt:railway":"odpt.Railway:TokyoMetro.Hanzomon",)"
+        R"("odpt:trainType":"odpt.TrainType:TokyoMetro.Local","odpt:trainNumber":")" +
+        number +
+        R"(","odpt:trainTimetableObject":[{"odpt:departureTime":"08:00","odpt:departureStation":"S)" +
+        escaped +
+        R"("},{"odpt:arrivalTime":"08:10","odpt:arrivalStation":"odpt.Station:TokyoMetro.Hanzomon.B"}]}])";
+    Timetable table;
+    ASSERT_EQ(loadTimetableV4(table, answer).trips, 1u);
+    const std::string text = timetableCacheText(table, tag);
+    configureFetch(ApiSettings{});
+    for (const std::string& name : table.names)
+        EXPECT_EQ(name.find(key.substr(0, 6)), std::string::npos) << name;
+    EXPECT_EQ(text.find(key.substr(0, 6)), std::string::npos) << text;
+    EXPECT_EQ(text.find(key.substr(10, 6)), std::string::npos) << text;
+    EXPECT_EQ(text.find(escaped.substr(0, 12)), std::string::npos) << text;
+    EXPECT_NE(text.find("S***"), std::string::npos) << text;
+}
