@@ -15,10 +15,11 @@ set(CPACK_DEB_COMPONENT_INSTALL ON)
 set(CPACK_COMPONENTS_ALL linewatch libpsdraw1 libpsdraw-dev)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
+set(LINEWATCH_DEBIAN_VERSION ${PROJECT_VERSION}-${CPACK_DEBIAN_PACKAGE_RELEASE})
 set(CPACK_DEBIAN_PACKAGE_SOURCE linewatch)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# libpsdraw1's shlibs file and its ldconfig trigger
+# libpsdraw1's shlibs file, so that what links it depends on it
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS_POLICY ">=")
 # The packages' folders are the system's, whatever the umask of the build.
@@ -39,6 +40,10 @@ simulated feed, lets it run without a key (linewatch --demo).")
 
 set(CPACK_DEBIAN_LIBPSDRAW1_PACKAGE_NAME libpsdraw1)
 set(CPACK_DEBIAN_LIBPSDRAW1_PACKAGE_SECTION libs)
+# The loader's cache is renewed by dpkg's trigger (CPack's own postinst and
+# postrm call ldconfig too, which lintian only warns about).
+set(CPACK_DEBIAN_LIBPSDRAW1_PACKAGE_CONTROL_EXTRA ${CMAKE_CURRENT_LIST_DIR}/debian/triggers)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_COMPONENT_LIBPSDRAW1_DESCRIPTION
     "PostScript plotting library
 psdraw is a small C++ class that writes PostScript pages: lines, shapes,
@@ -47,7 +52,7 @@ This package holds the shared library.")
 
 set(CPACK_DEBIAN_LIBPSDRAW-DEV_PACKAGE_NAME libpsdraw-dev)
 set(CPACK_DEBIAN_LIBPSDRAW-DEV_PACKAGE_SECTION libdevel)
-set(CPACK_COMPONENT_LIBPSDRAW-DEV_DEPENDS libpsdraw1)
+set(CPACK_DEBIAN_LIBPSDRAW-DEV_PACKAGE_DEPENDS "libpsdraw1 (= ${LINEWATCH_DEBIAN_VERSION})")
 set(CPACK_COMPONENT_LIBPSDRAW-DEV_DESCRIPTION
     "PostScript plotting library - development files
 psdraw is a small C++ class that writes PostScript pages: lines, shapes,
@@ -58,7 +63,6 @@ the CMake package.")
 # Every package carries the copyright file and the changelog Debian's tools
 # look for in its own documentation folder; a plain install has no use for
 # them, hence EXCLUDE_FROM_ALL.
-set(LINEWATCH_DEBIAN_VERSION ${PROJECT_VERSION}-${CPACK_DEBIAN_PACKAGE_RELEASE})
 string(TIMESTAMP LINEWATCH_DEBIAN_DATE "%a, %d %b %Y %H:%M:%S +0000" UTC)
 set(debian_dir ${PROJECT_BINARY_DIR}/debian)
 configure_file(${CMAKE_CURRENT_LIST_DIR}/debian/changelog.in ${debian_dir}/changelog @ONLY)
