@@ -12,4 +12,4 @@ add_custom_command(OUTPUT ${PROJECT_BINARY_DIR}/${zip_name}.zip
     COMMAND ${CMAKE_COMMAND} -E tar cf ${zip_name}.zip --format=zip ${zip_name}
     WORKING_DIRECTORY ${PROJECT_BINARY_DIR}
     DEPENDS linewatch ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/LICENSE VERBATIM)
-add_custom_target(windows_zip DEPENDS ${PROJECT_BINARY_DIR}/${zip_name}.zip)
+add_custom_target(windows_zip ALL DEPENDS ${PROJECT_BINARY_DIR}/${zip_name}.zip)
