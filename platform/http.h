@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <functional>
 #include <string>
+#include <vector>
 
 // Time limits and trust of every GET; the program's configuration fills it.
 struct HttpSettings {
@@ -41,3 +42,20 @@ inline constexpr long httpAbandonCheckMs = 100;
 // out or abandoned; an empty shouldAbandon never abandons.
 HttpResult http_get(const HttpRequest& request, const HttpChunkFn& onChunk,
                     const HttpAbandonFn& shouldAbandon = nullptr);
+
+// One of the GETs that http_get_all runs together: what it asks for, where
+// its body goes and who hears how it ended.
+struct HttpTransfer {
+    HttpRequest request;
+    HttpChunkFn onChunk;
+    std::function<void(const HttpResult&)> onDone;
+};
+
+// Performs the GETs, at most atOnce (at least 1) at the same time and each
+// as http_get would, in their order: the next starts as soon as one has
+// ended, and its time limits count from then. Calls every onChunk and onDone
+// on this thread, each onDone as soon as its GET has ended (the WinHTTP
+// back-end runs them one after another). Blocks until all have ended; once
+// shouldAbandon says so, every GET still running or waiting ends abandoned.
+void http_get_all(const std::vector<HttpTransfer>& transfers, int atOnce,
+                  const HttpAbandonFn& shouldAbandon = nullptr);

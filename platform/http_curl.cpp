@@ -1,19 +1,34 @@
-// HTTP(S) GET on libcurl. One easy handle per request, driven through a multi
-// handle so the abandon hook is asked often; nothing is cached or stored on disk.
+// HTTP(S) GET on libcurl. One easy handle per request, all of a batch driven
+// through one multi handle on the calling thread, so the abandon hook is
+// asked often and several answers arrive at once; nothing is cached or
+// stored on disk.
 
 #include "platform/http.h"
 
 #include <curl/curl.h>
 #include <strings.h>
 
+#include <algorithm>
+#include <memory>
 #include <mutex>
 
 namespace {
 
+// One easy handle of a batch and what its callbacks and its end need.
 struct Transfer {
-    const HttpChunkFn* onChunk;
-    const HttpAbandonFn* shouldAbandon;
-    bool abandoned;
+    const HttpTransfer* job = nullptr;
+    CURL* curl = nullptr;
+    curl_slist* headers = nullptr;
+    char errorText[CURL_ERROR_SIZE] = {};  // curl writes at most CURL_ERROR_SIZE bytes
+    bool added = false;                    // in the multi handle
+    bool ended = false;                    // onDone was called
+
+    ~Transfer()
+    {
+        curl_slist_free_all(headers);
+        if (curl)
+            curl_easy_cleanup(curl);
+    }
 };
 
 // curl's write callback: hands the bytes over; a short count stops curl.
@@ -22,84 +37,30 @@ std::size_t receive(char* data, std::size_t size, std::size_t count, void* user)
     const std::size_t bytes = size * count;
     const Transfer* transfer = static_cast<const Transfer*>(user);
     try {
-        return (*transfer->onChunk)(data, bytes) ? bytes : 0;
+        return transfer->job->onChunk(data, bytes) ? bytes : 0;
     } catch (...) {
         // No exception may cross curl's C frames.
         return 0;
     }
 }
 
-// curl's progress callback: asks the abandon hook; non-zero ends the transfer.
-int progress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
+// Sets up the easy handle of transfer; false with the reason in *error.
+bool prepare(Transfer& transfer, std::string* error)
 {
-    Transfer* transfer = static_cast<Transfer*>(user);
-    try {
-        transfer->abandoned = *transfer->shouldAbandon && (*transfer->shouldAbandon)();
-    } catch (...) {
-        transfer->abandoned = true;
-    }
-    return transfer->abandoned ? 1 : 0;
-}
-
-// Runs the transfer to its end. curl_easy_perform would let a silent server
-// hold the progress callback off for a second at a time; waiting at most
-// httpAbandonCheckMs per round keeps the abandon hook answering within that.
-// A failure of the multi interface itself is returned in *multiFailure.
-CURLcode runTransfer(CURL* curl, const char** multiFailure)
-{
-    CURLM* multi = curl_multi_init();
-    if (multi == nullptr) {
-        *multiFailure = "cannot create a transfer";
-        return CURLE_FAILED_INIT;
-    }
-    CURLMcode state = curl_multi_add_handle(multi, curl);
-    int running = 1;
-    while (state == CURLM_OK) {
-        state = curl_multi_perform(multi, &running);
-        if (state != CURLM_OK || running == 0)
-            break;
-        state = curl_multi_poll(multi, nullptr, 0, httpAbandonCheckMs, nullptr);
-    }
-    CURLcode code = CURLE_FAILED_INIT;
-    if (state != CURLM_OK)
-        *multiFailure = curl_multi_strerror(state);
-    int queued = 0;
-    while (const CURLMsg* message = curl_multi_info_read(multi, &queued))
-        if (message->msg == CURLMSG_DONE)
-            code = message->data.result;
-    curl_multi_remove_handle(multi, curl);
-    curl_multi_cleanup(multi);
-    return code;
-}
-
-void initialiseOnce()
-{
-    static std::once_flag once;
-    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
-}
-
-}  // namespace
-
-HttpResult http_get(const HttpRequest& request, const HttpChunkFn& onChunk,
-                    const HttpAbandonFn& shouldAbandon)
-{
-    initialiseOnce();
-    HttpResult result;
-    CURL* curl = curl_easy_init();
+    const HttpRequest& request = transfer.job->request;
+    CURL* curl = transfer.curl = curl_easy_init();
     if (curl == nullptr) {
-        result.error = "cannot create a transfer";
-        return result;
+        *error = "cannot create a transfer";
+        return false;
     }
-    char errorText[CURL_ERROR_SIZE] = {};  // curl writes at most CURL_ERROR_SIZE bytes
-    Transfer transfer{&onChunk, &shouldAbandon, false};
     // A proxy or cache between us and the API must not answer from storage.
-    curl_slist* headers = curl_slist_append(nullptr, "Cache-Control: no-cache");
-    headers = curl_slist_append(headers, "Pragma: no-cache");
+    transfer.headers = curl_slist_append(nullptr, "Cache-Control: no-cache");
+    transfer.headers = curl_slist_append(transfer.headers, "Pragma: no-cache");
 
     curl_easy_setopt(curl, CURLOPT_URL, request.url.c_str());
     curl_easy_setopt(curl, CURLOPT_USERAGENT, request.userAgent.c_str());
-    curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
-    curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, errorText);
+    curl_easy_setopt(curl, CURLOPT_HTTPHEADER, transfer.headers);
+    curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, transfer.errorText);
     curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, request.settings.connectTimeoutMs);
     curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, request.settings.totalTimeoutMs);
@@ -117,21 +78,148 @@ HttpResult http_get(const HttpRequest& request, const HttpChunkFn& onChunk,
     curl_easy_setopt(curl, CURLOPT_ACCEPT_ENCODING, "");
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, receive);
     curl_easy_setopt(curl, CURLOPT_WRITEDATA, &transfer);
-    curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
-    curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, progress);
-    curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &transfer);
+    curl_easy_setopt(curl, CURLOPT_PRIVATE, &transfer);
+    return true;
+}
 
-    const char* multiFailure = nullptr;
-    const CURLcode code = runTransfer(curl, &multiFailure);
-    curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &result.status);
+// The multi handle of one batch; its transfers leave it before it goes.
+struct Batch {
+    CURLM* multi = curl_multi_init();
+    std::vector<std::unique_ptr<Transfer>> transfers;
+
+    ~Batch()
+    {
+        for (const auto& t : transfers)
+            if (t->added)
+                curl_multi_remove_handle(multi, t->curl);
+        if (multi)
+            curl_multi_cleanup(multi);
+    }
+};
+
+// Takes transfer out of the batch and tells its end.
+void end(Batch& batch, Transfer& transfer, HttpResult result)
+{
+    if (transfer.added)
+        curl_multi_remove_handle(batch.multi, transfer.curl);
+    transfer.added = false;
+    transfer.ended = true;
+    if (transfer.job->onDone)
+        transfer.job->onDone(result);
+}
+
+// The result of a transfer curl has finished with code.
+HttpResult finished(Transfer& transfer, CURLcode code)
+{
+    HttpResult result;
+    curl_easy_getinfo(transfer.curl, CURLINFO_RESPONSE_CODE, &result.status);
     result.completed = code == CURLE_OK;
-    result.abandoned = transfer.abandoned;
-    if (multiFailure != nullptr)
-        result.error = multiFailure;
-    else if (!result.completed)
-        result.error = errorText[0] != '\0' ? errorText : curl_easy_strerror(code);
+    if (!result.completed)
+        result.error = transfer.errorText[0] != '\0' ? transfer.errorText : curl_easy_strerror(code);
+    return result;
+}
 
-    curl_slist_free_all(headers);
-    curl_easy_cleanup(curl);
+// Ends every transfer still open with result.
+void endTheRest(Batch& batch, const HttpResult& result)
+{
+    for (const auto& t : batch.transfers)
+        if (!t->ended)
+            end(batch, *t, result);
+}
+
+bool abandoned(const HttpAbandonFn& shouldAbandon)
+{
+    try {
+        return shouldAbandon && shouldAbandon();
+    } catch (...) {
+        return true;
+    }
+}
+
+void initialiseOnce()
+{
+    static std::once_flag once;
+    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+}
+
+}  // namespace
+
+void http_get_all(const std::vector<HttpTransfer>& jobs, int atOnce, const HttpAbandonFn& shouldAbandon)
+{
+    initialiseOnce();
+    Batch batch;
+    if (batch.multi == nullptr) {
+        HttpResult failure;
+        failure.error = "cannot create a transfer";
+        for (const HttpTransfer& job : jobs)
+            if (job.onDone)
+                job.onDone(failure);
+        return;
+    }
+    for (const HttpTransfer& job : jobs) {
+        batch.transfers.push_back(std::make_unique<Transfer>());
+        batch.transfers.back()->job = &job;
+    }
+    std::size_t next = 0;  // the first transfer not started yet
+    int running = 0;
+    // Starts transfers until atOnce run; one that cannot start ends at once.
+    const auto startMore = [&] {
+        for (; next < batch.transfers.size() && running < std::max(atOnce, 1); ++next) {
+            Transfer& t = *batch.transfers[next];
+            HttpResult failure;
+            if (!prepare(t, &failure.error) || curl_multi_add_handle(batch.multi, t.curl) != CURLM_OK) {
+                if (failure.error.empty())
+                    failure.error = "cannot start a transfer";
+                end(batch, t, failure);
+                continue;
+            }
+            t.added = true;
+            ++running;
+        }
+    };
+    startMore();
+    // curl_easy_perform would let a silent server hold its progress callback
+    // off for a second at a time; waiting at most httpAbandonCheckMs per
+    // round keeps the abandon hook answering within that.
+    CURLMcode state = CURLM_OK;
+    while (running > 0) {
+        if (abandoned(shouldAbandon)) {
+            HttpResult result;
+            result.abandoned = true;
+            result.error = "the transfer was abandoned";
+            return endTheRest(batch, result);
+        }
+        int active = 0;
+        state = curl_multi_perform(batch.multi, &active);
+        int queued = 0;
+        while (const CURLMsg* message = curl_multi_info_read(batch.multi, &queued)) {
+            Transfer* t = nullptr;
+            curl_easy_getinfo(message->easy_handle, CURLINFO_PRIVATE, &t);
+            if (message->msg == CURLMSG_DONE && t && !t->ended) {
+                const CURLcode code = message->data.result;
+                end(batch, *t, finished(*t, code));
+                --running;
+            }
+        }
+        if (state != CURLM_OK)
+            break;
+        startMore();
+        if (running > 0)
+            state = curl_multi_poll(batch.multi, nullptr, 0, httpAbandonCheckMs, nullptr);
+        if (state != CURLM_OK)
+            break;
+    }
+    HttpResult failure;
+    failure.error = state != CURLM_OK ? curl_multi_strerror(state) : "the transfer ended without a result";
+    endTheRest(batch, failure);
+}
+
+HttpResult http_get(const HttpRequest& request, const HttpChunkFn& onChunk,
+                    const HttpAbandonFn& shouldAbandon)
+{
+    HttpResult result;
+    const std::vector<HttpTransfer> one = {
+        {request, onChunk, [&result](const HttpResult& r) { result = r; }}};
+    http_get_all(one, 1, shouldAbandon);
     return result;
 }

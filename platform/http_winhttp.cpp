@@ -522,3 +522,23 @@ HttpResult http_get(const HttpRequest& request, const HttpChunkFn& onChunk,
         return result;
     }
 }
+
+// One after another, whatever atOnce allows: each request here waits on its
+// own completions, so a batch takes the sum of its requests' times. After
+// an abandoned one the rest end abandoned without being started.
+void http_get_all(const std::vector<HttpTransfer>& transfers, int, const HttpAbandonFn& shouldAbandon)
+{
+    bool abandon = false;
+    for (const HttpTransfer& transfer : transfers) {
+        HttpResult result;
+        if (abandon) {
+            result.abandoned = true;
+            result.error = "the transfer was abandoned";
+        } else {
+            result = http_get(transfer.request, transfer.onChunk, shouldAbandon);
+            abandon = result.abandoned;
+        }
+        if (transfer.onDone)
+            transfer.onDone(result);
+    }
+}

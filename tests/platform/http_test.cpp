@@ -1,11 +1,15 @@
 // The libcurl GET against local servers: chunks, statuses, stopping, time
-// limits, abandoning, certificate checks, redirects and the headers sent.
+// limits, abandoning, certificate checks, redirects and the headers sent;
+// and batches of GETs run together.
 
 #include "platform/http.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <condition_variable>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -234,3 +238,67 @@ TEST(Http, AHookThatNeverAbandonsLeavesTheTransferAlone)
 }
 
 }  // namespace
+
+TEST(Http, ABatchRunsSeveralAtOnceEachEndingAsSoonAsItsAnswerIsIn)
+{
+    // /slow answers only once the client has heard the end of /fast, asked after it
+    std::mutex lock;
+    std::condition_variable answered;
+    bool fastDone = false;
+    int inFlight = 0, maxInFlight = 0;
+    LocalServer server(LocalServer::Plain);
+    server.http().Get(R"(/(\w+))", [&](const httplib::Request& req, httplib::Response& res) {
+        std::unique_lock<std::mutex> held(lock);
+        maxInFlight = std::max(maxInFlight, ++inFlight);
+        if (req.matches[1] == "slow")
+            answered.wait_for(held, std::chrono::seconds(5), [&] { return fastDone; });
+        --inFlight;
+        res.set_content(std::string(req.matches[1]) + " body", "text/plain");
+    });
+    ASSERT_TRUE(server.start());
+    std::vector<std::string> ended;
+    std::vector<std::string> bodies(4);
+    std::vector<HttpTransfer> batch;
+    const char* paths[] = {"slow", "fast", "third", "fourth"};
+    for (int i = 0; i < 4; ++i) {
+        HttpTransfer t;
+        t.request.url = server.root() + "/" + paths[i];
+        t.onChunk = [&bodies, i](const char* data, std::size_t size) {
+            bodies[i].append(data, size);
+            return true;
+        };
+        t.onDone = [&, i](const HttpResult& r) {
+            ended.push_back(std::string(paths[i]) +
+                            (r.completed ? " " + std::to_string(r.status) : " failed"));
+            std::lock_guard<std::mutex> held(lock);
+            fastDone = fastDone || i == 1;
+            answered.notify_all();
+        };
+        batch.push_back(t);
+    }
+    http_get_all(batch, 2);
+    ASSERT_EQ(ended.size(), 4u);
+    EXPECT_EQ(ended[0], "fast 200") << "each told as it ends, not in the order asked";
+    std::sort(ended.begin(), ended.end());
+    EXPECT_EQ(ended, (std::vector<std::string>{"fast 200", "fourth 200", "slow 200", "third 200"}));
+    EXPECT_EQ(bodies[0], "slow body");
+    EXPECT_EQ(bodies[3], "fourth body");
+    EXPECT_EQ(maxInFlight, 2) << "never more than asked for";
+
+    // abandoned: every one still running or waiting is told so
+    LocalServer silent(LocalServer::Silent);
+    ASSERT_TRUE(silent.start());
+    for (HttpTransfer& t : batch)
+        t.request.url = silent.root() + "/x";
+    ended.clear();
+    int asked = 0;
+    http_get_all(batch, 2, [&asked] { return ++asked > 2; });
+    EXPECT_EQ(ended,
+              (std::vector<std::string>{"slow failed", "fast failed", "third failed", "fourth failed"}));
+    int abandoned = 0;
+    for (HttpTransfer& t : batch)
+        t.onDone = [&abandoned](const HttpResult& r) { abandoned += r.abandoned && !r.completed; };
+    asked = 0;
+    http_get_all(batch, 2, [&asked] { return ++asked > 2; });
+    EXPECT_EQ(abandoned, 4);
+}
