@@ -83,7 +83,8 @@ void refreshOnce(MonitorState& st, const CycleEnv& env)
     for (std::string& t : responseText.text)
         t.clear();
     console_print("データ取得中\r");
-    if (!fetchLive([&st] { return downloadInterrupted(st); }))
+    const HttpAbandonFn interrupted = [&st] { return downloadInterrupted(st); };
+    if (!fetchLive(interrupted))
         return;
     console_print("データ読み込み中　　　\r");
     env.sleepMs(kPassDelayMs);
@@ -95,7 +96,15 @@ void refreshOnce(MonitorState& st, const CycleEnv& env)
     // live positions win; the timetables stand in only for an empty or failed answer
     st.trainsEstimated = false;
     if (trainCount == 0 && env.timetables) {
-        updateTimetables(st.timetables, env.now(), *env.timetables);
+        // each railway's trains show as soon as its timetable is in
+        const auto showSoFar = [&] {
+            if (estimateWithNotices(st, env.now()) == 0)
+                return;
+            st.trainsEstimated = true;
+            updateTrainDisplay(st);
+        };
+        if (!updateTimetables(st.timetables, env.now(), *env.timetables, {interrupted, showSoFar}))
+            return;
         st.trainsEstimated = estimateWithNotices(st, env.now()) > 0;
         if (st.trainsEstimated)
             console_print("列車位置: 時刻表からの推定です（リアルタイムの位置ではありません）\n");

@@ -161,8 +161,7 @@ int runMonitor(const Config& config)
         startMonitor(st, config.options, kSettingsFile);
         CycleEnv env = realCycleEnv(config.options.snapshot, config.clockOffset);
         // Only version 4 publishes timetables; its answers never carry positions.
-        TimetableSource timetables{config.api.root, config.cacheDir, fetchTimetable, env.sleepMs,
-                                   console_key_waiting};
+        TimetableSource timetables{config.api.root, config.cacheDir, fetchTimetables};
         if (apiVersion() == ApiVersion::V4)
             env.timetables = &timetables;
         console_open();

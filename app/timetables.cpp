@@ -24,8 +24,6 @@ namespace {
 
 // A day's cache files of all railways stay well below this.
 constexpr std::size_t cacheFileCap = 64u << 20;
-constexpr int keyPollMs = 100;
-constexpr int maxFailuresInARow = 2;
 constexpr const char* cacheSuffix = ".timetable";
 
 // ---- the cache folder ----
@@ -68,17 +66,6 @@ void writeCache(const TimetableSource& source, const TimetableTag& tag, const Ti
     }
 }
 
-// Waits the request spacing; false when a key was typed meanwhile.
-bool waitQuietly(const TimetableSource& source)
-{
-    for (int waited = 0; waited < timetableRequestSpacingMs; waited += keyPollMs) {
-        if (source.keyWaiting && source.keyWaiting())
-            return false;
-        source.sleepMs(keyPollMs);
-    }
-    return !(source.keyWaiting && source.keyWaiting());
-}
-
 const char* calendarName(const std::string& calendar)
 {
     return calendar == calendarId(ServiceCalendar::Weekday) ? "平日" : "土休日";
@@ -88,7 +75,34 @@ const char* calendarName(const std::string& calendar)
 
 // ---- loading a day ----
 
-void updateTimetables(TimetableDay& day, std::int64_t now, const TimetableSource& source)
+namespace {
+
+// Reads railway r's answer into its table and saves it; false when the
+// answer holds no timetable.
+bool takeAnswer(TimetableDay& day, int r, const std::string& body, const TimetableSource& source)
+{
+    const TimetableTag tag{source.root, day.day, day.calendar, timetableRailways[r]};
+    Timetable table;
+    const TimetableLoad load = loadTimetableV4(table, body);
+    if (!load.ok) {
+        console_print("時刻表: %s の応答は時刻表として読めません。次回の更新で再取得します。\n",
+                      tag.railway.c_str());
+        return false;
+    }
+    if (load.objects >= v4AnswerObjectCap)
+        console_print(
+            "時刻表: %s の応答が上限の %zu 件に達しているため、一部の列車が欠けているかもしれません。\n",
+            tag.railway.c_str(), v4AnswerObjectCap);
+    day.tables[r] = std::move(table);
+    day.loaded[r] = true;
+    writeCache(source, tag, day.tables[r]);
+    return true;
+}
+
+}  // namespace
+
+bool updateTimetables(TimetableDay& day, std::int64_t now, const TimetableSource& source,
+                      const TimetableWatch& watch)
 {
     const ServiceTime when = serviceTimeOf(now);
     const std::string date = isoDate(when.date);
@@ -97,48 +111,47 @@ void updateTimetables(TimetableDay& day, std::int64_t now, const TimetableSource
         day.day = date;
         day.calendar = calendarId(calendarOf(when.date));
     }
-    int wanted = 0, loaded = 0, failed = 0, failedInARow = 0;
+    int wanted = 0;
     for (bool l : day.loaded)
         wanted += !l;
-    bool requested = false;
-    std::size_t bytes = 0;
+    if (wanted == 0)
+        return true;
+    int done = 0;
+    std::vector<int> missing;
     for (int r = 0; r < timetableRailwayCount; ++r) {
         if (day.loaded[r])
             continue;
         const TimetableTag tag{source.root, day.day, day.calendar, timetableRailways[r]};
         if (readCache(source, tag, &day.tables[r])) {
             day.loaded[r] = true;
-            ++loaded;
-            continue;
-        }
-        // a server that fails twice running is left alone until the next
-        // refresh, so one that never answers holds the program for two time limits at most
-        if (failedInARow == maxFailuresInARow || (requested && !waitQuietly(source)))
-            break;
-        requested = true;
-        console_print("時刻表を取得中 %d/%d 路線 (%.1f MB)\r", loaded + failed, wanted, bytes / 1e6);
-        std::string body;
-        Timetable table;
-        TimetableLoad load;
-        if (source.download(tag.railway, tag.calendar, &body) && (load = loadTimetableV4(table, body)).ok) {
-            if (load.objects >= v4AnswerObjectCap)
-                console_print(
-                    "時刻表: %s の応答が上限の %zu "
-                    "件に達しているため、一部の列車が欠けているかもしれません。\n",
-                    tag.railway.c_str(), v4AnswerObjectCap);
-            bytes += body.size();
-            day.tables[r] = std::move(table);
-            day.loaded[r] = true;
-            ++loaded;
-            writeCache(source, tag, day.tables[r]);
-            failedInARow = 0;
+            ++done;
         } else {
-            ++failed;
-            ++failedInARow;
+            missing.push_back(r);
         }
     }
-    if (wanted == 0)
-        return;
+    if (done > 0 && watch.tablesAdded)
+        watch.tablesAdded();
+    if (!missing.empty()) {
+        std::vector<std::string> railways;
+        for (int r : missing)
+            railways.push_back(timetableRailways[r]);
+        std::size_t bytes = 0;
+        const auto progress = [&] {
+            console_print("時刻表を取得中 %d/%d 路線 (%.1f MB)\r", done, wanted, bytes / 1e6);
+        };
+        progress();
+        const auto arrived = [&](std::size_t i, const std::string* body) {
+            ++done;
+            if (body) {
+                bytes += body->size();
+                if (takeAnswer(day, missing[i], *body, source) && watch.tablesAdded)
+                    watch.tablesAdded();
+            }
+            progress();
+        };
+        if (!source.download(railways, day.calendar, arrived, watch.shouldAbandon))
+            return false;
+    }
     std::size_t trips = 0;
     for (const Timetable& t : day.tables)
         trips += t.trips.size();
@@ -150,6 +163,7 @@ void updateTimetables(TimetableDay& day, std::int64_t now, const TimetableSource
     if (have < timetableRailwayCount)
         console_print("、残りは次回の更新で取得します");
     console_print("\n");
+    return true;
 }
 
 // ---- the estimate ----

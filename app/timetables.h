@@ -1,5 +1,5 @@
 // Trains from the published timetables when no live positions come: one
-// service day's timetables, downloaded railway by railway at the first
+// service day's timetables, downloaded all at once at the first
 // refresh that needs them and kept in the cache folder, and the trains they
 // place on the map at the refresh's clock time.
 #pragma once
@@ -7,15 +7,14 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
+#include "opendata/fetch.h"
 #include "opendata/timetable.h"
 
 // The railways whose timetables are asked for: the nine, then the branch.
 inline constexpr int timetableRailwayCount = 10;
 extern const char* const timetableRailways[timetableRailwayCount];
-
-// Seconds between two timetable requests; the API allows one a second.
-inline constexpr int timetableRequestSpacingMs = 2000;
 
 // One service day's timetables as far as they have arrived.
 struct TimetableDay {
@@ -25,25 +24,32 @@ struct TimetableDay {
     bool loaded[timetableRailwayCount] = {};
 };
 
-// Where timetables come from and how the loading waits.
+// Where timetables come from: the cache folder, else the API.
 struct TimetableSource {
     std::string root;      // the API root, recorded in each cache file
     std::string cacheDir;  // folder of the cache files; empty keeps none
-    // Downloads one railway's timetable of a calendar (UTF-8 JSON); false,
-    // after one console line saying why, when it failed.
-    std::function<bool(const std::string& railway, const std::string& calendar, std::string* body)> download;
-    std::function<void(int)> sleepMs;  // pauses this many milliseconds
-    std::function<bool()> keyWaiting;  // true when the user typed a key
+    // Downloads the railways' timetables of a calendar at once, as
+    // fetchTimetables does (opendata/fetch.h), whose contract it keeps.
+    std::function<bool(const std::vector<std::string>& railways, const std::string& calendar,
+                       const TimetableArrivalFn& arrived, const HttpAbandonFn& shouldAbandon)>
+        download;
+};
+
+// What the caller is asked while a day loads.
+struct TimetableWatch {
+    HttpAbandonFn shouldAbandon;        // asked during the downloads; true gives them up
+    std::function<void()> tablesAdded;  // after railways were added, so their trains show at once
 };
 
 // Brings day to the service day of Unix time now: a new day drops the old
-// tables; each railway not yet loaded is read from its cache file, else
-// downloaded (at most one request every 2 s, a progress line on the console)
-// and saved to the cache. A railway that fails stays for the next call, and so
-// do the rest after two failures in a row or when a key is typed during the
-// wait, so the key is served. One
-// console line tells what a call loaded and what it could not.
-void updateTimetables(TimetableDay& day, std::int64_t now, const TimetableSource& source);
+// tables; the railways not yet loaded are read from their cache files, the
+// rest downloaded all at once (a progress line on the console), each added
+// and saved to the cache as soon as it is in. A railway that fails stays for
+// the next call. One console line tells what a call loaded and what it could
+// not. False when watch.shouldAbandon gave the downloads up (no line then;
+// what arrived before stays).
+bool updateTimetables(TimetableDay& day, std::int64_t now, const TimetableSource& source,
+                      const TimetableWatch& watch = {});
 
 // Fills trainRecords and trainCount with the trains the loaded timetables
 // place on the map at Unix time now (dc:date its Japan time), railway r's

@@ -6,6 +6,7 @@
 #include <cctype>
 #include <chrono>
 #include <deque>
+#include <memory>
 #include <string_view>
 
 #include "opendata/key_mask.h"
@@ -148,77 +149,105 @@ void takeV4Answer(ResponseKind kind, const char* name, const std::string& body, 
     }
 }
 
-// One download of url into the kind's text, emptied first; with timetable
-// given, a version-4 timetable answer into *timetable as it came (UTF-8),
-// only when it arrived whole, and the kind's text untouched.
-Outcome download(ResponseKind kind, const std::string& url, const HttpAbandonFn& shouldAbandon,
-                 std::string* timetable = nullptr)
-{
-    std::string timetableText;  // the text a timetable download empties instead
-    std::string& text = timetable ? timetableText : responseText[kind];
-    text.clear();
-    const char* name = timetable ? "odpt:TrainTimetable" : kindInfo[static_cast<int>(kind)].name;
-    const bool v4 = timetable || apiVersion() == ApiVersion::V4;
-    if (v4 && !takeV4Request()) {
-        console_print(
-            "%s: 1分間の利用上限（%zu 回）に達するため、今回は取得しません。次回の更新で再取得します。\n",
-            name, v4RequestsPerMinute);
-        return Outcome::Refused;
-    }
-
-    // The fare too goes through the stream: a character split between two
-    // reads must not be converted in halves, whichever kind it arrives in.
+// One download from its request to its end: where its body goes and what
+// of it the failure lines quote.
+struct Download {
+    ResponseKind kind;
+    std::string* timetable;     // non-null: a version-4 timetable answer, kept as it came (UTF-8)
+    std::string timetableText;  // the text a timetable download empties instead of the kind's
+    std::string& text;
+    const char* name;
+    bool v4;
     Cp932Stream stream;
-    cp932_begin(stream);
     // The first body bytes: excerptCap shown, and room for a key that starts
     // there in its longest echo, \u00XX escapes with a control byte between.
-    const std::size_t excerptRoom = excerptCap + 8 * consumerKey().size();
+    std::size_t excerptRoom = excerptCap + 8 * consumerKey().size();
     std::string excerpt;
     char firstByte = '\0';  // first non-blank body byte, '\0' while none seen
     std::size_t received = 0;
     bool cut = false;
     std::string body;  // version 4: the whole body as received
+    BomFilter bom;
 
+    Download(ResponseKind k, std::string* timetableBody)
+        : kind(k),
+          timetable(timetableBody),
+          text(timetableBody ? timetableText : responseText[k]),
+          name(timetableBody ? "odpt:TrainTimetable" : kindInfo[static_cast<int>(k)].name),
+          v4(timetableBody || apiVersion() == ApiVersion::V4)
+    {
+        text.clear();
+        // The fare too goes through the stream: a character split between two
+        // reads must not be converted in halves, whichever kind it arrives in.
+        cp932_begin(stream);
+    }
+    Download(const Download&) = delete;
+    Download& operator=(const Download&) = delete;
+};
+
+// Counts the request against the minute's; false, with one line, when refused.
+bool mayStart(const Download& d)
+{
+    if (!d.v4 || takeV4Request())
+        return true;
+    console_print(
+        "%s: 1分間の利用上限（%zu 回）に達するため、今回は取得しません。次回の更新で再取得します。\n", d.name,
+        v4RequestsPerMinute);
+    return false;
+}
+
+HttpRequest requestFor(const std::string& url)
+{
     HttpRequest request;
     request.url = url;
     request.userAgent = userAgent;
     request.settings = api.http;
+    return request;
+}
 
-    BomFilter bom;
-    const auto consume = [&](std::string_view data) {
-        if (excerpt.size() < excerptRoom)
-            excerpt.append(data.substr(0, excerptRoom - excerpt.size()));
-        for (std::size_t i = 0; firstByte == '\0' && i < data.size(); ++i)
-            if (!isBlank(data[i]))
-                firstByte = data[i];
-        const std::size_t take = std::min(data.size(), responseByteCap - received);
-        // version 4 is rewritten as a whole, from UTF-8, once it is complete
-        if (v4)
-            body.append(data.substr(0, take));
-        else
-            cp932_feed(stream, data.substr(0, take), text);
-        received += take;
-        cut = cut || take < data.size();
-    };
-    const HttpResult result = http_get(
-        request,
-        [&](const char* data, std::size_t size) {
-            skipBom(bom, std::string_view(data, size), consume);
-            return !cut;
-        },
-        shouldAbandon);
+// Body bytes as they are after the byte-order mark.
+void consume(Download& d, std::string_view data)
+{
+    if (d.excerpt.size() < d.excerptRoom)
+        d.excerpt.append(data.substr(0, d.excerptRoom - d.excerpt.size()));
+    for (std::size_t i = 0; d.firstByte == '\0' && i < data.size(); ++i)
+        if (!isBlank(data[i]))
+            d.firstByte = data[i];
+    const std::size_t take = std::min(data.size(), responseByteCap - d.received);
+    // version 4 is rewritten as a whole, from UTF-8, once it is complete
+    if (d.v4)
+        d.body.append(data.substr(0, take));
+    else
+        cp932_feed(d.stream, data.substr(0, take), d.text);
+    d.received += take;
+    d.cut = d.cut || take < data.size();
+}
+
+// Body bytes as they arrive; false once the body is cut off.
+bool receive(Download& d, const char* data, std::size_t size)
+{
+    skipBom(d.bom, std::string_view(data, size), [&d](std::string_view part) { consume(d, part); });
+    return !d.cut;
+}
+
+// Ends the download as result says: the text (or the timetable) filled, or
+// emptied with one line why.
+Outcome finish(Download& d, const HttpResult& result)
+{
+    std::string& text = d.text;
+    const char* name = d.name;
     if (result.completed)
-        endBom(bom, consume);
+        endBom(d.bom, [&d](std::string_view part) { consume(d, part); });
 
     if (result.abandoned) {
         text.clear();
         return Outcome::Abandoned;
     }
-    if (!result.completed && !cut) {
+    if (!result.completed && !d.cut) {
         text.clear();
         console_print("%s: download failed: %s\n", name,
                       printable(result.error, result.error.size()).c_str());
-    } else if (v4 && (result.status == 429 || result.status == 503)) {
+    } else if (d.v4 && (result.status == 429 || result.status == 503)) {
         text.clear();
         console_print(result.status == 429
                           ? "%s: 利用回数の上限に達しています (HTTP %ld)。次回の更新で再取得します。\n"
@@ -227,24 +256,36 @@ Outcome download(ResponseKind kind, const std::string& url, const HttpAbandonFn&
         return Outcome::Refused;
     } else if (result.status < 200 || result.status > 299) {
         text.clear();
-        console_print("%s: HTTP %ld: %s\n", name, result.status, printable(excerpt, excerptCap).c_str());
-    } else if (firstByte != '[' && firstByte != '{') {
+        console_print("%s: HTTP %ld: %s\n", name, result.status, printable(d.excerpt, excerptCap).c_str());
+    } else if (d.firstByte != '[' && d.firstByte != '{') {
         text.clear();
-        console_print("%s: the answer is not JSON: \"%s\"\n", name, printable(excerpt, excerptCap).c_str());
-    } else if (cut) {
+        console_print("%s: the answer is not JSON: \"%s\"\n", name, printable(d.excerpt, excerptCap).c_str());
+    } else if (d.cut) {
         console_print("%s: the answer is longer than %zu bytes and was cut off there\n", name,
                       responseByteCap);
         // a cut version-4 answer is no JSON; the scanner of version 2 reads what came
-        if (v4)
+        if (d.v4)
             text.clear();
-    } else if (timetable) {
-        *timetable = std::move(body);
-    } else if (v4) {
-        takeV4Answer(kind, name, body, excerpt);
+    } else if (d.timetable) {
+        *d.timetable = std::move(d.body);
+    } else if (d.v4) {
+        takeV4Answer(d.kind, name, d.body, d.excerpt);
     } else {
-        cp932_end(stream, text);
+        cp932_end(d.stream, text);
     }
     return Outcome::Done;
+}
+
+// One download of url into the kind's text, emptied first.
+Outcome download(ResponseKind kind, const std::string& url, const HttpAbandonFn& shouldAbandon)
+{
+    Download d(kind, nullptr);
+    if (!mayStart(d))
+        return Outcome::Refused;
+    const HttpResult result = http_get(
+        requestFor(url), [&d](const char* data, std::size_t size) { return receive(d, data, size); },
+        shouldAbandon);
+    return finish(d, result);
 }
 
 }  // namespace
@@ -319,9 +360,32 @@ std::string timetableUrl(const std::string& railway, const std::string& calendar
            "&odpt:calendar=" + calendar + "&acl:consumerKey=" + consumerKey();
 }
 
-bool fetchTimetable(const std::string& railway, const std::string& calendar, std::string* body)
+bool fetchTimetables(const std::vector<std::string>& railways, const std::string& calendar,
+                     const TimetableArrivalFn& arrived, const HttpAbandonFn& shouldAbandon)
 {
-    body->clear();
-    download(ResponseKind::Trains, timetableUrl(railway, calendar), nullptr, body);
-    return !body->empty();
+    std::vector<std::string> bodies(railways.size());
+    std::vector<std::unique_ptr<Download>> downloads;
+    std::vector<HttpTransfer> transfers;
+    bool abandoned = false;
+    for (std::size_t r = 0; r < railways.size(); ++r) {
+        downloads.push_back(std::make_unique<Download>(ResponseKind::Trains, &bodies[r]));
+        Download* d = downloads.back().get();
+        if (!mayStart(*d)) {
+            arrived(r, nullptr);
+            continue;
+        }
+        transfers.push_back({requestFor(timetableUrl(railways[r], calendar)),
+                             [d](const char* data, std::size_t size) { return receive(*d, data, size); },
+                             [d, r, &bodies, &arrived, &abandoned](const HttpResult& result) {
+                                 abandoned = finish(*d, result) == Outcome::Abandoned || abandoned;
+                                 if (abandoned)
+                                     return;
+                                 // the body and what was held to read it go as soon as it is read
+                                 std::string().swap(d->body);
+                                 arrived(r, bodies[r].empty() ? nullptr : &bodies[r]);
+                                 std::string().swap(bodies[r]);
+                             }});
+    }
+    http_get_all(transfers, timetablesAtOnce, shouldAbandon);
+    return !abandoned;
 }

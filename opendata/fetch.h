@@ -15,8 +15,10 @@
 // cuts at, and says once that the operator publishes no train positions.
 
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/http.h"
 
@@ -89,10 +91,24 @@ bool fetchLive(const HttpAbandonFn& shouldAbandon);
 // root + "/api/v4/odpt:TrainTimetable?odpt:railway=…&odpt:calendar=…", key last.
 std::string timetableUrl(const std::string& railway, const std::string& calendar);
 
-// Downloads that URL into *body as the API sends it (UTF-8), counted against
-// the requests a minute like every version-4 request; false, *body empty and
-// one console line said, when it failed or the answer is no whole JSON. Blocks.
-bool fetchTimetable(const std::string& railway, const std::string& calendar, std::string* body);
+// Hears one railway's answer of fetchTimetables: the railway's place in the
+// list asked for, and its body (UTF-8 JSON as the API sent it), or nullptr
+// when it failed and one console line said why.
+using TimetableArrivalFn = std::function<void(std::size_t railway, const std::string* body)>;
+
+// Timetable downloads that run at the same time: enough to fill the line,
+// few enough that the first answer comes soon and that each keeps the
+// bandwidth to end within its time limit on a slow line.
+inline constexpr int timetablesAtOnce = 3;
+
+// Downloads the timetables of the railways of a calendar, timetablesAtOnce
+// at a time, each counted against the requests a minute like every
+// version-4 request, and hands each to arrived on this thread as soon as it
+// is in whole (a failed one, or one no whole JSON, as nullptr). Blocks until all have been handed
+// over, or until shouldAbandon says to give up: then the ones not yet in are
+// not handed over and the result is false.
+bool fetchTimetables(const std::vector<std::string>& railways, const std::string& calendar,
+                     const TimetableArrivalFn& arrived, const HttpAbandonFn& shouldAbandon);
 
 // Empties the Fare text and downloads the complete URL into it. Blocks, as
 // fetchLive does; false when abandoned.

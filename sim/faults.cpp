@@ -10,10 +10,10 @@ struct FaultNameEntry {
 };
 
 const FaultNameEntry faultNames[] = {
-    {FeedFault::None, "none"},       {FeedFault::Slow, "slow"},    {FeedFault::Hang, "hang"},
-    {FeedFault::Drop, "drop"},       {FeedFault::Error500, "500"}, {FeedFault::Html, "html"},
-    {FeedFault::BadUtf8, "badutf8"}, {FeedFault::Huge, "huge"},    {FeedFault::Ctrl, "ctrl"},
-    {FeedFault::Emoji, "emoji"},
+    {FeedFault::None, "none"},       {FeedFault::Slow, "slow"},       {FeedFault::Hang, "hang"},
+    {FeedFault::Drop, "drop"},       {FeedFault::Error500, "500"},    {FeedFault::Html, "html"},
+    {FeedFault::BadUtf8, "badutf8"}, {FeedFault::Huge, "huge"},       {FeedFault::Ctrl, "ctrl"},
+    {FeedFault::Emoji, "emoji"},     {FeedFault::Trickle, "trickle"},
 };
 
 // A truncated three-byte character, a stray continuation byte, an overlong

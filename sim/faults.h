@@ -9,7 +9,8 @@
 #include "sim/train_model.h"
 
 // The fault of a name ("none", "slow", "hang", "drop", "500", "html",
-// "badutf8", "huge", "ctrl", "emoji"); false for any other name.
+// "badutf8", "huge", "ctrl", "emoji",
+// "trickle"); false for any other name.
 bool parseFaultName(const std::string& name, FeedFault* fault);
 
 // The name parseFaultName accepts for a fault.

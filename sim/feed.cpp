@@ -66,6 +66,8 @@ constexpr size_t maxHeldAnswers = workerThreads - 4;
 constexpr size_t rateTableCapacity = 256;  // type and key pairs remembered for the rate limit
 constexpr char jsonType[] = "application/json; charset=utf-8";
 constexpr size_t v4ObjectCap = 1000;  // version 4 cuts every answer here
+constexpr size_t trickleBytes = 64;   // the trickle fault's pieces
+constexpr auto trickleGap = std::chrono::milliseconds(200);
 
 std::int64_t simNow(const Feed& f)
 {
@@ -133,6 +135,22 @@ void sendHalf(httplib::Response& res, std::string body)
                              });
 }
 
+// Sends body trickleBytes at a time, a pause before each, until it is all
+// sent, the client goes or the feed stops.
+void sendTrickling(Feed& f, httplib::Response& res, std::string body)
+{
+    auto shared = std::make_shared<std::string>(std::move(body));
+    res.set_content_provider(
+        shared->size(), jsonType, [&f, shared](size_t offset, size_t, httplib::DataSink& sink) {
+            {
+                std::unique_lock<std::mutex> lock(f.mutex);
+                if (f.wake.wait_for(lock, trickleGap, [&] { return f.stopping; }))
+                    return false;
+            }
+            return sink.write(shared->data() + offset, std::min(trickleBytes, shared->size() - offset));
+        });
+}
+
 bool tooSoon(Feed& f, const std::string& type, const std::string& key)
 {
     if (!f.options.rateLimit)
@@ -175,14 +193,16 @@ bool holdAnswer(Feed& f, FeedFault fault)
 
 // Answers with the body made for the current fault, unless the fault holds,
 // fails or replaces the answer.
+FeedFault currentFault(Feed& f)
+{
+    std::lock_guard<std::mutex> lock(f.mutex);
+    return f.fault;
+}
+
 template <class MakeBody>
 void answerUnderFault(Feed& f, httplib::Response& res, MakeBody makeBody)
 {
-    FeedFault fault;
-    {
-        std::lock_guard<std::mutex> lock(f.mutex);
-        fault = f.fault;
-    }
+    const FeedFault fault = currentFault(f);
     if (!holdAnswer(f, fault))
         return plain(res, 503, "Service Unavailable");
     if (fault == FeedFault::Error500)
@@ -369,6 +389,8 @@ void answerV4(Feed& f, const httplib::Request& req, httplib::Response& res)
         return plain(res, 429, "API rate limit exceeded");
     if (!admits(filterValues(req, "odpt:operator"), v4Operator))
         return res.set_content("[]", jsonType);
+    if (type == "odpt:TrainTimetable" && currentFault(f) == FeedFault::Trickle)
+        return sendTrickling(f, res, timetablesV4(f, req));
     answerUnderFault(f, res, [&](FeedFault fault) {
         if (type == "odpt:Train")
             return trainsV4(f, req, fault);

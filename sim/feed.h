@@ -26,6 +26,7 @@ enum class FeedFault {
     Huge,      // 1000 trains
     Ctrl,      // control characters and terminal escape sequences inside a notice
     Emoji,     // characters that have no Shift_JIS form inside a notice
+    Trickle,   // version-4 timetables only: 64 bytes every 200 ms until the client or the feed gives up
 };
 
 // The consumer key the feed accepts unless told otherwise: 64 lowercase hex digits.

@@ -19,6 +19,7 @@ const char feedUsage[] =
     "                          start the simulated Japan clock at this time (today without a date)\n"
     "  --no-rate-limit         never answer 503 for quick repeats\n"
     "  --fault MODE            none slow hang drop 500 html badutf8 huge ctrl emoji\n"
+    "                          trickle (timetables sent 64 bytes every 200 ms)\n"
     "  --disrupt RAILWAY TEXT  force a disruption notice (railway 0-8 or name;\n"
     "                          MarunouchiBranch is reported by version 4 only)\n"
     "  --multilingual          version-4 notice texts in en, ko, zh-Hans, zh-Hant too\n"

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <sys/stat.h>
 #include <thread>
@@ -430,6 +431,55 @@ TEST_F(Cycle, EscapeWhileADownloadHangsEndsTheProgramWithinASecond)
         },
         ::testing::ExitedWithCode(0), "");
     EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(1500));
+}
+
+TEST_F(Cycle, QuitTypedWhileTheTimetablesDownloadEndsTheProgramWithinASecond)
+{
+    begin();
+    // the live answers come at once and hold no trains, as the real API's do;
+    // the timetables trickle, a byte every 100 ms, until the test ends
+    // a timetable answer ends when the round it was asked in is over
+    std::atomic<int> round{0};
+    std::atomic<int> trickling{0};  // timetable answers being sent
+    LocalServer server(LocalServer::Plain);
+    server.http().Get(R"(/api/v4/([^?]+))", [&](const httplib::Request& req, httplib::Response& res) {
+        if (req.matches[1] != "odpt:TrainTimetable")
+            return res.set_content("[]", "application/json");
+        ++trickling;
+        res.set_chunked_content_provider(
+            "application/json",
+            [&, askedIn = round.load()](std::size_t, httplib::DataSink& sink) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(100));
+                return askedIn == round && sink.write(" ", 1);
+            },
+            [&](bool) { --trickling; });
+    });
+    ASSERT_TRUE(server.start());
+    config.api.root = server.root();
+    config.api.version = ApiVersion::V4;
+    config.api.http.totalTimeoutMs = 10000;
+    applyConfig(config);
+    const TimetableSource source{server.root(), "", fetchTimetables};
+    env.timetables = &source;
+    clock = 900010 + 70;
+    for (const char quit : {'q', 'Q'}) {
+        out.clear();
+        PipedStdin input;
+        std::thread typist = input.typeLater({{400, 'c'}, {0, quit}});
+        const Clock::time_point start = Clock::now();
+        EXPECT_TRUE(pass());
+        const Clock::duration held = Clock::now() - start;
+        typist.join();
+        EXPECT_LT(held, std::chrono::milliseconds(1400)) << quit;
+        EXPECT_NE(out.find("時刻表を取得中 0/10 路線"), std::string::npos) << out;
+        EXPECT_EQ(out.find("odpt:TrainTimetable"), std::string::npos) << "abandoned, not failed: " << out;
+        EXPECT_FALSE(pass());
+        clock += 90;
+        // the server's workers are free for the next round
+        ++round;
+        for (int i = 0; i < 100 && trickling > 0; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
 }
 
 TEST_F(Cycle, QuitTypedWhileTheFareDownloadsEndsTheQueryAndTheProgram)

@@ -1,4 +1,4 @@
-// The day's timetables: downloaded once, two seconds apart, kept in the cache
+// The day's timetables: downloaded once, all asked for in one go, kept in the cache
 // folder so a restart downloads nothing, a damaged file or a failed railway
 // fetched again at the next refresh; and a refresh that falls back on them
 // only when no live train comes, saying so on the console and in the count box.
@@ -47,15 +47,18 @@ protected:
         MonitorFixture::SetUp();
         source.root = "http://127.0.0.1:1";
         source.cacheDir = dir + "/cache/linewatch";
-        source.download = [this](const std::string& railway, const std::string& calendar, std::string* body) {
-            requests.push_back(railway + " " + calendar);
-            if (failing.count(railway))
-                return false;
-            *body = answerFor(railway);
+        source.download = [this](const std::vector<std::string>& railways, const std::string& calendar,
+                                 const TimetableArrivalFn& arrived, const HttpAbandonFn& shouldAbandon) {
+            batches.push_back(railways.size());
+            for (std::size_t i = 0; i < railways.size(); ++i) {
+                if (shouldAbandon && shouldAbandon())
+                    return false;
+                requests.push_back(railways[i] + " " + calendar);
+                const std::string body = answerFor(railways[i]);
+                arrived(i, failing.count(railways[i]) ? nullptr : &body);
+            }
             return true;
         };
-        source.sleepMs = [this](int ms) { slept += ms; };
-        source.keyWaiting = [this] { return keyAfterSleeping >= 0 && slept >= keyAfterSleeping; };
     }
 
     std::set<std::string> cacheFiles() const
@@ -68,19 +71,18 @@ protected:
 
     TimetableSource source;
     std::vector<std::string> requests;
+    std::vector<std::size_t> batches;  // railways asked for by each download call
     std::set<std::string> failing;
-    int slept = 0;
-    int keyAfterSleeping = -1;
 };
 
-TEST_F(Timetables, DownloadedOnceADaySpacedAndKeptForARestart)
+TEST_F(Timetables, DownloadedOnceADayAllAtOnceAndKeptForARestart)
 {
     TimetableDay day;
-    updateTimetables(day, at("2026-12-08T08:05"), source);
+    EXPECT_TRUE(updateTimetables(day, at("2026-12-08T08:05"), source));
     ASSERT_EQ(requests.size(), 10u);
+    EXPECT_EQ(batches, std::vector<std::size_t>{10}) << "all ten asked for at once";
     EXPECT_EQ(requests.front(), "odpt.Railway:TokyoMetro.Ginza odpt.Calendar:Weekday");
     EXPECT_EQ(requests.back(), "odpt.Railway:TokyoMetro.MarunouchiBranch odpt.Calendar:Weekday");
-    EXPECT_EQ(slept, 9 * timetableRequestSpacingMs) << "two seconds between requests, none before the first";
     EXPECT_NE(out.find("時刻表を取得中 9/10 路線"), std::string::npos);
     EXPECT_NE(out.find("時刻表: 2026-12-08 平日 の 10/10 路線 (10 本)\n"), std::string::npos) << out;
     const std::set<std::string> files = cacheFiles();
@@ -139,31 +141,58 @@ TEST_F(Timetables, DamagedFilesAndFailedRailwaysAreFetchedAgain)
     EXPECT_EQ(estimateTrains(restarted, at("2026-12-08T08:05")), 10);
 }
 
-TEST_F(Timetables, AServerThatFailsTwiceRunningIsLeftUntilTheNextRefresh)
+TEST_F(Timetables, AnAbandonedLoadKeepsWhatArrivedAndAsksForTheRestNextTime)
 {
-    for (const char* railway : timetableRailways)
-        failing.insert(railway);
+    source.cacheDir.clear();  // no cache folder: every start downloads
     TimetableDay day;
-    updateTimetables(day, at("2026-12-08T08:05"), source);
-    EXPECT_EQ(requests.size(), 2u);
-    EXPECT_NE(out.find("の 0/10 路線 (0 本)、残りは次回の更新で取得します\n"), std::string::npos) << out;
-    failing.clear();
-    updateTimetables(day, at("2026-12-08T08:06:30"), source);
-    EXPECT_EQ(requests.size(), 12u);
+    int asked = 0;
+    TimetableWatch watch;
+    watch.shouldAbandon = [&asked] { return ++asked > 3; };
+    int added = 0;
+    watch.tablesAdded = [&added] { ++added; };
+    EXPECT_FALSE(updateTimetables(day, at("2026-12-08T08:05"), source, watch));
+    EXPECT_EQ(requests.size(), 3u);
+    EXPECT_EQ(added, 3) << "told after each railway";
+    EXPECT_EQ(out.find("時刻表: 2026-12-08"), std::string::npos) << "no summary of an abandoned load";
+    EXPECT_EQ(estimateTrains(day, at("2026-12-08T08:05")), 3);
+    EXPECT_TRUE(updateTimetables(day, at("2026-12-08T08:06:30"), source));
+    EXPECT_EQ(batches, (std::vector<std::size_t>{10, 7}));
+    EXPECT_EQ(requests.size(), 10u);
     EXPECT_EQ(estimateTrains(day, at("2026-12-08T08:07")), 10);
 }
 
-TEST_F(Timetables, AKeyStopsTheLoadingUntilTheNextRefresh)
+TEST_F(Timetables, EachRailwaysTrainsShowAsSoonAsItsTimetableIsIn)
 {
-    source.cacheDir.clear();  // no cache folder: every start downloads
-    keyAfterSleeping = 3000;
-    TimetableDay day;
-    updateTimetables(day, at("2026-12-08T08:05"), source);
-    EXPECT_EQ(requests.size(), 2u) << "a key typed in the second wait stops the loading";
-    keyAfterSleeping = -1;
-    updateTimetables(day, at("2026-12-08T08:06:30"), source);
-    EXPECT_EQ(requests.size(), 10u);
-    EXPECT_EQ(estimateTrains(day, at("2026-12-08T08:07")), 10);
+    start();
+    CycleEnv env;
+    env.now = [] { return static_cast<std::time_t>(at("2026-12-08T08:05:30")); };
+    env.sleepMs = [](int) {};
+    env.timetables = &source;
+    const auto download = source.download;
+    std::vector<int> shown;  // trains in the count box as each answer is handed over
+    std::vector<bool> ginzaListed;
+    std::vector<bool> progressLast;
+    source.download = [&](const std::vector<std::string>& railways, const std::string& calendar,
+                          const TimetableArrivalFn& arrived, const HttpAbandonFn& shouldAbandon) {
+        return download(
+            railways, calendar,
+            [&](std::size_t i, const std::string* body) {
+                arrived(i, body);
+                shown.push_back(st->shownTrainTotal);
+                ginzaListed.push_back(out.find("A08Gi:Local:Ginza:A->B") != std::string::npos);
+                // the progress line comes back after the trains' lines
+                char progress[64];
+                std::snprintf(progress, sizeof progress, "時刻表を取得中 %zu/10 路線", shown.size());
+                const std::size_t at = out.rfind(progress);
+                progressLast.push_back(at != std::string::npos && at > out.rfind(":A->B"));
+            },
+            shouldAbandon);
+    };
+    refreshOnce(*st, env);
+    EXPECT_EQ(shown, (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
+    EXPECT_EQ(ginzaListed, std::vector<bool>(10, true)) << out;
+    EXPECT_EQ(progressLast, std::vector<bool>(10, true)) << out;
+    EXPECT_TRUE(st->trainsEstimated);
 }
 
 TEST_F(Timetables, ARefreshUsesThemOnlyWithoutLiveTrains)

@@ -2,6 +2,7 @@
 # Keys typed while the feed holds a download open and never answers: q ends
 # the monitor within two seconds although the download may wait 30 s, and
 # another key is not lost but carried out once the downloads have given up.
+# The same holds while the day's timetables trickle in.
 set -euo pipefail
 source "$(dirname "$0")/harness.bash"
 e2e_init keys
@@ -39,4 +40,19 @@ wait_pane other "odpt:TrainInformation: download failed" 15
 wait_pane other "sound_flag :0" 3
 keys other q
 wait_for 5 test -s "$work/other/status" || fail "other: q not answered"
+
+# timetables: the live answers come at once, the timetables 64 bytes every 200 ms
+clock=2026-12-08T08:00:00
+start_feed trickle --time "$clock" --fault trickle --no-rate-limit
+start_monitor tt LINEWATCH_HTTP_TIMEOUT_MS=30000 -- --api v4 --time "$clock"
+wait_for 20 grep -aq '時刻表を取得中' "$work/tt/raw.log" || fail "tt: no timetable download started"
+sleep 1
+t0=$(now_ms)
+keys tt q
+wait_for 10 test -s "$work/tt/status" || fail "tt: still running 10 s after q"
+took=$(( $(now_ms) - t0 ))
+echo "q answered after $took ms while the timetables trickled"
+[ "$took" -lt 2000 ] || fail "tt: q took $took ms during the timetable downloads"
+[ "$(cat "$work/tt/status")" = 0 ] || fail "tt: exit status $(cat "$work/tt/status")"
+pane_has tt "odpt:TrainTimetable" && fail "tt: the abandoned timetables were reported"
 echo ok
