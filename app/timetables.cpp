@@ -89,6 +89,12 @@ bool takeAnswer(TimetableDay& day, int r, const std::string& body, const Timetab
                       tag.railway.c_str());
         return false;
     }
+    if (load.dropped > 0)
+        console_print(
+            "時刻表: %s の応答のうち %zu 本は大きさの上限（名前 %zu バイト、1 本に %zu 駅、"
+            "1 路線に %zu 本・%zu 語）を超えるため読み込みませんでした。\n",
+            tag.railway.c_str(), load.dropped, timetableNameCap, timetableStopsPerTripCap, timetableTripsCap,
+            timetableNamesCap);
     if (load.objects >= v4AnswerObjectCap)
         console_print(
             "時刻表: %s の応答が上限の %zu 件に達しているため、一部の列車が欠けているかもしれません。\n",

@@ -11,23 +11,55 @@
 
 // ---- names and times ----
 
+namespace {
+
+// A name as the table keeps it: one word. Names are printed and saved in
+// the cache: a key a server put in one is masked before its control bytes
+// become "_", which would hide it.
+std::string nameWord(std::string_view name)
+{
+    std::string word = maskKey(name, name.size(), consumerKey());
+    for (char& c : word)
+        if (static_cast<unsigned char>(c) < 0x21)
+            c = '_';
+    return word;
+}
+
+// Bytes of text's characters outside the string itself (none when they fit in it).
+std::size_t heapBytes(const std::string& text)
+{
+    const char* self = reinterpret_cast<const char*>(&text);
+    const bool inside = text.data() >= self && text.data() < self + sizeof text;
+    return inside ? 0 : text.capacity() + 1;
+}
+
+}  // namespace
+
 std::uint32_t timetableName(Timetable& table, std::string_view name)
 {
     if (table.names.empty()) {
         table.names.emplace_back();
         table.nameIndex.emplace(std::string(), 0);
     }
-    // Names are printed and saved in the cache: a key a server put in one
-    // is masked before its control bytes become "_", which would hide it.
-    std::string word = maskKey(name, name.size(), consumerKey());
-    for (char& c : word)
-        if (static_cast<unsigned char>(c) < 0x21)
-            c = '_';
     auto [it, added] =
-        table.nameIndex.try_emplace(std::move(word), static_cast<std::uint32_t>(table.names.size()));
+        table.nameIndex.try_emplace(nameWord(name), static_cast<std::uint32_t>(table.names.size()));
     if (added)
         table.names.push_back(it->first);
     return it->second;
+}
+
+std::size_t timetableBytes(const Timetable& table)
+{
+    std::size_t bytes = sizeof table + table.names.capacity() * sizeof(std::string) +
+                        table.trips.capacity() * sizeof(TimetableTrip) +
+                        table.stops.capacity() * sizeof(TimetableStop) +
+                        table.nameIndex.bucket_count() * sizeof(void*);
+    for (const std::string& name : table.names)
+        bytes += heapBytes(name);
+    // an index entry is a node of its key and value, the next node and the key's hash
+    for (const auto& entry : table.nameIndex)
+        bytes += sizeof entry + sizeof(void*) + sizeof(std::size_t) + heapBytes(entry.first);
+    return bytes;
 }
 
 std::int32_t timetableSeconds(std::string_view text)
@@ -127,6 +159,7 @@ struct TimetableReader : nlohmann::json_sax<Json> {
     bool stopList = false;    // the array at depth 3 is that list
     std::vector<StopTexts> stops;
     bool inStop = false;
+    bool beyondBounds = false;  // a name or the stop list of the trip is too long
 
     std::string* target = nullptr;  // where the next text goes, until a value is met
     bool stopsKey = false;          // the trip's last key was odpt:trainTimetableObject
@@ -148,7 +181,9 @@ struct TimetableReader : nlohmann::json_sax<Json> {
     bool binary(binary_t&) override { return scalar(), true; }
     bool string(string_t& text) override
     {
-        if (target)
+        if (target && text.size() > timetableNameCap)
+            beyondBounds = true;
+        else if (target)
             *target = std::move(text);
         scalar();
         return true;
@@ -165,15 +200,22 @@ struct TimetableReader : nlohmann::json_sax<Json> {
             origin.clear(), destination.clear(), owner.clear();
             stops.clear();
             stopsGiven = false;
+            beyondBounds = false;
         }
         inStop = depth == 4 && stopList;
+        // the stops beyond the bound are not kept while the rest is read
+        if (inStop && stops.size() == timetableStopsPerTripCap) {
+            beyondBounds = true;
+            inStop = false;
+        }
         if (inStop)
             stops.emplace_back();
         return true;
     }
     bool end_object() override
     {
-        if (depth == 2 && !number.empty() && stopsGiven)
+        // a number too long to keep leaves the number empty; the trip still counts as dropped
+        if (depth == 2 && (beyondBounds || (!number.empty() && stopsGiven)))
             addThisTrip();
         if (depth == 4)
             inStop = false;
@@ -232,8 +274,28 @@ struct TimetableReader : nlohmann::json_sax<Json> {
         return false;
     }
 
+    // Whether the trip's names find room in the table.
+    bool namesFit() const
+    {
+        std::vector<std::string> added;  // new words, each once
+        const auto count = [&](std::string_view name) {
+            std::string word = nameWord(name);
+            if (!table.nameIndex.count(word) && std::find(added.begin(), added.end(), word) == added.end())
+                added.push_back(std::move(word));
+        };
+        for (const std::string* name : {&number, &type, &railway, &direction, &origin, &destination, &owner})
+            count(*name);
+        for (const StopTexts& s : stops)
+            count(s.departureStation.empty() ? s.arrivalStation : s.departureStation);
+        return table.names.size() + added.size() <= timetableNamesCap;
+    }
+
     void addThisTrip()
     {
+        if (beyondBounds || table.trips.size() >= timetableTripsCap || !namesFit()) {
+            ++load.dropped;
+            return;
+        }
         std::vector<PublishedStop> published;
         published.reserve(stops.size());
         for (const StopTexts& s : stops) {
@@ -271,6 +333,9 @@ TimetableLoad loadTimetableV4(Timetable& table, std::string_view utf8)
         table.stops.resize(stops);
         return TimetableLoad{};
     }
+    // what the table keeps is what it holds, not what its growth left room for
+    table.trips.shrink_to_fit();
+    table.stops.shrink_to_fit();
     load.ok = true;
     return load;
 }

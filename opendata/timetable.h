@@ -15,6 +15,17 @@
 // timetable gives only the departure.
 inline constexpr std::int32_t standingSeconds = 30;
 
+// Bounds of one table, whatever an answer holds; a trip beyond one of them is
+// left out and counted. A real railway's day has at most about 660 trips of
+// up to 30 stops and 800 names of up to 60 bytes.
+inline constexpr std::size_t timetableNameCap = 128;          // bytes of one name
+inline constexpr std::size_t timetableNamesCap = 2048;        // distinct names of a table
+inline constexpr std::size_t timetableStopsPerTripCap = 100;  // published stops of a trip
+inline constexpr std::size_t timetableTripsCap = 1000;        // trips of a table, the API's 1,000 objects
+// What a table within those bounds takes at most by timetableBytes: the day's
+// ten stay below 30 MiB.
+inline constexpr std::size_t timetableByteCap = 3u << 20;
+
 // One stop of a trip. For the first stop arrive equals depart (a train is
 // shown from its first departure); for the last, depart equals arrive (it
 // leaves the map on arriving). arrive <= depart <= the next stop's arrive.
@@ -71,9 +82,16 @@ struct TimetableLoad {
     bool ok = false;          // false: not a JSON array; nothing added
     std::size_t objects = 0;  // elements of the array
     std::size_t trips = 0;    // trips added
+    std::size_t dropped = 0;  // trips left out for the table's bounds
 };
 
 // Adds the trips of an odpt:TrainTimetable answer (UTF-8 JSON array) to table.
 // An object without a train number or with fewer than two usable stops is
-// skipped.
+// skipped; one with a name longer than timetableNameCap or more stops than
+// timetableStopsPerTripCap, or one that would take the table past
+// timetableNamesCap names or timetableTripsCap trips, is dropped.
 TimetableLoad loadTimetableV4(Timetable& table, std::string_view utf8);
+
+// Bytes the table takes in memory: its names (in the list and the index),
+// trips and stops as allocated.
+std::size_t timetableBytes(const Timetable& table);

@@ -80,7 +80,7 @@ void trackTerminalLine(std::string& s)
 
 void emit(const char* text, std::size_t len)
 {
-    std::string clean = console_drop_controls(text, len);
+    std::string clean = console_cut_lines(console_drop_controls(text, len));
     if (captureSink) {
         captureSink->append(clean);
         return;

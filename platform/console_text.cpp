@@ -2,6 +2,7 @@
 
 #include "platform/charset.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -11,6 +12,22 @@ bool isControl(unsigned char c)
 {
     return (c < 0x20 && c != '\r' && c != '\n' && c != '\t') || c == 0x7F;
 }
+
+// Bytes of the longest run of whole Shift_JIS characters at the start of
+// text (len bytes) that is at most limit bytes.
+std::size_t wholeCharacters(const char* text, std::size_t len, std::size_t limit)
+{
+    std::size_t n = 0;
+    while (n < len) {
+        const std::size_t step = isShiftJisLead(static_cast<unsigned char>(text[n])) ? 2 : 1;
+        if (n + step > limit || n + step > len)
+            break;
+        n += step;
+    }
+    return n;
+}
+
+constexpr char ellipsis[] = "\x81\x63";  // "…" in Shift_JIS
 
 }  // namespace
 
@@ -47,15 +64,33 @@ std::string console_drop_controls(const char* text, std::size_t len)
     return out;
 }
 
+std::string console_cut_lines(const std::string& text)
+{
+    std::string out;
+    out.reserve(std::min(text.size(), consoleLineCap + 2));
+    for (std::size_t start = 0; start < text.size();) {
+        std::size_t end = text.find('\n', start);
+        end = end == std::string::npos ? text.size() : end;
+        // the last "\r" of a message ends its line as "\n" does
+        std::size_t stop = end;
+        if (stop == text.size() && stop > start && text[stop - 1] == '\r')
+            --stop;
+        if (stop - start <= consoleLineCap) {
+            out.append(text, start, stop - start);
+        } else {
+            const std::size_t room = consoleLineCap - (sizeof ellipsis - 1);
+            out.append(text, start, wholeCharacters(text.data() + start, stop - start, room));
+            out += ellipsis;
+        }
+        out.append(text, stop, end - stop + (end < text.size() ? 1 : 0));
+        start = end + 1;
+    }
+    return out;
+}
+
 void console_copy_line(const std::string& line, char* buf, std::size_t cap)
 {
-    std::size_t n = 0;
-    while (n < line.size()) {
-        std::size_t step = isShiftJisLead(static_cast<unsigned char>(line[n])) ? 2 : 1;
-        if (n + step > cap - 1 || n + step > line.size())
-            break;
-        n += step;
-    }
+    const std::size_t n = wholeCharacters(line.data(), line.size(), cap - 1);
     std::memcpy(buf, line.data(), n);
     buf[n] = '\0';
 }

@@ -72,7 +72,7 @@ void writeConsole(HANDLE out, const std::string& sjis)
 
 void emit(const std::string& text)
 {
-    const std::string clean = console_drop_controls(text.data(), text.size());
+    const std::string clean = console_cut_lines(console_drop_controls(text.data(), text.size()));
     if (captureSink) {
         captureSink->append(clean);
         return;

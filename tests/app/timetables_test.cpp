@@ -161,6 +161,36 @@ TEST_F(Timetables, AnAbandonedLoadKeepsWhatArrivedAndAsksForTheRestNextTime)
     EXPECT_EQ(estimateTrains(day, at("2026-12-08T08:07")), 10);
 }
 
+TEST_F(Timetables, TripsBeyondTheBoundsAreLeftOutAndToldInOneLine)
+{
+    const std::string huge(1 << 20, 'S');
+    TimetableDay day;
+    // each answer with a train at a station of a megabyte's name
+    source.download = [&, download = source.download](
+                          const std::vector<std::string>& railways, const std::string& calendar,
+                          const TimetableArrivalFn& arrived, const HttpAbandonFn& shouldAbandon) {
+        return download(
+            railways, calendar,
+            [&](std::size_t i, const std::string* body) {
+                std::string hostile = body->substr(0, body->size() - 1) + R"(,{"odpt:trainNumber":"B0801",)" +
+                                      R"("odpt:trainTimetableObject":[{"odpt:departureTime":"08:00",)" +
+                                      R"("odpt:departureStation":")" + huge + R"("},)" +
+                                      R"({"odpt:arrivalTime":"08:10","odpt:arrivalStation":")" + huge +
+                                      R"(B"}]}])";
+                arrived(i, &hostile);
+            },
+            shouldAbandon);
+    };
+    updateTimetables(day, at("2026-12-08T08:06"), source);
+    EXPECT_EQ(estimateTrains(day, at("2026-12-08T08:06")), 10) << "the rest of each answer is kept";
+    std::size_t lines = 0;
+    for (std::size_t at = out.find("のうち 1 本は大きさの上限"); at != std::string::npos;
+         at = out.find("のうち 1 本は大きさの上限", at + 1))
+        ++lines;
+    EXPECT_EQ(lines, 10u) << "one line an answer: " << out.substr(0, 2000);
+    EXPECT_LT(out.size(), 10000u) << "no name of the answer reaches the console";
+}
+
 TEST_F(Timetables, EachRailwaysTrainsShowAsSoonAsItsTimetableIsIn)
 {
     start();

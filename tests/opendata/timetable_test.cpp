@@ -1,7 +1,8 @@
 // Timetables read from version-4 answers and the trains they place on the
 // map at a given moment: running, standing, the 30 s rule, stops without a
 // time, trips across midnight, before the first and after the last stop, and
-// records that match what a live answer gives.
+// records that match what a live answer gives; and the bounds of a table
+// against hostile answers.
 
 #include "opendata/estimate.h"
 #include "opendata/timetable.h"
@@ -9,6 +10,7 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <cstdio>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -260,6 +262,93 @@ TEST(Timetable, ReadingAnswers)
         EXPECT_EQ(part.trips.size(), 1u);
         EXPECT_EQ(part.stops.size(), 14u);
     }
+}
+
+// An answer of trips made by trip(number, k) for k below count, written out
+// by hand: the bounds are about sizes a JSON tree would take long to build.
+template <class Trip>
+std::string answerOf(int count, const Trip& trip)
+{
+    std::string out = "[";
+    for (int k = 0; k < count; ++k)
+        out += (k ? "," : "") + trip(k);
+    return out + "]";
+}
+
+// A trip of stops at the stations named by station(i), a minute apart from 05:00.
+template <class Station>
+std::string tripJson(const std::string& number, int stops, const Station& station)
+{
+    std::string out = R"({"odpt:trainNumber":")" + number + R"(","odpt:trainTimetableObject":[)";
+    for (int i = 0; i < stops; ++i) {
+        char time[16];  // "HH:MM" for any stop count
+        std::snprintf(time, sizeof time, "%02d:%02d", 5 + i / 60, i % 60);
+        out += std::string(i ? "," : "") + R"({"odpt:departureTime":")" + time +
+               R"(","odpt:departureStation":")" + station(i) + "\"}";
+    }
+    return out + "]}";
+}
+
+TEST(Timetable, HostileAnswersStayWithinTheTablesBounds)
+{
+    const auto numbered = [](const char* prefix, int k, std::size_t width) {
+        std::string name = prefix + std::to_string(k);
+        return name + std::string(width - name.size(), 'x');
+    };
+
+    // a thousand trips of a hundred stops, each stop at a station of its own
+    Timetable distinct;
+    TimetableLoad r = loadTimetableV4(distinct, answerOf(1000, [&](int t) {
+                                          return tripJson("A" + std::to_string(t), 100, [&](int i) {
+                                              return numbered("S", t * 100 + i, 12);
+                                          });
+                                      }));
+    ASSERT_TRUE(r.ok);
+    EXPECT_EQ(r.trips + r.dropped, 1000u);
+    EXPECT_GT(r.dropped, 970u);
+    EXPECT_LE(distinct.names.size(), timetableNamesCap);
+    EXPECT_LE(timetableBytes(distinct), timetableByteCap);
+    std::vector<TrainRecord> records(r.trips + 1);
+    EXPECT_EQ(appendEstimatedTrains(distinct, 5 * 3600 + 30, at, records.data(), 0,
+                                    static_cast<int>(records.size())),
+              static_cast<int>(r.trips))
+        << "what was kept is whole";
+
+    // a name of a megabyte, a trip of 100,001 stops and 5,000 trips: each
+    // trip beyond a bound is left out, the others kept
+    Timetable oversized;
+    r = loadTimetableV4(
+        oversized, "[" + tripJson("A1", 2, [](int i) { return "S" + std::to_string(i); }) + "," +
+                       tripJson(std::string(1 << 20, 'N'), 2, [](int) { return "S"; }) + "," +
+                       tripJson("A2", 2, [](int i) { return i ? std::string(1 << 20, 'S') : "S0"; }) + "," +
+                       tripJson("A3", 100001, [](int) { return "S"; }) + "]");
+    ASSERT_TRUE(r.ok);
+    EXPECT_EQ(r.trips, 1u);
+    EXPECT_EQ(r.dropped, 3u);
+    for (const std::string& name : oversized.names)
+        EXPECT_LE(name.size(), timetableNameCap);
+    Timetable many;
+    r = loadTimetableV4(many, answerOf(5000, [](int t) {
+                            return tripJson("A" + std::to_string(t), 2,
+                                            [](int i) { return "S" + std::to_string(i); });
+                        }));
+    EXPECT_EQ(r.trips, timetableTripsCap);
+    EXPECT_EQ(r.dropped, 5000 - timetableTripsCap);
+
+    // the largest table the bounds let through: every trip of the most stops,
+    // every name of the longest, as many names as allowed
+    Timetable largest;
+    r = loadTimetableV4(
+        largest, answerOf(static_cast<int>(timetableTripsCap), [&](int t) {
+            return tripJson(numbered("A", t, timetableNameCap), static_cast<int>(timetableStopsPerTripCap),
+                            [&](int i) { return numbered("S", (t * 7 + i) % 1040, timetableNameCap); });
+        }));
+    ASSERT_TRUE(r.ok);
+    EXPECT_EQ(r.trips, timetableTripsCap);
+    EXPECT_GT(largest.names.size(), timetableNamesCap - 10);
+    EXPECT_EQ(largest.stops.size(), timetableTripsCap * timetableStopsPerTripCap);
+    EXPECT_LE(timetableBytes(largest), timetableByteCap);
+    EXPECT_GT(timetableBytes(largest), timetableByteCap / 2) << "the accounting counts what is there";
 }
 
 }  // namespace

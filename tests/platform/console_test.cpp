@@ -86,10 +86,42 @@ TEST(ConsoleOutput, ControlCharactersNeverReachTheTerminal)
     // A text longer than the formatting buffer arrives whole.
     sink.clear();
     console_capture(&sink);
-    std::string big(5000, 'w');
+    std::string big(1500, 'w');
     console_print("<%s>", big.c_str());
     console_capture(nullptr);
     EXPECT_EQ(sink, "<" + big + ">");
+}
+
+TEST(ConsoleOutput, LongLinesAreCutOnCharacterBoundaries)
+{
+    // a megabyte of full-width characters after one ASCII byte, so that the
+    // cut falls inside a character
+    std::string wide;
+    for (int i = 0; i < (1 << 19); ++i)
+        wide += "駅";
+    std::string sink;
+    console_capture(&sink);
+    console_print("a%s\r", wide.c_str());
+    const std::string overwritable = sink;
+    sink.clear();
+    console_print("%s\nshort\n%s|", wide.c_str(), std::string(2053, 'x').c_str());
+    console_capture(nullptr);
+
+    ASSERT_EQ(overwritable.size(), 2048u) << "a, 1,022 characters, …, \\r";
+    EXPECT_EQ(overwritable.substr(0, 2045), "a" + wide.substr(0, 2044));
+    EXPECT_EQ(overwritable.substr(2045), "…\r");
+    const std::size_t first = sink.find('\n');
+    ASSERT_EQ(first, 2048u);
+    EXPECT_EQ(sink.substr(0, 2046), wide.substr(0, 2046));
+    EXPECT_EQ(sink.substr(2046, 2), "…");
+    EXPECT_EQ(sink.substr(first, 7), "\nshort\n");
+    EXPECT_EQ(sink.substr(first + 7), std::string(2046, 'x') + "…") << "the last line, without an end, too";
+    // a line of exactly the cap is left alone
+    sink.clear();
+    console_capture(&sink);
+    console_print("%s\n", std::string(2048, 'y').c_str());
+    console_capture(nullptr);
+    EXPECT_EQ(sink, std::string(2048, 'y') + "\n");
 }
 
 TEST(ConsoleOutput, ShiftJisIsWrittenAsUtf8)
