@@ -102,11 +102,14 @@ protected:
         config.api.version = ApiVersion::V4;
         applyConfig(config);
         source.root = server.root();
-        source.download = [](const std::string& railway, const std::string&, std::string* body) {
-            *body = timetableOf(railway);
+        source.download = [](const std::vector<std::string>& railways, const std::string&,
+                             const TimetableArrivalFn& arrived, const HttpAbandonFn&) {
+            for (std::size_t i = 0; i < railways.size(); ++i) {
+                const std::string body = timetableOf(railways[i]);
+                arrived(i, &body);
+            }
             return true;
         };
-        source.sleepMs = [](int) {};
         env.now = [this] { return static_cast<std::time_t>(clock); };
         env.sleepMs = [](int) {};
         env.timetables = &source;
