@@ -37,7 +37,11 @@ demo_trains() {
     shift
     mkdir "$work/$name"
     (cd "$work/$name" &&
-        { for _ in $(seq 600); do grep -aq ':Local:' out 2>/dev/null && break; sleep 0.2; done; printf q; } |
+        { for _ in $(seq 600); do
+              # trains shown and the countdown back: the first refresh is over
+              grep -aq ':Local:' out 2>/dev/null && tail -c 200 out | grep -aq 'データ再取得まで' && break
+              sleep 0.2
+          done; printf q; } |
         env LANG=C.UTF-8 LC_ALL=C.UTF-8 LINEWATCH_API_ROOT=http://127.0.0.1:1 LINEWATCH_CONSUMER_KEY=wrong \
             LINEWATCH_API= HOME="$work/$name" XDG_CACHE_HOME= \
             timeout 150 "$LINEWATCH_BIN" --demo --headless --time "$e2e_clock" "$@" > out 2> "../$name.err") ||
