@@ -29,7 +29,8 @@ struct HttpResult {
     std::string error;       // transport error text when not completed
 };
 
-// Receives body bytes in arrival order; returning false stops the transfer.
+// Receives body bytes in arrival order, on the thread that runs the transfer
+// (see http_get_all); returning false stops the transfer.
 using HttpChunkFn = std::function<bool(const char* data, std::size_t size)>;
 
 // Asked at least every httpAbandonCheckMs while a transfer runs, whether or
@@ -53,9 +54,12 @@ struct HttpTransfer {
 
 // Performs the GETs, at most atOnce (at least 1) at the same time and each
 // as http_get would, in their order: the next starts as soon as one has
-// ended, and its time limits count from then. Calls every onChunk and onDone
-// on this thread, each onDone as soon as its GET has ended (the WinHTTP
-// back-end runs them one after another). Blocks until all have ended; once
-// shouldAbandon says so, every GET still running or waiting ends abandoned.
+// ended, and its time limits count from then. Calls each onDone and
+// shouldAbandon on this thread, each onDone as soon as its GET has ended,
+// and the onChunks, in arrival order and never two at once, on a download
+// thread of its own, so transfers go on while an onDone runs (the WinHTTP
+// back-end runs the GETs one after another, all on this thread). Blocks
+// until all have ended; once shouldAbandon says so, every GET still running
+// or waiting ends abandoned.
 void http_get_all(const std::vector<HttpTransfer>& transfers, int atOnce,
                   const HttpAbandonFn& shouldAbandon = nullptr);

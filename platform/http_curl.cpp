@@ -1,16 +1,24 @@
 // HTTP(S) GET on libcurl. One easy handle per request, all of a batch driven
-// through one multi handle on the calling thread, so the abandon hook is
-// asked often and several answers arrive at once; nothing is cached or
-// stored on disk.
+// through one multi handle on a download thread, so the abandon hook is
+// asked often, several answers arrive at once and none waits while another
+// is read; nothing is cached or stored on disk.
 
 #include "platform/http.h"
 
 #include <curl/curl.h>
 #include <strings.h>
 
+#include <pthread.h>
+#include <signal.h>
+
 #include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <deque>
 #include <memory>
 #include <mutex>
+#include <thread>
 
 namespace {
 
@@ -82,10 +90,21 @@ bool prepare(Transfer& transfer, std::string* error)
     return true;
 }
 
+// Transfers that have ended, on their way from the download thread to the
+// calling thread, which tells them (onDone) and asks the abandon hook.
+struct Handover {
+    std::mutex lock;
+    std::condition_variable changed;
+    std::deque<std::pair<const HttpTransfer*, HttpResult>> ended;
+    bool finished = false;  // every transfer of the batch has ended
+};
+
 // The multi handle of one batch; its transfers leave it before it goes.
 struct Batch {
     CURLM* multi = curl_multi_init();
     std::vector<std::unique_ptr<Transfer>> transfers;
+    Handover handover;
+    std::atomic<bool> abandon{false};
 
     ~Batch()
     {
@@ -97,15 +116,16 @@ struct Batch {
     }
 };
 
-// Takes transfer out of the batch and tells its end.
+// Takes transfer out of the batch and hands its end over.
 void end(Batch& batch, Transfer& transfer, HttpResult result)
 {
     if (transfer.added)
         curl_multi_remove_handle(batch.multi, transfer.curl);
     transfer.added = false;
     transfer.ended = true;
-    if (transfer.job->onDone)
-        transfer.job->onDone(result);
+    std::lock_guard<std::mutex> held(batch.handover.lock);
+    batch.handover.ended.emplace_back(transfer.job, std::move(result));
+    batch.handover.changed.notify_one();
 }
 
 // The result of a transfer curl has finished with code.
@@ -119,12 +139,15 @@ HttpResult finished(Transfer& transfer, CURLcode code)
     return result;
 }
 
-// Ends every transfer still open with result.
+// Ends every transfer still open with result, and the batch with them.
 void endTheRest(Batch& batch, const HttpResult& result)
 {
     for (const auto& t : batch.transfers)
         if (!t->ended)
             end(batch, *t, result);
+    std::lock_guard<std::mutex> held(batch.handover.lock);
+    batch.handover.finished = true;
+    batch.handover.changed.notify_one();
 }
 
 bool abandoned(const HttpAbandonFn& shouldAbandon)
@@ -142,24 +165,10 @@ void initialiseOnce()
     std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
 }
 
-}  // namespace
-
-void http_get_all(const std::vector<HttpTransfer>& jobs, int atOnce, const HttpAbandonFn& shouldAbandon)
+// Drives the batch to its end, atOnce transfers at a time, until every one
+// has ended or batch.abandon is set.
+void run(Batch& batch, int atOnce)
 {
-    initialiseOnce();
-    Batch batch;
-    if (batch.multi == nullptr) {
-        HttpResult failure;
-        failure.error = "cannot create a transfer";
-        for (const HttpTransfer& job : jobs)
-            if (job.onDone)
-                job.onDone(failure);
-        return;
-    }
-    for (const HttpTransfer& job : jobs) {
-        batch.transfers.push_back(std::make_unique<Transfer>());
-        batch.transfers.back()->job = &job;
-    }
     std::size_t next = 0;  // the first transfer not started yet
     int running = 0;
     // Starts transfers until atOnce run; one that cannot start ends at once.
@@ -180,10 +189,10 @@ void http_get_all(const std::vector<HttpTransfer>& jobs, int atOnce, const HttpA
     startMore();
     // curl_easy_perform would let a silent server hold its progress callback
     // off for a second at a time; waiting at most httpAbandonCheckMs per
-    // round keeps the abandon hook answering within that.
+    // round (and woken when abandoned) keeps an abandon within that.
     CURLMcode state = CURLM_OK;
     while (running > 0) {
-        if (abandoned(shouldAbandon)) {
+        if (batch.abandon) {
             HttpResult result;
             result.abandoned = true;
             result.error = "the transfer was abandoned";
@@ -212,6 +221,79 @@ void http_get_all(const std::vector<HttpTransfer>& jobs, int atOnce, const HttpA
     HttpResult failure;
     failure.error = state != CURLM_OK ? curl_multi_strerror(state) : "the transfer ended without a result";
     endTheRest(batch, failure);
+}
+
+// The download thread, started with every signal blocked, so the program's
+// handlers (the terminal's among them) run on the thread that set them up.
+std::thread startDownloads(Batch& batch, int atOnce)
+{
+    sigset_t all;
+    sigset_t before;
+    sigfillset(&all);
+    pthread_sigmask(SIG_SETMASK, &all, &before);
+    try {
+        std::thread downloads(run, std::ref(batch), atOnce);
+        pthread_sigmask(SIG_SETMASK, &before, nullptr);
+        return downloads;
+    } catch (...) {
+        pthread_sigmask(SIG_SETMASK, &before, nullptr);
+        throw;
+    }
+}
+
+// Stops and joins the download thread however the calling thread leaves,
+// an onDone that throws included.
+struct Joined {
+    Batch& batch;
+    std::thread downloads;
+    ~Joined()
+    {
+        batch.abandon = true;
+        curl_multi_wakeup(batch.multi);
+        downloads.join();
+    }
+};
+
+}  // namespace
+
+// The transfers run on a thread of their own, so that while an onDone reads
+// and draws an answer the others go on arriving (a server may give up on a
+// request that stands still for a few seconds).
+void http_get_all(const std::vector<HttpTransfer>& jobs, int atOnce, const HttpAbandonFn& shouldAbandon)
+{
+    initialiseOnce();
+    Batch batch;
+    if (batch.multi == nullptr) {
+        HttpResult failure;
+        failure.error = "cannot create a transfer";
+        for (const HttpTransfer& job : jobs)
+            if (job.onDone)
+                job.onDone(failure);
+        return;
+    }
+    for (const HttpTransfer& job : jobs) {
+        batch.transfers.push_back(std::make_unique<Transfer>());
+        batch.transfers.back()->job = &job;
+    }
+    Joined joined{batch, startDownloads(batch, atOnce)};
+    Handover& handover = batch.handover;
+    for (bool last = false; !last;) {
+        if (!batch.abandon && abandoned(shouldAbandon)) {
+            batch.abandon = true;
+            curl_multi_wakeup(batch.multi);
+        }
+        std::deque<std::pair<const HttpTransfer*, HttpResult>> ended;
+        {
+            std::unique_lock<std::mutex> held(handover.lock);
+            handover.changed.wait_for(held, std::chrono::milliseconds(httpAbandonCheckMs),
+                                      [&] { return !handover.ended.empty() || handover.finished; });
+            ended.swap(handover.ended);
+            last = handover.finished;
+        }
+        for (const auto& [job, result] : ended)
+            if (job->onDone)
+                job->onDone(result);
+    }
 }
 
 HttpResult http_get(const HttpRequest& request, const HttpChunkFn& onChunk,

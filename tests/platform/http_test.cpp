@@ -10,7 +10,9 @@
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
+#include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "tests/platform/local_server.h"
@@ -302,4 +304,74 @@ TEST(Http, ABatchRunsSeveralAtOnceEachEndingAsSoonAsItsAnswerIsIn)
     asked = 0;
     http_get_all(batch, 2, [&asked] { return ++asked > 2; });
     EXPECT_EQ(abandoned, 4);
+}
+
+TEST(Http, TransfersGoOnWhileAnAnswerIsReadAndOnlyTheChunksLeaveThisThread)
+{
+    // /first's onDone holds until /second's body is in whole: had the batch
+    // stood still while an onDone runs, it would wait for nothing
+    LocalServer server(LocalServer::Plain);
+    server.http().Get(R"(/(\w+))", [](const httplib::Request& req, httplib::Response& res) {
+        if (req.matches[1] == "second")
+            std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        res.set_content(std::string(200000, req.matches[1].str()[0]), "text/plain");
+    });
+    ASSERT_TRUE(server.start());
+    std::mutex lock;
+    std::condition_variable arrived;
+    std::size_t secondBytes = 0;
+    bool secondWhole = false;
+    bool secondInWhileFirstRead = false;
+    std::vector<std::thread::id> doneOn;
+    const std::thread::id caller = std::this_thread::get_id();
+    std::vector<HttpTransfer> batch(2);
+    batch[0].request.url = server.root() + "/first";
+    batch[0].onChunk = [](const char*, std::size_t) { return true; };
+    batch[0].onDone = [&](const HttpResult& r) {
+        EXPECT_TRUE(r.completed) << r.error;
+        doneOn.push_back(std::this_thread::get_id());
+        std::unique_lock<std::mutex> held(lock);
+        secondInWhileFirstRead = arrived.wait_for(held, std::chrono::seconds(10), [&] { return secondWhole; });
+    };
+    batch[1].request.url = server.root() + "/second";
+    batch[1].onChunk = [&](const char*, std::size_t size) {
+        EXPECT_NE(std::this_thread::get_id(), caller) << "chunks come on the download thread";
+        std::lock_guard<std::mutex> held(lock);
+        secondBytes += size;
+        secondWhole = secondBytes == 200000;
+        arrived.notify_all();
+        return true;
+    };
+    batch[1].onDone = [&](const HttpResult& r) {
+        EXPECT_TRUE(r.completed) << r.error;
+        doneOn.push_back(std::this_thread::get_id());
+    };
+    http_get_all(batch, 2, [&] {
+        EXPECT_EQ(std::this_thread::get_id(), caller);
+        return false;
+    });
+    EXPECT_TRUE(secondInWhileFirstRead);
+    EXPECT_EQ(doneOn, (std::vector<std::thread::id>{caller, caller}));
+}
+
+TEST(Http, AnOnDoneThatThrowsLeavesNoTransferBehind)
+{
+    LocalServer silent(LocalServer::Silent);
+    LocalServer server(LocalServer::Plain);
+    server.http().Get("/x", [](const httplib::Request&, httplib::Response& res) {
+        res.set_content("x", "text/plain");
+    });
+    ASSERT_TRUE(silent.start());
+    ASSERT_TRUE(server.start());
+    std::vector<HttpTransfer> batch(2);
+    batch[0].request.url = server.root() + "/x";
+    batch[0].onChunk = [](const char*, std::size_t) { return true; };
+    batch[0].onDone = [](const HttpResult&) { throw std::runtime_error("reader failed"); };
+    batch[1].request.url = silent.root() + "/x";
+    batch[1].request.settings.totalTimeoutMs = 20000;
+    batch[1].onChunk = [](const char*, std::size_t) { return true; };
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_THROW(http_get_all(batch, 2), std::runtime_error);
+    // the silent one is dropped with the batch, not waited for
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
 }
