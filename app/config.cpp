@@ -2,6 +2,7 @@
 
 #include "app/consumer_key.h"
 #include "opendata/calendar.h"
+#include "platform/key_mask.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -104,6 +105,7 @@ Config readConfig(int argc, char** argv, const EnvironmentLookup& env, std::int6
 void applyConfig(const Config& config)
 {
     configureFetch(config.api);
+    configureShownKey(config.api.consumerKey);
     configureWindow(config.window);
     configureChime(config.chime);
     configureSpeech(config.speech);

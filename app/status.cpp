@@ -5,7 +5,7 @@
 #include "network/stations.h"
 #include "opendata/calendar.h"
 #include "opendata/fetch.h"
-#include "opendata/key_mask.h"
+#include "platform/key_mask.h"
 #include "opendata/parse.h"
 #include "platform/charset.h"
 #include "platform/console.h"
@@ -160,7 +160,7 @@ void reportStatus(MonitorState& st, std::int64_t now)
         if (r.informationText.size() > 2) {
             // Masked before the line drops its control bytes and before the
             // speech cuts it in parts, either of which could join a key up.
-            const std::string text = maskKey(r.informationText, r.informationText.size(), consumerKey());
+            const std::string text = maskKey(r.informationText, r.informationText.size(), consumerKey(), MaskEncoding::ShiftJis);
             if (fresh)
                 console_print("%s\n", one_line(text).c_str());
             if (speak)

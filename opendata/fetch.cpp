@@ -9,7 +9,7 @@
 #include <memory>
 #include <string_view>
 
-#include "opendata/key_mask.h"
+#include "platform/key_mask.h"
 #include "opendata/normalise_v4.h"
 #include "platform/charset.h"
 #include "platform/console.h"
@@ -273,6 +273,10 @@ Outcome finish(Download& d, const HttpResult& result)
     } else {
         cp932_end(d.stream, text);
     }
+    // Whatever of the answer is shown later (a train number on the map or in
+    // the settings file, a fare) shows no key.
+    if (!text.empty())
+        text = maskKey(text, text.size(), consumerKey(), MaskEncoding::ShiftJis);
     return Outcome::Done;
 }
 

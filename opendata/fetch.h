@@ -3,7 +3,8 @@
 // response texts, converted from the API's UTF-8 to Shift_JIS as they arrive.
 // A failed download (transport error, non-2xx answer, a body that is not
 // JSON) leaves its text empty and prints one console line naming the kind
-// and the cause; the consumer key is never printed. A download abandoned
+// and the cause; the consumer key is never printed, and every echo of it in a
+// response text is masked (maskKey). A download abandoned
 // through its hook leaves its text empty and prints nothing.
 //
 // Two API versions: version 2 (/api/v2/datapoints?rdf:type=…, closed in

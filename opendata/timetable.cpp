@@ -7,7 +7,7 @@
 
 #include "opendata/calendar.h"
 #include "opendata/fetch.h"
-#include "opendata/key_mask.h"
+#include "platform/key_mask.h"
 
 // ---- names and times ----
 

@@ -22,14 +22,15 @@ constexpr int kConsoleArrowPrefix = 0xE0;
 // printf-style output; format and arguments are Shift_JIS. Control characters
 // other than \r \n \t are dropped before the text reaches the terminal, and
 // \r is kept only as the last byte of the formatted text; a line longer than
-// 2,048 bytes is cut there, ending in "…". On a terminal a
+// 2,048 bytes is cut there, ending in "…". Last of all the consumer key is
+// masked (maskShown), in the encoding written. On a terminal a
 // message that follows one ending in \r starts by erasing that line, so
 // nothing of the overwritten text stays showing.
 void console_print(const char* fmt, ...) __attribute__((format(CONSOLE_PRINTF, 1, 2)));
 
-// While sink is non-null, output (Shift_JIS, after control-character removal
-// and line cuts)
-// is appended to *sink instead of the terminal; nullptr restores the terminal.
+// While sink is non-null, output (Shift_JIS, after control-character removal,
+// line cuts and masking) is appended to *sink instead of the terminal;
+// nullptr restores the terminal.
 void console_capture(std::string* sink);
 
 // While script is non-null, keys and lines are taken from the front of

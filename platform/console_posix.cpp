@@ -6,6 +6,7 @@
 
 #include "platform/charset.h"
 #include "platform/console_text.h"
+#include "platform/key_mask.h"
 
 #include <cerrno>
 #include <csignal>
@@ -81,13 +82,17 @@ void trackTerminalLine(std::string& s)
 void emit(const char* text, std::size_t len)
 {
     std::string clean = console_cut_lines(console_drop_controls(text, len));
+    // the key is masked last, in what is written as it is written
     if (captureSink) {
-        captureSink->append(clean);
+        captureSink->append(maskShown(clean, MaskEncoding::ShiftJis));
         return;
     }
-    if (!terminalIsShiftJis()) {
+    if (terminalIsShiftJis()) {
+        clean = maskShown(clean, MaskEncoding::ShiftJis);
+    } else {
         clean = cp932ToUtf8(clean);
         dropUtf8C1(clean);
+        clean = maskShown(clean, MaskEncoding::Utf8);
     }
     if (isatty(STDOUT_FILENO))
         trackTerminalLine(clean);

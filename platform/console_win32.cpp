@@ -7,6 +7,7 @@
 
 #include "platform/charset.h"
 #include "platform/console_text.h"
+#include "platform/key_mask.h"
 
 #include <windows.h>
 
@@ -72,7 +73,9 @@ void writeConsole(HANDLE out, const std::string& sjis)
 
 void emit(const std::string& text)
 {
-    const std::string clean = console_cut_lines(console_drop_controls(text.data(), text.size()));
+    // the key is masked last, in what is written
+    const std::string clean =
+        maskShown(console_cut_lines(console_drop_controls(text.data(), text.size())), MaskEncoding::ShiftJis);
     if (captureSink) {
         captureSink->append(clean);
         return;

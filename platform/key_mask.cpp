@@ -1,6 +1,8 @@
 // Finding the consumer key in echoed text, whatever form the echo took.
 
-#include "opendata/key_mask.h"
+#include "platform/key_mask.h"
+
+#include "platform/charset.h"
 
 #include <algorithm>
 #include <vector>
@@ -33,17 +35,54 @@ bool isLineBreak(char c)
     return c == '\r' || c == '\n';
 }
 
-// Control characters are dropped from what is shown, so they must not break
-// a run either: C0, DEL, and C1 as UTF-8 encodes it (0xC2 0x80..0x9F).
-std::size_t controlBytes(std::string_view text, std::size_t i)
+// Bytes at text[i] that show nothing, so they must not break a run either:
+// C0 and DEL, which the console drops; in UTF-8 C1 (0xC2 0x80..0x9F), the
+// soft hyphen, the zero-width space, joiners and word joiner, and the
+// byte-order mark; in Shift_JIS the unassigned single bytes 0x80 and 0xA0,
+// which some conversions drop.
+std::size_t invisibleBytes(std::string_view text, std::size_t i, MaskEncoding encoding)
 {
-    const auto c = static_cast<unsigned char>(text[i]);
+    const auto at = [&](std::size_t k) { return i + k < text.size() ? static_cast<unsigned char>(text[i + k]) : 0; };
+    const unsigned char c = at(0);
     if (c < 0x20 || c == 0x7F)
         return 1;
-    if (c == 0xC2 && i + 1 < text.size()) {
-        const auto next = static_cast<unsigned char>(text[i + 1]);
-        if (next >= 0x80 && next <= 0x9F)
-            return 2;
+    if (encoding == MaskEncoding::ShiftJis)
+        return c == 0x80 || c == 0xA0 ? 1 : 0;
+    if (c == 0xC2 && ((at(1) >= 0x80 && at(1) <= 0x9F) || at(1) == 0xAD))
+        return 2;
+    const bool zeroWidth = (c == 0xE2 && at(1) == 0x80 && at(2) >= 0x8B && at(2) <= 0x8D) ||
+                           (c == 0xE2 && at(1) == 0x81 && at(2) == 0xA0) ||
+                           (c == 0xEF && at(1) == 0xBB && at(2) == 0xBF);
+    return zeroWidth ? 3 : 0;
+}
+
+// A full-width letter or digit at text[i] as the ASCII one it reads as, and
+// its length; a character of several bytes that is none of them reads as
+// '\0' (never a key character) and takes all its bytes; 0 for a single byte.
+std::size_t wideCharacter(std::string_view text, std::size_t i, MaskEncoding encoding, char* c)
+{
+    const auto at = [&](std::size_t k) { return i + k < text.size() ? static_cast<unsigned char>(text[i + k]) : 0; };
+    const unsigned char b = at(0);
+    if (encoding == MaskEncoding::ShiftJis) {
+        if (!isShiftJisLead(b) || i + 1 >= text.size())
+            return 0;
+        const unsigned char t = at(1);
+        *c = '\0';
+        if (b == 0x82 && t >= 0x4F && t <= 0x58)
+            *c = static_cast<char>('0' + (t - 0x4F));
+        else if (b == 0x82 && t >= 0x60 && t <= 0x79)
+            *c = static_cast<char>('A' + (t - 0x60));
+        else if (b == 0x82 && t >= 0x81 && t <= 0x9A)
+            *c = static_cast<char>('a' + (t - 0x81));
+        return 2;
+    }
+    // U+FF01..U+FF5E are the full-width forms of '!'..'~'
+    if (b == 0xEF && (at(1) == 0xBC || at(1) == 0xBD) && at(2) >= 0x80 && at(2) <= 0xBF) {
+        const int code = (at(1) - 0xBC) * 64 + (at(2) - 0x80);  // U+FF00 + code
+        if (code >= 1 && code <= 0x5E) {
+            *c = static_cast<char>(0x20 + code);
+            return 3;
+        }
     }
     return 0;
 }
@@ -65,9 +104,9 @@ std::size_t escape(std::string_view text, std::size_t i, char* c)
 }
 
 // The text as compared; line breaks and the indentation after them, and
-// control characters, produce nothing, so the characters on either side are
+// what shows nothing, produce nothing, so the characters on either side are
 // neighbours.
-std::vector<Decoded> decode(std::string_view text)
+std::vector<Decoded> decode(std::string_view text, MaskEncoding encoding)
 {
     std::vector<Decoded> out;
     out.reserve(text.size());
@@ -77,11 +116,16 @@ std::vector<Decoded> decode(std::string_view text)
                 ++i;
             continue;
         }
-        if (const std::size_t n = controlBytes(text, i)) {
+        if (const std::size_t n = invisibleBytes(text, i, encoding)) {
             i += n;
             continue;
         }
         char c = text[i];
+        if (const std::size_t n = wideCharacter(text, i, encoding, &c)) {
+            out.push_back({lower(c), i, i + n});
+            i += n;
+            continue;
+        }
         std::size_t n = escape(text, i, &c);
         n = n > 0 ? n : 1;
         const auto u = static_cast<unsigned char>(c);
@@ -96,6 +140,8 @@ std::vector<Decoded> decode(std::string_view text)
 std::size_t longestRun(const std::vector<Decoded>& text, std::size_t at, const std::string& key)
 {
     std::size_t best = 0;
+    if (key.find(text[at].c) == std::string::npos)
+        return 0;
     for (std::size_t from = 0; from + best < key.size(); ++from) {
         std::size_t n = 0;
         while (at + n < text.size() && from + n < key.size() && text[at + n].c == key[from + n])
@@ -107,7 +153,7 @@ std::size_t longestRun(const std::vector<Decoded>& text, std::size_t at, const s
 
 }  // namespace
 
-std::string maskKey(std::string_view text, std::size_t limit, std::string_view key)
+std::string maskKey(std::string_view text, std::size_t limit, std::string_view key, MaskEncoding encoding)
 {
     std::string lowerKey(key);
     std::transform(lowerKey.begin(), lowerKey.end(), lowerKey.begin(), lower);
@@ -115,7 +161,7 @@ std::string maskKey(std::string_view text, std::size_t limit, std::string_view k
 
     // Byte ranges of the echoes, left to right, none overlapping.
     std::vector<std::pair<std::size_t, std::size_t>> echoes;
-    const std::vector<Decoded> decoded = runMin > 0 ? decode(text) : std::vector<Decoded>();
+    const std::vector<Decoded> decoded = runMin > 0 ? decode(text, encoding) : std::vector<Decoded>();
     for (std::size_t i = 0; i < decoded.size() && decoded[i].begin < limit;) {
         const std::size_t run = longestRun(decoded, i, lowerKey);
         if (run >= runMin) {
@@ -138,4 +184,20 @@ std::string maskKey(std::string_view text, std::size_t limit, std::string_view k
         shown += text[i++];
     }
     return shown;
+}
+
+namespace {
+
+std::string shownKey;
+
+}  // namespace
+
+void configureShownKey(const std::string& key)
+{
+    shownKey = key;
+}
+
+std::string maskShown(std::string_view text, MaskEncoding encoding)
+{
+    return maskKey(text, text.size(), shownKey, encoding);
 }

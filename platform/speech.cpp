@@ -5,6 +5,7 @@
 
 #include "platform/charset.h"
 #include "platform/console.h"
+#include "platform/key_mask.h"
 #include "platform/speech_backend.h"
 #include "platform/speech_queue.h"
 
@@ -167,19 +168,21 @@ void speech_start()
 
 void speech_say(const char* sjis)
 {
+    // the key is masked last, in what is spoken
+    const std::string phrase = maskShown(sjis, MaskEncoding::ShiftJis);
     SpeechState& s = state();
     {
         std::lock_guard<std::mutex> g(s.recordLock);
         if (s.record.size() >= recordCapacity)
             s.record.pop_front();
-        s.record.emplace_back(sjis);
+        s.record.push_back(phrase);
     }
     std::lock_guard<std::mutex> g(s.startLock);
     if (!s.started)
         start_locked(s);
     if (!s.active)
         return;
-    if (phrase_push(s.queue, sjis) && !s.overflowReported) {
+    if (phrase_push(s.queue, phrase.c_str()) && !s.overflowReported) {
         s.overflowReported = true;
         console_print("speech: too many phrases waiting; the oldest are dropped\n");
     }

@@ -16,7 +16,8 @@ struct SpeechSettings {
 // first call the defaults above apply.
 void configureSpeech(const SpeechSettings& settings);
 
-// Queues one NUL-terminated Shift_JIS phrase; phrases are spoken in order.
+// Queues one NUL-terminated Shift_JIS phrase, the key masked (maskShown);
+// phrases are spoken in order.
 // The first call starts the engine when speech_start was not called.
 void speech_say(const char* sjis);
 

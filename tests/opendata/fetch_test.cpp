@@ -130,6 +130,31 @@ protected:
     bool printed(const char* utf8) const { return console.find(utf8ToCp932(utf8)) != std::string::npos; }
 };
 
+TEST_F(Client, AKeyInAnAnswerIsMaskedInItsTextBeforeAnythingReadsIt)
+{
+    // a train number and a fare go to the map, the settings file and the
+    // console; the kanji before the notice's key stays whole
+    const std::string split = testKey.substr(0, 7) + "\\u0001" + testKey.substr(7);
+    answers["odpt:Train"].body = R"([{"odpt:trainNumber":")" + split + R"("}])";
+    answers["odpt:TrainInformation"].body =
+        R"([{"odpt:railway":"odpt.Railway:TokyoMetro.Ginza","odpt:trainInformationStatus":"遅延",)"
+        R"("odpt:trainInformationText":"亜)" + testKey.substr(1) + R"("}])";
+    answers["odpt:RailwayFare"].body = R"([{"odpt:fromStation":")" + upperKey + R"("}])";
+    for (bool v4 : {false, true}) {
+        if (v4)
+            useV4();
+        EXPECT_TRUE(fetchLive(nullptr));
+        EXPECT_TRUE(fetchFare(fareUrl("a", "b"), nullptr));
+        EXPECT_NE(responseText[ResponseKind::Trains].find("***"), std::string::npos) << v4;
+        EXPECT_NE(responseText[ResponseKind::Status].find(utf8ToCp932("亜") + "***"), std::string::npos) << v4;
+        EXPECT_NE(responseText[ResponseKind::Fare].find("***"), std::string::npos) << v4;
+        for (std::string& text : responseText.text) {
+            EXPECT_EQ(text.find(testKey.substr(20, 16)), std::string::npos) << text;
+            EXPECT_EQ(text.find(upperKey.substr(20, 16)), std::string::npos) << text;
+        }
+    }
+}
+
 TEST_F(Client, LiveFetchRequestsBothKindsAndConvertsTheirBodies)
 {
     answers["odpt:Train"].body = R"([{"@context":"c","odpt:trainNumber":"A1098S2"}])";

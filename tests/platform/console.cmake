@@ -4,6 +4,8 @@ if(WIN32)
     linewatch_shift_jis(console_tests)
     return()
 endif()
-# The console layer: output conversion and filtering, keys, lines, terminal restoration.
-linewatch_test(console_tests SOURCES ${CMAKE_CURRENT_LIST_DIR}/console_test.cpp LIBS platform)
+# The console layer: output conversion, filtering and masking, keys, lines,
+# terminal restoration.
+linewatch_test(console_tests SOURCES ${CMAKE_CURRENT_LIST_DIR}/console_test.cpp
+               ${CMAKE_CURRENT_LIST_DIR}/key_mask_test.cpp LIBS platform)
 linewatch_shift_jis(console_tests)

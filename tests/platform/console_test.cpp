@@ -1,5 +1,7 @@
 #include "platform/console.h"
 
+#include "platform/key_mask.h"
+
 #include <gtest/gtest.h>
 
 #include <csignal>
@@ -140,6 +142,25 @@ TEST(ConsoleOutput, ShiftJisIsWrittenAsUtf8)
                      (static_cast<unsigned char>(got[i + 1]) & 0xE0) == 0x80)
             << "at " << i;
     EXPECT_EQ(got.back(), '\n');
+}
+
+TEST(ConsoleOutput, TheKeyIsMaskedLastInWhatIsWritten)
+{
+    const std::string key = "0f1e2d3c4b5a69788796a5b4c3d2e1f00f1e2d3c4b5a69788796a5b4c3d2e1f0";
+    const std::string head = key.substr(0, 30), tail = key.substr(30);
+    configureShownKey(key);
+    testing::internal::CaptureStdout();
+    // joined by the formatting, and by the control filter
+    console_print("a %s%s b\n", head.c_str(), tail.c_str());
+    console_print("c %s\x1b\x7f%s d\n", head.c_str(), tail.c_str());
+    const std::string written = testing::internal::GetCapturedStdout();
+    std::string captured;
+    console_capture(&captured);
+    console_print("e %s\x01%s\n", head.c_str(), tail.c_str());
+    console_capture(nullptr);
+    configureShownKey("");
+    EXPECT_EQ(written, "a *** b\nc *** d\n");
+    EXPECT_EQ(captured, "e ***\n");
 }
 
 TEST(ConsoleOutput, OnATerminalAnOverwritingMessageErasesTheLineFirst)

@@ -1,6 +1,7 @@
-// Masking the consumer key in the forms servers and proxies echo it in.
+// Masking the consumer key in the forms servers and proxies echo it in, in
+// UTF-8 and in Shift_JIS; and the last masking step of what is shown.
 
-#include "opendata/key_mask.h"
+#include "platform/key_mask.h"
 
 #include <gtest/gtest.h>
 
@@ -57,6 +58,30 @@ std::string masked(const std::string& text)
     return maskKey(text, text.size(), key);
 }
 
+std::string maskedShiftJis(const std::string& text)
+{
+    return maskKey(text, text.size(), key, MaskEncoding::ShiftJis);
+}
+
+// s's letters and digits in their full-width forms, UTF-8 or Shift_JIS.
+std::string fullWidth(const std::string& s, MaskEncoding encoding)
+{
+    std::string out;
+    for (char c : s) {
+        const bool digit = c >= '0' && c <= '9';
+        if (encoding == MaskEncoding::ShiftJis) {
+            out += '\x82';
+            out += static_cast<char>(digit ? 0x4F + (c - '0') : 0x81 + (c - 'a'));
+        } else {
+            const int code = 0xFF00 + (c - 0x20);  // U+FF10.. digits, U+FF41.. letters
+            out += static_cast<char>(0xE0 | code >> 12);
+            out += static_cast<char>(0x80 | (code >> 6 & 0x3F));
+            out += static_cast<char>(0x80 | (code & 0x3F));
+        }
+    }
+    return out;
+}
+
 TEST(KeyMask, EchoesInEveryFormAreMasked)
 {
     struct Case {
@@ -92,6 +117,15 @@ TEST(KeyMask, EchoesInEveryFormAreMasked)
         {"JSON escaped in part", "k=" + key.substr(0, 10) + jsonEscaped(key.substr(10, 10), false), "k=***"},
         {"a blank is not skipped", "x" + key.substr(0, 10) + " " + key.substr(10, 10),
          "x" + key.substr(0, 10) + " " + key.substr(10, 10)},
+        {"zero-width spaces between", "z=" + spread(key.substr(0, 20), "\xe2\x80\x8b") + ";", "z=***;"},
+        {"joiners, word joiner, mark", "z=" + spread(key.substr(0, 16), "\xe2\x80\x8d\xe2\x81\xa0\xef\xbb\xbf"),
+         "z=***"},
+        {"soft hyphens between", "z=" + spread(key.substr(0, 20), "\xc2\xad"), "z=***"},
+        {"full width", "k=" + fullWidth(key, MaskEncoding::Utf8) + "!", "k=***!"},
+        {"full width in part", "k=" + key.substr(0, 10) + fullWidth(key.substr(10, 10), MaskEncoding::Utf8),
+         "k=***"},
+        {"other wide characters break a run", "k=" + spread(key.substr(0, 20), "\xef\xbc\x8d"),
+         "k=" + spread(key.substr(0, 20), "\xef\xbc\x8d")},
         {"no key", "Internal Server Error", "Internal Server Error"},
         {"empty", "", ""},
     };
@@ -110,6 +144,36 @@ TEST(KeyMask, AnEchoStartingWithinTheLimitIsMaskedWhole)
     // An echo that starts at the limit shows nothing of itself.
     EXPECT_EQ(maskKey(std::string(80, '-') + key, 80, key), std::string(80, '-'));
     EXPECT_EQ(maskKey("short " + key, 3, key), "sho");
+}
+
+TEST(KeyMask, InShiftJisACharacterIsNeverCutAndWideOnesReadAsTheirs)
+{
+    // "\x88\x61" is one kanji: the key's first letter is its second byte, so
+    // what shows is the kanji and the key's other 63 characters
+    EXPECT_EQ(maskedShiftJis("\x88" + key + "\x81\x42"), "\x88\x61***\x81\x42");
+    EXPECT_EQ(maskedShiftJis("\x93\x8c" + key.substr(0, 20)), "\x93\x8c***") << "a whole character before";
+    EXPECT_EQ(maskedShiftJis("k=" + fullWidth(key, MaskEncoding::ShiftJis)), "k=***");
+    EXPECT_EQ(maskedShiftJis(fullWidth(key.substr(0, 8), MaskEncoding::ShiftJis) + key.substr(8, 8) + "\x81\x42"),
+              "***\x81\x42");
+    EXPECT_EQ(maskedShiftJis("k=" + spread(key.substr(0, 20), "\x80") + spread(key.substr(20, 4), "\xa0")),
+              "k=***")
+        << "unassigned single bytes show nothing";
+    EXPECT_EQ(maskedShiftJis("k=" + spread(key.substr(0, 20), "\x01") + "."), "k=***.");
+    // a kanji between key characters breaks the run; in UTF-8 0xC2 0x85
+    // would be C1, in Shift_JIS it is a half-width katakana and a kanji
+    const std::string kanjiBetween = "k=" + spread(key.substr(0, 20), "\x88\x9f");
+    EXPECT_EQ(maskedShiftJis(kanjiBetween), kanjiBetween);
+    const std::string katakanaBetween = "k=" + spread(key.substr(0, 20), "\xc2\x85\x40");
+    EXPECT_EQ(maskedShiftJis(katakanaBetween), katakanaBetween);
+}
+
+TEST(KeyMask, WhatIsShownIsMaskedWithTheConfiguredKey)
+{
+    configureShownKey(key);
+    EXPECT_EQ(maskShown("key " + key, MaskEncoding::Utf8), "key ***");
+    EXPECT_EQ(maskShown("\x88" + key, MaskEncoding::ShiftJis), "\x88\x61***");
+    configureShownKey("");
+    EXPECT_EQ(maskShown("key " + key, MaskEncoding::Utf8), "key " + key);
 }
 
 TEST(KeyMask, AKeyShorterThanARunIsMaskedOnlyWhole)

@@ -1,4 +1,5 @@
 #include "platform/console.h"
+#include "platform/key_mask.h"
 #include "platform/speech.h"
 #include "platform/speech_child.h"
 #include "platform/speech_queue.h"
@@ -119,6 +120,16 @@ TEST_F(SpeechTest, SilentModeRecordsInOrderAndWritesNothing)
     struct stat st;
     EXPECT_NE(stat((dir + "/0001.wav").c_str(), &st), 0);
     remove_dir(dir);
+}
+
+TEST_F(SpeechTest, WhatIsSaidHasTheKeyMasked)
+{
+    const std::string key = "0f1e2d3c4b5a69788796a5b4c3d2e1f0";
+    configureSpeech(SpeechSettings{true, ""});
+    configureShownKey(key);
+    speech_say(("キー" + key.substr(0, 10) + "\x01" + key.substr(10) + "です").c_str());
+    configureShownKey("");
+    EXPECT_EQ(speech_recorded(), (std::vector<std::string>{"キー***です"}));
 }
 
 TEST_F(SpeechTest, MissingEngineGivesOneNoticeAndStaysSilent)
