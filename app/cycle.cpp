@@ -10,7 +10,9 @@
 #include "platform/console.h"
 #include "qwin/qwin.h"
 
+#include <algorithm>
 #include <chrono>
+#include <iterator>
 #include <thread>
 
 namespace {
@@ -110,7 +112,13 @@ void refreshOnce(MonitorState& st, const CycleEnv& env)
             console_print("列車位置: 時刻表からの推定です（リアルタイムの位置ではありません）\n");
     }
     env.sleepMs(kPassDelayMs);
-    if (trainCount > 0)
+    // No train at all is news too (every one withdrawn, or the night's last
+    // gone): the marks still on the map go. Only when nothing was learnt (no
+    // answer, no timetable) does the map keep what it showed.
+    const bool answered = !responseText[ResponseKind::Trains].empty() ||
+                          (env.timetables && std::count(std::begin(st.timetables.loaded),
+                                                        std::end(st.timetables.loaded), true) > 0);
+    if (trainCount > 0 || answered)
         updateTrainDisplay(st);
     env.sleepMs(kPassDelayMs);
     reportStatus(st, env.now());

@@ -362,6 +362,10 @@ void show_trains(MonitorState& st, Pass pass)
             st.shownEstimated = st.trainsEstimated;
         }
     }
+    if (trainCount == 0 && st.shownTrainTotal != 0) {
+        draw_count_box(port, "", false);
+        st.shownTrainTotal = 0;
+    }
     erase_departed(st, strokes);
     draw_strokes(st, strokes);
     draw_line_counts(st, counts);

@@ -227,6 +227,26 @@ TEST_F(DisruptedEstimate, NoticesDecideWhichEstimatedTrainsShowWhereAndHowTheyAr
     EXPECT_EQ(said.find("（推定"), std::string::npos) << said;
 }
 
+TEST_F(DisruptedEstimate, WhenNoTrainIsLeftTheLastMarksGoAndTheCountSaysNone)
+{
+    refresh("", normal, "", normal);
+    EXPECT_EQ(numbers(), "G01 M01 M02 M03 M04 ");
+    int shown = 0;
+    for (int i = 0; i < st->knownCount; ++i)
+        shown += st->knownTrains[i].shown != 0 && qwin_pixel(st->knownTrains[i].x, st->knownTrains[i].y) ==
+                                                      qwin_rgb(st->knownTrains[i].colour);
+    EXPECT_EQ(shown, 5);
+
+    refresh("運転見合わせ", whole, "運転見合わせ", whole);
+    EXPECT_EQ(numbers(), "");
+    for (int i = 0; i < st->knownCount; ++i) {
+        const KnownTrain& k = st->knownTrains[i];
+        EXPECT_EQ(k.shown, 0) << k.number;
+        EXPECT_NE(qwin_pixel(k.x, k.y), qwin_rgb(k.colour)) << k.number << " still marked";
+    }
+    EXPECT_EQ(st->shownTrainTotal, 0) << "the count box says none";
+}
+
 TEST_F(DisruptedEstimate, LivePositionsAreNeverAltered)
 {
     liveTrains = R"([{"@type":"odpt:Train","dc:date":"2026-12-08T08:05:02+09:00",)"
