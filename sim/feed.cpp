@@ -172,8 +172,10 @@ bool tooSoon(Feed& f, const std::string& type, const std::string& key)
 bool holdAnswer(Feed& f, FeedFault fault)
 {
     std::unique_lock<std::mutex> lock(f.mutex);
-    if (fault != FeedFault::Slow && fault != FeedFault::Hang)
+    if (fault != FeedFault::Slow && fault != FeedFault::Hang) {
+        f.wake.wait_for(lock, std::chrono::milliseconds(f.options.answerDelayMs), [&] { return f.stopping; });
         return !f.stopping;
+    }
     const std::uint64_t ticket = f.nextTicket++;
     f.held.insert(ticket);
     if (f.held.size() > maxHeldAnswers) {

@@ -47,6 +47,7 @@ struct FeedOptions {
     std::string replayDir;      // non-empty: serve recorded files where there are some
     bool multilingual = false;  // v4 notices in en, ko, zh-Hans and zh-Hant as well
     bool v4Positions = false;   // v4 serves the running trains (the real API answers [])
+    int answerDelayMs = 0;      // every answer waits this long first, as a distant server's do
     std::string certFile;       // with keyFile: serve HTTPS
     std::string keyFile;
 };

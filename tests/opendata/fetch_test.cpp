@@ -563,7 +563,8 @@ TEST_F(Client, TimetablesComeAtOnceAsTheyAreAndLeaveTheTextsAlone)
     timetableAnswers[railways[2]] = Answer{200, "<html>", {}};
     timetableAnswers[railways[3]] = Answer{429, "", {}};
     timetableAnswers[railways[4]] = Answer{200, " [] ", {}};
-    timetablesAsked = timetablesAtOnce;
+    const int atOnce = std::min(timetablesAtOnce, static_cast<int>(railways.size()));
+    timetablesAsked = atOnce;
     std::vector<std::string> got(railways.size(), "unset");
     int handed = 0;
     // asked in version 4 whatever the client speaks otherwise
@@ -574,7 +575,7 @@ TEST_F(Client, TimetablesComeAtOnceAsTheyAreAndLeaveTheTextsAlone)
             got.at(r) = text ? *text : "failed";
         },
         nullptr));
-    EXPECT_EQ(maxTimetablesInFlight, timetablesAtOnce) << "that many asked for before any is answered";
+    EXPECT_EQ(maxTimetablesInFlight, atOnce) << "that many asked for before any is answered";
     EXPECT_EQ(handed, 5);
     EXPECT_EQ(got, (std::vector<std::string>{body, "failed", "failed", "failed", " [] "}))
         << "UTF-8 as sent, not rewritten";
