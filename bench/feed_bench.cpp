@@ -17,12 +17,12 @@
 #include "app/monitor_state.h"
 #include "app/options.h"
 #include "app/startup.h"
+#include "bench/bench_feed.h"
 #include "graph/graphport.h"
 #include "network/stations.h"
 #include "opendata/fetch.h"
 #include "opendata/parse.h"
 #include "platform/console.h"
-#include "sim/clock.h"
 #include "sim/feed.h"
 #include "sim/network_model.h"
 #include "sim/responses.h"
@@ -45,19 +45,13 @@ double peakKiB()
     return kib;
 }
 
-// A rush-hour feed without the rate limit, for the whole run.
+// A Tuesday's rush hour on the feed's clock and the monitor's.
+const std::int64_t pinnedTime = benchTime("2026-12-08T08:15:00");
+
+// The feed for the whole run.
 Feed* benchFeed()
 {
-    static Feed* feed = [] {
-        FeedOptions o;
-        o.rateLimit = false;
-        o.startTime = japanTimeToday(8 * 60 + 15, std::time(nullptr));
-        std::string error;
-        Feed* f = feed_start(o, &error);
-        if (!f)
-            std::fprintf(stderr, "feed: %s\n", error.c_str());
-        return f;
-    }();
+    static Feed* const feed = startBenchFeed(pinnedTime);
     return feed;
 }
 
@@ -146,7 +140,7 @@ void BM_MonitorRefreshAgainstFeed(benchmark::State& state)
     Options options;
     options.iflag = allLines;
     startMonitor(st, options, "/nonexistent/linewatch.ini");
-    CycleEnv env = realCycleEnv(nullptr);
+    CycleEnv env = realCycleEnv(nullptr, pinnedTime - std::time(nullptr));
     env.sleepMs = [](int) {};
     for (auto _ : state) {
         refreshOnce(st, env);

@@ -9,7 +9,6 @@
 #include <benchmark/benchmark.h>
 
 #include <chrono>
-#include <cstdio>
 #include <ctime>
 #include <filesystem>
 #include <memory>
@@ -21,9 +20,9 @@
 #include "app/options.h"
 #include "app/startup.h"
 #include "app/trains.h"
+#include "bench/bench_feed.h"
 #include "graph/graphport.h"
 #include "network/stations.h"
-#include "opendata/calendar.h"
 #include "opendata/fetch.h"
 #include "opendata/parse.h"
 #include "platform/console.h"
@@ -51,38 +50,19 @@ extern "C" void __wrap__Z18updateTrainDisplayR12MonitorState(MonitorState& st)
 
 namespace {
 
-constexpr char kClock[] = "2026-12-08T08:00:00";  // a Tuesday's rush hour
-
 std::int64_t pinnedTime()
 {
-    std::int64_t t = 0;
-    parseJapanTime(kClock, 0, &t);
+    static const std::int64_t t = benchTime("2026-12-08T08:00:00");  // a Tuesday's rush hour
     return t;
 }
 
-// The feed as the real API is (no positions), its clock pinned; without its
-// rate limit, as the starts follow each other faster than a user's would (the
-// client keeps its own count). Each answer waits answerDelayMs first.
-Feed* startFeed(int answerDelayMs)
-{
-    FeedOptions o;
-    o.startTime = pinnedTime();
-    o.rateLimit = false;
-    o.answerDelayMs = answerDelayMs;
-    std::string error;
-    Feed* f = feed_start(o, &error);
-    if (!f)
-        std::fprintf(stderr, "feed: %s\n", error.c_str());
-    return f;
-}
-
-// On loopback, and as a distant server whose answers each take 300 ms to
-// start, as the real API's may.
+// The feed as the real API is (no positions): on loopback, and as a distant
+// server whose answers each take 300 ms to start, as the real API's may.
 constexpr int distantDelayMs = 300;
 Feed* benchFeed(bool distant)
 {
-    static Feed* const near = startFeed(0);
-    static Feed* const far = startFeed(distantDelayMs);
+    static Feed* const near = startBenchFeed(pinnedTime());
+    static Feed* const far = startBenchFeed(pinnedTime(), distantDelayMs);
     return distant ? far : near;
 }
 

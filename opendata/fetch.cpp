@@ -185,15 +185,17 @@ struct Download {
     Download& operator=(const Download&) = delete;
 };
 
-// Counts the request against the minute's; false, with one line, when refused.
+// Counts the request against the minute's; false when refused.
 bool mayStart(const Download& d)
 {
-    if (!d.v4 || takeV4Request())
-        return true;
+    return !d.v4 || takeV4Request();
+}
+
+void tellRefused(const char* name)
+{
     console_print(
-        "%s: 1分間の利用上限（%zu 回）に達するため、今回は取得しません。次回の更新で再取得します。\n", d.name,
+        "%s: 1分間の利用上限（%zu 回）に達するため、今回は取得しません。次回の更新で再取得します。\n", name,
         v4RequestsPerMinute);
-    return false;
 }
 
 HttpRequest requestFor(const std::string& url)
@@ -284,8 +286,10 @@ Outcome finish(Download& d, const HttpResult& result)
 Outcome download(ResponseKind kind, const std::string& url, const HttpAbandonFn& shouldAbandon)
 {
     Download d(kind, nullptr);
-    if (!mayStart(d))
+    if (!mayStart(d)) {
+        tellRefused(d.name);
         return Outcome::Refused;
+    }
     const HttpResult result = http_get(
         requestFor(url), [&d](const char* data, std::size_t size) { return receive(d, data, size); },
         shouldAbandon);
@@ -371,10 +375,14 @@ bool fetchTimetables(const std::vector<std::string>& railways, const std::string
     std::vector<std::unique_ptr<Download>> downloads;
     std::vector<HttpTransfer> transfers;
     bool abandoned = false;
+    bool refused = false;  // told once for all the railways refused
     for (std::size_t r = 0; r < railways.size(); ++r) {
         downloads.push_back(std::make_unique<Download>(ResponseKind::Trains, &bodies[r]));
         Download* d = downloads.back().get();
         if (!mayStart(*d)) {
+            if (!refused)
+                tellRefused(d->name);
+            refused = true;
             arrived(r, nullptr);
             continue;
         }

@@ -94,7 +94,8 @@ std::string timetableUrl(const std::string& railway, const std::string& calendar
 
 // Hears one railway's answer of fetchTimetables: the railway's place in the
 // list asked for, and its body (UTF-8 JSON as the API sent it), or nullptr
-// when it failed and one console line said why.
+// when it failed and one console line said why (one line for all those the
+// requests a minute left out).
 using TimetableArrivalFn = std::function<void(std::size_t railway, const std::string* body)>;
 
 // Timetable downloads that run at the same time: all of a day's, within the
@@ -107,9 +108,9 @@ inline constexpr int timetablesAtOnce = 10;
 // Downloads the timetables of the railways of a calendar, timetablesAtOnce
 // at a time, each counted against the requests a minute like every
 // version-4 request, and hands each to arrived on this thread as soon as it
-// is in whole (a failed one, or one no whole JSON, as nullptr). Blocks until all have been handed
-// over, or until shouldAbandon says to give up: then the ones not yet in are
-// not handed over and the result is false.
+// is in whole (a failed one, or one no whole JSON, as nullptr). Blocks until
+// all have been handed over, or until shouldAbandon says to give up: then
+// the ones not yet in are not handed over and the result is false.
 bool fetchTimetables(const std::vector<std::string>& railways, const std::string& calendar,
                      const TimetableArrivalFn& arrived, const HttpAbandonFn& shouldAbandon);
 

@@ -18,6 +18,7 @@
 #include <deque>
 #include <memory>
 #include <mutex>
+#include <system_error>
 #include <thread>
 
 namespace {
@@ -254,6 +255,16 @@ struct Joined {
     }
 };
 
+// Tells every job that it failed for reason, none having started.
+void failAll(const std::vector<HttpTransfer>& jobs, const char* reason)
+{
+    HttpResult failure;
+    failure.error = reason;
+    for (const HttpTransfer& job : jobs)
+        if (job.onDone)
+            job.onDone(failure);
+}
+
 }  // namespace
 
 // The transfers run on a thread of their own, so that while an onDone reads
@@ -263,19 +274,19 @@ void http_get_all(const std::vector<HttpTransfer>& jobs, int atOnce, const HttpA
 {
     initialiseOnce();
     Batch batch;
-    if (batch.multi == nullptr) {
-        HttpResult failure;
-        failure.error = "cannot create a transfer";
-        for (const HttpTransfer& job : jobs)
-            if (job.onDone)
-                job.onDone(failure);
-        return;
-    }
+    if (batch.multi == nullptr)
+        return failAll(jobs, "cannot create a transfer");
     for (const HttpTransfer& job : jobs) {
         batch.transfers.push_back(std::make_unique<Transfer>());
         batch.transfers.back()->job = &job;
     }
-    Joined joined{batch, startDownloads(batch, atOnce)};
+    std::thread downloads;
+    try {
+        downloads = startDownloads(batch, atOnce);
+    } catch (const std::system_error&) {
+        return failAll(jobs, "cannot start a download thread");
+    }
+    Joined joined{batch, std::move(downloads)};
     Handover& handover = batch.handover;
     for (bool last = false; !last;) {
         if (!batch.abandon && abandoned(shouldAbandon)) {

@@ -619,6 +619,7 @@ TEST_F(Client, TimetablesCountAgainstTheSameSixtyRequestsAMinute)
     EXPECT_EQ(refused, 5);
     EXPECT_EQ(requestLines.size(), 60u);
     EXPECT_TRUE(printed("odpt:TrainTimetable: 1分間の利用上限（60 回）に達するため"));
+    EXPECT_EQ(consoleLines(), 1) << "one line for the five refused: " << console;
     fetchLive(nullptr);
     EXPECT_EQ(requestLines.size(), 60u);
 }
