@@ -130,8 +130,10 @@ void BM_MonitorRefreshAgainstFeed(benchmark::State& state)
     config.chime.silent = true;
     config.speech.silent = true;
     applyConfig(config);
-    std::string console;
+    // no key is waiting, whatever standard input is (its end would read as a quit)
+    std::string console, keys;
     console_capture(&console);
+    console_script(&keys);
     sortStations();
     static MonitorState st;  // about 40 KB, kept off the stack
     st.iflag = allLines;
@@ -148,6 +150,7 @@ void BM_MonitorRefreshAgainstFeed(benchmark::State& state)
     }
     state.counters["trains"] = trainCount;
     st.port = nullptr;
+    console_script(nullptr);
     console_capture(nullptr);
 }
 BENCHMARK(BM_MonitorRefreshAgainstFeed)->UseRealTime()->Unit(benchmark::kMillisecond);
