@@ -5,6 +5,7 @@
 #include "platform/charset.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <vector>
 
 namespace {
@@ -140,8 +141,6 @@ std::vector<Decoded> decode(std::string_view text, MaskEncoding encoding)
 std::size_t longestRun(const std::vector<Decoded>& text, std::size_t at, const std::string& key)
 {
     std::size_t best = 0;
-    if (key.find(text[at].c) == std::string::npos)
-        return 0;
     for (std::size_t from = 0; from + best < key.size(); ++from) {
         std::size_t n = 0;
         while (at + n < text.size() && from + n < key.size() && text[at + n].c == key[from + n])
@@ -162,8 +161,16 @@ std::string maskKey(std::string_view text, std::size_t limit, std::string_view k
     // Byte ranges of the echoes, left to right, none overlapping.
     std::vector<std::pair<std::size_t, std::size_t>> echoes;
     const std::vector<Decoded> decoded = runMin > 0 ? decode(text, encoding) : std::vector<Decoded>();
+    // An echo starts only where runMin characters in a row occur in the key
+    // at all, which is rare outside a key: counted once from the end.
+    bool inKey[256] = {};
+    for (char c : lowerKey)
+        inKey[static_cast<unsigned char>(c)] = true;
+    std::vector<std::uint32_t> keyCharacters(decoded.size() + 1, 0);  // in a row from each place
+    for (std::size_t i = decoded.size(); i-- > 0;)
+        keyCharacters[i] = inKey[static_cast<unsigned char>(decoded[i].c)] ? keyCharacters[i + 1] + 1 : 0;
     for (std::size_t i = 0; i < decoded.size() && decoded[i].begin < limit;) {
-        const std::size_t run = longestRun(decoded, i, lowerKey);
+        const std::size_t run = keyCharacters[i] >= runMin ? longestRun(decoded, i, lowerKey) : 0;
         if (run >= runMin) {
             echoes.emplace_back(decoded[i].begin, decoded[i + run - 1].end);
             i += run;
