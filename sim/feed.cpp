@@ -17,7 +17,6 @@
 #include <vector>
 
 #include "opendata/calendar.h"
-#include "sim/clock.h"
 #include "sim/faults.h"
 #include "sim/intake.h"
 #include "sim/network_model.h"

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "sim/clock.h"
+#include "opendata/calendar.h"
 #include "sim/train_model.h"
 
 namespace {
@@ -79,8 +79,8 @@ void appendJsonString(std::string& out, const std::string& s)
 
 std::string trainsBody(const std::vector<SimTrain>& trains, std::int64_t now)
 {
-    const std::string date = jstIso(now);
-    const std::string valid = jstIso(now + trainFrequencySeconds);
+    const std::string date = japanIso(now);
+    const std::string valid = japanIso(now + trainFrequencySeconds);
     const std::string dayTag = date.substr(0, 10);
     std::string out = "[";
     for (const SimTrain& t : trains) {
@@ -123,11 +123,11 @@ std::string noticesBody(const std::vector<SimNotice>& notices, std::int64_t now,
         out += '{';
         member(out, "@context", std::string(contextBase) + "TrainInformation.jsonld");
         member(out, "@id", ucode(textHash(n.railwayId), 0x1af0));
-        member(out, "dc:date", jstIso(n.date));
-        member(out, "dct:valid", jstIso(now + noticeValiditySeconds));
+        member(out, "dc:date", japanIso(n.date));
+        member(out, "dct:valid", japanIso(now + noticeValiditySeconds));
         member(out, "odpt:operator", "odpt.Operator:TokyoMetro");
         member(out, "odpt:railway", n.railwayId);
-        member(out, "odpt:timeOfOrigin", jstIso(n.origin));
+        member(out, "odpt:timeOfOrigin", japanIso(n.origin));
         if (!n.status.empty())
             member(out, "odpt:trainInformationStatus", n.status);
         if (verbatimText)

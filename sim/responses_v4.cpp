@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "sim/clock.h"
+#include "opendata/calendar.h"
 #include "sim/responses.h"
 #include "sim/v4_object.h"
 
@@ -84,18 +84,18 @@ std::string noticesBodyV4(const std::vector<SimNotice>& notices, bool multilingu
     for (const SimNotice& n : notices) {
         const bool disrupted = !n.status.empty();
         V4Object o;
-        v4Text(o, "@id", uuid(textHash(n.railwayId + jstIso(n.date))));
+        v4Text(o, "@id", uuid(textHash(n.railwayId + japanIso(n.date))));
         v4Text(o, "@type", "odpt:TrainInformation");
-        v4Text(o, "dc:date", jstIso(date));
+        v4Text(o, "dc:date", japanIso(date));
         v4Text(o, "@context", std::string(contextBase) + "TrainInformation.jsonld");
-        v4Text(o, "dct:valid", jstIso(date + v4NoticeValiditySeconds));
+        v4Text(o, "dct:valid", japanIso(date + v4NoticeValiditySeconds));
         v4Text(o, "owl:sameAs", "odpt.TrainInformation:" + afterColon(n.railwayId));
         v4Text(o, "odpt:railway", n.railwayId);
         v4Text(o, "odpt:operator", operatorId);
         v4Raw(o, "odpt:trainInformationText",
               languageObject(n.text, disrupted ? disruptedService : normalService, multilingual));
         if (disrupted) {
-            v4Text(o, "odpt:timeOfOrigin", jstIso(n.origin));
+            v4Text(o, "odpt:timeOfOrigin", japanIso(n.origin));
             v4Raw(o, "odpt:trainInformationStatus",
                   languageObject(n.status, statusTranslation(n.status), multilingual));
         }
@@ -106,7 +106,7 @@ std::string noticesBodyV4(const std::vector<SimNotice>& notices, bool multilingu
 
 std::string trainsBodyV4(const std::vector<SimTrain>& trains, std::int64_t now)
 {
-    const std::string date = jstIso(now);
+    const std::string date = japanIso(now);
     const std::string dayTag = date.substr(0, 10);
     std::vector<std::string> items;
     for (const SimTrain& t : trains) {
@@ -115,7 +115,7 @@ std::string trainsBodyV4(const std::vector<SimTrain>& trains, std::int64_t now)
         v4Text(o, "@type", "odpt:Train");
         v4Text(o, "dc:date", date);
         v4Text(o, "@context", std::string(contextBase) + "Train.jsonld");
-        v4Text(o, "dct:valid", jstIso(now + trainFrequencySeconds));
+        v4Text(o, "dct:valid", japanIso(now + trainFrequencySeconds));
         v4Raw(o, "odpt:delay", std::to_string(t.delay));
         v4Text(o, "owl:sameAs", "odpt.Train:" + afterColon(t.railwayId) + "." + t.number);
         v4Text(o, "odpt:railway", t.railwayId);

@@ -4,7 +4,6 @@
 
 #include "network/stations.h"
 #include "opendata/calendar.h"
-#include "sim/clock.h"
 #include "sim/train_model.h"
 
 const char normalNoticeText[] = "現在、平常どおり運転しています。";
@@ -34,7 +33,7 @@ std::string disruptionText(const SimRoute& route, const DelayEpisode& e)
     std::uint64_t h =
         simHash(static_cast<std::uint64_t>(e.start), static_cast<std::uint64_t>(route.digit), 7);
     const SimStop& at = route.stops[h % route.stops.size()];
-    std::int64_t jst = e.start + jstOffsetSeconds;
+    std::int64_t jst = e.start + japanOffsetSeconds;
     int minuteOfDay = static_cast<int>(((jst % 86400) + 86400) % 86400 / 60);
     int minutes = e.peak / 60;
     return fullwidthNumber(minuteOfDay / 60, 1) + "時" + fullwidthNumber(minuteOfDay % 60, 2) + "分頃、" +
@@ -47,7 +46,7 @@ std::string disruptionText(const SimRoute& route, const DelayEpisode& e)
 
 bool announced(const DelayEpisode& e)
 {
-    std::int64_t minute = (((e.start + jstOffsetSeconds) % 86400) + 86400) % 86400 / 60;
+    std::int64_t minute = (((e.start + japanOffsetSeconds) % 86400) + 86400) % 86400 / 60;
     bool inService = minute >= 5 * 60 || minute < 30;
     return e.peak >= disruptionPeak && inService;
 }
@@ -56,11 +55,11 @@ bool announced(const DelayEpisode& e)
 SimNotice routeNotice(const SimNetwork& net, std::uint32_t seed, std::int64_t t, int k,
                       const ForcedNotice& forced)
 {
-    std::int64_t jst = t + jstOffsetSeconds;
+    std::int64_t jst = t + japanOffsetSeconds;
     // Japan time in seconds at which t's service day began
     const std::int64_t dayStart = dayNumber(serviceTimeOf(t).date) * 86400 + serviceDayStartSeconds;
     const SimRoute& route = net.routes[k];
-    SimNotice n{route.railwayId, dayStart - jstOffsetSeconds, dayStart - jstOffsetSeconds, "",
+    SimNotice n{route.railwayId, dayStart - japanOffsetSeconds, dayStart - japanOffsetSeconds, "",
                 normalNoticeText};
     const std::vector<DelayEpisode> episodes = delayEpisodes(seed, k, dayStart / 3600, jst / 3600);
     const DelayEpisode* active = nullptr;

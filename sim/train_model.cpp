@@ -6,7 +6,6 @@
 #include <cstdio>
 
 #include "opendata/calendar.h"
-#include "sim/clock.h"
 
 namespace {
 
@@ -142,7 +141,7 @@ std::vector<DelayEpisode> delayEpisodes(std::uint32_t seed, int route, std::int6
             continue;  // about one hour in twelve
         int peak = 60 * static_cast<int>(2 + (h >> 8) % 9);
         int hold = 300 + static_cast<int>((h >> 16) % 900);
-        std::int64_t start = hour * 3600 - jstOffsetSeconds + static_cast<std::int64_t>((h >> 32) % 3600);
+        std::int64_t start = hour * 3600 - japanOffsetSeconds + static_cast<std::int64_t>((h >> 32) % 3600);
         // builds at half speed, holds, then recovers at a third of the speed
         out.push_back(DelayEpisode{start, peak, start + 2 * peak + hold + 3 * peak});
     }
@@ -152,7 +151,7 @@ std::vector<DelayEpisode> delayEpisodes(std::uint32_t seed, int route, std::int6
 double routeLag(std::uint32_t seed, int route, std::int64_t t)
 {
     // episodes last at most 2·600 + 1200 + 3·600 s, so three hours cover all
-    std::int64_t hour = floorDiv(t + jstOffsetSeconds, 3600);
+    std::int64_t hour = floorDiv(t + japanOffsetSeconds, 3600);
     double lag = 0;
     for (const DelayEpisode& e : delayEpisodes(seed, route, hour - 2, hour)) {
         if (t < e.start || t >= e.end)
@@ -275,7 +274,7 @@ std::vector<SimTrain> runningTrains(const SimNetwork& net, std::uint32_t seed, s
         const double tau = static_cast<double>(t) - lag;  // where the timetable has got to
         const ServiceTime when = serviceTimeOf(static_cast<std::int64_t>(std::floor(tau)));
         const std::int64_t midnight =
-            dayNumber(when.date) * 86400 - jstOffsetSeconds;  // Unix time of the day's 0:00
+            dayNumber(when.date) * 86400 - japanOffsetSeconds;  // Unix time of the day's 0:00
         const double e = tau - static_cast<double>(midnight);
         const bool holiday = calendarOf(when.date) == ServiceCalendar::SaturdayHoliday;
         forEachRun(net, static_cast<int>(routeIndex), [&](SimScheduledTrip& trip, const Profile& p, int s) {

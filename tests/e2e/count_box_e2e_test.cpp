@@ -12,7 +12,7 @@
 #include "app/fullwidth.h"
 #include "opendata/parse.h"
 #include "platform/charset.h"
-#include "sim/clock.h"
+#include "opendata/calendar.h"
 #include "sim/feed.h"
 #include "sim/network_model.h"
 #include "sim/responses.h"
@@ -73,6 +73,6 @@ TEST_F(CountBoxAgainstFeed, FirstRefreshShowsEveryTrainAndTheTotal)
     std::snprintf(total, sizeof total, "%03d", static_cast<int>(trains.size()));
     port->print(utf8ToCp932("列車総数：").c_str(), 3, 5, 2, 0.8f, 0);
     port->print(to_fullwidth(total).c_str(), 63, 5, 2, 0.8f, 0);
-    port->print(to_fullwidth(jstIso(t).substr(11, 8)).c_str(), 3, 25, 7, 0.73f, 0);
+    port->print(to_fullwidth(japanIso(t).substr(11, 8)).c_str(), 3, 25, 7, 0.73f, 0);
     EXPECT_EQ(shown, countBoxPixels()) << "the count box differs from the total " << total;
 }

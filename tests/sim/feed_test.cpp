@@ -1,6 +1,5 @@
 #include "sim/feed.h"
 
-#include "sim/clock.h"
 #include "sim/options.h"
 
 #include <gtest/gtest.h>

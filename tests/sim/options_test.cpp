@@ -1,4 +1,4 @@
-#include "sim/clock.h"
+#include "opendata/calendar.h"
 #include "sim/options.h"
 #include "sim/status_model.h"
 
@@ -34,7 +34,7 @@ TEST(FeedOptions, ReadsEveryOption)
     EXPECT_EQ(o.port, 8123);
     EXPECT_EQ(o.seed, 99u);
     ASSERT_TRUE(o.startTime);
-    EXPECT_EQ(jstIso(*o.startTime).substr(11), "07:45:00+09:00");
+    EXPECT_EQ(japanIso(*o.startTime).substr(11), "07:45:00+09:00");
     EXPECT_FALSE(o.rateLimit);
     EXPECT_EQ(o.fault, FeedFault::Error500);
     EXPECT_EQ(o.disruptRailway, 3);
@@ -84,7 +84,7 @@ TEST(FeedOptions, ClockWithDateAndSeconds)
     std::string error;
     ASSERT_TRUE(parse({"--time", "2027-01-11T07:45:30"}, &o, &error)) << error;
     ASSERT_TRUE(o.startTime);
-    EXPECT_EQ(jstIso(*o.startTime), "2027-01-11T07:45:30+09:00");
+    EXPECT_EQ(japanIso(*o.startTime), "2027-01-11T07:45:30+09:00");
     for (const char* bad : {"12:60", "noon", "2027-02-30T08:00", "7:45"}) {
         FeedOptions rejected;
         EXPECT_FALSE(parse({"--time", bad}, &rejected, &error)) << bad;

@@ -135,11 +135,11 @@ TEST(Responses, StringsAreEscapedUnlessVerbatimIsAsked)
 
 TEST(Clock, JapanTimeStampsAndStartOffsets)
 {
-    EXPECT_EQ(jstIso(0), "1970-01-01T09:00:00+09:00");
-    EXPECT_EQ(jstIso(sampleTime), "2014-09-08T20:53:51+09:00");
+    EXPECT_EQ(japanIso(0), "1970-01-01T09:00:00+09:00");
+    EXPECT_EQ(japanIso(sampleTime), "2014-09-08T20:53:51+09:00");
     // 20:53:51 Japan time; 08:15 that day was 12 h 38 min 51 s earlier
     EXPECT_EQ(japanTimeToday(8 * 60 + 15, sampleTime), sampleTime - (12 * 3600 + 38 * 60 + 51));
-    EXPECT_EQ(jstIso(japanTimeToday(23 * 60 + 59, sampleTime)), "2014-09-08T23:59:00+09:00");
+    EXPECT_EQ(japanIso(japanTimeToday(23 * 60 + 59, sampleTime)), "2014-09-08T23:59:00+09:00");
     // 00:30 Japan time is still the previous day in UTC
-    EXPECT_EQ(jstIso(japanTimeToday(6 * 60, 1413214200)), "2014-10-14T06:00:00+09:00");
+    EXPECT_EQ(japanIso(japanTimeToday(6 * 60, 1413214200)), "2014-10-14T06:00:00+09:00");
 }

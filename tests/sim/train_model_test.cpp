@@ -6,7 +6,7 @@
 #include <map>
 #include <set>
 
-#include "sim/clock.h"
+#include "opendata/calendar.h"
 #include "sim/responses.h"
 #include "tests/japan_time.h"
 
@@ -73,9 +73,9 @@ TEST(TrainModel, TheCalendarChoosesTheTimetable)
         // twenty past midnight is still the same service day
         for (std::int64_t t : {noon, noon + 12 * 3600 + 20 * 60}) {
             const std::vector<SimTrain> trains = runningTrains(net(), 1, t);
-            ASSERT_FALSE(trains.empty()) << jstIso(t);
+            ASSERT_FALSE(trains.empty()) << japanIso(t);
             for (const SimTrain& tr : trains)
-                EXPECT_EQ(tr.number[0], expected[i]) << jstIso(t) << " " << tr.number;
+                EXPECT_EQ(tr.number[0], expected[i]) << japanIso(t) << " " << tr.number;
         }
     }
 }
