@@ -5,7 +5,7 @@
 #include "platform/charset.h"
 
 #include <algorithm>
-#include <cstdint>
+#include <cstddef>
 #include <vector>
 
 namespace {
@@ -65,9 +65,10 @@ std::size_t wideCharacter(std::string_view text, std::size_t i, MaskEncoding enc
     const auto at = [&](std::size_t k) { return i + k < text.size() ? static_cast<unsigned char>(text[i + k]) : 0; };
     const unsigned char b = at(0);
     if (encoding == MaskEncoding::ShiftJis) {
-        if (!isShiftJisLead(b) || i + 1 >= text.size())
-            return 0;
         const unsigned char t = at(1);
+        // a lead byte without a trail is a character of its own, as the conversions read it
+        if (!isShiftJisLead(b) || t < 0x40 || t == 0x7F || t > 0xFC)
+            return 0;
         *c = '\0';
         if (b == 0x82 && t >= 0x4F && t <= 0x58)
             *c = static_cast<char>('0' + (t - 0x4F));
@@ -104,46 +105,66 @@ std::size_t escape(std::string_view text, std::size_t i, char* c)
     return length;
 }
 
-// The text as compared; line breaks and the indentation after them, and
-// what shows nothing, produce nothing, so the characters on either side are
-// neighbours.
-std::vector<Decoded> decode(std::string_view text, MaskEncoding encoding)
-{
-    std::vector<Decoded> out;
-    out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size();) {
-        if (isLineBreak(text[i])) {
-            while (i < text.size() && (isLineBreak(text[i]) || text[i] == ' ' || text[i] == '\t'))
-                ++i;
-            continue;
-        }
-        if (const std::size_t n = invisibleBytes(text, i, encoding)) {
-            i += n;
-            continue;
-        }
-        char c = text[i];
-        if (const std::size_t n = wideCharacter(text, i, encoding, &c)) {
-            out.push_back({lower(c), i, i + n});
-            i += n;
-            continue;
-        }
-        std::size_t n = escape(text, i, &c);
-        n = n > 0 ? n : 1;
-        const auto u = static_cast<unsigned char>(c);
-        if (n == 1 || (u >= 0x20 && u != 0x7F))
-            out.push_back({lower(c), i, i + n});
-        i += n;
-    }
-    return out;
-}
+// Reads the text as compared, one character at a time; line breaks and the
+// indentation after them, and what shows nothing, produce nothing, so the
+// characters on either side are neighbours.
+struct Decoder {
+    std::string_view text;
+    MaskEncoding encoding;
+    std::size_t at = 0;
 
-// Length of the longest run of key characters that starts at text[at].
-std::size_t longestRun(const std::vector<Decoded>& text, std::size_t at, const std::string& key)
+    // The next character; false at the end of the text.
+    bool next(Decoded* d)
+    {
+        while (at < text.size()) {
+            const std::size_t i = at;
+            if (isLineBreak(text[i])) {
+                while (at < text.size() && (isLineBreak(text[at]) || text[at] == ' ' || text[at] == '\t'))
+                    ++at;
+                continue;
+            }
+            if (const std::size_t n = invisibleBytes(text, i, encoding)) {
+                at += n;
+                continue;
+            }
+            char c = text[i];
+            std::size_t n = wideCharacter(text, i, encoding, &c);
+            if (n == 0) {
+                n = escape(text, i, &c);
+                const auto u = static_cast<unsigned char>(c);
+                if (n > 0 && (u < 0x20 || u == 0x7F)) {  // an escaped control shows nothing
+                    at += n;
+                    continue;
+                }
+                n = n > 0 ? n : 1;
+            }
+            at += n;
+            *d = {lower(c), i, i + n};
+            return true;
+        }
+        return false;
+    }
+};
+
+// Where each character stands in the key (lower case).
+struct KeyPlaces {
+    std::vector<std::size_t> of[256];
+
+    explicit KeyPlaces(const std::string& key)
+    {
+        for (std::size_t i = 0; i < key.size(); ++i)
+            of[static_cast<unsigned char>(key[i])].push_back(i);
+    }
+};
+
+// Length of the longest run of key characters at the front of the count
+// characters from ahead on.
+std::size_t longestRun(const Decoded* ahead, std::size_t count, const std::string& key, const KeyPlaces& places)
 {
     std::size_t best = 0;
-    for (std::size_t from = 0; from + best < key.size(); ++from) {
-        std::size_t n = 0;
-        while (at + n < text.size() && from + n < key.size() && text[at + n].c == key[from + n])
+    for (std::size_t from : places.of[static_cast<unsigned char>(ahead[0].c)]) {
+        std::size_t n = 1;
+        while (n < count && from + n < key.size() && ahead[n].c == key[from + n])
             ++n;
         best = std::max(best, n);
     }
@@ -157,29 +178,42 @@ std::string maskKey(std::string_view text, std::size_t limit, std::string_view k
     std::string lowerKey(key);
     std::transform(lowerKey.begin(), lowerKey.end(), lowerKey.begin(), lower);
     const std::size_t runMin = std::min(keyRunMin, lowerKey.size());
+    const KeyPlaces places(lowerKey);
 
-    // Byte ranges of the echoes, left to right, none overlapping.
+    // Byte ranges of the echoes, left to right, none overlapping. The text is
+    // read through a window as long as the key, so a whole answer costs no
+    // more memory than that.
     std::vector<std::pair<std::size_t, std::size_t>> echoes;
-    const std::vector<Decoded> decoded = runMin > 0 ? decode(text, encoding) : std::vector<Decoded>();
-    // An echo starts only where runMin characters in a row occur in the key
-    // at all, which is rare outside a key: counted once from the end.
-    bool inKey[256] = {};
-    for (char c : lowerKey)
-        inKey[static_cast<unsigned char>(c)] = true;
-    std::vector<std::uint32_t> keyCharacters(decoded.size() + 1, 0);  // in a row from each place
-    for (std::size_t i = decoded.size(); i-- > 0;)
-        keyCharacters[i] = inKey[static_cast<unsigned char>(decoded[i].c)] ? keyCharacters[i + 1] + 1 : 0;
-    for (std::size_t i = 0; i < decoded.size() && decoded[i].begin < limit;) {
-        const std::size_t run = keyCharacters[i] >= runMin ? longestRun(decoded, i, lowerKey) : 0;
-        if (run >= runMin) {
-            echoes.emplace_back(decoded[i].begin, decoded[i + run - 1].end);
-            i += run;
-        } else {
-            ++i;
+    Decoder decoder{text, encoding};
+    std::vector<Decoded> window;  // the characters from window[front] on are ahead
+    std::size_t front = 0;
+    for (Decoded d; runMin > 0;) {
+        if (front >= 4096) {
+            window.erase(window.begin(), window.begin() + static_cast<std::ptrdiff_t>(front));
+            front = 0;
         }
+        while (window.size() - front < lowerKey.size() && decoder.next(&d))
+            window.push_back(d);
+        const Decoded* ahead = window.data() + front;
+        const std::size_t count = window.size() - front;
+        if (count == 0 || ahead[0].begin >= limit)
+            break;
+        // no echo starts before a character that is not in the key at all
+        std::size_t inKey = 0;
+        while (inKey < runMin && inKey < count && !places.of[static_cast<unsigned char>(ahead[inKey].c)].empty())
+            ++inKey;
+        if (inKey < runMin) {
+            front += std::min(inKey + 1, count);
+            continue;
+        }
+        const std::size_t run = longestRun(ahead, count, lowerKey, places);
+        if (run >= runMin)
+            echoes.emplace_back(ahead[0].begin, ahead[run - 1].end);
+        front += run >= runMin ? run : 1;
     }
 
     std::string shown;
+    shown.reserve(std::min(text.size(), limit));
     auto echo = echoes.begin();
     for (std::size_t i = 0; i < text.size() && i < limit;) {
         if (echo != echoes.end() && echo->first == i) {

@@ -152,6 +152,9 @@ TEST(KeyMask, InShiftJisACharacterIsNeverCutAndWideOnesReadAsTheirs)
     // what shows is the kanji and the key's other 63 characters
     EXPECT_EQ(maskedShiftJis("\x88" + key + "\x81\x42"), "\x88\x61***\x81\x42");
     EXPECT_EQ(maskedShiftJis("\x93\x8c" + key.substr(0, 20)), "\x93\x8c***") << "a whole character before";
+    // a lead byte whose next byte cannot be a trail stands alone, as the
+    // conversions read it, and hides no key character
+    EXPECT_EQ(maskedShiftJis("\x88" + key.substr(3, 16)), "\x88***");
     EXPECT_EQ(maskedShiftJis("k=" + fullWidth(key, MaskEncoding::ShiftJis)), "k=***");
     EXPECT_EQ(maskedShiftJis(fullWidth(key.substr(0, 8), MaskEncoding::ShiftJis) + key.substr(8, 8) + "\x81\x42"),
               "***\x81\x42");
