@@ -224,13 +224,16 @@ void run(Batch& batch, int atOnce)
     endTheRest(batch, failure);
 }
 
-// The download thread, started with every signal blocked, so the program's
-// handlers (the terminal's among them) run on the thread that set them up.
+// The download thread, started with every signal blocked but those a fault
+// of its own raises, so the program's handlers (the terminal's among them)
+// run on the thread that set them up, and still run when this one crashes.
 std::thread startDownloads(Batch& batch, int atOnce)
 {
     sigset_t all;
     sigset_t before;
     sigfillset(&all);
+    for (int fault : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGTRAP, SIGSYS, SIGABRT})
+        sigdelset(&all, fault);
     pthread_sigmask(SIG_SETMASK, &all, &before);
     try {
         std::thread downloads(run, std::ref(batch), atOnce);
