@@ -113,11 +113,12 @@ void refreshOnce(MonitorState& st, const CycleEnv& env)
     }
     env.sleepMs(kPassDelayMs);
     // No train at all is news too (every one withdrawn, or the night's last
-    // gone): the marks still on the map go. Only when nothing was learnt (no
-    // answer, no timetable) does the map keep what it showed.
-    const bool answered = !responseText[ResponseKind::Trains].empty() ||
-                          (env.timetables && std::count(std::begin(st.timetables.loaded),
-                                                        std::end(st.timetables.loaded), true) > 0);
+    // gone): the marks still on the map go. Only when nothing was learnt
+    // does the map keep what it showed: no live answer, or, where the trains
+    // are estimated (an empty live answer says nothing then), no timetable.
+    const bool answered = env.timetables ? std::count(std::begin(st.timetables.loaded),
+                                                      std::end(st.timetables.loaded), true) > 0
+                                         : !responseText[ResponseKind::Trains].empty();
     if (trainCount > 0 || answered)
         updateTrainDisplay(st);
     env.sleepMs(kPassDelayMs);

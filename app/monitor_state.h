@@ -90,7 +90,7 @@ struct MonitorState {
     int32_t refreshPhase = -1;     // 0-89 after the first refresh, -1 before
     int32_t lastCountdown = -1;    // countdown value printed last
     std::time_t lastRefresh = -1;  // second the last refresh started; -1 none
-    int32_t shownTrainTotal = 0;   // train total last drawn in the count box
+    int32_t shownTrainTotal = -1;  // train total last drawn in the count box, -1 none
     bool trainsEstimated = false;  // the held trains come from the timetables, not a live answer
     bool shownEstimated = false;   // the count box last drawn says so
     // Keys read while a download ran and not yet taken by a pass, oldest at

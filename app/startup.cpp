@@ -102,7 +102,7 @@ void startMonitor(MonitorState& st, const Options& o, const char* settingsPath)
     st.refreshPhase = -1;
     st.lastCountdown = -1;
     st.lastRefresh = -1;
-    st.shownTrainTotal = 0;
+    st.shownTrainTotal = -1;
     st.trainsEstimated = false;
     st.shownEstimated = false;
     st.knownCount = 0;

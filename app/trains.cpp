@@ -365,6 +365,7 @@ void show_trains(MonitorState& st, Pass pass)
     if (trainCount == 0 && st.shownTrainTotal != 0) {
         draw_count_box(port, "", false);
         st.shownTrainTotal = 0;
+        st.shownEstimated = false;
     }
     erase_departed(st, strokes);
     draw_strokes(st, strokes);
@@ -383,6 +384,6 @@ void updateTrainDisplay(MonitorState& st)
 
 void redrawTrains(MonitorState& st)
 {
-    st.shownTrainTotal = 0;
+    st.shownTrainTotal = -1;
     show_trains(st, Pass::Redraw);
 }
