@@ -229,13 +229,17 @@ TEST_F(DisruptedEstimate, NoticesDecideWhichEstimatedTrainsShowWhereAndHowTheyAr
 
 TEST_F(DisruptedEstimate, WhenNoTrainIsLeftTheLastMarksGoAndTheCountSaysNone)
 {
+    const auto marked = [this] {
+        int n = 0;
+        for (int i = 0; i < st->knownCount; ++i) {
+            const KnownTrain& k = st->knownTrains[i];
+            n += k.shown != 0 && qwin_pixel(k.x, k.y) == qwin_rgb(k.colour);
+        }
+        return n;
+    };
     refresh("", normal, "", normal);
     EXPECT_EQ(numbers(), "G01 M01 M02 M03 M04 ");
-    int shown = 0;
-    for (int i = 0; i < st->knownCount; ++i)
-        shown += st->knownTrains[i].shown != 0 && qwin_pixel(st->knownTrains[i].x, st->knownTrains[i].y) ==
-                                                      qwin_rgb(st->knownTrains[i].colour);
-    EXPECT_EQ(shown, 5);
+    EXPECT_EQ(marked(), 5);
 
     refresh("運転見合わせ", whole, "運転見合わせ", whole);
     EXPECT_EQ(numbers(), "");
@@ -245,6 +249,21 @@ TEST_F(DisruptedEstimate, WhenNoTrainIsLeftTheLastMarksGoAndTheCountSaysNone)
         EXPECT_NE(qwin_pixel(k.x, k.y), qwin_rgb(k.colour)) << k.number << " still marked";
     }
     EXPECT_EQ(st->shownTrainTotal, 0) << "the count box says none";
+
+    // the next service day's timetables all fail: nothing was learnt, the map stays
+    refresh("", normal, "", normal);
+    EXPECT_EQ(marked(), 5);
+    clock += 24 * 3600;
+    source.download = [](const std::vector<std::string>& railways, const std::string&,
+                         const TimetableArrivalFn& arrived, const HttpAbandonFn&) {
+        for (std::size_t i = 0; i < railways.size(); ++i)
+            arrived(i, nullptr);
+        return true;
+    };
+    refresh("", normal, "", normal);
+    EXPECT_EQ(numbers(), "");
+    EXPECT_EQ(marked(), 5);
+    EXPECT_EQ(st->shownTrainTotal, 5);
 }
 
 TEST_F(DisruptedEstimate, LivePositionsAreNeverAltered)
