@@ -59,7 +59,8 @@ struct HttpTransfer {
 // and the onChunks, in arrival order and never two at once, on a download
 // thread of its own, so transfers go on while an onDone runs (the WinHTTP
 // back-end runs the GETs one after another, all on this thread). Blocks
-// until all have ended; once shouldAbandon says so, every GET still running
-// or waiting ends abandoned.
+// until all have ended; shouldAbandon is asked before each onDone, and once
+// it says so every GET still running, waiting, or ended and not yet told
+// ends abandoned.
 void http_get_all(const std::vector<HttpTransfer>& transfers, int atOnce,
                   const HttpAbandonFn& shouldAbandon = nullptr);

@@ -18,6 +18,7 @@
 #include <deque>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <system_error>
 #include <thread>
 
@@ -291,22 +292,29 @@ void http_get_all(const std::vector<HttpTransfer>& jobs, int atOnce, const HttpA
     }
     Joined joined{batch, std::move(downloads)};
     Handover& handover = batch.handover;
+    HttpResult abandon;
+    abandon.abandoned = true;
+    abandon.error = "the transfer was abandoned";
+    // One end told at a time, the hook asked before each: ends that came in
+    // while an onDone ran are not told once the hook has said to give up.
     for (bool last = false; !last;) {
         if (!batch.abandon && abandoned(shouldAbandon)) {
             batch.abandon = true;
             curl_multi_wakeup(batch.multi);
         }
-        std::deque<std::pair<const HttpTransfer*, HttpResult>> ended;
+        std::optional<std::pair<const HttpTransfer*, HttpResult>> ended;
         {
             std::unique_lock<std::mutex> held(handover.lock);
             handover.changed.wait_for(held, std::chrono::milliseconds(httpAbandonCheckMs),
                                       [&] { return !handover.ended.empty() || handover.finished; });
-            ended.swap(handover.ended);
-            last = handover.finished;
+            if (!handover.ended.empty()) {
+                ended = std::move(handover.ended.front());
+                handover.ended.pop_front();
+            }
+            last = handover.finished && handover.ended.empty();
         }
-        for (const auto& [job, result] : ended)
-            if (job->onDone)
-                job->onDone(result);
+        if (ended && ended->first->onDone)
+            ended->first->onDone(batch.abandon ? abandon : ended->second);
     }
 }
 

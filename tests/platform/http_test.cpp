@@ -354,6 +354,42 @@ TEST(Http, TransfersGoOnWhileAnAnswerIsReadAndOnlyTheChunksLeaveThisThread)
     EXPECT_EQ(doneOn, (std::vector<std::thread::id>{caller, caller}));
 }
 
+TEST(Http, AnswersThatCameInWhileOneWasReadAreNotToldOnceAbandoned)
+{
+    // the others end while the first onDone runs; a quit typed meanwhile
+    // must not wait for all of them to be read
+    LocalServer server(LocalServer::Plain);
+    server.http().Get(R"(/(\w+))", [](const httplib::Request& req, httplib::Response& res) {
+        if (req.matches[1] != "first")
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        res.set_content("body", "text/plain");
+    });
+    ASSERT_TRUE(server.start());
+    std::vector<std::string> told;
+    bool quit = false;
+    std::vector<HttpTransfer> batch;
+    for (const char* path : {"first", "second", "third", "fourth"}) {
+        HttpTransfer t;
+        t.request.url = server.root() + "/" + path;
+        t.onChunk = [](const char*, std::size_t) { return true; };
+        t.onDone = [&told, &quit, path](const HttpResult& r) {
+            told.push_back(std::string(path) + (r.completed ? " read" : r.abandoned ? " abandoned" : " failed"));
+            if (told.size() == 1) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(600));  // reading it
+                quit = true;
+            }
+        };
+        batch.push_back(t);
+    }
+    http_get_all(batch, 4, [&quit] { return quit; });
+    // /first is answered at once, so it is told first unless the machine is very slow
+    ASSERT_EQ(told.size(), 4u);
+    EXPECT_NE(told[0].find(" read"), std::string::npos) << told[0];
+    EXPECT_EQ(std::count_if(told.begin(), told.end(),
+                            [](const std::string& t) { return t.find(" abandoned") != std::string::npos; }),
+              3);
+}
+
 TEST(Http, AnOnDoneThatThrowsLeavesNoTransferBehind)
 {
     LocalServer silent(LocalServer::Silent);
