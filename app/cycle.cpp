@@ -10,9 +10,7 @@
 #include "platform/console.h"
 #include "qwin/qwin.h"
 
-#include <algorithm>
 #include <chrono>
-#include <iterator>
 #include <thread>
 
 namespace {
@@ -116,9 +114,8 @@ void refreshOnce(MonitorState& st, const CycleEnv& env)
     // gone): the marks still on the map go. Only when nothing was learnt
     // does the map keep what it showed: no live answer, or, where the trains
     // are estimated (an empty live answer says nothing then), no timetable.
-    const bool answered = env.timetables ? std::count(std::begin(st.timetables.loaded),
-                                                      std::end(st.timetables.loaded), true) > 0
-                                         : !responseText[ResponseKind::Trains].empty();
+    const bool answered =
+        env.timetables ? loadedTables(st.timetables) > 0 : !responseText[ResponseKind::Trains].empty();
     if (trainCount > 0 || answered)
         updateTrainDisplay(st);
     env.sleepMs(kPassDelayMs);

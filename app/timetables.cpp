@@ -75,6 +75,14 @@ const char* calendarName(const std::string& calendar)
 
 // ---- loading a day ----
 
+int loadedTables(const TimetableDay& day)
+{
+    int n = 0;
+    for (bool l : day.loaded)
+        n += l;
+    return n;
+}
+
 namespace {
 
 // Reads railway r's answer into its table and saves it; false when the
@@ -117,9 +125,7 @@ bool updateTimetables(TimetableDay& day, std::int64_t now, const TimetableSource
         day.day = date;
         day.calendar = calendarId(calendarOf(when.date));
     }
-    int wanted = 0;
-    for (bool l : day.loaded)
-        wanted += !l;
+    const int wanted = timetableRailwayCount - loadedTables(day);
     if (wanted == 0)
         return true;
     int done = 0;
@@ -161,9 +167,7 @@ bool updateTimetables(TimetableDay& day, std::int64_t now, const TimetableSource
     std::size_t trips = 0;
     for (const Timetable& t : day.tables)
         trips += t.trips.size();
-    int have = 0;
-    for (bool l : day.loaded)
-        have += l;
+    const int have = loadedTables(day);
     console_print("時刻表: %s %s の %d/%d 路線 (%zu 本)", day.day.c_str(), calendarName(day.calendar), have,
                   timetableRailwayCount, trips);
     if (have < timetableRailwayCount)

@@ -24,6 +24,9 @@ struct TimetableDay {
     bool loaded[timetableRailwayCount] = {};
 };
 
+// How many of day's railways have their table loaded.
+int loadedTables(const TimetableDay& day);
+
 // Where timetables come from: the cache folder, else the API.
 struct TimetableSource {
     std::string root;      // the API root, recorded in each cache file

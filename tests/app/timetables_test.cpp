@@ -61,6 +61,16 @@ protected:
         };
     }
 
+    // The cycle at a Tuesday's 08:05:30, without pauses, estimating from source.
+    CycleEnv rushHourCycle()
+    {
+        CycleEnv env;
+        env.now = [] { return static_cast<std::time_t>(at("2026-12-08T08:05:30")); };
+        env.sleepMs = [](int) {};
+        env.timetables = &source;
+        return env;
+    }
+
     std::set<std::string> cacheFiles() const
     {
         std::set<std::string> names;
@@ -194,10 +204,7 @@ TEST_F(Timetables, TripsBeyondTheBoundsAreLeftOutAndToldInOneLine)
 TEST_F(Timetables, EachRailwaysTrainsShowAsSoonAsItsTimetableIsIn)
 {
     start();
-    CycleEnv env;
-    env.now = [] { return static_cast<std::time_t>(at("2026-12-08T08:05:30")); };
-    env.sleepMs = [](int) {};
-    env.timetables = &source;
+    CycleEnv env = rushHourCycle();
     const auto download = source.download;
     std::vector<int> shown;  // trains in the count box as each answer is handed over
     std::vector<bool> ginzaListed;
@@ -228,10 +235,7 @@ TEST_F(Timetables, EachRailwaysTrainsShowAsSoonAsItsTimetableIsIn)
 TEST_F(Timetables, ARefreshUsesThemOnlyWithoutLiveTrains)
 {
     start();
-    CycleEnv env;
-    env.now = [] { return static_cast<std::time_t>(at("2026-12-08T08:05:30")); };
-    env.sleepMs = [](int) {};
-    env.timetables = &source;
+    CycleEnv env = rushHourCycle();
     refreshOnce(*st, env);  // the live answer fails: the port refuses
     EXPECT_TRUE(st->trainsEstimated);
     EXPECT_EQ(trainCount, 10);
@@ -271,10 +275,7 @@ TEST_F(Timetables, LiveTrainsWin)
     config.api.root = live.root();
     applyConfig(config);
     start();
-    CycleEnv env;
-    env.now = [] { return static_cast<std::time_t>(at("2026-12-08T08:05:30")); };
-    env.sleepMs = [](int) {};
-    env.timetables = &source;
+    CycleEnv env = rushHourCycle();
     refreshOnce(*st, env);
     EXPECT_EQ(trainCount, 1);
     EXPECT_FALSE(st->trainsEstimated);

@@ -9,6 +9,19 @@ e2e_init keys
 
 now_ms() { date +%s%3N; }
 
+# Types q into monitor $1 and requires it to end within 2 s with status 0;
+# $2 says during what.
+quit_within_two_seconds() {
+    local t0 took
+    t0=$(now_ms)
+    keys "$1" q
+    wait_for 10 test -s "$work/$1/status" || fail "$1: still running 10 s after q"
+    took=$(( $(now_ms) - t0 ))
+    echo "q answered after $took ms $2"
+    [ "$took" -lt 2000 ] || fail "$1: q took $took ms $2"
+    [ "$(cat "$work/$1/status")" = 0 ] || fail "$1: exit status $(cat "$work/$1/status")"
+}
+
 start_feed hang --fault hang --no-rate-limit
 start_monitor quit LINEWATCH_HTTP_TIMEOUT_MS=30000
 start_monitor other LINEWATCH_HTTP_TIMEOUT_MS=4000
@@ -25,13 +38,7 @@ wait_for 20 grep -aq 'データ取得中' "$work/quit/raw.log" || fail "quit: no
 sleep 1
 keys quit x
 sleep 0.3
-t0=$(now_ms)
-keys quit q
-wait_for 10 test -s "$work/quit/status" || fail "quit: still running 10 s after q"
-took=$(( $(now_ms) - t0 ))
-echo "q answered after $took ms"
-[ "$took" -lt 2000 ] || fail "quit: q took $took ms during a hanging download"
-[ "$(cat "$work/quit/status")" = 0 ] || fail "quit: exit status $(cat "$work/quit/status")"
+quit_within_two_seconds quit "during a hanging download"
 grep -aq 'データ読み込み中' "$work/quit/raw.log" && fail "quit: the abandoned refresh went on to parse"
 pane_has quit "download failed" && fail "quit: the abandoned download was reported as failed"
 
@@ -47,12 +54,6 @@ start_feed trickle --time "$clock" --fault trickle --no-rate-limit
 start_monitor tt LINEWATCH_HTTP_TIMEOUT_MS=30000 -- --api v4 --time "$clock"
 wait_for 20 grep -aq '時刻表を取得中' "$work/tt/raw.log" || fail "tt: no timetable download started"
 sleep 1
-t0=$(now_ms)
-keys tt q
-wait_for 10 test -s "$work/tt/status" || fail "tt: still running 10 s after q"
-took=$(( $(now_ms) - t0 ))
-echo "q answered after $took ms while the timetables trickled"
-[ "$took" -lt 2000 ] || fail "tt: q took $took ms during the timetable downloads"
-[ "$(cat "$work/tt/status")" = 0 ] || fail "tt: exit status $(cat "$work/tt/status")"
+quit_within_two_seconds tt "while the timetables trickled"
 pane_has tt "odpt:TrainTimetable" && fail "tt: the abandoned timetables were reported"
 echo ok
