@@ -160,7 +160,8 @@ void reportStatus(MonitorState& st, std::int64_t now)
         if (r.informationText.size() > 2) {
             // Masked before the line drops its control bytes and before the
             // speech cuts it in parts, either of which could join a key up.
-            const std::string text = maskKey(r.informationText, r.informationText.size(), consumerKey(), MaskEncoding::ShiftJis);
+            const std::string text =
+                maskKey(r.informationText, r.informationText.size(), consumerKey(), MaskEncoding::ShiftJis);
             if (fresh)
                 console_print("%s\n", one_line(text).c_str());
             if (speak)

@@ -156,7 +156,10 @@ void BM_FirstTrainsColdCacheDistantServer(benchmark::State& state)
 {
     run(state, false, true);
 }
-BENCHMARK(BM_FirstTrainsColdCacheDistantServer)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_FirstTrainsColdCacheDistantServer)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
 
 }  // namespace
 

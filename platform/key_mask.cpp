@@ -43,7 +43,9 @@ bool isLineBreak(char c)
 // which some conversions drop.
 std::size_t invisibleBytes(std::string_view text, std::size_t i, MaskEncoding encoding)
 {
-    const auto at = [&](std::size_t k) { return i + k < text.size() ? static_cast<unsigned char>(text[i + k]) : 0; };
+    const auto at = [&](std::size_t k) {
+        return i + k < text.size() ? static_cast<unsigned char>(text[i + k]) : 0;
+    };
     const unsigned char c = at(0);
     if (c < 0x20 || c == 0x7F)
         return 1;
@@ -62,7 +64,9 @@ std::size_t invisibleBytes(std::string_view text, std::size_t i, MaskEncoding en
 // '\0' (never a key character) and takes all its bytes; 0 for a single byte.
 std::size_t wideCharacter(std::string_view text, std::size_t i, MaskEncoding encoding, char* c)
 {
-    const auto at = [&](std::size_t k) { return i + k < text.size() ? static_cast<unsigned char>(text[i + k]) : 0; };
+    const auto at = [&](std::size_t k) {
+        return i + k < text.size() ? static_cast<unsigned char>(text[i + k]) : 0;
+    };
     const unsigned char b = at(0);
     if (encoding == MaskEncoding::ShiftJis) {
         const unsigned char t = at(1);
@@ -159,7 +163,8 @@ struct KeyPlaces {
 
 // Length of the longest run of key characters at the front of the count
 // characters from ahead on.
-std::size_t longestRun(const Decoded* ahead, std::size_t count, const std::string& key, const KeyPlaces& places)
+std::size_t longestRun(const Decoded* ahead, std::size_t count, const std::string& key,
+                       const KeyPlaces& places)
 {
     std::size_t best = 0;
     for (std::size_t from : places.of[static_cast<unsigned char>(ahead[0].c)]) {
@@ -200,7 +205,8 @@ std::string maskKey(std::string_view text, std::size_t limit, std::string_view k
             break;
         // no echo starts before a character that is not in the key at all
         std::size_t inKey = 0;
-        while (inKey < runMin && inKey < count && !places.of[static_cast<unsigned char>(ahead[inKey].c)].empty())
+        while (inKey < runMin && inKey < count &&
+               !places.of[static_cast<unsigned char>(ahead[inKey].c)].empty())
             ++inKey;
         if (inKey < runMin) {
             front += std::min(inKey + 1, count);

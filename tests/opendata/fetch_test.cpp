@@ -138,7 +138,8 @@ TEST_F(Client, AKeyInAnAnswerIsMaskedInItsTextBeforeAnythingReadsIt)
     answers["odpt:Train"].body = R"([{"odpt:trainNumber":")" + split + R"("}])";
     answers["odpt:TrainInformation"].body =
         R"([{"odpt:railway":"odpt.Railway:TokyoMetro.Ginza","odpt:trainInformationStatus":"遅延",)"
-        R"("odpt:trainInformationText":"亜)" + testKey.substr(1) + R"("}])";
+        R"("odpt:trainInformationText":"亜)" +
+        testKey.substr(1) + R"("}])";
     answers["odpt:RailwayFare"].body = R"([{"odpt:fromStation":")" + upperKey + R"("}])";
     for (bool v4 : {false, true}) {
         if (v4)
@@ -146,7 +147,8 @@ TEST_F(Client, AKeyInAnAnswerIsMaskedInItsTextBeforeAnythingReadsIt)
         EXPECT_TRUE(fetchLive(nullptr));
         EXPECT_TRUE(fetchFare(fareUrl("a", "b"), nullptr));
         EXPECT_NE(responseText[ResponseKind::Trains].find("***"), std::string::npos) << v4;
-        EXPECT_NE(responseText[ResponseKind::Status].find(utf8ToCp932("亜") + "***"), std::string::npos) << v4;
+        EXPECT_NE(responseText[ResponseKind::Status].find(utf8ToCp932("亜") + "***"), std::string::npos)
+            << v4;
         EXPECT_NE(responseText[ResponseKind::Fare].find("***"), std::string::npos) << v4;
         for (std::string& text : responseText.text) {
             EXPECT_EQ(text.find(testKey.substr(20, 16)), std::string::npos) << text;

@@ -331,7 +331,8 @@ TEST(Http, TransfersGoOnWhileAnAnswerIsReadAndOnlyTheChunksLeaveThisThread)
         EXPECT_TRUE(r.completed) << r.error;
         doneOn.push_back(std::this_thread::get_id());
         std::unique_lock<std::mutex> held(lock);
-        secondInWhileFirstRead = arrived.wait_for(held, std::chrono::seconds(10), [&] { return secondWhole; });
+        secondInWhileFirstRead =
+            arrived.wait_for(held, std::chrono::seconds(10), [&] { return secondWhole; });
     };
     batch[1].request.url = server.root() + "/second";
     batch[1].onChunk = [&](const char*, std::size_t size) {
@@ -373,7 +374,9 @@ TEST(Http, AnswersThatCameInWhileOneWasReadAreNotToldOnceAbandoned)
         t.request.url = server.root() + "/" + path;
         t.onChunk = [](const char*, std::size_t) { return true; };
         t.onDone = [&told, &quit, path](const HttpResult& r) {
-            told.push_back(std::string(path) + (r.completed ? " read" : r.abandoned ? " abandoned" : " failed"));
+            told.push_back(std::string(path) + (r.completed   ? " read"
+                                                : r.abandoned ? " abandoned"
+                                                              : " failed"));
             if (told.size() == 1) {
                 std::this_thread::sleep_for(std::chrono::milliseconds(600));  // reading it
                 quit = true;
@@ -394,9 +397,8 @@ TEST(Http, AnOnDoneThatThrowsLeavesNoTransferBehind)
 {
     LocalServer silent(LocalServer::Silent);
     LocalServer server(LocalServer::Plain);
-    server.http().Get("/x", [](const httplib::Request&, httplib::Response& res) {
-        res.set_content("x", "text/plain");
-    });
+    server.http().Get(
+        "/x", [](const httplib::Request&, httplib::Response& res) { res.set_content("x", "text/plain"); });
     ASSERT_TRUE(silent.start());
     ASSERT_TRUE(server.start());
     std::vector<HttpTransfer> batch(2);

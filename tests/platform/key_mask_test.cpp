@@ -118,8 +118,8 @@ TEST(KeyMask, EchoesInEveryFormAreMasked)
         {"a blank is not skipped", "x" + key.substr(0, 10) + " " + key.substr(10, 10),
          "x" + key.substr(0, 10) + " " + key.substr(10, 10)},
         {"zero-width spaces between", "z=" + spread(key.substr(0, 20), "\xe2\x80\x8b") + ";", "z=***;"},
-        {"joiners, word joiner, mark", "z=" + spread(key.substr(0, 16), "\xe2\x80\x8d\xe2\x81\xa0\xef\xbb\xbf"),
-         "z=***"},
+        {"joiners, word joiner, mark",
+         "z=" + spread(key.substr(0, 16), "\xe2\x80\x8d\xe2\x81\xa0\xef\xbb\xbf"), "z=***"},
         {"soft hyphens between", "z=" + spread(key.substr(0, 20), "\xc2\xad"), "z=***"},
         {"full width", "k=" + fullWidth(key, MaskEncoding::Utf8) + "!", "k=***!"},
         {"full width in part", "k=" + key.substr(0, 10) + fullWidth(key.substr(10, 10), MaskEncoding::Utf8),
@@ -156,8 +156,9 @@ TEST(KeyMask, InShiftJisACharacterIsNeverCutAndWideOnesReadAsTheirs)
     // conversions read it, and hides no key character
     EXPECT_EQ(maskedShiftJis("\x88" + key.substr(3, 16)), "\x88***");
     EXPECT_EQ(maskedShiftJis("k=" + fullWidth(key, MaskEncoding::ShiftJis)), "k=***");
-    EXPECT_EQ(maskedShiftJis(fullWidth(key.substr(0, 8), MaskEncoding::ShiftJis) + key.substr(8, 8) + "\x81\x42"),
-              "***\x81\x42");
+    EXPECT_EQ(
+        maskedShiftJis(fullWidth(key.substr(0, 8), MaskEncoding::ShiftJis) + key.substr(8, 8) + "\x81\x42"),
+        "***\x81\x42");
     EXPECT_EQ(maskedShiftJis("k=" + spread(key.substr(0, 20), "\x80") + spread(key.substr(20, 4), "\xa0")),
               "k=***")
         << "unassigned single bytes show nothing";
