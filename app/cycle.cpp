@@ -4,24 +4,17 @@
 #include "app/disrupted_estimate.h"
 #include "app/status.h"
 #include "app/trains.h"
+#include "app/typed_ahead.h"
 #include "opendata/fetch.h"
 #include "opendata/parse.h"
 #include "platform/chime.h"
 #include "platform/console.h"
 #include "qwin/qwin.h"
 
-#include <chrono>
-#include <thread>
-
 namespace {
 
 constexpr int kRefreshPeriod = 90;  // seconds
 constexpr int kPassDelayMs = 100;
-
-bool isQuit(int32_t key)
-{
-    return key == 'q' || key == 'Q';
-}
 
 void showCountdown(MonitorState& st, std::time_t now)
 {
@@ -45,38 +38,7 @@ void refreshIfDue(MonitorState& st, const CycleEnv& env)
     st.lastRefresh = now;
 }
 
-// Appends key to the keys typed during a download; a full list drops its oldest.
-void keepTypedKey(MonitorState& st, int32_t key)
-{
-    if (st.typedAheadCount == kTypedAheadCapacity) {
-        st.typedAheadFirst = (st.typedAheadFirst + 1) % kTypedAheadCapacity;
-        --st.typedAheadCount;
-    }
-    st.typedAhead[(st.typedAheadFirst + st.typedAheadCount) % kTypedAheadCapacity] = key;
-    ++st.typedAheadCount;
-}
-
 }  // namespace
-
-CycleEnv realCycleEnv(const char* snapshot, std::int64_t clockOffset)
-{
-    CycleEnv env;
-    env.now = [clockOffset] { return static_cast<std::time_t>(std::time(nullptr) + clockOffset); };
-    env.sleepMs = [](int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); };
-    env.snapshot = snapshot;
-    return env;
-}
-
-void takeSnapshot(const CycleEnv& env)
-{
-    if (!env.snapshot)
-        return;
-    FileSave save = qwin_snapshot(env.snapshot);
-    if (!save.saved)
-        console_print("snapshot: cannot write %s: %s\n", env.snapshot, save.reason.c_str());
-    else if (save.rewrittenInPlace)
-        console_print("snapshot: rewrote %s in place (%s)\n", env.snapshot, save.reason.c_str());
-}
 
 void refreshOnce(MonitorState& st, const CycleEnv& env)
 {
@@ -143,39 +105,6 @@ bool cyclePass(MonitorState& st, const CycleEnv& env)
     if (!carryOutCommand(st, env))
         refreshIfDue(st, env);
     return true;
-}
-
-bool downloadInterrupted(MonitorState& st)
-{
-    if (qwin_escape_pressed())
-        return true;
-    while (console_key_waiting()) {
-        const int key = console_read_key();
-        if (isQuit(key)) {
-            // The keys before it would never be carried out: passes read
-            // them one after another, and the quit ends the loop.
-            st.typedAheadCount = 0;
-            keepTypedKey(st, key);
-            return true;
-        }
-        keepTypedKey(st, key);
-    }
-    return false;
-}
-
-bool keyWaiting(const MonitorState& st)
-{
-    return st.typedAheadCount > 0 || console_key_waiting();
-}
-
-int readKey(MonitorState& st)
-{
-    if (st.typedAheadCount == 0)
-        return console_read_key();
-    const int key = st.typedAhead[st.typedAheadFirst];
-    st.typedAheadFirst = (st.typedAheadFirst + 1) % kTypedAheadCapacity;
-    --st.typedAheadCount;
-    return key;
 }
 
 void runCycle(MonitorState& st, const CycleEnv& env)

@@ -1,7 +1,7 @@
 // The fare query: a console dialogue over the station table and one download.
 #include "app/fare.h"
 
-#include "app/cycle.h"
+#include "app/typed_ahead.h"
 #include "network/stations.h"
 #include "opendata/fetch.h"
 #include "opendata/parse.h"

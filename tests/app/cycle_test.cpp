@@ -1,5 +1,6 @@
 #include "app/commands.h"
 #include "app/cycle.h"
+#include "app/typed_ahead.h"
 #include "monitor_fixture.h"
 #include "platform/chime.h"
 #include "tests/platform/local_server.h"

@@ -1,8 +1,8 @@
 // The fare dialogue driven by scripted input against a fare server on
 // 127.0.0.1.
-#include "app/cycle.h"
 #include "app/fare.h"
 #include "app/monitor_state.h"
+#include "app/typed_ahead.h"
 #include "network/stations.h"
 #include "opendata/fetch.h"
 #include "platform/console.h"
