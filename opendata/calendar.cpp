@@ -9,11 +9,6 @@ namespace {
 constexpr int sunday = 0;
 constexpr int monday = 1;
 
-std::int64_t floorDiv(std::int64_t a, std::int64_t b)
-{
-    return a / b - ((a % b != 0) && ((a < 0) != (b < 0)));
-}
-
 bool leapYear(int year)
 {
     return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
@@ -164,13 +159,34 @@ const char* calendarId(ServiceCalendar calendar)
     return calendar == ServiceCalendar::Weekday ? "odpt.Calendar:Weekday" : "odpt.Calendar:SaturdayHoliday";
 }
 
+std::int64_t floorDiv(std::int64_t a, std::int64_t b)
+{
+    return a / b - ((a % b != 0) && ((a < 0) != (b < 0)));
+}
+
+std::int32_t japanSecondOfDay(std::int64_t t)
+{
+    const std::int64_t japan = t + japanOffsetSeconds;
+    return static_cast<std::int32_t>(japan - floorDiv(japan, secondsPerDay) * secondsPerDay);
+}
+
+std::int64_t japanMidnight(const JapanDate& date)
+{
+    return dayNumber(date) * secondsPerDay - japanOffsetSeconds;
+}
+
+std::int64_t serviceDayStart(std::int64_t t)
+{
+    return japanMidnight(serviceTimeOf(t).date) + serviceDayStartSeconds;
+}
+
 ServiceTime serviceTimeOf(std::int64_t unixTime)
 {
     const std::int64_t japan = unixTime + japanOffsetSeconds;
-    const std::int64_t day = floorDiv(japan - serviceDayStartSeconds, 86400);
+    const std::int64_t day = floorDiv(japan - serviceDayStartSeconds, secondsPerDay);
     ServiceTime t;
     t.date = dateOfDay(day);
-    t.second = static_cast<std::int32_t>(japan - day * 86400);
+    t.second = static_cast<std::int32_t>(japan - day * secondsPerDay);
     return t;
 }
 
@@ -186,8 +202,8 @@ std::string isoDate(const JapanDate& date)
 std::string japanIso(std::int64_t unixTime)
 {
     const std::int64_t japan = unixTime + japanOffsetSeconds;
-    const std::int64_t day = floorDiv(japan, 86400);
-    const std::int64_t second = japan - day * 86400;
+    const std::int64_t day = floorDiv(japan, secondsPerDay);
+    const std::int64_t second = japan - day * secondsPerDay;
     char text[64];  // "2014-09-08T20:53:51+09:00" with room for any int year
     std::snprintf(text, sizeof text, "%sT%02d:%02d:%02d+09:00", isoDate(dateOfDay(day)).c_str(),
                   static_cast<int>(second / 3600), static_cast<int>(second / 60 % 60),
@@ -217,7 +233,7 @@ bool digitsAt(const std::string& text, std::size_t at, int digits, int* value)
 
 bool parseJapanTime(const std::string& text, std::int64_t now, std::int64_t* unixTime)
 {
-    JapanDate date = dateOfDay(floorDiv(now + japanOffsetSeconds, 86400));
+    JapanDate date = dateOfDay(floorDiv(now + japanOffsetSeconds, secondsPerDay));
     std::size_t at = 0;
     if (text.size() > 10 && text[10] == 'T') {
         if (!digitsAt(text, 0, 4, &date.year) || text[4] != '-' || !digitsAt(text, 5, 2, &date.month) ||
@@ -240,6 +256,6 @@ bool parseJapanTime(const std::string& text, std::int64_t now, std::int64_t* uni
     }
     if (end != text.size() || hour > 23 || minute > 59 || second > 59)
         return false;
-    *unixTime = dayNumber(date) * 86400 + hour * 3600 + minute * 60 + second - japanOffsetSeconds;
+    *unixTime = dayNumber(date) * secondsPerDay + hour * 3600 + minute * 60 + second - japanOffsetSeconds;
     return true;
 }

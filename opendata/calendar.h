@@ -22,6 +22,22 @@ struct JapanDate {
 
 bool operator==(const JapanDate& a, const JapanDate& b);
 
+inline constexpr std::int64_t secondsPerDay = 86400;
+
+// a / b rounded toward minus infinity: day and hour arithmetic stays on the
+// right day for times before 1970, where plain division rounds toward zero.
+std::int64_t floorDiv(std::int64_t a, std::int64_t b);
+
+// Seconds since the Japan midnight before Unix time t, 0 .. 86399.
+std::int32_t japanSecondOfDay(std::int64_t t);
+
+// Unix time of a Japan date's midnight.
+std::int64_t japanMidnight(const JapanDate& date);
+
+// Unix time at which the service day that holds Unix time t began (03:00
+// Japan time of its date).
+std::int64_t serviceDayStart(std::int64_t t);
+
 // Days since 1970-01-01, and back.
 std::int64_t dayNumber(const JapanDate& date);
 JapanDate dateOfDay(std::int64_t dayNumber);

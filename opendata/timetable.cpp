@@ -74,7 +74,7 @@ std::int32_t timetableSeconds(std::string_view text)
     if (hour < 0 || hour > 29 || minute < 0 || minute > 59 || second < 0 || second > 59)
         return -1;
     const std::int32_t s = hour * 3600 + minute * 60 + second;
-    return s < serviceDayStartSeconds ? s + 86400 : s;
+    return s < serviceDayStartSeconds ? static_cast<std::int32_t>(s + secondsPerDay) : s;
 }
 
 // ---- trips ----

@@ -20,7 +20,7 @@ Feed* demo_start(bool windowless, bool snapshotGiven, std::int64_t* clockOffset,
 {
     FeedOptions options;
     const std::int64_t now = static_cast<std::int64_t>(std::time(nullptr));
-    const int minute = static_cast<int>(((now + japanOffsetSeconds) % 86400) / 60);
+    const int minute = japanSecondOfDay(now) / 60;
     const bool night = *clockOffset == 0 && nightPause(minute);
     if (night)
         *clockOffset = japanTimeToday(8 * 60, now) - now;

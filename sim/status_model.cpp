@@ -33,8 +33,7 @@ std::string disruptionText(const SimRoute& route, const DelayEpisode& e)
     std::uint64_t h =
         simHash(static_cast<std::uint64_t>(e.start), static_cast<std::uint64_t>(route.digit), 7);
     const SimStop& at = route.stops[h % route.stops.size()];
-    std::int64_t jst = e.start + japanOffsetSeconds;
-    int minuteOfDay = static_cast<int>(((jst % 86400) + 86400) % 86400 / 60);
+    int minuteOfDay = japanSecondOfDay(e.start) / 60;
     int minutes = e.peak / 60;
     return fullwidthNumber(minuteOfDay / 60, 1) + "時" + fullwidthNumber(minuteOfDay % 60, 2) + "分頃、" +
            at.title + "駅で" + causes[(h >> 8) % std::size(causes)] +
@@ -46,7 +45,7 @@ std::string disruptionText(const SimRoute& route, const DelayEpisode& e)
 
 bool announced(const DelayEpisode& e)
 {
-    std::int64_t minute = (((e.start + japanOffsetSeconds) % 86400) + 86400) % 86400 / 60;
+    const int minute = japanSecondOfDay(e.start) / 60;
     bool inService = minute >= 5 * 60 || minute < 30;
     return e.peak >= disruptionPeak && inService;
 }
@@ -57,11 +56,12 @@ SimNotice routeNotice(const SimNetwork& net, std::uint32_t seed, std::int64_t t,
 {
     std::int64_t jst = t + japanOffsetSeconds;
     // Japan time in seconds at which t's service day began
-    const std::int64_t dayStart = dayNumber(serviceTimeOf(t).date) * 86400 + serviceDayStartSeconds;
+    const std::int64_t dayStart = serviceDayStart(t) + japanOffsetSeconds;
     const SimRoute& route = net.routes[k];
     SimNotice n{route.railwayId, dayStart - japanOffsetSeconds, dayStart - japanOffsetSeconds, "",
                 normalNoticeText};
-    const std::vector<DelayEpisode> episodes = delayEpisodes(seed, k, dayStart / 3600, jst / 3600);
+    const std::vector<DelayEpisode> episodes =
+        delayEpisodes(seed, k, floorDiv(dayStart, 3600), floorDiv(jst, 3600));
     const DelayEpisode* active = nullptr;
     for (const DelayEpisode& e : episodes) {
         if (!announced(e) || e.start > t)

@@ -73,11 +73,6 @@ const char* typeId(int route, bool fast)
     return route == tozai ? "odpt.TrainType:TokyoMetro.Rapid" : "odpt.TrainType:TokyoMetro.Express";
 }
 
-std::int64_t floorDiv(std::int64_t a, std::int64_t b)
-{
-    return a / b - ((a % b != 0) && ((a < 0) != (b < 0)));
-}
-
 std::string lastPart(const std::string& id)
 {
     return id.substr(id.rfind('.') + 1);
@@ -273,8 +268,7 @@ std::vector<SimTrain> runningTrains(const SimNetwork& net, std::uint32_t seed, s
         const double lag = routeLag(seed, route.digit, t);
         const double tau = static_cast<double>(t) - lag;  // where the timetable has got to
         const ServiceTime when = serviceTimeOf(static_cast<std::int64_t>(std::floor(tau)));
-        const std::int64_t midnight =
-            dayNumber(when.date) * 86400 - japanOffsetSeconds;  // Unix time of the day's 0:00
+        const std::int64_t midnight = japanMidnight(when.date);
         const double e = tau - static_cast<double>(midnight);
         const bool holiday = calendarOf(when.date) == ServiceCalendar::SaturdayHoliday;
         forEachRun(net, static_cast<int>(routeIndex), [&](SimScheduledTrip& trip, const Profile& p, int s) {

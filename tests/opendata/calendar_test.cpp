@@ -110,6 +110,24 @@ TEST(Calendar, ServiceDaysEndAtThreeInTheMorning)
     EXPECT_EQ(japanIso(0), "1970-01-01T09:00:00+09:00");
 }
 
+// The day arithmetic the client and the feed share floors: before 1970 (and
+// before 09:00 UTC of 1970-01-01) a truncating division lands on the next day.
+TEST(Calendar, DayArithmeticFloorsBeforeTheEpoch)
+{
+    EXPECT_EQ(floorDiv(-1, 3600), -1);
+    EXPECT_EQ(floorDiv(-3600, 3600), -1);
+    EXPECT_EQ(floorDiv(7199, 3600), 1);
+    EXPECT_EQ(japanSecondOfDay(japanTime("2026-12-08T00:00:00")), 0);
+    EXPECT_EQ(japanSecondOfDay(japanTime("2026-12-08T23:59:59")), 86399);
+    // 1969-12-31T23:59:59 Japan time
+    EXPECT_EQ(japanSecondOfDay(-japanOffsetSeconds - 1), 86399);
+    EXPECT_EQ(japanMidnight(JapanDate{2026, 12, 8}), japanTime("2026-12-08T00:00:00"));
+    EXPECT_EQ(japanMidnight(JapanDate{1969, 12, 31}), -japanOffsetSeconds - secondsPerDay);
+    EXPECT_EQ(serviceDayStart(japanTime("2026-12-08T02:59:59")), japanTime("2026-12-07T03:00:00"));
+    EXPECT_EQ(serviceDayStart(japanTime("2026-12-08T03:00:00")), japanTime("2026-12-08T03:00:00"));
+    EXPECT_EQ(serviceDayStart(-japanOffsetSeconds), -japanOffsetSeconds - secondsPerDay + 3 * 3600);
+}
+
 TEST(Calendar, ClockTexts)
 {
     const std::int64_t now = japanTime("2026-12-07T22:15:00");
