@@ -2,6 +2,7 @@
 #include "app/disrupted_estimate.h"
 
 #include "app/monitor_state.h"
+#include "network/branch.h"
 #include "network/stations.h"
 #include "opendata/parse.h"
 #include "platform/console.h"
@@ -12,23 +13,20 @@
 namespace {
 
 // The branch's timetable is the last; its stations are in 丸ノ内線's row.
-constexpr int kBranchTable = timetableRailwayCount - 1;
-constexpr int kMarunouchiLine = 1;
-
 int lineOf(int table)
 {
-    return table == kBranchTable ? kMarunouchiLine : table;
+    return table == branchIndex ? branchLine : table;
 }
 
 const char* lineName(int table)
 {
-    return table == kBranchTable ? "丸ノ内線方南町支線" : railways[table].name;
+    return table == branchIndex ? "丸ノ内線方南町支線" : railways[table].name;
 }
 
 int tableOf(const std::string& railway)
 {
     for (int r = 0; r < timetableRailwayCount; ++r)
-        if (railway == timetableRailways[r])
+        if (railway == timetableRailway(r))
             return r;
     return -1;
 }
@@ -106,7 +104,7 @@ void readLineConditions(LineCondition (&conditions)[timetableRailwayCount])
     for (int r = 0; r < timetableRailwayCount; ++r) {
         conditions[r] = LineCondition{};
         for (const TrainInfoRecord& notice : infoRecords)
-            if (notice.railway == timetableRailways[r]) {
+            if (notice.railway == timetableRailway(r)) {
                 conditions[r] = classifyNotice(notice.informationStatus, notice.informationText, lineOf(r));
                 break;
             }

@@ -1,6 +1,7 @@
 // Reading a line's notice: sections are matched to the line's station titles.
 #include "app/disruption.h"
 
+#include "network/branch.h"
 #include "network/stations.h"
 #include "platform/charset.h"
 
@@ -13,9 +14,6 @@ namespace {
 constexpr std::size_t kClassifiedBytes = 4096;
 
 // 丸ノ内線's branch leaves the main line at slot 19 (中野坂上) with slot 25.
-constexpr int kBranchLine = 1;
-constexpr int kBranchFirstSlot = 25;
-constexpr int kBranchJoinSlot = 19;
 
 constexpr std::size_t npos = std::string::npos;
 
@@ -195,7 +193,7 @@ bool namesASection(const Notice& n)
 // Parent of a slot on the line's track, the branch hanging off its join.
 int parentSlot(int line, int slot)
 {
-    return line == kBranchLine && slot == kBranchFirstSlot ? kBranchJoinSlot : slot - 1;
+    return line == branchLine && slot == branchFirstSlot ? branchJoinSlot : slot - 1;
 }
 
 // The slot and every slot between it and the line's first one, as bits.

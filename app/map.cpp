@@ -1,6 +1,7 @@
 #include "app/map.h"
 
 #include "graph/graphport.h"
+#include "network/branch.h"
 #include "network/stations.h"
 
 #include <cmath>
@@ -14,9 +15,6 @@ constexpr int kGrey = 15;
 
 // 丸ノ内線 leaves its main line at position 19 (中野坂上) for the branch that
 // starts at position 25 (中野新橋).
-constexpr int kBranchRailway = 1;
-constexpr int kBranchFrom = 19;
-constexpr int kBranchStart = 25;
 
 // Moves p's coordinate c onto edge along the segment from `toward` to p.
 ScreenPoint cutAt(ScreenPoint p, ScreenPoint toward, bool vertical, int32_t edge)
@@ -94,13 +92,13 @@ void drawRailway(const MonitorState& st, int k)
             continue;
         const StationEntry& e = stations[idx];
         ScreenPoint p = project(st, e.latitude, e.longitude);
-        if (k == kBranchRailway && s == kBranchFrom) {
+        if (k == branchLine && s == branchJoinSlot) {
             branch = p;
             haveBranch = true;
         }
         // The branch joins the main line at 中野坂上, not at the preceding 荻窪;
         // the joint is always the point of this drawing, inside the frame or not.
-        if (k == kBranchRailway && s == kBranchStart) {
+        if (k == branchLine && s == branchFirstSlot) {
             prev = branch;
             havePrev = haveBranch;
         }

@@ -1,6 +1,7 @@
 // Sections: the cache folder / loading a day / the estimate.
 #include "app/timetables.h"
 
+#include "network/branch.h"
 #include "opendata/calendar.h"
 #include "opendata/estimate.h"
 #include "opendata/normalise_v4.h"
@@ -12,13 +13,10 @@
 #include <filesystem>
 #include <system_error>
 
-const char* const timetableRailways[timetableRailwayCount] = {
-    "odpt.Railway:TokyoMetro.Ginza",      "odpt.Railway:TokyoMetro.Marunouchi",
-    "odpt.Railway:TokyoMetro.Hibiya",     "odpt.Railway:TokyoMetro.Tozai",
-    "odpt.Railway:TokyoMetro.Chiyoda",    "odpt.Railway:TokyoMetro.Yurakucho",
-    "odpt.Railway:TokyoMetro.Hanzomon",   "odpt.Railway:TokyoMetro.Namboku",
-    "odpt.Railway:TokyoMetro.Fukutoshin", "odpt.Railway:TokyoMetro.MarunouchiBranch",
-};
+const char* timetableRailway(int r)
+{
+    return r == branchIndex ? branchRailwayId : railways[r].railwayId;
+}
 
 namespace {
 
@@ -89,7 +87,7 @@ namespace {
 // answer holds no timetable.
 bool takeAnswer(TimetableDay& day, int r, const std::string& body, const TimetableSource& source)
 {
-    const TimetableTag tag{source.root, day.day, day.calendar, timetableRailways[r]};
+    const TimetableTag tag{source.root, day.day, day.calendar, timetableRailway(r)};
     Timetable table;
     const TimetableLoad load = loadTimetableV4(table, body);
     if (!load.ok) {
@@ -133,7 +131,7 @@ bool updateTimetables(TimetableDay& day, std::int64_t now, const TimetableSource
     for (int r = 0; r < timetableRailwayCount; ++r) {
         if (day.loaded[r])
             continue;
-        const TimetableTag tag{source.root, day.day, day.calendar, timetableRailways[r]};
+        const TimetableTag tag{source.root, day.day, day.calendar, timetableRailway(r)};
         if (readCache(source, tag, &day.tables[r])) {
             day.loaded[r] = true;
             ++done;
@@ -146,7 +144,7 @@ bool updateTimetables(TimetableDay& day, std::int64_t now, const TimetableSource
     if (!missing.empty()) {
         std::vector<std::string> railways;
         for (int r : missing)
-            railways.push_back(timetableRailways[r]);
+            railways.push_back(timetableRailway(r));
         std::size_t bytes = 0;
         const auto progress = [&] {
             console_print("時刻表を取得中 %d/%d 路線 (%.1f MB)\r", done, wanted, bytes / 1e6);

@@ -9,12 +9,16 @@
 #include <string>
 #include <vector>
 
+#include "network/branch.h"
 #include "opendata/fetch.h"
 #include "opendata/timetable.h"
 
-// The railways whose timetables are asked for: the nine, then the branch.
-inline constexpr int timetableRailwayCount = 10;
-extern const char* const timetableRailways[timetableRailwayCount];
+// The railways whose timetables are asked for: the nine of the railway
+// table, then the branch.
+inline constexpr int timetableRailwayCount = branchIndex + 1;
+
+// The railway identifier of timetable r, 0 .. timetableRailwayCount-1.
+const char* timetableRailway(int r);
 
 // One service day's timetables as far as they have arrived.
 struct TimetableDay {

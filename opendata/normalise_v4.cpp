@@ -7,6 +7,7 @@
 #include <cmath>
 #include <vector>
 
+#include "network/branch.h"
 #include "network/stations.h"
 #include "opendata/parse.h"
 
@@ -17,9 +18,6 @@ using Json = nlohmann::json;
 // Real answers nest four levels deep; anything deeper is dropped while parsing
 // so a hostile answer cannot build a huge tree.
 constexpr int maxDepth = 8;
-
-constexpr char branchRailway[] = "odpt.Railway:TokyoMetro.MarunouchiBranch";
-constexpr int marunouchiSlot = 1;
 
 // ---- building the tree ----
 
@@ -218,16 +216,16 @@ NoticeSlots sortNotices(const Json& answer)
         if (!notice.is_object())
             continue;
         const std::string railway = memberText(notice, "odpt:railway");
-        if (railway == branchRailway && !s.branch)
+        if (railway == branchRailwayId && !s.branch)
             s.branch = &notice;
         for (int k = 0; k < railwayCount; ++k)
             if (railway == railways[k].railwayId && !s.slot[k])
                 s.slot[k] = &notice;
     }
     // The branch speaks for 丸ノ内線 only when it has the news.
-    const Json* main = s.slot[marunouchiSlot];
+    const Json* main = s.slot[branchLine];
     if (s.branch && (!main || (disrupted(*s.branch) && !disrupted(*main))))
-        s.slot[marunouchiSlot] = s.branch;
+        s.slot[branchLine] = s.branch;
     return s;
 }
 
@@ -260,7 +258,7 @@ std::string statusText(const Json& answer)
     }
     // The branch's own notice last, for what its trains do whichever notice the line shows.
     out += ',';
-    writeNotice(out, s.branch, branchRailway);
+    writeNotice(out, s.branch, branchRailwayId);
     return out + ']';
 }
 

@@ -5,16 +5,11 @@
 #include <functional>
 #include <queue>
 
+#include "network/branch.h"
 #include "network/stations.h"
 #include "platform/charset.h"
 
 namespace {
-
-constexpr char branchRailwayId[] = "odpt.Railway:TokyoMetro.MarunouchiBranch";
-constexpr int marunouchi = 1;
-constexpr int branchLeavesAt = 19;  // 中野坂上, where the branch leaves the main line
-constexpr int branchFirstSlot = 25;
-constexpr int marunouchiMainStops = 25;
 
 int placeOfTitle(SimNetwork& net, const std::string& title)
 {
@@ -78,15 +73,15 @@ SimNetwork buildSimNetwork()
     SimNetwork net;
     for (int k = 0; k < railwayCount; ++k) {
         SimRoute route{railways[k].railwayId, k, k, {}};
-        int count = k == marunouchi ? marunouchiMainStops : railways[k].stationCount;
+        int count = k == branchLine ? branchFirstSlot : railways[k].stationCount;
         for (int p = 0; p < count; ++p)
             addStop(net, route, lineStations[k][p]);
         net.routes.push_back(std::move(route));
     }
-    SimRoute branch{branchRailwayId, marunouchi, 9, {}};
-    addStop(net, branch, lineStations[marunouchi][branchLeavesAt]);
-    for (int p = branchFirstSlot; p < railways[marunouchi].stationCount; ++p)
-        addStop(net, branch, lineStations[marunouchi][p]);
+    SimRoute branch{branchRailwayId, branchLine, branchIndex, {}};
+    addStop(net, branch, lineStations[branchLine][branchJoinSlot]);
+    for (int p = branchFirstSlot; p < railways[branchLine].stationCount; ++p)
+        addStop(net, branch, lineStations[branchLine][p]);
     net.routes.push_back(std::move(branch));
 
     for (const SimRoute& r : net.routes)

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "network/branch.h"
+
 // One stop of a route.
 struct SimStop {
     std::string sameAs;  // station identifier of the record trains report
@@ -37,7 +39,7 @@ struct SimNetwork {
 };
 
 // Number of routes: nine railways and the branch shuttle.
-constexpr int simRouteCount = 10;
+constexpr int simRouteCount = branchIndex + 1;
 
 // Builds the network from the station and railway tables.
 SimNetwork buildSimNetwork();

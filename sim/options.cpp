@@ -5,6 +5,7 @@
 #include <cstring>
 #include <ctime>
 
+#include "network/branch.h"
 #include "network/stations.h"
 #include "opendata/calendar.h"
 #include "sim/faults.h"
@@ -53,7 +54,7 @@ int parseRailwayName(const std::string& name)
             return k;
     }
     if (name == "MarunouchiBranch" || name == "odpt.Railway:TokyoMetro.MarunouchiBranch")
-        return branchRailway;
+        return branchIndex;
     return -1;
 }
 

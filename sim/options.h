@@ -5,7 +5,7 @@
 #include "sim/feed.h"
 
 // The railway index named by "0".."8", a railway identifier
-// ("odpt.Railway:TokyoMetro.Ginza") or its last part ("Ginza"), branchRailway
+// ("odpt.Railway:TokyoMetro.Ginza") or its last part ("Ginza"), branchIndex
 // for "MarunouchiBranch"; -1 for none.
 int parseRailwayName(const std::string& name);
 

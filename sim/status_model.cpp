@@ -99,5 +99,5 @@ std::vector<SimNotice> currentNotices(const SimNetwork& net, std::uint32_t seed,
 
 SimNotice branchNotice(const SimNetwork& net, std::uint32_t seed, std::int64_t t, const ForcedNotice& forced)
 {
-    return routeNotice(net, seed, t, branchRailway, forced);
+    return routeNotice(net, seed, t, branchIndex, forced);
 }

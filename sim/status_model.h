@@ -6,15 +6,12 @@
 #include <string>
 #include <vector>
 
+#include "network/branch.h"
 #include "sim/network_model.h"
-
-// The railway index of the 丸ノ内線 branch, which only version 4 reports on;
-// it is also the index of the branch shuttle's route.
-constexpr int branchRailway = simRouteCount - 1;
 
 // A notice forced on one railway (railway -1: none).
 struct ForcedNotice {
-    int railway = -1;        // railway index 0..8, or branchRailway
+    int railway = -1;        // railway index 0..8, or branchIndex
     std::string text;        // UTF-8
     std::int64_t since = 0;  // Unix time it was forced
 };

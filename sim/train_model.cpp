@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "network/branch.h"
 #include "opendata/calendar.h"
 
 namespace {
@@ -12,7 +13,6 @@ namespace {
 constexpr int dwellSeconds = 30;
 constexpr int firstDepartureMinute = 5 * 60;
 constexpr int lastDepartureMinute = 24 * 60 + 30;
-constexpr int branchRoute = 9;
 constexpr int tozai = 3;
 constexpr int fukutoshin = 8;
 
@@ -175,7 +175,7 @@ int headwaySeconds(int route, int minuteOfDay)
         h = 300;
     else
         h = 480;
-    return route == branchRoute ? std::max(2 * h, 480) : h;
+    return route == branchIndex ? std::max(2 * h, 480) : h;
 }
 
 // ---- scheduled trips ----

@@ -58,7 +58,7 @@ protected:
         for (int r = 0; r < simRouteCount; ++r) {
             const std::string answer = v4Array(timetableObjectsV4(net, scheduledTrips(net, r), holiday));
             int k = 0;
-            while (k < timetableRailwayCount && net.routes[r].railwayId != timetableRailways[k])
+            while (k < timetableRailwayCount && net.routes[r].railwayId != timetableRailway(k))
                 ++k;
             ASSERT_LT(k, timetableRailwayCount) << net.routes[r].railwayId;
             ASSERT_TRUE(loadTimetableV4(timetables->tables[k], answer).ok);

@@ -6,6 +6,7 @@
 #include <iterator>
 #include <string>
 
+#include "network/branch.h"
 #include "network/stations.h"
 #include "tests/network/checksum.h"
 
@@ -71,15 +72,28 @@ TEST(Railways, EveryRecordIsListedByItsRailway)
 
 TEST(Railways, MarunouchiBranchLeavesAtNakanoSakaue)
 {
-    EXPECT_STREQ(lineStations[1][19], "中野坂上");
-    EXPECT_STREQ(lineStations[1][24], "荻窪");
-    EXPECT_STREQ(lineStations[1][25], "中野新橋");
-    EXPECT_STREQ(lineStations[1][27], "方南町");
+    EXPECT_STREQ(lineStations[branchLine][branchJoinSlot], "中野坂上");
+    EXPECT_STREQ(lineStations[branchLine][branchFirstSlot - 1], "荻窪");
+    EXPECT_STREQ(lineStations[branchLine][branchFirstSlot], "中野新橋");
+    EXPECT_STREQ(lineStations[branchLine][railways[branchLine].stationCount - 1], "方南町");
     // Both the main line and the branch have a record at the junction.
     int junction = 0;
     for (const StationEntry& e : stations)
         junction += std::strcmp(e.title, "中野坂上") == 0;
     EXPECT_EQ(junction, 2);
+    // The branch's records are exactly its slots and the junction, under its own identifier.
+    int branchRecords = 0;
+    for (const StationEntry& e : stations) {
+        if (std::strcmp(e.railway, branchRailwayId) != 0)
+            continue;
+        ++branchRecords;
+        bool listed = std::strcmp(e.title, lineStations[branchLine][branchJoinSlot]) == 0;
+        for (int s = branchFirstSlot; s < railways[branchLine].stationCount; ++s)
+            listed = listed || std::strcmp(e.title, lineStations[branchLine][s]) == 0;
+        EXPECT_TRUE(listed) << e.sameAs;
+    }
+    EXPECT_EQ(branchRecords, railways[branchLine].stationCount - branchFirstSlot + 1);
+    EXPECT_EQ(branchIndex, railwayCount);
 }
 
 // Great-circle distance in km between the places of two titles (haversine on
@@ -103,8 +117,8 @@ TEST(Railways, ConsecutiveStationsLieWithinThreeKilometres)
 {
     for (int k = 0; k < railwayCount; ++k) {
         for (int s = 1; s < railways[k].stationCount; ++s) {
-            const bool branchStart = k == 1 && s == 25;
-            const char* from = lineStations[k][branchStart ? 19 : s - 1];
+            const bool branchStart = k == branchLine && s == branchFirstSlot;
+            const char* from = lineStations[k][branchStart ? branchJoinSlot : s - 1];
             EXPECT_LT(distanceKm(from, lineStations[k][s]), 3.0) << "railway " << k << " slot " << s;
         }
     }
