@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "opendata/calendar.h"
+#include "opendata/normalise_v4.h"
 #include "sim/faults.h"
 #include "sim/intake.h"
 #include "sim/network_model.h"
@@ -64,8 +65,7 @@ constexpr int workerThreads = 16;  // hung answers each hold one
 constexpr size_t maxHeldAnswers = workerThreads - 4;
 constexpr size_t rateTableCapacity = 256;  // type and key pairs remembered for the rate limit
 constexpr char jsonType[] = "application/json; charset=utf-8";
-constexpr size_t v4ObjectCap = 1000;  // version 4 cuts every answer here
-constexpr size_t trickleBytes = 64;   // the trickle fault's pieces
+constexpr size_t trickleBytes = 64;  // the trickle fault's pieces
 constexpr auto trickleGap = std::chrono::milliseconds(200);
 
 std::int64_t simNow(const Feed& f)
@@ -301,7 +301,7 @@ std::string faresBodyV4(const Feed& f, const httplib::Request& req)
     for (size_t a = 0; a < f.net.sameAs.size(); ++a) {
         if (!admits(from, f.net.sameAs[a]))
             continue;
-        for (size_t b = 0; b < f.net.sameAs.size() && items.size() < v4ObjectCap; ++b) {
+        for (size_t b = 0; b < f.net.sameAs.size() && items.size() < v4AnswerObjectCap; ++b) {
             if (a == b || !admits(to, f.net.sameAs[b]))
                 continue;
             const int pa = f.net.sameAsPlace[a], pb = f.net.sameAsPlace[b];
@@ -347,8 +347,8 @@ std::string trainsV4(Feed& f, const httplib::Request& req, FeedFault fault)
     for (SimTrain& t : trains)
         if (admits(railway, t.railwayId))
             admitted.push_back(std::move(t));
-    if (admitted.size() > v4ObjectCap)
-        admitted.resize(v4ObjectCap);
+    if (admitted.size() > v4AnswerObjectCap)
+        admitted.resize(v4AnswerObjectCap);
     return trainsBodyV4(admitted, now);
 }
 
@@ -363,7 +363,7 @@ std::string timetablesV4(const Feed& f, const httplib::Request& req)
         if (!admits(calendar,
                     calendarId(holiday ? ServiceCalendar::SaturdayHoliday : ServiceCalendar::Weekday)))
             continue;
-        for (size_t r = 0; r < f.net.routes.size() && items.size() < v4ObjectCap; ++r) {
+        for (size_t r = 0; r < f.net.routes.size() && items.size() < v4AnswerObjectCap; ++r) {
             if (!admits(railway, f.net.routes[r].railwayId))
                 continue;
             for (std::string& item :
@@ -371,8 +371,8 @@ std::string timetablesV4(const Feed& f, const httplib::Request& req)
                 items.push_back(std::move(item));
         }
     }
-    if (items.size() > v4ObjectCap)
-        items.resize(v4ObjectCap);
+    if (items.size() > v4AnswerObjectCap)
+        items.resize(v4AnswerObjectCap);
     return v4Array(items);
 }
 
