@@ -5,6 +5,7 @@
 #include "opendata/calendar.h"
 #include "opendata/estimate.h"
 #include "opendata/normalise_v4.h"
+#include "opendata/notes.h"
 #include "opendata/parse.h"
 #include "opendata/timetable_cache.h"
 #include "platform/console.h"
@@ -91,8 +92,8 @@ bool takeAnswer(TimetableDay& day, int r, const std::string& body, const Timetab
     Timetable table;
     const TimetableLoad load = loadTimetableV4(table, body);
     if (!load.ok) {
-        console_print("時刻表: %s の応答は時刻表として読めません。次回の更新で再取得します。\n",
-                      tag.railway.c_str());
+        console_print("時刻表: %s の応答は時刻表として読めません。%s\n", tag.railway.c_str(),
+                      retryNextRefresh);
         return false;
     }
     if (load.dropped > 0)
@@ -102,9 +103,7 @@ bool takeAnswer(TimetableDay& day, int r, const std::string& body, const Timetab
             tag.railway.c_str(), load.dropped, timetableNameCap, timetableStopsPerTripCap, timetableTripsCap,
             timetableNamesCap);
     if (load.objects >= v4AnswerObjectCap)
-        console_print(
-            "時刻表: %s の応答が上限の %zu 件に達しているため、一部の列車が欠けているかもしれません。\n",
-            tag.railway.c_str(), v4AnswerObjectCap);
+        tellAnswerAtCap(("時刻表 " + tag.railway).c_str());
     day.tables[r] = std::move(table);
     day.loaded[r] = true;
     writeCache(source, tag, day.tables[r]);

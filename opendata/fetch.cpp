@@ -1,68 +1,32 @@
-// Downloads of the live datapoints and of one fare into the response texts.
+// Downloads of the live datapoints, of one fare and of a day's timetables.
+// Sections: failure lines / the byte-order mark / one download's steps /
+// the downloads of each kind.
 
 #include "opendata/fetch.h"
 
 #include <algorithm>
-#include <cctype>
-#include <chrono>
-#include <deque>
 #include <memory>
 #include <string_view>
 
-#include "platform/key_mask.h"
 #include "opendata/normalise_v4.h"
+#include "opendata/notes.h"
+#include "opendata/request_limit.h"
 #include "platform/charset.h"
 #include "platform/console.h"
-
-ResponseTexts responseText;
+#include "platform/key_mask.h"
 
 namespace {
 
-ApiSettings api;
 constexpr char userAgent[] = "DefaultApplication01";
 constexpr std::size_t excerptCap = 80;  // body bytes quoted in a failure line
-constexpr char v4Host[] = "api.odpt.org";
 
-// The queries and the name used in failure lines, per kind.
-struct KindInfo {
-    const char* query;    // version 2: "rdf:type=..." of a live kind; the fare URL comes whole
-    const char* v4Query;  // version 4: what follows "/api/v4/" for a live kind
-    const char* name;
-};
-constexpr KindInfo kindInfo[3] = {
-    {"rdf:type=odpt:Train", "odpt:Train?odpt:operator=odpt.Operator:TokyoMetro", "odpt:Train"},
-    {"rdf:type=odpt:TrainInformation", "odpt:TrainInformation?odpt:operator=odpt.Operator:TokyoMetro",
-     "odpt:TrainInformation"},
-    {nullptr, nullptr, "odpt:RailwayFare"},
-};
+// The name each kind has in failure lines, indexed by ResponseKind.
+constexpr const char* kindNames[] = {"odpt:Train", "odpt:TrainInformation", "odpt:RailwayFare",
+                                     "odpt:TrainTimetable"};
 
-// Version 4 allows 60 requests a minute per key; the client keeps below that
-// by itself, whatever the user asks for.
-constexpr std::size_t v4RequestsPerMinute = 60;
-using Clock = std::chrono::steady_clock;
-std::deque<Clock::time_point> v4Requests;  // start times within the last minute, oldest first
-bool noPositionsTold = false;              // the no-positions note is given once a run
+bool noPositionsTold = false;  // the no-positions note is given once a run
 
-// Counts a version-4 request about to start; false when the last minute
-// already holds the allowed number.
-bool takeV4Request()
-{
-    const Clock::time_point now = Clock::now();
-    while (!v4Requests.empty() && now - v4Requests.front() >= std::chrono::minutes(1))
-        v4Requests.pop_front();
-    if (v4Requests.size() >= v4RequestsPerMinute)
-        return false;
-    v4Requests.push_back(now);
-    return true;
-}
-
-std::string trimmedRoot()
-{
-    std::string root = api.root;
-    while (!root.empty() && root.back() == '/')
-        root.pop_back();
-    return root;
-}
+// ---- failure lines ----
 
 // Turns the first `limit` bytes of body or error bytes (UTF-8) into one
 // printable Shift_JIS line fragment: every echo of the key masked (see
@@ -87,6 +51,8 @@ bool isBlank(char c)
 {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
 }
+
+// ---- the byte-order mark ----
 
 // Some servers put a UTF-8 byte-order mark in front of the body. Its three
 // bytes may arrive in separate reads, so the first bytes wait in `front`
@@ -125,6 +91,8 @@ void endBom(BomFilter& filter, const Pass& pass)
     filter.decided = true;
 }
 
+// ---- one download's steps ----
+
 // How a download ended, as far as the next request cares.
 enum class Outcome { Done, Refused, Abandoned };
 
@@ -139,8 +107,7 @@ void takeV4Answer(ResponseKind kind, const char* name, const std::string& body, 
     }
     text = utf8ToCp932(rewrite.text);
     if (rewrite.objects >= v4AnswerObjectCap)
-        console_print("%s: 応答が上限の %zu 件に達しているため、一部が欠けているかもしれません。\n", name,
-                      v4AnswerObjectCap);
+        tellAnswerAtCap(name);
     if (kind == ResponseKind::Trains && rewrite.objects == 0 && !noPositionsTold) {
         noPositionsTold = true;
         console_print(
@@ -153,8 +120,8 @@ void takeV4Answer(ResponseKind kind, const char* name, const std::string& body, 
 // of it the failure lines quote.
 struct Download {
     ResponseKind kind;
-    std::string* timetable;     // non-null: a version-4 timetable answer, kept as it came (UTF-8)
-    std::string timetableText;  // the text a timetable download empties instead of the kind's
+    std::string* timetable;     // Timetable: where its answer goes, kept as it came (UTF-8)
+    std::string timetableText;  // the text a timetable download fills instead of a kind's
     std::string& text;
     const char* name;
     bool v4;
@@ -169,12 +136,13 @@ struct Download {
     std::string body;  // version 4: the whole body as received
     BomFilter bom;
 
+    // timetableBody: where a Timetable answer goes; nullptr for the other kinds.
     Download(ResponseKind k, std::string* timetableBody)
         : kind(k),
           timetable(timetableBody),
-          text(timetableBody ? timetableText : responseText[k]),
-          name(timetableBody ? "odpt:TrainTimetable" : kindInfo[static_cast<int>(k)].name),
-          v4(timetableBody || apiVersion() == ApiVersion::V4)
+          text(k == ResponseKind::Timetable ? timetableText : responseText[k]),
+          name(kindNames[static_cast<int>(k)]),
+          v4(k == ResponseKind::Timetable || apiVersion() == ApiVersion::V4)
     {
         text.clear();
         // The fare too goes through the stream: a character split between two
@@ -191,19 +159,12 @@ bool mayStart(const Download& d)
     return !d.v4 || takeV4Request();
 }
 
-void tellRefused(const char* name)
-{
-    console_print(
-        "%s: 1分間の利用上限（%zu 回）に達するため、今回は取得しません。次回の更新で再取得します。\n", name,
-        v4RequestsPerMinute);
-}
-
 HttpRequest requestFor(const std::string& url)
 {
     HttpRequest request;
     request.url = url;
     request.userAgent = userAgent;
-    request.settings = api.http;
+    request.settings = apiSettings().http;
     return request;
 }
 
@@ -232,53 +193,83 @@ bool receive(Download& d, const char* data, std::size_t size)
     return !d.cut;
 }
 
+// What an ended download's answer is good for.
+enum class Verdict { Usable, Cut, Refused, Failed };
+
+// Judges a download that was not abandoned; every verdict but Usable is told
+// in one console line.
+Verdict judge(const Download& d, const HttpResult& result)
+{
+    const char* name = d.name;
+    if (!result.completed && !d.cut) {
+        console_print("%s: download failed: %s\n", name,
+                      printable(result.error, result.error.size()).c_str());
+        return Verdict::Failed;
+    }
+    if (d.v4 && (result.status == 429 || result.status == 503)) {
+        console_print(result.status == 429 ? "%s: 利用回数の上限に達しています (HTTP %ld)。%s\n"
+                                           : "%s: サーバーが混み合っています (HTTP %ld)。%s\n",
+                      name, result.status, retryNextRefresh);
+        return Verdict::Refused;
+    }
+    if (result.status < 200 || result.status > 299) {
+        console_print("%s: HTTP %ld: %s\n", name, result.status, printable(d.excerpt, excerptCap).c_str());
+        return Verdict::Failed;
+    }
+    if (d.firstByte != '[' && d.firstByte != '{') {
+        console_print("%s: the answer is not JSON: \"%s\"\n", name, printable(d.excerpt, excerptCap).c_str());
+        return Verdict::Failed;
+    }
+    if (d.cut) {
+        console_print("%s: the answer is longer than %zu bytes and was cut off there\n", name,
+                      responseByteCap);
+        return Verdict::Cut;
+    }
+    return Verdict::Usable;
+}
+
+// A usable answer to where it goes: a timetable to its caller as it came, a
+// version-4 answer rewritten, a version-2 one to the end of its conversion.
+void keepAnswer(Download& d)
+{
+    if (d.timetable)
+        *d.timetable = std::move(d.body);
+    else if (d.v4)
+        takeV4Answer(d.kind, d.name, d.body, d.excerpt);
+    else
+        cp932_end(d.stream, d.text);
+}
+
 // Ends the download as result says: the text (or the timetable) filled, or
 // emptied with one line why.
 Outcome finish(Download& d, const HttpResult& result)
 {
-    std::string& text = d.text;
-    const char* name = d.name;
     if (result.completed)
         endBom(d.bom, [&d](std::string_view part) { consume(d, part); });
-
     if (result.abandoned) {
-        text.clear();
+        d.text.clear();
         return Outcome::Abandoned;
     }
-    if (!result.completed && !d.cut) {
-        text.clear();
-        console_print("%s: download failed: %s\n", name,
-                      printable(result.error, result.error.size()).c_str());
-    } else if (d.v4 && (result.status == 429 || result.status == 503)) {
-        text.clear();
-        console_print(result.status == 429
-                          ? "%s: 利用回数の上限に達しています (HTTP %ld)。次回の更新で再取得します。\n"
-                          : "%s: サーバーが混み合っています (HTTP %ld)。次回の更新で再取得します。\n",
-                      name, result.status);
+    switch (judge(d, result)) {
+    case Verdict::Refused:
+        d.text.clear();
         return Outcome::Refused;
-    } else if (result.status < 200 || result.status > 299) {
-        text.clear();
-        console_print("%s: HTTP %ld: %s\n", name, result.status, printable(d.excerpt, excerptCap).c_str());
-    } else if (d.firstByte != '[' && d.firstByte != '{') {
-        text.clear();
-        console_print("%s: the answer is not JSON: \"%s\"\n", name, printable(d.excerpt, excerptCap).c_str());
-    } else if (d.cut) {
-        console_print("%s: the answer is longer than %zu bytes and was cut off there\n", name,
-                      responseByteCap);
+    case Verdict::Failed:
+        d.text.clear();
+        break;
+    case Verdict::Cut:
         // a cut version-4 answer is no JSON; the scanner of version 2 reads what came
         if (d.v4)
-            text.clear();
-    } else if (d.timetable) {
-        *d.timetable = std::move(d.body);
-    } else if (d.v4) {
-        takeV4Answer(d.kind, name, d.body, d.excerpt);
-    } else {
-        cp932_end(d.stream, text);
+            d.text.clear();
+        break;
+    case Verdict::Usable:
+        keepAnswer(d);
+        break;
     }
     // Whatever of the answer is shown later (a train number on the map or in
     // the settings file, a fare) shows no key.
-    if (!text.empty())
-        text = maskKey(text, text.size(), consumerKey(), MaskEncoding::ShiftJis);
+    if (!d.text.empty())
+        d.text = maskKey(d.text, d.text.size(), consumerKey(), MaskEncoding::ShiftJis);
     return Outcome::Done;
 }
 
@@ -298,54 +289,13 @@ Outcome download(ResponseKind kind, const std::string& url, const HttpAbandonFn&
 
 }  // namespace
 
+// ---- the downloads of each kind ----
+
 void configureFetch(const ApiSettings& settings)
 {
-    api = settings;
-    v4Requests.clear();
+    useApiSettings(settings);
+    forgetV4Requests();
     noPositionsTold = false;
-}
-
-ApiVersion apiVersionOfRoot(const std::string& root)
-{
-    std::size_t start = root.find("://");
-    start = start == std::string::npos ? 0 : start + 3;
-    const std::size_t end = root.find_first_of(":/?#", start);
-    std::string host = root.substr(start, end == std::string::npos ? std::string::npos : end - start);
-    for (char& c : host)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return host == v4Host ? ApiVersion::V4 : ApiVersion::V2;
-}
-
-ApiVersion apiVersion()
-{
-    return api.version ? *api.version : apiVersionOfRoot(api.root);
-}
-
-std::string datapointsBase()
-{
-    return trimmedRoot() + "/api/v2/datapoints?";
-}
-
-std::string consumerKey()
-{
-    return api.consumerKey;
-}
-
-std::string liveUrl(ResponseKind kind)
-{
-    const KindInfo& info = kindInfo[static_cast<int>(kind)];
-    const std::string query = apiVersion() == ApiVersion::V4 ? trimmedRoot() + "/api/v4/" + info.v4Query
-                                                             : datapointsBase() + info.query;
-    return query + "&acl:consumerKey=" + consumerKey();
-}
-
-std::string fareUrl(const std::string& fromStation, const std::string& toStation)
-{
-    const std::string query = apiVersion() == ApiVersion::V4
-                                  ? trimmedRoot() + "/api/v4/odpt:RailwayFare?"
-                                  : datapointsBase() + "rdf:type=odpt:RailwayFare&";
-    return query + "odpt:fromStation=" + fromStation + "&odpt:toStation=" + toStation +
-           "&acl:consumerKey=" + consumerKey();
 }
 
 bool fetchLive(const HttpAbandonFn& shouldAbandon)
@@ -362,12 +312,6 @@ bool fetchFare(const std::string& url, const HttpAbandonFn& shouldAbandon)
     return download(ResponseKind::Fare, url, shouldAbandon) != Outcome::Abandoned;
 }
 
-std::string timetableUrl(const std::string& railway, const std::string& calendar)
-{
-    return trimmedRoot() + "/api/v4/odpt:TrainTimetable?odpt:railway=" + railway +
-           "&odpt:calendar=" + calendar + "&acl:consumerKey=" + consumerKey();
-}
-
 bool fetchTimetables(const std::vector<std::string>& railways, const std::string& calendar,
                      const TimetableArrivalFn& arrived, const HttpAbandonFn& shouldAbandon)
 {
@@ -377,7 +321,7 @@ bool fetchTimetables(const std::vector<std::string>& railways, const std::string
     bool abandoned = false;
     bool refused = false;  // told once for all the railways refused
     for (std::size_t r = 0; r < railways.size(); ++r) {
-        downloads.push_back(std::make_unique<Download>(ResponseKind::Trains, &bodies[r]));
+        downloads.push_back(std::make_unique<Download>(ResponseKind::Timetable, &bodies[r]));
         Download* d = downloads.back().get();
         if (!mayStart(*d)) {
             if (!refused)

@@ -356,6 +356,8 @@ V4Rewrite normaliseV4(ResponseKind kind, std::string_view utf8)
     case ResponseKind::Fare:
         r.text = fareText(answer);
         break;
+    case ResponseKind::Timetable:  // not rewritten: opendata/timetable reads version 4 itself
+        break;
     }
     return r;
 }

@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "opendata/fetch.h"
+#include "opendata/responses.h"
 
 // The largest answer the API sends: longer results are cut at this many objects.
 inline constexpr std::size_t v4AnswerObjectCap = 1000;
@@ -33,6 +33,7 @@ struct V4Rewrite {
 //     or delay is 0, a missing toStation null.
 //   Fare: the first fare, amounts in the version-2 order and "@context" last;
 //     an amount the answer lacks is written as -1.
+//   Timetable: not rewritten (opendata/timetable reads version 4); text empty.
 // Strings are written unescaped, as the scanner reads them, with a double
 // quote inside a value written as "”" so it cannot end the value.
 V4Rewrite normaliseV4(ResponseKind kind, std::string_view utf8);

@@ -226,22 +226,25 @@ void scan(std::string_view text, const FieldKey<Record> (&table)[N], Target<Reco
 
 void parseResponse(ResponseKind kind)
 {
-    const std::string_view text = responseText[kind];
     int counts[maxKeys] = {};
     switch (kind) {
     case ResponseKind::Trains:
-        scan(text, trainKeys, Target<TrainRecord>{trainRecords, trainRecordCapacity, true}, counts);
+        scan(responseText[kind], trainKeys, Target<TrainRecord>{trainRecords, trainRecordCapacity, true},
+             counts);
         trainCount = counts[1] < trainRecordCapacity ? counts[1] : trainRecordCapacity;
         break;
     case ResponseKind::Status:
-        scan(text, statusKeys, Target<TrainInfoRecord>{infoRecords, infoRecordCapacity, true}, counts);
+        scan(responseText[kind], statusKeys, Target<TrainInfoRecord>{infoRecords, infoRecordCapacity, true},
+             counts);
         break;
     case ResponseKind::Fare:
         fareRecord.ticketFare = 0;
         fareRecord.childTicketFare = 0;
         fareRecord.icCardFare = 0;
         fareRecord.childIcCardFare = 0;
-        scan(text, fareKeys, Target<FareRecord>{&fareRecord, 1, false}, counts);
+        scan(responseText[kind], fareKeys, Target<FareRecord>{&fareRecord, 1, false}, counts);
+        break;
+    case ResponseKind::Timetable:  // no text: opendata/timetable reads those answers
         break;
     }
 }

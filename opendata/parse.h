@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "opendata/fetch.h"
+#include "opendata/responses.h"
 
 // One running train. Field order follows the key table trainKeys.
 struct TrainRecord {
@@ -77,7 +77,7 @@ extern TrainInfoRecord infoRecords[infoRecordCapacity];
 // The fare of the last Fare parse.
 extern FareRecord fareRecord;
 
-// Parses responseText[kind] (left unchanged) into trainRecords and
+// Parses responseText[kind] (left unchanged; kind Trains, Status or Fare) into trainRecords and
 // trainCount, infoRecords, or fareRecord. Fields whose key the text lacks
 // keep their earlier values. Safe on any bytes.
 void parseResponse(ResponseKind kind);

@@ -6,7 +6,7 @@
 #include <algorithm>
 
 #include "opendata/calendar.h"
-#include "opendata/fetch.h"
+#include "opendata/api.h"
 #include "platform/key_mask.h"
 
 // ---- names and times ----

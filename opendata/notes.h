@@ -1,0 +1,11 @@
+#pragma once
+// Console wordings that the downloads and the timetable loader share, so a
+// reader meets each once. Shift_JIS, as the console prints.
+
+// The end of a line that tells a failed or refused answer: the next refresh
+// asks again.
+extern const char retryNextRefresh[];
+
+// One console line: subject's answer holds the API's v4AnswerObjectCap
+// objects, so some may have been cut off.
+void tellAnswerAtCap(const char* subject);

@@ -1,0 +1,3 @@
+#include "opendata/responses.h"
+
+ResponseTexts responseText;
