@@ -2,6 +2,7 @@
 
 #include "app/fare.h"
 #include "app/map.h"
+#include "app/projection.h"
 #include "app/trains.h"
 #include "graph/graphport.h"
 #include "network/stations.h"

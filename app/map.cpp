@@ -1,5 +1,6 @@
 #include "app/map.h"
 
+#include "app/projection.h"
 #include "graph/graphport.h"
 #include "network/branch.h"
 #include "network/stations.h"

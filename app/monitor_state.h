@@ -1,8 +1,12 @@
 // The monitor's state for the whole run: line selection, pan and zoom, the map
-// frame and projection, the refresh cycle, the known-train list.
+// frame and its scales, the refresh cycle, the known trains. The projection
+// (app/projection.h), the known-train list (app/known_trains.h) and the
+// layout (app/map_layout.h) are their own files.
 #pragma once
 
 #include "app/disruption.h"
+#include "app/known_trains.h"
+#include "app/map_layout.h"
 #include "app/timetables.h"
 #include "network/stations.h"
 
@@ -13,12 +17,6 @@
 
 class GraphPort;
 
-// Capacity of the known-train list; no entry is added beyond it.
-constexpr int kKnownTrainCapacity = 800;
-// Capacity of a known train's number, NUL included.
-constexpr int kTrainNumberCapacity = 32;
-// Capacity of a known train's railway identifier, NUL included.
-constexpr int kTrainRailwayCapacity = 64;
 // Number of status slots reported, and the stored length of each issue stamp.
 constexpr int kStatusSlots = 9;
 constexpr int kIssueStampLength = 19;
@@ -35,37 +33,6 @@ struct ReportedNotice {
 };
 // Capacity of the keys typed during a download; when full, the oldest gives way.
 constexpr int kTypedAheadCapacity = 256;
-
-// Where a train's mark was last drawn (window pixels), the end of its tail,
-// and the last train update that listed it. A train is its railway and its
-// number together: the lines number their trains alike.
-struct KnownTrain {
-    char railway[kTrainRailwayCapacity];
-    char number[kTrainNumberCapacity];
-    int32_t x, y;
-    int32_t x2, y2;
-    int32_t lastSeen;
-    int32_t shown;   // plot mode its mark or label is on the map in; 0 none
-    int32_t colour;  // colour it was last drawn in
-    bool uncertain;  // drawn with the "?" of an estimate its line's notice puts in doubt
-};
-
-// Size of the map frame in pixels, as the start-up layout makes it.
-constexpr int kMapFrameWidth = 512;
-constexpr int kMapFrameHeight = 350;
-
-// The legend: one row per railway holds its name and its train count.
-constexpr int kLegendRowHeight = 20;
-// Top of railway k's legend row, in window pixels.
-constexpr int legendRowTop(int k)
-{
-    return kLegendRowHeight * k + 62;
-}
-
-// A point in window pixels.
-struct ScreenPoint {
-    int32_t x, y;
-};
 
 // Everything the monitor keeps for the run; one instance, owned by the entry.
 struct MonitorState {
@@ -110,34 +77,10 @@ struct MonitorState {
     // Per railway (the branch's notice counting for 丸ノ内線): version 4's last notice.
     ReportedNotice reportedNotices[railwayCount] = {};
 
-    KnownTrain knownTrains[kKnownTrainCapacity] = {};
-    int32_t knownCount = 0;
-    int32_t trainUpdates = 0;  // train updates shown so far; stamps lastSeen
+    KnownTrains known;
 };
 
 // 1 when the refresh chime and speech are on.
 extern int32_t sound_flag;
 // 1 when station names are drawn on the map.
 extern int32_t kstr_flag;
-
-// Window pixel of latitude lat and longitude lon (degrees) with the current
-// bounds, scales and pan; each coordinate cut toward zero.
-ScreenPoint project(const MonitorState& st, double lat, double lon);
-
-// Recomputes xscale and yscale from the bounds, the frame size and ratio.
-void updateScales(MonitorState& st);
-
-// True when p lies strictly inside the map frame.
-bool insideFrame(const MonitorState& st, ScreenPoint p);
-
-// Index of the known train with this railway and number, or -1.
-int findKnownTrain(const MonitorState& st, const char* railway, const char* number);
-
-// Index of the known train with this railway and number, stamped as seen in
-// the current train update. A new train is appended at (0, 0); on a full list
-// it takes over the entry seen least recently, keeping that entry's position
-// so the next move erases the departed train's mark, and copies the departed
-// number to *departed when given ("" otherwise). -1 when the number is empty,
-// either text does not fit, or every entry was seen in the current update.
-int addKnownTrain(MonitorState& st, const char* railway, const char* number,
-                  char (*departed)[kTrainNumberCapacity] = nullptr);

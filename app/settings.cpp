@@ -115,9 +115,9 @@ std::string settingsText(const MonitorState& st)
     std::string text;
     appendFormatted(text, "ixf:%d\niyf:%d\nratio:%f\niflag:%d\nsound_flag:%d\nkstr_flag:%d\n", st.ixf, st.iyf,
                     static_cast<double>(st.ratio), st.iflag, sound_flag, kstr_flag);
-    for (int i = 0; i < st.knownCount; ++i)
-        appendFormatted(text, "(%03d)%s%s%s\n", i, st.knownTrains[i].number,
-                        st.knownTrains[i].railway[0] ? " " : "", st.knownTrains[i].railway);
+    for (int i = 0; i < st.known.count; ++i)
+        appendFormatted(text, "(%03d)%s%s%s\n", i, st.known.trains[i].number,
+                        st.known.trains[i].railway[0] ? " " : "", st.known.trains[i].railway);
     return text;
 }
 

@@ -2,6 +2,7 @@
 
 #include "app/cycle.h"
 #include "app/map.h"
+#include "app/projection.h"
 #include "app/settings.h"
 #include "graph/graphport.h"
 #include "opendata/fetch.h"
@@ -105,7 +106,7 @@ void startMonitor(MonitorState& st, const Options& o, const char* settingsPath)
     st.shownTrainTotal = -1;
     st.trainsEstimated = false;
     st.shownEstimated = false;
-    st.knownCount = 0;
+    st.known.count = 0;
 }
 
 void printApiNotices(const ApiSettings& api, const std::string& keyFile)

@@ -8,6 +8,7 @@
 #include "app/fullwidth.h"
 #include "app/map.h"
 #include "app/monitor_state.h"
+#include "app/projection.h"
 #include "graph/graphport.h"
 #include "network/stations.h"
 #include "opendata/parse.h"
@@ -259,9 +260,9 @@ struct PassStrokes {
 
 void erase_departed(MonitorState& st, PassStrokes& strokes)
 {
-    for (int i = 0; i < st.knownCount; ++i) {
-        KnownTrain& known = st.knownTrains[i];
-        if (known.lastSeen != st.trainUpdates && known.shown != 0) {
+    for (int i = 0; i < st.known.count; ++i) {
+        KnownTrain& known = st.known.trains[i];
+        if (known.lastSeen != st.known.updates && known.shown != 0) {
             strokes.erased.push_back(stroke_of(known, known.shown));
             known.shown = 0;
         }
@@ -273,18 +274,18 @@ void draw_strokes(MonitorState& st, const PassStrokes& strokes)
     GraphPort& port = *st.port;
     for (const Stroke& s : strokes.erased)
         paint(port, s, 0);
-    std::vector<bool> drawn(static_cast<std::size_t>(st.knownCount), false);
+    std::vector<bool> drawn(static_cast<std::size_t>(st.known.count), false);
     for (int i : strokes.moved) {
-        KnownTrain& known = st.knownTrains[i];
+        KnownTrain& known = st.known.trains[i];
         known.shown = st.plot_mode;
         paint(port, stroke_of(known, known.shown), known.colour);
         drawn[static_cast<std::size_t>(i)] = true;
     }
     if (strokes.erased.empty())
         return;
-    for (int i = 0; i < st.knownCount; ++i) {
-        const KnownTrain& known = st.knownTrains[i];
-        if (known.lastSeen != st.trainUpdates || known.shown == 0 || drawn[static_cast<std::size_t>(i)])
+    for (int i = 0; i < st.known.count; ++i) {
+        const KnownTrain& known = st.known.trains[i];
+        if (known.lastSeen != st.known.updates || known.shown == 0 || drawn[static_cast<std::size_t>(i)])
             continue;
         const Stroke mine = stroke_of(known, known.shown);
         const Extent area = extent(mine);
@@ -306,11 +307,11 @@ void show_trains(MonitorState& st, Pass pass)
         // A train without an entry (no usable number) could never be erased
         // again, so it is counted but not drawn.
         char departed[kTrainNumberCapacity];
-        int entry = addKnownTrain(st, t.railway.c_str(), t.trainNumber.c_str(), &departed);
+        int entry = addKnownTrain(st.known, t.railway.c_str(), t.trainNumber.c_str(), &departed);
         // A label is erased by drawing its own text, which the reused entry
         // no longer holds; a mark is erased by the next move.
         if (departed[0] != '\0' && pass == Pass::Update && st.plot_mode != 3) {
-            Stroke label = stroke_of(st.knownTrains[entry], 1);
+            Stroke label = stroke_of(st.known.trains[entry], 1);
             std::memcpy(label.number, departed, sizeof label.number);
             strokes.erased.push_back(label);
         }
@@ -331,7 +332,7 @@ void show_trains(MonitorState& st, Pass pass)
 
         TrainPlacement at = placeTrain(st, t, colour);
         if (at.placed && entry >= 0) {
-            KnownTrain& known = st.knownTrains[entry];
+            KnownTrain& known = st.known.trains[entry];
             bool inside = insideFrame(st, ScreenPoint{at.x, at.y});
             const bool uncertain = *uncertaintyWord(st, t) != '\0';
             // a train whose "?" comes or goes is drawn again in its place
@@ -378,7 +379,7 @@ void updateTrainDisplay(MonitorState& st)
 {
     std::sort(trainRecords, trainRecords + trainCount,
               [](const TrainRecord& a, const TrainRecord& b) { return compareTrainNumber(a, b) < 0; });
-    ++st.trainUpdates;
+    ++st.known.updates;
     show_trains(st, Pass::Update);
 }
 

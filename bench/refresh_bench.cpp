@@ -2,6 +2,7 @@
 // status responses, move every train, report the status. Also the redraw of
 // the same 300 trains in mark and number mode.
 #include "app/monitor_state.h"
+#include "app/projection.h"
 #include "app/startup.h"
 #include "app/status.h"
 #include "app/trains.h"

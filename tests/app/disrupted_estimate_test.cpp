@@ -143,8 +143,8 @@ protected:
     // Pixels of the train's colour where the "?" beside its mark goes.
     int querySpot(const char* number) const
     {
-        for (int i = 0; i < st->knownCount; ++i) {
-            const KnownTrain& k = st->knownTrains[i];
+        for (int i = 0; i < st->known.count; ++i) {
+            const KnownTrain& k = st->known.trains[i];
             if (std::strcmp(k.number, number) != 0)
                 continue;
             int n = 0;
@@ -231,8 +231,8 @@ TEST_F(DisruptedEstimate, WhenNoTrainIsLeftTheLastMarksGoAndTheCountSaysNone)
 {
     const auto marked = [this] {
         int n = 0;
-        for (int i = 0; i < st->knownCount; ++i) {
-            const KnownTrain& k = st->knownTrains[i];
+        for (int i = 0; i < st->known.count; ++i) {
+            const KnownTrain& k = st->known.trains[i];
             n += k.shown != 0 && qwin_pixel(k.x, k.y) == qwin_rgb(k.colour);
         }
         return n;
@@ -243,8 +243,8 @@ TEST_F(DisruptedEstimate, WhenNoTrainIsLeftTheLastMarksGoAndTheCountSaysNone)
 
     refresh("運転見合わせ", whole, "運転見合わせ", whole);
     EXPECT_EQ(numbers(), "");
-    for (int i = 0; i < st->knownCount; ++i) {
-        const KnownTrain& k = st->knownTrains[i];
+    for (int i = 0; i < st->known.count; ++i) {
+        const KnownTrain& k = st->known.trains[i];
         EXPECT_EQ(k.shown, 0) << k.number;
         EXPECT_NE(qwin_pixel(k.x, k.y), qwin_rgb(k.colour)) << k.number << " still marked";
     }

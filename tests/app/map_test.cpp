@@ -1,4 +1,5 @@
 #include "app/map.h"
+#include "app/projection.h"
 #include "monitor_fixture.h"
 #include "network/stations.h"
 

@@ -1,5 +1,6 @@
 #include "app/monitor_state.h"
 #include "app/options.h"
+#include "app/projection.h"
 #include "app/settings.h"
 #include "app/startup.h"
 #include "platform/console.h"
@@ -207,66 +208,66 @@ TEST(Projection, WidenedBoundsAndScalesFitTheNetworkIntoTheFrame)
 TEST(KnownTrains, ListHoldsEightHundredNumbersAndNoMore)
 {
     auto st = std::make_unique<MonitorState>();
-    EXPECT_EQ(addKnownTrain(*st, "", ""), -1);
-    EXPECT_EQ(addKnownTrain(*st, "", std::string(kTrainNumberCapacity, '9').c_str()), -1);
-    EXPECT_EQ(addKnownTrain(*st, std::string(kTrainRailwayCapacity, 'r').c_str(), "B0"), -1);
+    EXPECT_EQ(addKnownTrain(st->known, "", ""), -1);
+    EXPECT_EQ(addKnownTrain(st->known, "", std::string(kTrainNumberCapacity, '9').c_str()), -1);
+    EXPECT_EQ(addKnownTrain(st->known, std::string(kTrainRailwayCapacity, 'r').c_str(), "B0"), -1);
     for (int i = 0; i < kKnownTrainCapacity; ++i)
-        ASSERT_EQ(addKnownTrain(*st, "", ("B" + std::to_string(i)).c_str()), i);
+        ASSERT_EQ(addKnownTrain(st->known, "", ("B" + std::to_string(i)).c_str()), i);
     // Every entry was seen in this update, so none can make room.
-    EXPECT_EQ(addKnownTrain(*st, "", "B801"), -1);
-    EXPECT_EQ(st->knownCount, 800);
-    EXPECT_EQ(addKnownTrain(*st, "", "B17"), 17);
-    EXPECT_EQ(findKnownTrain(*st, "", "B799"), 799);
-    EXPECT_EQ(findKnownTrain(*st, "", "B800"), -1);
-    EXPECT_EQ(st->knownTrains[5].x, 0);
-    EXPECT_EQ(st->knownTrains[5].y2, 0);
+    EXPECT_EQ(addKnownTrain(st->known, "", "B801"), -1);
+    EXPECT_EQ(st->known.count, 800);
+    EXPECT_EQ(addKnownTrain(st->known, "", "B17"), 17);
+    EXPECT_EQ(findKnownTrain(st->known, "", "B799"), 799);
+    EXPECT_EQ(findKnownTrain(st->known, "", "B800"), -1);
+    EXPECT_EQ(st->known.trains[5].x, 0);
+    EXPECT_EQ(st->known.trains[5].y2, 0);
 
     // One number on two lines is two trains.
     auto two = std::make_unique<MonitorState>();
-    EXPECT_EQ(addKnownTrain(*two, "odpt.Railway:TokyoMetro.Ginza", "A0801"), 0);
-    EXPECT_EQ(addKnownTrain(*two, "odpt.Railway:TokyoMetro.Marunouchi", "A0801"), 1);
-    EXPECT_EQ(addKnownTrain(*two, "odpt.Railway:TokyoMetro.Ginza", "A0801"), 0);
-    EXPECT_EQ(findKnownTrain(*two, "odpt.Railway:TokyoMetro.Marunouchi", "A0801"), 1);
-    EXPECT_EQ(findKnownTrain(*two, "", "A0801"), -1);
+    EXPECT_EQ(addKnownTrain(two->known, "odpt.Railway:TokyoMetro.Ginza", "A0801"), 0);
+    EXPECT_EQ(addKnownTrain(two->known, "odpt.Railway:TokyoMetro.Marunouchi", "A0801"), 1);
+    EXPECT_EQ(addKnownTrain(two->known, "odpt.Railway:TokyoMetro.Ginza", "A0801"), 0);
+    EXPECT_EQ(findKnownTrain(two->known, "odpt.Railway:TokyoMetro.Marunouchi", "A0801"), 1);
+    EXPECT_EQ(findKnownTrain(two->known, "", "A0801"), -1);
 }
 
 TEST(KnownTrains, NewNumberOnAFullListTakesTheEntryGoneLongest)
 {
     auto st = std::make_unique<MonitorState>();
     for (int i = 0; i < kKnownTrainCapacity; ++i)
-        addKnownTrain(*st, "", ("B" + std::to_string(i)).c_str());
-    st->knownTrains[300].x = 123;
-    st->knownTrains[300].y2 = -45;
+        addKnownTrain(st->known, "", ("B" + std::to_string(i)).c_str());
+    st->known.trains[300].x = 123;
+    st->known.trains[300].y2 = -45;
     // B300 leaves after the first update, B600 after the second.
     for (int update = 1; update <= 2; ++update) {
-        ++st->trainUpdates;
+        ++st->known.updates;
         for (int i = 0; i < kKnownTrainCapacity; ++i) {
             if (i != 300 && !(update == 2 && i == 600)) {
-                ASSERT_GE(addKnownTrain(*st, "", ("B" + std::to_string(i)).c_str()), 0);
+                ASSERT_GE(addKnownTrain(st->known, "", ("B" + std::to_string(i)).c_str()), 0);
             }
         }
     }
 
     char departed[kTrainNumberCapacity] = "junk";
-    EXPECT_EQ(addKnownTrain(*st, "", "N1", &departed), 300);
+    EXPECT_EQ(addKnownTrain(st->known, "", "N1", &departed), 300);
     EXPECT_STREQ(departed, "B300");
-    EXPECT_EQ(findKnownTrain(*st, "", "B300"), -1);
-    EXPECT_EQ(findKnownTrain(*st, "", "N1"), 300);
+    EXPECT_EQ(findKnownTrain(st->known, "", "B300"), -1);
+    EXPECT_EQ(findKnownTrain(st->known, "", "N1"), 300);
     // The position stays, so the new train's first move erases the old mark.
-    EXPECT_EQ(st->knownTrains[300].x, 123);
-    EXPECT_EQ(st->knownTrains[300].y2, -45);
+    EXPECT_EQ(st->known.trains[300].x, 123);
+    EXPECT_EQ(st->known.trains[300].y2, -45);
 
-    EXPECT_EQ(addKnownTrain(*st, "", "N2", &departed), 600);
+    EXPECT_EQ(addKnownTrain(st->known, "", "N2", &departed), 600);
     EXPECT_STREQ(departed, "B600");
     // Everything left, N1 and N2 included, was seen in this update.
-    EXPECT_EQ(addKnownTrain(*st, "", "N3", &departed), -1);
-    EXPECT_EQ(addKnownTrain(*st, "", "N1", &departed), 300);
+    EXPECT_EQ(addKnownTrain(st->known, "", "N3", &departed), -1);
+    EXPECT_EQ(addKnownTrain(st->known, "", "N1", &departed), 300);
     EXPECT_STREQ(departed, "");
-    EXPECT_EQ(st->knownCount, kKnownTrainCapacity);
+    EXPECT_EQ(st->known.count, kKnownTrainCapacity);
 
     // A later update: N3 now takes the stalest entry, B0 from the second update.
-    ++st->trainUpdates;
-    EXPECT_EQ(addKnownTrain(*st, "", "N3", &departed), 0);
+    ++st->known.updates;
+    EXPECT_EQ(addKnownTrain(st->known, "", "N3", &departed), 0);
     EXPECT_STREQ(departed, "B0");
 }
 
@@ -292,8 +293,8 @@ TEST_F(Settings, FirstRunUsesDefaultsAndWritesTheSixLines)
     EXPECT_EQ(port->bottom, 375);
     EXPECT_EQ(port->yspan, 350);
 
-    addKnownTrain(*st, "odpt.Railway:TokyoMetro.Ginza", "A1234S");
-    addKnownTrain(*st, "", "B0815K");
+    addKnownTrain(st->known, "odpt.Railway:TokyoMetro.Ginza", "A1234S");
+    addKnownTrain(st->known, "", "B0815K");
     ASSERT_TRUE(writeSettings(*st, settingsPath.c_str()));
     EXPECT_EQ(readAll(settingsPath),
               "ixf:0\niyf:0\nratio:1.000000\niflag:511\nsound_flag:1\nkstr_flag:0\n"
@@ -306,10 +307,10 @@ TEST_F(Settings, ReusedKnownTrainEntriesAreWrittenInListOrder)
 {
     start();
     for (int i = 0; i < kKnownTrainCapacity; ++i)
-        addKnownTrain(*st, "", ("B" + std::to_string(i)).c_str());
-    ++st->trainUpdates;
+        addKnownTrain(st->known, "", ("B" + std::to_string(i)).c_str());
+    ++st->known.updates;
     for (int i = 0; i < 5; ++i)
-        addKnownTrain(*st, "", ("N" + std::to_string(i)).c_str());
+        addKnownTrain(st->known, "", ("N" + std::to_string(i)).c_str());
     ASSERT_TRUE(writeSettings(*st, settingsPath.c_str()));
 
     std::istringstream in(readAll(settingsPath));
@@ -330,8 +331,8 @@ TEST_F(Settings, OneNumberOnTwoLinesIsTwoTrainLinesThatNoReaderTakes)
     start();
     st->ixf = 12;
     st->iflag = 6;
-    addKnownTrain(*st, "odpt.Railway:TokyoMetro.Ginza", "A0801");
-    addKnownTrain(*st, "odpt.Railway:TokyoMetro.Marunouchi", "A0801");
+    addKnownTrain(st->known, "odpt.Railway:TokyoMetro.Ginza", "A0801");
+    addKnownTrain(st->known, "odpt.Railway:TokyoMetro.Marunouchi", "A0801");
     ASSERT_TRUE(writeSettings(*st, settingsPath.c_str()));
     EXPECT_EQ(readAll(settingsPath),
               "ixf:12\niyf:0\nratio:1.000000\niflag:6\nsound_flag:1\nkstr_flag:0\n"
@@ -345,7 +346,7 @@ TEST_F(Settings, OneNumberOnTwoLinesIsTwoTrainLinesThatNoReaderTakes)
     EXPECT_EQ(again->ixf, 12);
     EXPECT_EQ(again->iflag, 6);
     EXPECT_EQ(sound_flag, 1);
-    EXPECT_EQ(again->knownCount, 0);
+    EXPECT_EQ(again->known.count, 0);
 }
 
 TEST_F(Settings, SavedValuesComeBackAndArgumentsBeatTheSavedSelection)
@@ -566,7 +567,7 @@ TEST_F(Settings, AFailedSaveIsReportedOnceAndKeepsTheOldFile)
     writeFile(settingsPath, "ixf:5\n");
     auto s = std::make_unique<MonitorState>();
     for (int i = 0; i < kKnownTrainCapacity; ++i)
-        addKnownTrain(*s, "", ("T" + std::to_string(i)).c_str());
+        addKnownTrain(s->known, "", ("T" + std::to_string(i)).c_str());
     bool written;
     {
         FileSizeLimit nearlyFull(1024);

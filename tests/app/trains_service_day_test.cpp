@@ -3,6 +3,7 @@
 // the published ones do: after every refresh each running train's mark is on
 // the map and no mark is left where no train is.
 #include "app/timetables.h"
+#include "app/projection.h"
 #include "app/trains.h"
 #include "opendata/calendar.h"
 #include "opendata/parse.h"

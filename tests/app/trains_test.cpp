@@ -2,6 +2,7 @@
 // box, the per-line counts and the console train lines.
 #include "app/fullwidth.h"
 #include "app/monitor_state.h"
+#include "app/projection.h"
 #include "app/startup.h"
 #include "app/trains.h"
 #include "graph/graphport.h"
@@ -110,9 +111,9 @@ struct TrainsTest : ::testing::Test {
 
     const KnownTrain& known(const char* number, const char* railway = ginza)
     {
-        int i = findKnownTrain(st, railway, number);
+        int i = findKnownTrain(st.known, railway, number);
         EXPECT_GE(i, 0) << number;
-        return st.knownTrains[i < 0 ? 0 : i];
+        return st.known.trains[i < 0 ? 0 : i];
     }
 
     // The 4 x 4 filled square of a mark around (x, y) is all in colour.
@@ -403,7 +404,7 @@ TEST_F(TrainsTest, FullKnownTrainListReusesTheEntryOfADepartedTrain)
         trainCount = trainRecordCapacity;
         updateTrainDisplay(st);
     }
-    ASSERT_EQ(st.knownCount, kKnownTrainCapacity);
+    ASSERT_EQ(st.known.count, kKnownTrainCapacity);
     ScreenPoint y = at(yotsuya), g = at(ginzaStation), o = at(omotesando);
     // Z0000 left in the second update, and its mark with it.
     expect_mark(y.x, y.y, 0);
@@ -413,9 +414,9 @@ TEST_F(TrainsTest, FullKnownTrainListReusesTheEntryOfADepartedTrain)
     set_train(1, "Z1000", ginza, omotesando, "null");
     trainCount = 2;
     updateTrainDisplay(st);
-    EXPECT_EQ(findKnownTrain(st, ginza, "N1"), 0);
-    EXPECT_EQ(findKnownTrain(st, ginza, "Z0000"), -1);
-    EXPECT_EQ(st.knownCount, kKnownTrainCapacity);
+    EXPECT_EQ(findKnownTrain(st.known, ginza, "N1"), 0);
+    EXPECT_EQ(findKnownTrain(st.known, ginza, "Z0000"), -1);
+    EXPECT_EQ(st.known.count, kKnownTrainCapacity);
     expect_mark(y.x, y.y, 0);
     expect_mark(g.x, g.y, 1);
     expect_mark(o.x, o.y, 1);
@@ -431,11 +432,11 @@ TEST_F(TrainsTest, FullKnownTrainListReusesTheEntryOfADepartedTrain)
     set_train(trainRecordCapacity - 1, "Z1000", ginza, omotesando, "null");
     trainCount = trainRecordCapacity;
     updateTrainDisplay(st);
-    EXPECT_EQ(findKnownTrain(st, ginza, "N1"), 0);
-    EXPECT_GE(findKnownTrain(st, ginza, "Z1000"), 0);
+    EXPECT_EQ(findKnownTrain(st.known, ginza, "N1"), 0);
+    EXPECT_GE(findKnownTrain(st.known, ginza, "Z1000"), 0);
     for (int i = 0; i < trainRecordCapacity; ++i)
-        EXPECT_GE(findKnownTrain(st, ginza, trainRecords[i].trainNumber.c_str()), 0) << i;
-    EXPECT_EQ(st.knownCount, kKnownTrainCapacity);
+        EXPECT_GE(findKnownTrain(st.known, ginza, trainRecords[i].trainNumber.c_str()), 0) << i;
+    EXPECT_EQ(st.known.count, kKnownTrainCapacity);
 }
 
 TEST_F(TrainsTest, ReusedEntryErasesTheDepartedLabelInNumberMode)
@@ -444,11 +445,11 @@ TEST_F(TrainsTest, ReusedEntryErasesTheDepartedLabelInNumberMode)
     for (int i = 0; i < kKnownTrainCapacity; ++i) {
         char number[16];
         std::snprintf(number, sizeof number, "Q%03d", i);
-        addKnownTrain(st, ginza, number);
+        addKnownTrain(st.known, ginza, number);
     }
     ScreenPoint a = at(shibuya);
-    st.knownTrains[0].x = a.x;
-    st.knownTrains[0].y = a.y;
+    st.known.trains[0].x = a.x;
+    st.known.trains[0].y = a.y;
     port().print(to_fullwidth("Q000").c_str(), a.x, a.y, 1, 0.8f, 0);
     std::vector<bool> blank(81 * 14, false);
     ASSERT_NE(ink(a.x, a.y, a.x + 80, a.y + 13), blank);
@@ -456,6 +457,6 @@ TEST_F(TrainsTest, ReusedEntryErasesTheDepartedLabelInNumberMode)
     set_train(0, "W7", ginza, "null", omotesando);
     trainCount = 1;
     updateTrainDisplay(st);
-    EXPECT_EQ(findKnownTrain(st, ginza, "W7"), 0);
+    EXPECT_EQ(findKnownTrain(st.known, ginza, "W7"), 0);
     EXPECT_EQ(ink(a.x, a.y, a.x + 80, a.y + 13), blank);
 }

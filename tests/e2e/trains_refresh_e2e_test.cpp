@@ -3,6 +3,7 @@
 // a disruption, and the count box, per-line counts and marks in its snapshot.
 #include "app/fullwidth.h"
 #include "app/monitor_state.h"
+#include "app/projection.h"
 #include "app/startup.h"
 #include "graph/graphport.h"
 #include "network/stations.h"
