@@ -10,6 +10,7 @@
 #include "network/branch.h"
 #include "network/stations.h"
 #include "opendata/parse.h"
+#include "opendata/v2_members.h"
 
 namespace {
 
@@ -234,16 +235,10 @@ void writeNotice(std::string& out, const Json* notice, const char* railwayId)
     static const Json none = Json::object();
     const Json& n = notice ? *notice : none;
     out += '{';
-    putText(out, "@context", memberText(n, "@context"));
-    putText(out, "@id", memberText(n, "@id"));
-    putText(out, "dc:date", memberText(n, "dc:date"));
-    putText(out, "dct:valid", memberText(n, "dct:valid"));
-    putText(out, "odpt:operator", memberText(n, "odpt:operator"));
-    putText(out, "odpt:railway", notice ? memberText(n, "odpt:railway") : railwayId);
-    putText(out, "odpt:timeOfOrigin", memberText(n, "odpt:timeOfOrigin"));
-    putText(out, "odpt:trainInformationStatus", memberText(n, "odpt:trainInformationStatus"));
-    putText(out, "odpt:trainInformationText", memberText(n, "odpt:trainInformationText"));
-    putText(out, "@type", memberText(n, "@type"));
+    for (const V2Member& member : statusMembers) {
+        const char* key = member.key.data();
+        putText(out, key, !notice && member.key == "odpt:railway" ? railwayId : memberText(n, key));
+    }
     out += '}';
 }
 
@@ -272,27 +267,19 @@ std::string stationOf(const Json& train, const char* v2Key, const char* v4Key)
 void writeTrain(std::string& out, const Json& t)
 {
     out += '{';
-    putText(out, "@context", memberText(t, "@context"));
-    putText(out, "@type", memberText(t, "@type"));
-    putText(out, "@id", memberText(t, "@id"));
-    putText(out, "dc:date", memberText(t, "dc:date"));
-    putText(out, "dct:valid", memberText(t, "dct:valid"));
-    putNumber(out, "odpt:frequency", memberNumber(t, "odpt:frequency", 0));
-    putText(out, "odpt:railway", memberText(t, "odpt:railway"));
-    putText(out, "owl:sameAs", memberText(t, "owl:sameAs"));
-    putText(out, "odpt:trainNumber", memberText(t, "odpt:trainNumber"));
-    putText(out, "odpt:trainType", memberText(t, "odpt:trainType"));
-    putNumber(out, "odpt:delay", memberNumber(t, "odpt:delay", 0));
-    putText(out, "odpt:startingStation", stationOf(t, "odpt:startingStation", "odpt:originStation"));
-    putText(out, "odpt:terminalStation", stationOf(t, "odpt:terminalStation", "odpt:destinationStation"));
-    putText(out, "odpt:fromStation", memberText(t, "odpt:fromStation"));
-    const std::string to = memberText(t, "odpt:toStation");
-    if (to.empty())
-        putBare(out, "odpt:toStation", "null");
-    else
-        putText(out, "odpt:toStation", to);
-    putText(out, "odpt:railDirection", memberText(t, "odpt:railDirection"));
-    putText(out, "odpt:trainOwner", memberText(t, "odpt:trainOwner"));
+    for (const V2Member& member : trainMembers) {
+        const char* key = member.key.data();
+        if (member.number)
+            putNumber(out, key, memberNumber(t, key, 0));
+        else if (member.key == "odpt:startingStation")
+            putText(out, key, stationOf(t, key, "odpt:originStation"));
+        else if (member.key == "odpt:terminalStation")
+            putText(out, key, stationOf(t, key, "odpt:destinationStation"));
+        else if (member.key == "odpt:toStation" && memberText(t, key).empty())
+            putBare(out, key, "null");
+        else
+            putText(out, key, memberText(t, key));
+    }
     out += '}';
 }
 
@@ -319,17 +306,14 @@ std::string fareText(const Json& answer)
         return "[]";
     const Json& f = *fare;
     std::string out = "[{";
-    putText(out, "@id", memberText(f, "@id"));
-    putText(out, "@type", memberText(f, "@type"));
-    putText(out, "owl:sameAs", memberText(f, "owl:sameAs"));
-    putText(out, "dc:date", memberText(f, "dc:date"));
-    putText(out, "odpt:operator", memberText(f, "odpt:operator"));
-    putText(out, "odpt:fromStation", memberText(f, "odpt:fromStation"));
-    putText(out, "odpt:toStation", memberText(f, "odpt:toStation"));
-    for (const char* amount :
-         {"odpt:ticketFare", "odpt:childTicketFare", "odpt:icCardFare", "odpt:childIcCardFare"})
-        putNumber(out, amount, memberNumber(f, amount, -1));
-    putText(out, "@context", memberText(f, "@context"));
+    for (const V2Member& member : fareMembers) {
+        const char* key = member.key.data();
+        // the amounts are the only numbers; an amount the answer lacks is -1
+        if (member.number)
+            putNumber(out, key, memberNumber(f, key, -1));
+        else
+            putText(out, key, memberText(f, key));
+    }
     return out + "}]";
 }
 

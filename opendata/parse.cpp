@@ -1,8 +1,10 @@
-// The response parser: "key": scanning over the fixed key tables.
+// The response parser: "key": scanning over the fixed member lists.
 //
-// Sections: key tables, value cutting, the scan, parseResponse.
+// Sections: fields, value cutting, the scan, parseResponse.
 
 #include "opendata/parse.h"
+
+#include "opendata/v2_members.h"
 
 #include <cstring>
 #include <limits>
@@ -15,70 +17,84 @@ FareRecord fareRecord;
 
 namespace {
 
-// ---- key tables -----------------------------------------------------------
+// ---- fields ---------------------------------------------------------------
 
-// One key of a table and the field its value goes to: a text or a number.
+// The field a member's value goes to: a text or a number.
 template <class Record>
-struct FieldKey {
-    std::string_view key;
+struct Field {
     std::string Record::*text;
     std::int32_t Record::*number;
 };
 
-using TK = FieldKey<TrainRecord>;
-constexpr TK trainKeys[] = {
-    {"@context", &TrainRecord::context, nullptr},
-    {"@type", &TrainRecord::type, nullptr},
-    {"@id", &TrainRecord::id, nullptr},
-    {"dc:date", &TrainRecord::date, nullptr},
-    {"dct:valid", &TrainRecord::valid, nullptr},
-    {"odpt:frequency", nullptr, &TrainRecord::frequency},
-    {"odpt:railway", &TrainRecord::railway, nullptr},
-    {"owl:sameAs", &TrainRecord::sameAs, nullptr},
-    {"odpt:trainNumber", &TrainRecord::trainNumber, nullptr},
-    {"odpt:trainType", &TrainRecord::trainType, nullptr},
-    {"odpt:delay", nullptr, &TrainRecord::delay},
-    {"odpt:startingStation", &TrainRecord::startingStation, nullptr},
-    {"odpt:terminalStation", &TrainRecord::terminalStation, nullptr},
-    {"odpt:fromStation", &TrainRecord::fromStation, nullptr},
-    {"odpt:toStation", &TrainRecord::toStation, nullptr},
-    {"odpt:railDirection", &TrainRecord::railDirection, nullptr},
-    {"odpt:trainOwner", &TrainRecord::trainOwner, nullptr},
+// The fields of each kind, one per member of its list in opendata/v2_members.h.
+using TF = Field<TrainRecord>;
+constexpr TF trainFields[] = {
+    {&TrainRecord::context, nullptr},
+    {&TrainRecord::type, nullptr},
+    {&TrainRecord::id, nullptr},
+    {&TrainRecord::date, nullptr},
+    {&TrainRecord::valid, nullptr},
+    {nullptr, &TrainRecord::frequency},
+    {&TrainRecord::railway, nullptr},
+    {&TrainRecord::sameAs, nullptr},
+    {&TrainRecord::trainNumber, nullptr},
+    {&TrainRecord::trainType, nullptr},
+    {nullptr, &TrainRecord::delay},
+    {&TrainRecord::startingStation, nullptr},
+    {&TrainRecord::terminalStation, nullptr},
+    {&TrainRecord::fromStation, nullptr},
+    {&TrainRecord::toStation, nullptr},
+    {&TrainRecord::railDirection, nullptr},
+    {&TrainRecord::trainOwner, nullptr},
 };
 
-using SK = FieldKey<TrainInfoRecord>;
-constexpr SK statusKeys[] = {
-    {"@context", &TrainInfoRecord::context, nullptr},
-    {"@id", &TrainInfoRecord::id, nullptr},
-    {"dc:date", &TrainInfoRecord::date, nullptr},
-    {"dct:valid", &TrainInfoRecord::valid, nullptr},
-    {"odpt:operator", &TrainInfoRecord::operatorId, nullptr},
-    {"odpt:railway", &TrainInfoRecord::railway, nullptr},
-    {"odpt:timeOfOrigin", &TrainInfoRecord::timeOfOrigin, nullptr},
-    {"odpt:trainInformationText", &TrainInfoRecord::informationText, nullptr},
-    {"@type", &TrainInfoRecord::type, nullptr},
-    {"odpt:trainInformationStatus", &TrainInfoRecord::informationStatus, nullptr},
+using SF = Field<TrainInfoRecord>;
+constexpr SF statusFields[] = {
+    {&TrainInfoRecord::context, nullptr},
+    {&TrainInfoRecord::id, nullptr},
+    {&TrainInfoRecord::date, nullptr},
+    {&TrainInfoRecord::valid, nullptr},
+    {&TrainInfoRecord::operatorId, nullptr},
+    {&TrainInfoRecord::railway, nullptr},
+    {&TrainInfoRecord::timeOfOrigin, nullptr},
+    {&TrainInfoRecord::informationStatus, nullptr},
+    {&TrainInfoRecord::informationText, nullptr},
+    {&TrainInfoRecord::type, nullptr},
 };
 
-using FK = FieldKey<FareRecord>;
-constexpr FK fareKeys[] = {
-    {"@id", &FareRecord::id, nullptr},
-    {"@type", &FareRecord::type, nullptr},
-    {"owl:sameAs", &FareRecord::sameAs, nullptr},
-    {"dc:date", &FareRecord::date, nullptr},
-    {"odpt:operator", &FareRecord::operatorId, nullptr},
-    {"odpt:fromStation", &FareRecord::fromStation, nullptr},
-    {"odpt:toStation", &FareRecord::toStation, nullptr},
-    {"odpt:ticketFare", nullptr, &FareRecord::ticketFare},
-    {"odpt:childTicketFare", nullptr, &FareRecord::childTicketFare},
-    {"odpt:icCardFare", nullptr, &FareRecord::icCardFare},
-    {"odpt:childIcCardFare", nullptr, &FareRecord::childIcCardFare},
-    {"@context", &FareRecord::context, nullptr},
+using FF = Field<FareRecord>;
+constexpr FF fareFields[] = {
+    {&FareRecord::id, nullptr},
+    {&FareRecord::type, nullptr},
+    {&FareRecord::sameAs, nullptr},
+    {&FareRecord::date, nullptr},
+    {&FareRecord::operatorId, nullptr},
+    {&FareRecord::fromStation, nullptr},
+    {&FareRecord::toStation, nullptr},
+    {nullptr, &FareRecord::ticketFare},
+    {nullptr, &FareRecord::childTicketFare},
+    {nullptr, &FareRecord::icCardFare},
+    {nullptr, &FareRecord::childIcCardFare},
+    {&FareRecord::context, nullptr},
 };
 
-constexpr int maxKeys = 17;  // the longest table, trainKeys
-static_assert(std::size(trainKeys) == maxKeys && std::size(statusKeys) <= maxKeys &&
-              std::size(fareKeys) <= maxKeys);
+// True when fields has one field per member, a number where the member is one.
+template <class Record, std::size_t N, std::size_t M>
+constexpr bool fieldsMatch(const Field<Record> (&fields)[N], const V2Member (&members)[M])
+{
+    if (N != M)
+        return false;
+    for (std::size_t k = 0; k < N; ++k)
+        if ((fields[k].number != nullptr) != members[k].number)
+            return false;
+    return true;
+}
+static_assert(fieldsMatch(trainFields, trainMembers) && fieldsMatch(statusFields, statusMembers) &&
+              fieldsMatch(fareFields, fareMembers));
+
+constexpr int maxKeys = 17;  // the longest list, trainMembers
+static_assert(std::size(trainMembers) == maxKeys && std::size(statusMembers) <= maxKeys &&
+              std::size(fareMembers) <= maxKeys);
 
 // ---- value cutting --------------------------------------------------------
 
@@ -121,16 +137,16 @@ std::int32_t toInt32(const char* p, const char* end)
 
 // ---- the scan -------------------------------------------------------------
 
-// Index of key in table, or -1. The live API writes the keys of an object
-// in table order, so the key after the previous one is tried first.
-template <class Record, std::size_t N>
-int lookup(const FieldKey<Record> (&table)[N], std::string_view key, int previous)
+// Index of key in members, or -1. The live API writes the keys of an object
+// in list order, so the key after the previous one is tried first.
+template <std::size_t N>
+int lookup(const V2Member (&members)[N], std::string_view key, int previous)
 {
     const int guess = previous + 1;
-    if (guess < static_cast<int>(N) && table[guess].key == key)
+    if (guess < static_cast<int>(N) && members[guess].key == key)
         return guess;
     for (int k = 0; k < static_cast<int>(N); ++k)
-        if (table[k].key == key)
+        if (members[k].key == key)
             return k;
     return -1;
 }
@@ -147,8 +163,8 @@ struct Target {
 // Scans text and stores the values of known keys; counts[k] receives the
 // number of times key k was met.
 template <class Record, std::size_t N>
-void scan(std::string_view text, const FieldKey<Record> (&table)[N], Target<Record> target,
-          int (&counts)[maxKeys])
+void scan(std::string_view text, const V2Member (&members)[N], const Field<Record> (&fields)[N],
+          Target<Record> target, int (&counts)[maxKeys])
 {
     const char* const end = text.data() + text.size();
     // A search for an end marker that failed from one position fails from
@@ -165,7 +181,7 @@ void scan(std::string_view text, const FieldKey<Record> (&table)[N], Target<Reco
         const char* keyEnd = findPair(cursor + 1, end, '"', ':');
         if (keyEnd == nullptr)
             break;
-        const int k = lookup(table, std::string_view(cursor + 1, keyEnd - cursor - 1), previous);
+        const int k = lookup(members, std::string_view(cursor + 1, keyEnd - cursor - 1), previous);
         if (k >= 0)
             ++counts[k];
         previous = k;
@@ -209,7 +225,7 @@ void scan(std::string_view text, const FieldKey<Record> (&table)[N], Target<Reco
                 current = recordIndex <= target.capacity ? &target.records[recordIndex - 1] : nullptr;
             }
             if (current != nullptr) {
-                const FieldKey<Record>& field = table[k];
+                const Field<Record>& field = fields[k];
                 if (field.text != nullptr)
                     (current->*field.text).assign(begin, static_cast<std::size_t>(stop - begin));
                 else
@@ -229,20 +245,20 @@ void parseResponse(ResponseKind kind)
     int counts[maxKeys] = {};
     switch (kind) {
     case ResponseKind::Trains:
-        scan(responseText[kind], trainKeys, Target<TrainRecord>{trainRecords, trainRecordCapacity, true},
-             counts);
+        scan(responseText[kind], trainMembers, trainFields,
+             Target<TrainRecord>{trainRecords, trainRecordCapacity, true}, counts);
         trainCount = counts[1] < trainRecordCapacity ? counts[1] : trainRecordCapacity;
         break;
     case ResponseKind::Status:
-        scan(responseText[kind], statusKeys, Target<TrainInfoRecord>{infoRecords, infoRecordCapacity, true},
-             counts);
+        scan(responseText[kind], statusMembers, statusFields,
+             Target<TrainInfoRecord>{infoRecords, infoRecordCapacity, true}, counts);
         break;
     case ResponseKind::Fare:
         fareRecord.ticketFare = 0;
         fareRecord.childTicketFare = 0;
         fareRecord.icCardFare = 0;
         fareRecord.childIcCardFare = 0;
-        scan(responseText[kind], fareKeys, Target<FareRecord>{&fareRecord, 1, false}, counts);
+        scan(responseText[kind], fareMembers, fareFields, Target<FareRecord>{&fareRecord, 1, false}, counts);
         break;
     case ResponseKind::Timetable:  // no text: opendata/timetable reads those answers
         break;

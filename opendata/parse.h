@@ -1,15 +1,16 @@
 #pragma once
-// The response parser: scans a response text for "key": pairs, looks each key
-// up in the fixed key table of the response kind and stores the value in the
-// record field of the same index. Not a general JSON parser: values are cut
-// by their first character (string, array or bare value up to a comma).
+// The response parser: scans a response text for "key": pairs, looks each
+// key up in the version-2 member list of the response kind
+// (opendata/v2_members.h) and stores the value in the record field of the
+// same index. Not a general JSON parser: values are cut by their first
+// character (string, array or bare value up to a comma).
 
 #include <cstdint>
 #include <string>
 
 #include "opendata/responses.h"
 
-// One running train. Field order follows the key table trainKeys.
+// One running train; fields in the order of trainMembers (opendata/v2_members.h).
 struct TrainRecord {
     std::string context;          // "@context": opens a new record
     std::string type;             // "@type": counted for trainCount
@@ -30,7 +31,7 @@ struct TrainRecord {
     std::string trainOwner;       // "odpt:trainOwner"
 };
 
-// The operation status of one line; all texts, order of statusKeys.
+// The operation status of one line; all texts, order of statusMembers.
 struct TrainInfoRecord {
     std::string context;            // "@context": opens a new record
     std::string id;                 // "@id"
@@ -39,12 +40,12 @@ struct TrainInfoRecord {
     std::string operatorId;         // "odpt:operator"
     std::string railway;            // "odpt:railway"
     std::string timeOfOrigin;       // "odpt:timeOfOrigin"
+    std::string informationStatus;  // "odpt:trainInformationStatus", Shift_JIS
     std::string informationText;    // "odpt:trainInformationText", Shift_JIS
     std::string type;               // "@type"
-    std::string informationStatus;  // "odpt:trainInformationStatus", Shift_JIS
 };
 
-// One fare, amounts in yen; order of fareKeys.
+// One fare, amounts in yen; order of fareMembers.
 struct FareRecord {
     std::string id;                    // "@id"
     std::string type;                  // "@type"

@@ -14,6 +14,7 @@
 
 #include "network/stations.h"
 #include "opendata/parse.h"
+#include "opendata/v2_members.h"
 #include "platform/charset.h"
 
 namespace {
@@ -364,6 +365,31 @@ TEST_F(Rewrite, FareExampleGivesTheFourAmountsAndContextLast)
     EXPECT_EQ(fareRecord.childTicketFare, -1);
     EXPECT_EQ(fareRecord.icCardFare, 178);
     EXPECT_EQ(normaliseV4(ResponseKind::Fare, "[]").text, "[]");
+}
+
+// Every object of a rewrite holds every member of its kind's version-2 list,
+// in list order, whatever the answer left out: the parser tries the next
+// member of the list first.
+TEST_F(Rewrite, EveryKindWritesItsMemberListWholeAndInOrder)
+{
+    const auto expectKeys = [](const std::string& text, const V2Member* members, std::size_t count) {
+        const Ordered doc = Ordered::parse(text);
+        ASSERT_FALSE(doc.empty());
+        for (const Ordered& object : doc) {
+            std::vector<std::string> keys, listed;
+            for (auto it = object.begin(); it != object.end(); ++it)
+                keys.push_back(it.key());
+            for (std::size_t k = 0; k < count; ++k)
+                listed.emplace_back(members[k].key);
+            EXPECT_EQ(keys, listed);
+        }
+    };
+    const std::string sparse = R"([{"odpt:railway":"odpt.Railway:TokyoMetro.Ginza"}])";
+    expectKeys(normaliseV4(ResponseKind::Trains, sparse).text, trainMembers, std::size(trainMembers));
+    expectKeys(normaliseV4(ResponseKind::Status, sparse).text, statusMembers, std::size(statusMembers));
+    expectKeys(normaliseV4(ResponseKind::Fare, sparse).text, fareMembers, std::size(fareMembers));
+    expectKeys(normaliseV4(ResponseKind::Status, readExample("v4-traininformation-example.json")).text,
+               statusMembers, std::size(statusMembers));
 }
 
 TEST_F(Rewrite, ThousandObjectAnswersAreCountedAndStillGiveNineSlots)
