@@ -145,16 +145,16 @@ bool carryOutCommand(MonitorState& st, const CycleEnv& env)
         fareQuery(st);
         st.pending = 0;
         return true;
-    case 0x4B:  // left arrow, or K
+    case kConsoleArrowLeft:  // or K
         pan(st, st.ixf, -(st.frameWidth / 3));
         return true;
-    case 0x4D:  // right arrow, or M
+    case kConsoleArrowRight:  // or M
         panForward(st, st.ixf, st.frameWidth);
         return true;
-    case 0x50:  // down arrow, or P
+    case kConsoleArrowDown:  // or P
         panForward(st, st.iyf, st.frameHeight);
         return true;
-    case 0x48:  // up arrow, or H
+    case kConsoleArrowUp:  // or H
         pan(st, st.iyf, -(st.frameHeight / 3));
         return true;
     case 'i':

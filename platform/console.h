@@ -15,9 +15,14 @@
 #define CONSOLE_PRINTF printf
 #endif
 
-// Prefix code that precedes the second code of an arrow key (0x48 up,
-// 0x50 down, 0x4D right, 0x4B left), as the console delivers arrows.
+// Prefix code that precedes the second code of an arrow key, as the console
+// delivers arrows; the second codes follow. They are the capital letters H,
+// P, M and K, so those letters work as arrows too.
 constexpr int kConsoleArrowPrefix = 0xE0;
+constexpr int kConsoleArrowUp = 0x48;
+constexpr int kConsoleArrowDown = 0x50;
+constexpr int kConsoleArrowRight = 0x4D;
+constexpr int kConsoleArrowLeft = 0x4B;
 
 // printf-style output; format and arguments are Shift_JIS. Control characters
 // other than \r \n \t are dropped before the text reaches the terminal, and
@@ -34,8 +39,10 @@ void console_print(const char* fmt, ...) __attribute__((format(CONSOLE_PRINTF, 1
 void console_capture(std::string* sink);
 
 // While script is non-null, keys and lines are taken from the front of
-// *script (consumed as read) instead of standard input; an empty script means
-// no key is waiting and a line read meets end of input. nullptr restores stdin.
+// *script (consumed as read) instead of standard input: Shift_JIS like the
+// program's own text, never converted, with arrows written as a terminal
+// sends them (ESC [ A ... ESC [ D). An empty script means no key is waiting
+// and a line read meets end of input. nullptr restores stdin.
 void console_script(std::string* script);
 
 // Puts a terminal on standard input into single-key mode (no echo, no line
@@ -54,7 +61,8 @@ bool console_key_waiting();
 // kConsoleArrowPrefix and then its second code; end of input gives 'q'.
 int console_read_key();
 
-// Reads one line with echo into buf (capacity cap bytes, NUL included),
-// without its line end; a longer line is cut to cap - 1 bytes and its rest
-// discarded. Returns false when input ended before any byte was read.
+// Reads one line with echo into buf (capacity cap bytes, NUL included), in
+// Shift_JIS, without its line end and its carriage returns; a longer line is cut to
+// cap - 1 bytes and its rest discarded. The second code of a key read before
+// is dropped. Returns false when input ended before any byte was read.
 bool console_read_line(char* buf, std::size_t cap);

@@ -1,16 +1,12 @@
-// Console back-end over termios and the standard streams.
+// Console device over termios and the standard streams.
 // [Output]   conversion, erasing overwritten lines on a terminal
 // [Terminal] raw mode, restoration on exit and on signals, ending an open line
-// [Input]    byte source (script, pushback, stdin), keys, lines
-#include "platform/console.h"
-
+// [Input]    bytes of standard input, keys, lines
 #include "platform/charset.h"
-#include "platform/console_text.h"
-#include "platform/key_mask.h"
+#include "platform/console_device.h"
 
 #include <cerrno>
 #include <csignal>
-#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -24,8 +20,6 @@
 namespace {
 
 // ---------------------------------------------------------------- [Output]
-
-std::string* captureSink = nullptr;
 
 // The C1 controls U+0080..U+009F are two bytes in UTF-8: 0xC2 0x80..0x9F.
 void dropUtf8C1(std::string& s)
@@ -79,24 +73,21 @@ void trackTerminalLine(std::string& s)
     terminalLine = last == '\n' ? lineEnded : last == '\r' ? lineToOverwrite : lineOpen;
 }
 
-void emit(const char* text, std::size_t len)
+ConsoleText encodeOutput(const std::string& sjis)
 {
-    std::string clean = console_cut_lines(console_drop_controls(text, len));
-    // the key is masked last, in what is written as it is written
-    if (captureSink) {
-        captureSink->append(maskShown(clean, MaskEncoding::ShiftJis));
-        return;
-    }
-    if (terminalIsShiftJis()) {
-        clean = maskShown(clean, MaskEncoding::ShiftJis);
-    } else {
-        clean = cp932ToUtf8(clean);
-        dropUtf8C1(clean);
-        clean = maskShown(clean, MaskEncoding::Utf8);
-    }
+    if (terminalIsShiftJis())
+        return {sjis, MaskEncoding::ShiftJis};
+    std::string utf8 = cp932ToUtf8(sjis);
+    dropUtf8C1(utf8);
+    return {utf8, MaskEncoding::Utf8};
+}
+
+void writeOutput(const std::string& bytes)
+{
+    std::string out = bytes;
     if (isatty(STDOUT_FILENO))
-        trackTerminalLine(clean);
-    std::fwrite(clean.data(), 1, clean.size(), stdout);
+        trackTerminalLine(out);
+    std::fwrite(out.data(), 1, out.size(), stdout);
     std::fflush(stdout);
 }
 
@@ -192,98 +183,25 @@ void handleIfDefault(int sig, void (*handler)(int))
 
 // ----------------------------------------------------------------- [Input]
 
-std::string* script = nullptr;
-int pushback = -1;  // second code of an arrow key, waiting to be read
-
-constexpr int kNoByte = -1;   // nothing waiting
-constexpr int kEndByte = -2;  // input ended
-
-// Next input byte; with waitMs 0 it never blocks, with -1 it waits as long as needed.
+// Next byte of standard input.
 int nextByte(int waitMs)
 {
-    if (script) {
-        if (script->empty())
-            return kEndByte;
-        unsigned char c = static_cast<unsigned char>((*script)[0]);
-        script->erase(0, 1);
-        return c;
-    }
     struct pollfd p = {STDIN_FILENO, POLLIN, 0};
     int r;
     do {
         r = poll(&p, 1, waitMs);
     } while (r < 0 && errno == EINTR);
     if (r <= 0)
-        return r == 0 ? kNoByte : kEndByte;
+        return r == 0 ? kConsoleNoByte : kConsoleEndByte;
     unsigned char c;
     ssize_t n;
     do {
         n = read(STDIN_FILENO, &c, 1);
     } while (n < 0 && errno == EINTR);
-    return n == 1 ? c : kEndByte;
+    return n == 1 ? c : kConsoleEndByte;
 }
 
-// Second code of the arrow whose final byte of ESC [ x / ESC O x is x, or 0.
-int arrowCode(int final)
-{
-    switch (final) {
-    case 'A':
-        return 0x48;
-    case 'B':
-        return 0x50;
-    case 'C':
-        return 0x4D;
-    case 'D':
-        return 0x4B;
-    default:
-        return 0;
-    }
-}
-
-// Escape sequences arrive in one burst; 30 ms tells them from a lone Escape.
-constexpr int kSequenceGapMs = 30;
-
-// Reads the rest of an escape sequence; an arrow becomes prefix + code, any
-// other sequence is swallowed and reads as the Escape code.
-int decodeEscape()
-{
-    int b = nextByte(kSequenceGapMs);
-    if (b != '[' && b != 'O')
-        return 0x1B;
-    int c = nextByte(kSequenceGapMs);
-    // CSI parameters (digits, ';') come before the final byte.
-    while (c >= 0x20 && c < 0x40)
-        c = nextByte(kSequenceGapMs);
-    int code = arrowCode(c);
-    if (code == 0)
-        return 0x1B;
-    pushback = code;
-    return kConsoleArrowPrefix;
-}
-
-}  // namespace
-
-void console_print(const char* fmt, ...)
-{
-    va_list ap;
-    va_start(ap, fmt);
-    const std::string text = console_format(fmt, ap);
-    va_end(ap);
-    emit(text.data(), text.size());
-}
-
-void console_capture(std::string* sink)
-{
-    captureSink = sink;
-}
-
-void console_script(std::string* s)
-{
-    script = s;
-    pushback = -1;
-}
-
-void console_open()
+void openTerminal()
 {
     // Installed even when standard input is no terminal: a line left open on
     // a terminal output is ended on the way out all the same.
@@ -301,61 +219,32 @@ void console_open()
     applyRaw();
 }
 
-void console_close()
+bool keyWaiting()
 {
-    restoreTerminal();
-}
-
-bool console_key_waiting()
-{
-    if (pushback >= 0)
-        return true;
-    if (script)
-        return !script->empty();
     struct pollfd p = {STDIN_FILENO, POLLIN, 0};
     return poll(&p, 1, 0) > 0;
 }
 
-int console_read_key()
+ConsoleKey readKey()
 {
-    if (pushback >= 0) {
-        int c = pushback;
-        pushback = -1;
-        return c;
-    }
-    int b = nextByte(-1);
-    if (b == kEndByte || b == kNoByte)
-        return 'q';
-    if (b == 0x1B)
-        return decodeEscape();
-    return b;
+    return readStreamKey(nextByte);
 }
 
-bool console_read_line(char* buf, std::size_t cap)
+bool readLine(std::string& line, std::size_t cap)
 {
-    if (cap == 0)
-        return false;
     bool wasRaw = rawActive;
     if (wasRaw)
         restoreTerminal();  // canonical mode with echo for the line
     // A UTF-8 character takes at most four bytes for each Shift_JIS byte kept.
-    const std::size_t rawCap = 4 * cap;
-    std::string line;
-    bool any = false;
-    for (;;) {
-        int b = nextByte(-1);
-        if (b < 0)
-            break;
-        any = true;
-        if (b == '\n')
-            break;
-        if (b != '\r' && line.size() < rawCap)
-            line.push_back(static_cast<char>(b));
-    }
+    const bool any = readStreamLine(nextByte, line, 4 * cap);
     if (wasRaw)
         applyRaw();
     if (!terminalIsShiftJis())
         line = utf8ToCp932(line);
-    console_copy_line(line, buf, cap);
     return any;
 }
+
+}  // namespace
+
+const ConsoleDevice console_device = {encodeOutput, writeOutput, openTerminal, restoreTerminal,
+                                      keyWaiting,   readKey,     readLine};

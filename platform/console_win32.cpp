@@ -1,13 +1,11 @@
-// Console back-end over the Win32 console.
+// Console device over the Win32 console.
 // [Output] Shift_JIS to UTF-16 for WriteConsoleW, line tails erased with
 //          console calls; redirected output gets the Shift_JIS bytes unchanged
 // [Mode]   single-key mode and its restoration
 // [Input]  console key records, or a reader thread when input is a pipe or file
-#include "platform/console.h"
-
 #include "platform/charset.h"
-#include "platform/console_text.h"
-#include "platform/key_mask.h"
+#include "platform/console.h"
+#include "platform/console_device.h"
 
 #include <windows.h>
 
@@ -21,8 +19,6 @@
 namespace {
 
 // --------------------------------------------------------------- [Output]
-
-std::string* captureSink = nullptr;
 
 std::wstring toWide(const std::string& sjis)
 {
@@ -71,26 +67,26 @@ void writeConsole(HANDLE out, const std::string& sjis)
     writeWide(out, wide.data() + start, wide.size() - start);
 }
 
-void emit(const std::string& text)
+// The console and redirected output both take the program's Shift_JIS; the
+// console's wide characters are made only as it is written.
+ConsoleText encodeOutput(const std::string& sjis)
 {
-    // the key is masked last, in what is written
-    const std::string clean =
-        maskShown(console_cut_lines(console_drop_controls(text.data(), text.size())), MaskEncoding::ShiftJis);
-    if (captureSink) {
-        captureSink->append(clean);
-        return;
-    }
+    return {sjis, MaskEncoding::ShiftJis};
+}
+
+void writeOutput(const std::string& sjis)
+{
     // Whatever the C library holds for standard output goes first.
     std::fflush(stdout);
     HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
     DWORD mode;
     if (GetConsoleMode(out, &mode)) {
-        writeConsole(out, clean);
+        writeConsole(out, sjis);
         return;
     }
     DWORD written = 0;
-    if (out != nullptr && out != INVALID_HANDLE_VALUE && !clean.empty())
-        WriteFile(out, clean.data(), static_cast<DWORD>(clean.size()), &written, nullptr);
+    if (out != nullptr && out != INVALID_HANDLE_VALUE && !sjis.empty())
+        WriteFile(out, sjis.data(), static_cast<DWORD>(sjis.size()), &written, nullptr);
 }
 
 // ----------------------------------------------------------------- [Mode]
@@ -132,17 +128,12 @@ BOOL WINAPI restoreOnControl(DWORD)
 
 // ---------------------------------------------------------------- [Input]
 
-std::string* script = nullptr;
-int pushback = -1;  // second code of an arrow key or a double-byte character
-
-constexpr int kEndByte = -2;
-
 // Standard input that is not a console (a pipe, a file, NUL) is read by one
 // thread into this queue, so a key test never blocks; its end reads as 'q'.
 struct PipeQueue {
     std::mutex lock;
     std::condition_variable arrived;
-    std::deque<int> bytes;  // kEndByte after the last byte
+    std::deque<int> bytes;  // kConsoleEndByte after the last byte
     bool started = false;
 };
 
@@ -165,7 +156,7 @@ void readPipe(HANDLE in)
         q.arrived.notify_all();
     }
     std::lock_guard<std::mutex> g(q.lock);
-    q.bytes.push_back(kEndByte);
+    q.bytes.push_back(kConsoleEndByte);
     q.arrived.notify_all();
 }
 
@@ -188,15 +179,16 @@ bool pipeByteWaiting()
     return !q.bytes.empty();
 }
 
-// The next byte of piped input, waiting for it; the end stays at the front.
-int nextPipeByte()
+// The next byte of piped input, waiting for it however long waitMs is (a
+// pipe's bytes are never parts of a sequence); the end stays at the front.
+int nextPipeByte(int)
 {
     startPipeReader();
     PipeQueue& q = pipeQueue();
     std::unique_lock<std::mutex> g(q.lock);
     q.arrived.wait(g, [&] { return !q.bytes.empty(); });
     const int b = q.bytes.front();
-    if (b != kEndByte)
+    if (b != kConsoleEndByte)
         q.bytes.pop_front();
     return b;
 }
@@ -206,41 +198,39 @@ int arrowCode(WORD virtualKey)
 {
     switch (virtualKey) {
     case VK_UP:
-        return 0x48;
+        return kConsoleArrowUp;
     case VK_DOWN:
-        return 0x50;
+        return kConsoleArrowDown;
     case VK_RIGHT:
-        return 0x4D;
+        return kConsoleArrowRight;
     case VK_LEFT:
-        return 0x4B;
+        return kConsoleArrowLeft;
     default:
         return 0;
     }
 }
 
 // The key codes of one key record: an arrow's prefix and code, a character's
-// one or two Shift_JIS bytes; {-1, -1} for a record that is no key press.
-struct KeyCodes {
-    int first;
-    int second;
-};
+// one or two Shift_JIS bytes; first is kNoKey for a record that is no key press.
+constexpr int kNoKey = -1;
 
-KeyCodes keyCodes(const INPUT_RECORD& record)
+ConsoleKey keyCodes(const INPUT_RECORD& record)
 {
     if (record.EventType != KEY_EVENT || !record.Event.KeyEvent.bKeyDown)
-        return {-1, -1};
+        return {kNoKey, kConsoleNoSecond};
     const KEY_EVENT_RECORD& key = record.Event.KeyEvent;
     if (const int arrow = arrowCode(key.wVirtualKeyCode))
         return {kConsoleArrowPrefix, arrow};
     const wchar_t c = key.uChar.UnicodeChar;
     if (c == 0)
-        return {-1, -1};
+        return {kNoKey, kConsoleNoSecond};
     char utf8[4];
     const int n = WideCharToMultiByte(CP_UTF8, 0, &c, 1, utf8, sizeof utf8, nullptr, nullptr);
     const std::string sjis = utf8ToCp932(std::string(utf8, n > 0 ? static_cast<std::size_t>(n) : 0));
     if (sjis.empty())
-        return {-1, -1};
-    return {static_cast<unsigned char>(sjis[0]), sjis.size() > 1 ? static_cast<unsigned char>(sjis[1]) : -1};
+        return {kNoKey, kConsoleNoSecond};
+    return {static_cast<unsigned char>(sjis[0]),
+            sjis.size() > 1 ? static_cast<unsigned char>(sjis[1]) : kConsoleNoSecond};
 }
 
 // Drops records ahead of the next key press; true when one is waiting.
@@ -249,25 +239,23 @@ bool consoleKeyWaiting()
     INPUT_RECORD record;
     DWORD count = 0;
     while (PeekConsoleInputW(input(), &record, 1, &count) && count == 1) {
-        if (keyCodes(record).first >= 0)
+        if (keyCodes(record).first != kNoKey)
             return true;
         ReadConsoleInputW(input(), &record, 1, &count);
     }
     return false;
 }
 
-int readConsoleKey()
+ConsoleKey readConsoleKey()
 {
     INPUT_RECORD record;
     DWORD count = 0;
     while (ReadConsoleInputW(input(), &record, 1, &count) && count == 1) {
-        const KeyCodes codes = keyCodes(record);
-        if (codes.first < 0)
-            continue;
-        pushback = codes.second;
-        return codes.first;
+        const ConsoleKey key = keyCodes(record);
+        if (key.first != kNoKey)
+            return key;
     }
-    return 'q';
+    return {'q', kConsoleNoSecond};
 }
 
 bool readConsoleLine(std::string& line)
@@ -295,43 +283,7 @@ bool readConsoleLine(std::string& line)
     return any;
 }
 
-// Piped lines are taken as Shift_JIS already, the console's own code page.
-bool readPipeLine(std::string& line, std::size_t keep)
-{
-    bool any = false;
-    for (int b; (b = nextPipeByte()) != kEndByte;) {
-        any = true;
-        if (b == '\n')
-            break;
-        if (b != '\r' && line.size() < keep)
-            line.push_back(static_cast<char>(b));
-    }
-    return any;
-}
-
-}  // namespace
-
-void console_print(const char* fmt, ...)
-{
-    va_list ap;
-    va_start(ap, fmt);
-    const std::string text = console_format(fmt, ap);
-    va_end(ap);
-    emit(text);
-}
-
-void console_capture(std::string* sink)
-{
-    captureSink = sink;
-}
-
-void console_script(std::string* s)
-{
-    script = s;
-    pushback = -1;
-}
-
-void console_open()
+void openConsole()
 {
     if (modeSaved || !GetConsoleMode(input(), &savedMode))
         return;
@@ -341,59 +293,28 @@ void console_open()
     applySingleKeyMode();
 }
 
-void console_close()
+bool keyWaiting()
 {
-    restoreMode();
-}
-
-bool console_key_waiting()
-{
-    if (pushback >= 0)
-        return true;
-    if (script)
-        return !script->empty();
     return inputIsConsole() ? consoleKeyWaiting() : pipeByteWaiting();
 }
 
-int console_read_key()
+// Piped bytes are the key codes themselves, an arrow's prefix and second
+// code among them: there is no terminal whose sequences would need decoding.
+ConsoleKey readKey()
 {
-    if (pushback >= 0) {
-        const int c = pushback;
-        pushback = -1;
-        return c;
-    }
-    if (script) {
-        if (script->empty())
-            return 'q';
-        const int c = static_cast<unsigned char>((*script)[0]);
-        script->erase(0, 1);
-        return c;
-    }
     if (inputIsConsole())
         return readConsoleKey();
-    const int b = nextPipeByte();
-    return b == kEndByte ? 'q' : b;
+    const int b = nextPipeByte(-1);
+    return {b == kConsoleEndByte ? 'q' : b, kConsoleNoSecond};
 }
 
-bool console_read_line(char* buf, std::size_t cap)
+// Piped lines are taken as Shift_JIS already, the console's own code page.
+bool readLine(std::string& line, std::size_t cap)
 {
-    if (cap == 0)
-        return false;
-    pushback = -1;
-    std::string line;
-    bool any = false;
-    if (script) {
-        const std::size_t end = script->find('\n');
-        any = !script->empty();
-        line = script->substr(0, end);
-        script->erase(0, end == std::string::npos ? std::string::npos : end + 1);
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-    } else if (inputIsConsole()) {
-        any = readConsoleLine(line);
-    } else {
-        any = readPipeLine(line, cap);
-    }
-    console_copy_line(line, buf, cap);
-    return any;
+    return inputIsConsole() ? readConsoleLine(line) : readStreamLine(nextPipeByte, line, cap);
 }
+
+}  // namespace
+
+const ConsoleDevice console_device = {encodeOutput, writeOutput, openConsole, restoreMode,
+                                      keyWaiting,   readKey,     readLine};
