@@ -4,6 +4,8 @@
 // not a terminal they are read from it byte by byte and its end reads as 'q'.
 #pragma once
 
+#include "platform/console_keys.h"
+
 #include <cstddef>
 #include <string>
 
@@ -14,15 +16,6 @@
 #else
 #define CONSOLE_PRINTF printf
 #endif
-
-// Prefix code that precedes the second code of an arrow key, as the console
-// delivers arrows; the second codes follow. They are the capital letters H,
-// P, M and K, so those letters work as arrows too.
-constexpr int kConsoleArrowPrefix = 0xE0;
-constexpr int kConsoleArrowUp = 0x48;
-constexpr int kConsoleArrowDown = 0x50;
-constexpr int kConsoleArrowRight = 0x4D;
-constexpr int kConsoleArrowLeft = 0x4B;
 
 // printf-style output; format and arguments are Shift_JIS. Control characters
 // other than \r \n \t are dropped before the text reaches the terminal, and

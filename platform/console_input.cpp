@@ -1,6 +1,6 @@
 #include "platform/console_input.h"
 
-#include "platform/console.h"
+#include "platform/console_keys.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 // [Mode]   single-key mode and its restoration
 // [Input]  console key records, or a reader thread when input is a pipe or file
 #include "platform/charset.h"
-#include "platform/console.h"
 #include "platform/console_device.h"
+#include "platform/console_keys.h"
 
 #include <windows.h>
 
