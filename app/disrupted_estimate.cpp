@@ -2,48 +2,14 @@
 #include "app/disrupted_estimate.h"
 
 #include "app/monitor_state.h"
-#include "network/branch.h"
+#include "app/timetable_lines.h"
 #include "network/stations.h"
 #include "opendata/parse.h"
 #include "platform/console.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace {
-
-// The branch's timetable is the last; its stations are in 丸ノ内線's row.
-int lineOf(int table)
-{
-    return table == branchIndex ? branchLine : table;
-}
-
-const char* lineName(int table)
-{
-    return table == branchIndex ? "丸ノ内線方南町支線" : railways[table].name;
-}
-
-int tableOf(const std::string& railway)
-{
-    for (int r = 0; r < timetableRailwayCount; ++r)
-        if (railway == timetableRailway(r))
-            return r;
-    return -1;
-}
-
-// The slot of a station (its identifier) in the line's row, -1 when not there.
-int slotOf(int line, const std::string& sameAs)
-{
-    std::int32_t x = 0, y = 0, direction = 0;
-    float longitude = 0, latitude = 0;
-    const int i = findStation(sameAs.c_str(), x, y, direction, longitude, latitude);
-    if (i == stationTableSize)
-        return -1;
-    for (int s = 0; s < railways[line].stationCount; ++s)
-        if (std::strcmp(lineStations[line][s], stations[i].title) == 0)
-            return s;
-    return -1;
-}
 
 // True when the condition keeps an estimated train off the map.
 bool withdrawn(const LineCondition& c, int line, const TrainRecord& t)
@@ -52,10 +18,10 @@ bool withdrawn(const LineCondition& c, int line, const TrainRecord& t)
         return true;
     if (c.service != LineService::SectionSuspended)
         return false;
-    const int from = slotOf(line, t.fromStation);
+    const int from = lineSlotOf(line, t.fromStation);
     if (t.toStation == "null")
         return insideSuspendedSection(c, line, from, -1);
-    const int to = slotOf(line, t.toStation);
+    const int to = lineSlotOf(line, t.toStation);
     // a stop the row does not know leaves the train where the timetable has it
     return to >= 0 && insideSuspendedSection(c, line, from, to);
 }
@@ -68,8 +34,8 @@ bool plain(const LineCondition& c)
 
 void announce(int table, const LineCondition& c)
 {
-    const char* name = lineName(table);
-    const int line = lineOf(table);
+    const char* name = tableLineName(table);
+    const int line = lineOfTable(table);
     switch (c.service) {
     case LineService::Suspended:
         console_print("%s: 運転見合わせのため、時刻表からの推定列車を表示しません\n", name);
@@ -105,7 +71,8 @@ void readLineConditions(LineCondition (&conditions)[timetableRailwayCount])
         conditions[r] = LineCondition{};
         for (const TrainInfoRecord& notice : infoRecords)
             if (notice.railway == timetableRailway(r)) {
-                conditions[r] = classifyNotice(notice.informationStatus, notice.informationText, lineOf(r));
+                conditions[r] =
+                    classifyNotice(notice.informationStatus, notice.informationText, lineOfTable(r));
                 break;
             }
     }
@@ -121,8 +88,8 @@ int estimateWithNotices(MonitorState& st, std::int64_t now)
     }
     estimateTrains(st.timetables, now, lag);
     TrainRecord* kept = std::remove_if(trainRecords, trainRecords + trainCount, [&st](const TrainRecord& t) {
-        const int r = tableOf(t.railway);
-        return r >= 0 && withdrawn(st.lineConditions[r], lineOf(r), t);
+        const int r = tableOfRailway(t.railway);
+        return r >= 0 && withdrawn(st.lineConditions[r], lineOfTable(r), t);
     });
     trainCount = static_cast<int>(kept - trainRecords);
     for (int r = 0; r < timetableRailwayCount; ++r) {
@@ -137,7 +104,7 @@ int estimateWithNotices(MonitorState& st, std::int64_t now)
 
 const char* uncertaintyWord(const MonitorState& st, const TrainRecord& train)
 {
-    const int r = st.trainsEstimated ? tableOf(train.railway) : -1;
+    const int r = st.trainsEstimated ? tableOfRailway(train.railway) : -1;
     if (r < 0)
         return "";
     switch (st.lineConditions[r].service) {
