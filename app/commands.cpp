@@ -2,6 +2,7 @@
 
 #include "app/fare.h"
 #include "app/map.h"
+#include "app/next_trains_query.h"
 #include "app/projection.h"
 #include "app/trains.h"
 #include "graph/graphport.h"
@@ -23,7 +24,7 @@ const char* const kHelp[] = {
     "↓ → ← ↑ : 表示領域移動", "r : 画像の再描画",
     "f : 料金情報検索",       "h : ヘルプ",
     "m : 表示モード変更",     "q : 終了",
-    "s : sound on/off",
+    "s : sound on/off",       "t : 次の発車案内",
 };
 
 void clearWindow(const MonitorState& st)
@@ -143,6 +144,11 @@ bool carryOutCommand(MonitorState& st, const CycleEnv& env)
     case 'f':
     case 'F':
         fareQuery(st);
+        st.pending = 0;
+        return true;
+    case 't':
+    case 'T':
+        nextTrainsQuery(st, env);
         st.pending = 0;
         return true;
     case kConsoleArrowLeft:  // or K

@@ -12,8 +12,10 @@ Feed* startDemo(Config& config)
     configureWindow(config.window);
     DemoAccess access;
     std::string error;
+    // --next draws no picture: a missing display is no news then.
+    const bool windowless = qwin_headless() && !config.options.next;
     Feed* feed =
-        demo_start(qwin_headless(), config.options.snapshot != nullptr, &config.clockOffset, &access, &error);
+        demo_start(windowless, config.options.snapshot != nullptr, &config.clockOffset, &access, &error);
     if (!feed) {
         std::fprintf(stderr, "linewatch: cannot start the demo feed: %s\n", error.c_str());
         return nullptr;

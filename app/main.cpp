@@ -1,7 +1,8 @@
 // The program: the configuration read once, the simulated feed started for
-// --demo, then the monitor.
+// --demo, then the monitor, or the one answer of --next.
 #include "app/config.h"
 #include "app/demo.h"
+#include "app/next_trains_once.h"
 #include "app/startup.h"
 
 #include <cstdio>
@@ -38,7 +39,7 @@ int main(int argc, char** argv)
             return 1;
         std::atexit(stopDemoFeed);
     }
-    const int status = runMonitor(config);
+    const int status = config.options.next ? runNextTrainsOnce(config) : runMonitor(config);
     stopDemoFeed();
     return status;
 }

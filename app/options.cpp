@@ -16,6 +16,8 @@ const char kUsage[] =
     "                unless --api v2 asks for the old one\n"
     "  --time [YYYY-MM-DDT]HH:MM[:SS]\n"
     "                start the clock at this Japan time (today without a date) and let it run on\n"
+    "  --next S      print the next trains at station S (its number in the f and t lists,\n"
+    "                its name or its code such as M18) once and exit; with --time, at that time\n"
     "  --api V       API version v2 or v4 (also LINEWATCH_API; default: v4 for the root\n"
     "                https://api.odpt.org, the default, and for --demo; v2 for any other root)\n"
     "  -V, --version print the version and exit\n"
@@ -95,6 +97,10 @@ Options parseOptions(int argc, char** argv)
             o.time = argv[++i];
         } else if (std::strncmp(a, "--time=", 7) == 0 && japanTime(a + 7)) {
             o.time = a + 7;
+        } else if (std::strcmp(a, "--next") == 0 && i + 1 < argc) {
+            o.next = argv[++i];
+        } else if (std::strncmp(a, "--next=", 7) == 0 && a[7] != '\0') {
+            o.next = a + 7;
         } else if (std::strcmp(a, "--api") == 0 || std::strncmp(a, "--api=", 6) == 0) {
             const char* value = a[5] == '=' ? a + 6 : i + 1 < argc ? argv[++i] : "";
             ApiVersion version;

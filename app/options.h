@@ -16,6 +16,7 @@ struct Options {
     const char* snapshot = nullptr;  // PNG written after refreshes, redraws and at exit
     const char* time = nullptr;      // --time: "[YYYY-MM-DDT]HH:MM[:SS]", the Japan time the clock starts at
     std::optional<ApiVersion> api;   // --api v2|v4
+    const char* next = nullptr;      // --next: the station whose next trains are printed once
     bool lineArgsGiven = false;      // at least one line-number argument
     int32_t iflag = 0;               // lines chosen by the line-number arguments
     const char* error = nullptr;     // the offending argument when parsing failed

@@ -65,12 +65,12 @@ void writeCache(const TimetableSource& source, const TimetableTag& tag, const Ti
     }
 }
 
-const char* calendarName(const std::string& calendar)
+}  // namespace
+
+const char* calendarTitle(const std::string& calendar)
 {
     return calendar == calendarId(ServiceCalendar::Weekday) ? "平日" : "土休日";
 }
-
-}  // namespace
 
 // ---- loading a day ----
 
@@ -165,7 +165,7 @@ bool updateTimetables(TimetableDay& day, std::int64_t now, const TimetableSource
     for (const Timetable& t : day.tables)
         trips += t.trips.size();
     const int have = loadedTables(day);
-    console_print("時刻表: %s %s の %d/%d 路線 (%zu 本)", day.day.c_str(), calendarName(day.calendar), have,
+    console_print("時刻表: %s %s の %d/%d 路線 (%zu 本)", day.day.c_str(), calendarTitle(day.calendar), have,
                   timetableRailwayCount, trips);
     if (have < timetableRailwayCount)
         console_print("、残りは次回の更新で取得します");

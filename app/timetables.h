@@ -28,6 +28,9 @@ struct TimetableDay {
     bool loaded[timetableRailwayCount] = {};
 };
 
+// "平日" for odpt.Calendar:Weekday, else "土休日" (Shift_JIS).
+const char* calendarTitle(const std::string& calendar);
+
 // How many of day's railways have their table loaded.
 int loadedTables(const TimetableDay& day);
 

@@ -294,7 +294,7 @@ TEST_F(Cycle, CapitalHPansAndSmallHHelps)
               "c : 画像のクリア,\tj : 日本語駅名表示 on/off,\ti : ズームイン\n"
               "d : ズームアウト,\t↓ → ← ↑ : 表示領域移動,\tr : 画像の再描画\n"
               "f : 料金情報検索,\th : ヘルプ,\tm : 表示モード変更\n"
-              "q : 終了,\ts : sound on/off\n");
+              "q : 終了,\ts : sound on/off,\tt : 次の発車案内\n");
     out.clear();
     press("H");
     EXPECT_EQ(st->iyf, -116);
