@@ -110,8 +110,7 @@ int runNextTrainsOnce(const Config& config)
         return 2;
     }
     if (apiVersion() != ApiVersion::V4) {
-        console_print(
-            "次の発車は時刻表から調べます。時刻表は API 第4版にしかないため、この接続先では使えません。\n");
+        sayTimetablesOnlyInV4();
         return 1;
     }
     const std::int64_t now = static_cast<std::int64_t>(std::time(nullptr)) + config.clockOffset;

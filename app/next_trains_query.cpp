@@ -3,6 +3,7 @@
 #include "app/cycle_env.h"
 #include "app/typed_ahead.h"
 #include "app/disrupted_estimate.h"
+#include "app/monitor_state.h"
 #include "app/next_trains.h"
 #include "app/next_trains_report.h"
 #include "app/station_prompt.h"
@@ -16,6 +17,16 @@ std::string nextDayCalendar(std::int64_t now)
 {
     const ServiceTime when = serviceTimeOf(now);
     return calendarId(calendarOf(dateOfDay(dayNumber(when.date) + 1)));
+}
+
+// True when day holds tables of now's service day; otherwise says so.
+bool timetablesReady(const TimetableDay& day, std::int64_t now)
+{
+    if (day.day == isoDate(serviceTimeOf(now).date) && loadedTables(day) > 0)
+        return true;
+    console_print(
+        "本日の時刻表をまだ取得していないため、次の発車を調べられません。次回の更新で取得します。\n");
+    return false;
 }
 
 // Asks until a station number comes; -1 when input ended twice in a row.
@@ -40,6 +51,12 @@ int askStation()
 
 }  // namespace
 
+void sayTimetablesOnlyInV4()
+{
+    console_print(
+        "次の発車は時刻表から調べます。時刻表は API 第4版にしかないため、この接続先では使えません。\n");
+}
+
 bool answerNeedsOtherCalendar(const TimetableDay& day, int station, std::int64_t now)
 {
     if (nextDayCalendar(now) == day.calendar)
@@ -56,12 +73,9 @@ bool answerNeedsOtherCalendar(const TimetableDay& day, int station, std::int64_t
 void answerNextTrains(const TimetableDay& day, const TimetableDay* otherCalendar, int station,
                       std::int64_t now)
 {
-    const ServiceTime when = serviceTimeOf(now);
-    if (day.day != isoDate(when.date) || loadedTables(day) == 0) {
-        console_print(
-            "本日の時刻表をまだ取得していないため、次の発車を調べられません。次回の更新で取得します。\n");
+    if (!timetablesReady(day, now))
         return;
-    }
+    const ServiceTime when = serviceTimeOf(now);
     const TimetableDay* following = nextDayCalendar(now) == day.calendar ? &day : otherCalendar;
     LineCondition conditions[timetableRailwayCount];
     readLineConditions(conditions);
@@ -72,16 +86,11 @@ void answerNextTrains(const TimetableDay& day, const TimetableDay* otherCalendar
 void nextTrainsQuery(MonitorState& st, const CycleEnv& env)
 {
     if (!env.timetables) {
-        console_print(
-            "次の発車は時刻表から調べます。時刻表は API 第4版にしかないため、この接続先では使えません。\n");
+        sayTimetablesOnlyInV4();
         return;
     }
-    const std::int64_t now = env.now();
-    const ServiceTime when = serviceTimeOf(now);
-    if (st.timetables.day != isoDate(when.date) || loadedTables(st.timetables) == 0) {
-        answerNextTrains(st.timetables, nullptr, 0, now);  // says why, downloads nothing
-        return;
-    }
+    if (!timetablesReady(st.timetables, env.now()))
+        return;  // nothing is downloaded for the key
     listStations();
     const int station = askStation();
     if (station < 0)

@@ -18,6 +18,9 @@ struct MonitorState;
 void answerNextTrains(const TimetableDay& day, const TimetableDay* otherCalendar, int station,
                       std::int64_t now);
 
+// One line: the answer needs timetables, which only version 4 publishes.
+void sayTimetablesOnlyInV4();
+
 // True when the answer at station needs the next service day's tables of
 // their own: in some direction the day's last train has left, and the next
 // service day after Unix time now's runs another calendar than day.
