@@ -79,7 +79,12 @@ std::int32_t timetableSeconds(std::string_view text)
 
 // ---- trips ----
 
-bool addTrip(Timetable& table, const TimetableTrip& names, const std::vector<PublishedStop>& published)
+namespace {
+
+// addTrip with the stations' indices found by stationIndex(name).
+template <typename StationIndex>
+bool addTripNamed(Timetable& table, const TimetableTrip& names, const std::vector<PublishedStop>& published,
+                  StationIndex stationIndex)
 {
     // the stops that have a station, with their time (departure, else arrival)
     struct Stop {
@@ -122,7 +127,7 @@ bool addTrip(Timetable& table, const TimetableTrip& names, const std::vector<Pub
         arrive = std::clamp(arrive, left, depart);
         if (k == first)
             arrive = depart;
-        TimetableStop s{arrive, depart, timetableName(table, stop[k].station)};
+        TimetableStop s{arrive, depart, stationIndex(stop[k].station)};
         if (k + 1 == end)
             s.depart = s.arrive;
         table.stops.push_back(s);
@@ -130,6 +135,14 @@ bool addTrip(Timetable& table, const TimetableTrip& names, const std::vector<Pub
     }
     table.trips.push_back(trip);
     return true;
+}
+
+}  // namespace
+
+bool addTrip(Timetable& table, const TimetableTrip& names, const std::vector<PublishedStop>& published)
+{
+    return addTripNamed(table, names, published,
+                        [&](std::string_view station) { return timetableName(table, station); });
 }
 
 // ---- reading an answer ----
@@ -155,14 +168,20 @@ struct TimetableReader : nlohmann::json_sax<Json> {
 
     // the trip at depth 2
     std::string number, type, railway, direction, origin, destination, owner;
-    bool stopsGiven = false;  // odpt:trainTimetableObject is an array
-    bool stopList = false;    // the array at depth 3 is that list
-    std::vector<StopTexts> stops;
+    bool stopsGiven = false;       // odpt:trainTimetableObject is an array
+    bool stopList = false;         // the array at depth 3 is that list
+    std::vector<StopTexts> stops;  // its first stopCount are the trip's, the rest kept for their room
+    std::size_t stopCount = 0;
     bool inStop = false;
     bool beyondBounds = false;  // a name or the stop list of the trip is too long
 
     std::string* target = nullptr;  // where the next text goes, until a value is met
     bool stopsKey = false;          // the trip's last key was odpt:trainTimetableObject
+
+    // Names of this answer already in the table and their index: most recur
+    // on every trip, and masking each one each time cost more than the parse.
+    std::unordered_map<std::string, std::uint32_t> namesMet;
+    std::string lookup;  // the name looked for, in a string that keeps its room
 
     TimetableReader(Timetable& t, TimetableLoad& l) : table(t), load(l) {}
 
@@ -184,7 +203,7 @@ struct TimetableReader : nlohmann::json_sax<Json> {
         if (target && text.size() > timetableNameCap)
             beyondBounds = true;
         else if (target)
-            *target = std::move(text);
+            target->assign(text);  // keeps both buffers' room for the next text
         scalar();
         return true;
     }
@@ -198,18 +217,18 @@ struct TimetableReader : nlohmann::json_sax<Json> {
             ++load.objects;
             number.clear(), type.clear(), railway.clear(), direction.clear();
             origin.clear(), destination.clear(), owner.clear();
-            stops.clear();
+            stopCount = 0;
             stopsGiven = false;
             beyondBounds = false;
         }
         inStop = depth == 4 && stopList;
         // the stops beyond the bound are not kept while the rest is read
-        if (inStop && stops.size() == timetableStopsPerTripCap) {
+        if (inStop && stopCount == timetableStopsPerTripCap) {
             beyondBounds = true;
             inStop = false;
         }
         if (inStop)
-            stops.emplace_back();
+            newStop();
         return true;
     }
     bool end_object() override
@@ -259,7 +278,7 @@ struct TimetableReader : nlohmann::json_sax<Json> {
                      : k == "odpt:trainOwner"         ? &owner
                                                       : nullptr;
         } else if (depth == 4 && inStop) {
-            StopTexts& s = stops.back();
+            StopTexts& s = stops[stopCount - 1];
             target = k == "odpt:arrivalTime"        ? &s.arrival
                      : k == "odpt:departureTime"    ? &s.departure
                      : k == "odpt:departureStation" ? &s.departureStation
@@ -274,19 +293,47 @@ struct TimetableReader : nlohmann::json_sax<Json> {
         return false;
     }
 
+    void newStop()
+    {
+        if (stopCount == stops.size())
+            stops.emplace_back();
+        StopTexts& s = stops[stopCount++];
+        s.arrival.clear(), s.departure.clear(), s.departureStation.clear(), s.arrivalStation.clear();
+    }
+
+    const std::string& stationOf(const StopTexts& s) const
+    {
+        return s.departureStation.empty() ? s.arrivalStation : s.departureStation;
+    }
+
+    // The table's index of name, added when new.
+    std::uint32_t nameIndex(std::string_view name)
+    {
+        lookup.assign(name);
+        if (const auto it = namesMet.find(lookup); it != namesMet.end())
+            return it->second;
+        const std::uint32_t index = timetableName(table, name);
+        // as many as the table may hold: names of dropped trips do not grow it further
+        if (namesMet.size() < timetableNamesCap)
+            namesMet.emplace(lookup, index);
+        return index;
+    }
+
     // Whether the trip's names find room in the table.
     bool namesFit() const
     {
         std::vector<std::string> added;  // new words, each once
-        const auto count = [&](std::string_view name) {
+        const auto count = [&](const std::string& name) {
+            if (namesMet.count(name))
+                return;
             std::string word = nameWord(name);
             if (!table.nameIndex.count(word) && std::find(added.begin(), added.end(), word) == added.end())
                 added.push_back(std::move(word));
         };
         for (const std::string* name : {&number, &type, &railway, &direction, &origin, &destination, &owner})
             count(*name);
-        for (const StopTexts& s : stops)
-            count(s.departureStation.empty() ? s.arrivalStation : s.departureStation);
+        for (std::size_t k = 0; k < stopCount; ++k)
+            count(stationOf(stops[k]));
         return table.names.size() + added.size() <= timetableNamesCap;
     }
 
@@ -297,23 +344,24 @@ struct TimetableReader : nlohmann::json_sax<Json> {
             return;
         }
         std::vector<PublishedStop> published;
-        published.reserve(stops.size());
-        for (const StopTexts& s : stops) {
+        published.reserve(stopCount);
+        for (std::size_t k = 0; k < stopCount; ++k) {
+            const StopTexts& s = stops[k];
             PublishedStop p;
             p.arrival = s.arrival.empty() ? -1 : timetableSeconds(s.arrival);
             p.departure = s.departure.empty() ? -1 : timetableSeconds(s.departure);
-            p.station = s.departureStation.empty() ? s.arrivalStation : s.departureStation;
+            p.station = stationOf(s);
             published.push_back(p);
         }
         TimetableTrip names{};
-        names.number = timetableName(table, number);
-        names.type = timetableName(table, type);
-        names.railway = timetableName(table, railway);
-        names.direction = timetableName(table, direction);
-        names.origin = timetableName(table, origin);
-        names.destination = timetableName(table, destination);
-        names.owner = timetableName(table, owner);
-        if (addTrip(table, names, published))
+        names.number = nameIndex(number);
+        names.type = nameIndex(type);
+        names.railway = nameIndex(railway);
+        names.direction = nameIndex(direction);
+        names.origin = nameIndex(origin);
+        names.destination = nameIndex(destination);
+        names.owner = nameIndex(owner);
+        if (addTripNamed(table, names, published, [this](std::string_view s) { return nameIndex(s); }))
             ++load.trips;
     }
 };

@@ -150,14 +150,29 @@ struct Decoder {
     }
 };
 
-// Where each character stands in the key (lower case).
+// Where each character stands in the key (lower case), all in one list
+// ordered by character: one allocation, since maskKey runs on every name of
+// a timetable.
 struct KeyPlaces {
-    std::vector<std::size_t> of[256];
+    std::size_t start[257] = {};  // places of character c: list[start[c]] up to list[start[c + 1]]
+    std::vector<std::size_t> list;
 
-    explicit KeyPlaces(const std::string& key)
+    explicit KeyPlaces(const std::string& key) : list(key.size())
     {
+        for (char c : key)
+            ++start[static_cast<unsigned char>(c) + 1];
+        for (std::size_t c = 1; c <= 256; ++c)
+            start[c] += start[c - 1];
+        std::size_t next[256];
+        std::copy(start, start + 256, next);
         for (std::size_t i = 0; i < key.size(); ++i)
-            of[static_cast<unsigned char>(key[i])].push_back(i);
+            list[next[static_cast<unsigned char>(key[i])]++] = i;
+    }
+
+    bool has(char c) const
+    {
+        const auto u = static_cast<unsigned char>(c);
+        return start[u + 1] > start[u];
     }
 };
 
@@ -167,7 +182,9 @@ std::size_t longestRun(const Decoded* ahead, std::size_t count, const std::strin
                        const KeyPlaces& places)
 {
     std::size_t best = 0;
-    for (std::size_t from : places.of[static_cast<unsigned char>(ahead[0].c)]) {
+    const auto c = static_cast<unsigned char>(ahead[0].c);
+    for (std::size_t p = places.start[c]; p < places.start[c + 1]; ++p) {
+        const std::size_t from = places.list[p];
         std::size_t n = 1;
         while (n < count && from + n < key.size() && ahead[n].c == key[from + n])
             ++n;
@@ -183,6 +200,9 @@ std::string maskKey(std::string_view text, std::size_t limit, std::string_view k
     std::string lowerKey(key);
     std::transform(lowerKey.begin(), lowerKey.end(), lowerKey.begin(), lower);
     const std::size_t runMin = std::min(keyRunMin, lowerKey.size());
+    // every character takes at least one byte: a shorter text holds no echo
+    if (text.size() < runMin || runMin == 0)
+        return std::string(text.substr(0, limit));
     const KeyPlaces places(lowerKey);
 
     // Byte ranges of the echoes, left to right, none overlapping. The text is
@@ -192,7 +212,7 @@ std::string maskKey(std::string_view text, std::size_t limit, std::string_view k
     Decoder decoder{text, encoding};
     std::vector<Decoded> window;  // the characters from window[front] on are ahead
     std::size_t front = 0;
-    for (Decoded d; runMin > 0;) {
+    for (Decoded d;;) {
         if (front >= 4096) {
             window.erase(window.begin(), window.begin() + static_cast<std::ptrdiff_t>(front));
             front = 0;
@@ -205,8 +225,7 @@ std::string maskKey(std::string_view text, std::size_t limit, std::string_view k
             break;
         // no echo starts before a character that is not in the key at all
         std::size_t inKey = 0;
-        while (inKey < runMin && inKey < count &&
-               !places.of[static_cast<unsigned char>(ahead[inKey].c)].empty())
+        while (inKey < runMin && inKey < count && places.has(ahead[inKey].c))
             ++inKey;
         if (inKey < runMin) {
             front += std::min(inKey + 1, count);

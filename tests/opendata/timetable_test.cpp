@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "opendata/calendar.h"
+#include "opendata/fetch.h"
 #include "opendata/normalise_v4.h"
 #include "opendata/parse.h"
 
@@ -262,6 +263,40 @@ TEST(Timetable, ReadingAnswers)
         EXPECT_EQ(part.trips.size(), 1u);
         EXPECT_EQ(part.stops.size(), 14u);
     }
+}
+
+// The reader keeps each name it met with its index and reuses the room of a
+// trip's stop texts for the next trip: what one trip said must not leak into
+// the next, and a name met again is masked as the first time.
+TEST(Timetable, NamesMetAgainAndStopsOfTheTripBefore)
+{
+    const std::string keyed = "odpt.Station:X." + consumerKey().substr(0, 20);
+    Timetable table;
+    const TimetableLoad r = loadTimetableV4(
+        table, R"([{"odpt:trainNumber":"A1","odpt:trainTimetableObject":[)"
+               R"({"odpt:departureTime":"10:00","odpt:departureStation":")" +
+                   keyed +
+                   R"("},)"
+                   R"({"odpt:arrivalTime":"10:05","odpt:departureTime":"10:06","odpt:arrivalStation":"B",)"
+                   R"("odpt:departureStation":"C"},)"
+                   R"({"odpt:arrivalTime":"10:09","odpt:arrivalStation":"D"}]},)"
+                   R"({"odpt:trainNumber":"A2","odpt:trainTimetableObject":[)"
+                   R"({"odpt:departureTime":"11:00","odpt:departureStation":")" +
+                   keyed +
+                   R"("},)"
+                   R"({"odpt:arrivalTime":"11:04","odpt:arrivalStation":"E"}]}])");
+    ASSERT_TRUE(r.ok);
+    ASSERT_EQ(r.trips, 2u);
+    const TimetableTrip &first = table.trips[0], &second = table.trips[1];
+    EXPECT_EQ(table.names[table.stops[first.firstStop].station], "odpt.Station:X.***");
+    EXPECT_EQ(table.stops[second.firstStop].station, table.stops[first.firstStop].station);
+    EXPECT_EQ(table.names[table.stops[first.firstStop + 1].station], "C");
+    ASSERT_EQ(second.stopCount, 2u);
+    const TimetableStop& last = table.stops[second.firstStop + 1];
+    EXPECT_EQ(table.names[last.station], "E");
+    EXPECT_EQ(last.arrive, 11 * 3600 + 4 * 60);
+    EXPECT_EQ(last.depart, last.arrive);
+    EXPECT_EQ(table.names[second.number], "A2");
 }
 
 // An answer of trips made by trip(number, k) for k below count, written out

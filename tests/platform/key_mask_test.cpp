@@ -186,6 +186,17 @@ TEST(KeyMask, AKeyShorterThanARunIsMaskedOnlyWhole)
     EXPECT_EQ(maskKey("a s3CRET b", 10, shortKey), "a *** b");
     EXPECT_EQ(maskKey("a s3cre b", 9, shortKey), "a s3cre b");
     EXPECT_EQ(maskKey("any text", 8, ""), "any text");
+    EXPECT_EQ(maskKey("s3cret", 6, shortKey), "***") << "a text as long as the key";
+    EXPECT_EQ(maskKey("s3cre", 3, shortKey), "s3c");
+}
+
+TEST(KeyMask, ATextAsLongAsARun)
+{
+    EXPECT_EQ(masked(key.substr(7, 16)), "***");
+    EXPECT_EQ(masked(key.substr(7, 15)), key.substr(7, 15));
+    EXPECT_EQ(maskKey(key.substr(7, 15), 4, key), key.substr(7, 4));
+    // the one character each of the 16 takes need not be one byte
+    EXPECT_EQ(masked(escaped(key.substr(7, 6), false) + key.substr(13, 10)), "***");
 }
 
 }  // namespace
