@@ -6,6 +6,7 @@ using psdraw_detail::fileStream;
 using psdraw_detail::fixed;
 using psdraw_detail::FixedText;
 using psdraw_detail::put;
+using psdraw_detail::StreamText;
 
 namespace {
 
@@ -32,14 +33,17 @@ constexpr const char* kDashes[kStyleCount] = {
 void writeGrey(const psdraw& p, float grey)
 {
     const FixedText level = fixed(grey);
-    put(fileStream(p), " %s A\n", level.text);
-    put(consoleStream(p), " %s setgray\n", level.text);
+    StreamText(fileStream(p)) << ' ' << level.text << " A\n";
+    StreamText(consoleStream(p)) << ' ' << level.text << " setgray\n";
 }
 
 // " red green blue <op>" to out.
 void writeRgb(std::FILE* out, float red, float green, float blue, const char* op)
 {
-    put(out, " %s %s %s %s\n", fixed(red).text, fixed(green).text, fixed(blue).text, op);
+    if (!out)
+        return;
+    StreamText(out) << ' ' << fixed(red).text << ' ' << fixed(green).text << ' ' << fixed(blue).text << ' '
+                    << op << '\n';
 }
 
 // One of `levels` grey levels: a non-positive level is black and is returned

@@ -3,7 +3,9 @@
 #ifndef PSDRAW_INTERNAL_H
 #define PSDRAW_INTERNAL_H
 
+#include <cstddef>
 #include <cstdio>
+#include <cstring>
 
 #include "psdraw.h"
 
@@ -23,6 +25,52 @@ void put(std::FILE* out, const char* fmt, ...) __attribute__((format(printf, 2, 
 // Room for any double in six-decimal fixed notation: sign, 309 integer
 // digits, point, six decimals and the terminating NUL.
 constexpr int kFixedCapacity = 320;
+
+// Text gathered for one write to a stream, since printf's reading of its
+// format took longer than the rest of drawing a line. Writes what it holds
+// when full and when it ends; does nothing when the stream is null.
+class StreamText {
+public:
+    explicit StreamText(std::FILE* out) : out(out) {}
+    StreamText(const StreamText&) = delete;
+    StreamText& operator=(const StreamText&) = delete;
+    ~StreamText() { flush(); }
+
+    // Inline, so that the lengths of the operator names are known when built.
+    StreamText& operator<<(const char* s)
+    {
+        append(s, std::strlen(s));
+        return *this;
+    }
+    StreamText& operator<<(char c)
+    {
+        append(&c, 1);
+        return *this;
+    }
+    // As "%d" writes it.
+    StreamText& operator<<(int value);
+    // The first n bytes of s.
+    void append(const char* s, std::size_t n)
+    {
+        if (size + n > kCapacity)
+            flush();
+        if (n > kCapacity)
+            writeThrough(s, n);
+        else if (out) {
+            std::memcpy(text + size, s, n);
+            size += n;
+        }
+    }
+
+private:
+    static constexpr std::size_t kCapacity = 256;
+    std::FILE* out;
+    char text[kCapacity];
+    std::size_t size = 0;
+
+    void flush();
+    void writeThrough(const char* s, std::size_t n);
+};
 
 // A real written as C's "%f" writes it in the "C" locale.
 struct FixedText {

@@ -22,6 +22,27 @@ std::FILE* consoleStream(const psdraw& p)
     return p.outmode == 1 || p.outmode == 2 ? stdout : nullptr;
 }
 
+StreamText& StreamText::operator<<(int value)
+{
+    char digits[16];  // sign and ten digits
+    const auto [end, error] = std::to_chars(digits, digits + sizeof digits, value);
+    append(digits, error == std::errc() ? static_cast<std::size_t>(end - digits) : 0);
+    return *this;
+}
+
+void StreamText::writeThrough(const char* s, std::size_t n)
+{
+    if (out)
+        std::fwrite(s, 1, n, out);
+}
+
+void StreamText::flush()
+{
+    if (out && size > 0)
+        std::fwrite(text, 1, size, out);
+    size = 0;
+}
+
 void put(std::FILE* out, const char* fmt, ...)
 {
     if (!out)
@@ -46,19 +67,19 @@ void putText(std::FILE* out, int x, int y, const char* text, const char* moveto,
 {
     if (!out)
         return;
-    std::fprintf(out, "%d %d %s\n(", x, y, moveto);
+    StreamText line(out);
+    line << x << ' ' << y << ' ' << moveto << "\n(";
     // A PostScript string ends at an unbalanced ')' and treats '\' as an
     // escape, so these three bytes are written escaped.
     for (;;) {
         const std::size_t plain = std::strcspn(text, "()\\");
-        std::fwrite(text, 1, plain, out);
+        line.append(text, plain);
         text += plain;
         if (*text == '\0')
             break;
-        std::fputc('\\', out);
-        std::fputc(*text++, out);
+        line << '\\' << *text++;
     }
-    std::fprintf(out, ") %s\n", show);
+    line << ") " << show << '\n';
 }
 
 short pageY(const psdraw& p, int y)

@@ -6,6 +6,7 @@
 using psdraw_detail::consoleStream;
 using psdraw_detail::fileStream;
 using psdraw_detail::pageY;
+using psdraw_detail::StreamText;
 
 namespace {
 
@@ -33,12 +34,13 @@ void writePath(std::FILE* out, const PathOps& ops, const Point* points, int coun
 {
     if (!out)
         return;
-    std::fprintf(out, "%s\n%d %d %s\n", ops.newpath, points[0].x, points[0].y, ops.moveto);
+    StreamText path(out);
+    path << ops.newpath << '\n' << points[0].x << ' ' << points[0].y << ' ' << ops.moveto << '\n';
     for (int i = 1; i < count; ++i)
-        std::fprintf(out, "%d %d %s\n", points[i].x, points[i].y, ops.lineto);
+        path << points[i].x << ' ' << points[i].y << ' ' << ops.lineto << '\n';
     if (filled)
-        std::fprintf(out, "%s\n", ops.fill);
-    std::fprintf(out, "%s\n", ops.stroke);
+        path << ops.fill << '\n';
+    path << ops.stroke << '\n';
 }
 
 void drawPath(const psdraw& p, const Point* points, int count, bool filled)

@@ -166,6 +166,47 @@ void drawEverything()
     page.cls(0);
 }
 
+// Statements are gathered in a buffer of a few hundred bytes before they are
+// written: text far longer than that, with escapes on either side of the
+// buffer's ends, and numbers of every width come out as printf wrote them.
+TEST_F(PsdrawNumbers, StatementsOfAnyLengthAreWrittenWhole)
+{
+    std::string text, escaped;
+    for (int i = 0; i < 1200; ++i) {
+        const char c = i % 85 == 0   ? '('
+                       : i % 86 == 0 ? ')'
+                       : i % 87 == 0 ? '\\'
+                                     : static_cast<char>('a' + i % 26);
+        text += c;
+        if (c == '(' || c == ')' || c == '\\')
+            escaped += '\\';
+        escaped += c;
+    }
+    const std::string grey = cFixed(0.2f);
+    std::string file = " 0.000000 A\n100 628 J\n(" + escaped + ") Z\n";
+    std::string console = " 0.000000 setgray\n 0.000000 0.000000 0.000000 setrgbcolor\n100 628 moveto\n(" +
+                          escaped + ") show\n";
+    // the page's y is 740 - y, kept to 16 bits
+    const short ends[][4] = {{-32768, 32767, 32767, -32768}, {0, 0, -1, 740}, {9999, -9999, 12, 3}};
+    for (const auto& e : ends) {
+        char from[32], to[32];
+        std::snprintf(from, sizeof from, "%d %d ", e[0], static_cast<short>(740 - e[1]));
+        std::snprintf(to, sizeof to, "%d %d ", e[2], static_cast<short>(740 - e[3]));
+        const std::string rgb = " " + grey + " " + grey + " " + grey;
+        file += rgb + " C\nN\n" + from + "J\n" + to + "L\nS\n";
+        console += rgb + " setrgbcolor\nnewpath\n" + from + "moveto\n" + to + "lineto\nstroke\n";
+    }
+
+    psdraw page;
+    openQuietly(page, 2);
+    StdoutCapture out;
+    page.print(text.c_str(), 100, 100, 0);
+    for (const auto& e : ends)
+        page.line(e[0], e[1], e[2], e[3], 8);
+    EXPECT_EQ(out.take(), console);
+    EXPECT_EQ(body(page), file);
+}
+
 TEST_F(PsdrawNumbers, ADecimalCommaLocaleChangesNotOneByte)
 {
     std::string reference, referenceConsole;
