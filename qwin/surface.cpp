@@ -5,6 +5,7 @@
 #include "qwin/qwin.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdlib>
 
 std::mutex surface_mutex;
@@ -13,6 +14,15 @@ namespace {
 // Process lifetime: the bitmap is never replaced, drawing outlives the window.
 uint32_t* pixels = nullptr;
 PixelRect changed = {0, 0, 0, 0};
+std::atomic<bool> shared{false};
+
+// surface_mutex, held while it lives when another thread reads the bitmap.
+std::unique_lock<std::mutex> write_lock()
+{
+    if (shared.load(std::memory_order_relaxed))
+        return std::unique_lock<std::mutex>(surface_mutex);
+    return std::unique_lock<std::mutex>();
+}
 
 PixelRect clip(PixelRect area)
 {
@@ -38,6 +48,16 @@ void mark_changed(PixelRect area)
     changed.bottom = std::max(changed.bottom, area.bottom);
 }
 
+// Caller holds surface_mutex; (x, y) lies on the bitmap. Pixels drawn one by
+// one mostly fall inside the area changed already, which then stays as it is
+// without being written again.
+void mark_pixel_changed(int x, int y)
+{
+    if (x >= changed.left && x < changed.right && y >= changed.top && y < changed.bottom)
+        return;
+    mark_changed({x, y, x + 1, y + 1});
+}
+
 // Caller holds surface_mutex; area is clipped.
 void fill_locked(PixelRect area, uint32_t rgb)
 {
@@ -45,6 +65,11 @@ void fill_locked(PixelRect area, uint32_t rgb)
         std::fill(pixels + y * qwin_width + area.left, pixels + y * qwin_width + area.right, rgb);
 }
 }  // namespace
+
+void surface_share()
+{
+    shared.store(true);
+}
 
 bool surface_create()
 {
@@ -72,7 +97,7 @@ void surface_fill(PixelRect area, uint32_t rgb)
     if (is_empty(area))
         return;
     {
-        std::lock_guard<std::mutex> lock(surface_mutex);
+        const auto lock = write_lock();
         if (pixels == nullptr)
             return;
         fill_locked(area, rgb);
@@ -88,7 +113,7 @@ void surface_outline(PixelRect area, uint32_t rgb, uint32_t inside)
         return;
     const PixelRect interior = clip({area.left + 1, area.top + 1, area.right - 1, area.bottom - 1});
     {
-        std::lock_guard<std::mutex> lock(surface_mutex);
+        const auto lock = write_lock();
         if (pixels == nullptr)
             return;
         fill_locked(whole, rgb);
@@ -102,11 +127,11 @@ void surface_outline(PixelRect area, uint32_t rgb, uint32_t inside)
 void surface_set(int x, int y, uint32_t rgb)
 {
     {
-        std::lock_guard<std::mutex> lock(surface_mutex);
+        const auto lock = write_lock();
         if (pixels == nullptr)
             return;
         pixels[y * qwin_width + x] = rgb;
-        mark_changed({x, y, x + 1, y + 1});
+        mark_pixel_changed(x, y);
     }
     window_changed();
 }

@@ -13,8 +13,14 @@ struct PixelRect {
     int bottom;
 };
 
-// Held for every read or write of the bitmap and of its changed area.
+// Held for every read of the bitmap and of its changed area, and for every
+// write once surface_share was called.
 extern std::mutex surface_mutex;
+
+// Tells the bitmap that another thread (the window's) is about to read it;
+// call before that thread starts. Until then the raster operations write
+// without taking surface_mutex: the lock cost a pixel several times its write.
+void surface_share();
 
 // Allocates the bitmap if it does not exist yet; false when memory is short.
 bool surface_create();

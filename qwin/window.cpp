@@ -55,6 +55,8 @@ void qwin_open()
         std::atexit(close_at_exit);
         first_open = false;
         backend = chosen_backend();
+        if (backend != &headless_window)
+            surface_share();
         backend->start();
     }
     if (!surface_create()) {
