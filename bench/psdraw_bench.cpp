@@ -15,6 +15,8 @@
 
 #include <psdraw.h>
 
+#include "bench/goals.h"
+
 namespace {
 
 constexpr int kLines = 100000;
@@ -175,10 +177,18 @@ void BM_libplot(benchmark::State& state)
     report(state, path);
 }
 
-BENCHMARK(BM_psdraw)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_cairo)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_libplot)->Unit(benchmark::kMillisecond)->UseRealTime();
+// cairo and libplot take a good part of a second a page: at least two pages
+// a repetition.
+BENCHMARK(BM_psdraw)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(0.5)->Apply(repeated);
+BENCHMARK(BM_cairo)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(1.5)->Apply(repeated);
+BENCHMARK(BM_libplot)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(1.0)->Apply(repeated);
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv)
+{
+    return runBenchmarksWithGoals(
+        argc, argv,
+        {{"psdraw's lines per second over cairo's", "BM_cairo", "BM_psdraw", false, Bound::AtLeast, 8},
+         {"over libplot's", "BM_libplot", "BM_psdraw", false}});
+}

@@ -1,5 +1,6 @@
 // Raster operation throughput on the headless bitmap, each beside the same
 // figure written straight into a plain uint32_t array (the memory limit).
+#include "bench/goals.h"
 #include "qwin/qwin.h"
 
 #include <benchmark/benchmark.h>
@@ -117,24 +118,24 @@ void plain_clears(benchmark::State& state)
 }
 }  // namespace
 
-BENCHMARK(qwin_pixels);
-BENCHMARK(plain_pixels);
-BENCHMARK(qwin_lines);
-BENCHMARK(plain_lines);
-BENCHMARK(qwin_boxes);
-BENCHMARK(plain_boxes);
-BENCHMARK(qwin_clears);
-BENCHMARK(plain_clears);
+BENCHMARK(qwin_pixels)->Apply(repeated);
+BENCHMARK(plain_pixels)->Apply(repeated);
+BENCHMARK(qwin_lines)->Apply(repeated);
+BENCHMARK(plain_lines)->Apply(repeated);
+BENCHMARK(qwin_boxes)->Apply(repeated);
+BENCHMARK(plain_boxes)->Apply(repeated);
+BENCHMARK(qwin_clears)->Apply(repeated);
+BENCHMARK(plain_clears)->Apply(repeated);
 
 int main(int argc, char** argv)
 {
     // The bitmap alone: no window to present to.
     configureWindow(WindowSettings{true});
     qwin_open();
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runBenchmarksWithGoals(
+        argc, argv,
+        {{"one qwin pixel over a plain write", "qwin_pixels", "plain_pixels", true, Bound::AtMost, 3},
+         {"one qwin line over a plain one", "qwin_lines", "plain_lines", true},
+         {"one qwin box over a plain fill", "qwin_boxes", "plain_boxes", true},
+         {"one qwin clear over a plain fill", "qwin_clears", "plain_clears", true}});
 }
