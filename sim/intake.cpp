@@ -176,6 +176,10 @@ private:
     // Moves new connections in; the oldest leave when the room is full.
     bool admit()
     {
+        // The wake-up is taken before the list: a connection added after
+        // this leaves a wake-up behind, so poll cannot sleep on it.
+        std::uint64_t count;
+        (void)!::read(wake_, &count, sizeof count);
         std::vector<int> fresh;
         {
             std::lock_guard<std::mutex> lock(mutex_);
@@ -183,8 +187,6 @@ private:
                 return false;
             fresh.swap(arrived_);
         }
-        std::uint64_t count;
-        (void)!::read(wake_, &count, sizeof count);
         for (int fd : fresh) {
             if (room_.size() >= limits_.waitingConnections) {
                 close(room_.front().fd);
