@@ -1,7 +1,7 @@
 #include "app/demo.h"
 
 #include "qwin/qwin.h"
-#include "sim/demo.h"
+#include "sim/feed/demo.h"
 
 #include <cstdio>
 #include <string>

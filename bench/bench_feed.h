@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "sim/feed.h"
+#include "sim/feed/feed.h"
 
 // A feed whose clock starts at startTime (Unix time), without the rate limit
 // (the benchmarks ask faster than a user would, and the client keeps its own

@@ -5,4 +5,4 @@ find_package(PkgConfig REQUIRED)
 pkg_check_modules(HTTPLIB REQUIRED IMPORTED_TARGET cpp-httplib)
 linewatch_bench(feed_bench SOURCES ${CMAKE_CURRENT_LIST_DIR}/feed_bench.cpp
                 ${CMAKE_CURRENT_LIST_DIR}/bench_feed.cpp
-                LIBS sim linewatch_app PkgConfig::HTTPLIB)
+                LIBS sim_feed linewatch_app PkgConfig::HTTPLIB)

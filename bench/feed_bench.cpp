@@ -23,10 +23,10 @@
 #include "opendata/fetch.h"
 #include "opendata/parse.h"
 #include "platform/console.h"
-#include "sim/feed.h"
-#include "sim/network_model.h"
-#include "sim/responses.h"
-#include "sim/train_model.h"
+#include "sim/feed/feed.h"
+#include "sim/model/network_model.h"
+#include "sim/feed/responses.h"
+#include "sim/model/train_model.h"
 
 namespace {
 

@@ -26,7 +26,7 @@
 #include "opendata/fetch.h"
 #include "opendata/parse.h"
 #include "platform/console.h"
-#include "sim/feed.h"
+#include "sim/feed/feed.h"
 
 using Clock = std::chrono::steady_clock;
 

@@ -15,10 +15,10 @@
 #include "opendata/calendar.h"
 #include "platform/charset.h"
 #include "platform/console.h"
-#include "sim/network_model.h"
-#include "sim/responses_v4.h"
-#include "sim/train_model.h"
-#include "sim/v4_object.h"
+#include "sim/model/network_model.h"
+#include "sim/feed/responses_v4.h"
+#include "sim/model/train_model.h"
+#include "sim/feed/v4_object.h"
 
 namespace {
 

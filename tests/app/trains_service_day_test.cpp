@@ -7,8 +7,8 @@
 #include "app/trains.h"
 #include "opendata/calendar.h"
 #include "opendata/parse.h"
-#include "sim/responses_v4.h"
-#include "sim/v4_object.h"
+#include "sim/feed/responses_v4.h"
+#include "sim/feed/v4_object.h"
 #include "tests/app/monitor_fixture.h"
 
 #include <algorithm>

@@ -9,7 +9,7 @@
 #include "network/stations.h"
 #include "platform/charset.h"
 #include "qwin/qwin.h"
-#include "sim/feed.h"
+#include "sim/feed/feed.h"
 #include "tests/japan_time.h"
 #include "tests/qwin/snapshot_read.h"
 
