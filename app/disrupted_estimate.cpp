@@ -65,9 +65,9 @@ void announce(int table, const LineCondition& c)
 
 }  // namespace
 
-void readLineConditions(LineCondition (&conditions)[timetableRailwayCount])
+void readLineConditions(LineCondition (&conditions)[kTimetableRailwayCount])
 {
-    for (int r = 0; r < timetableRailwayCount; ++r) {
+    for (int r = 0; r < kTimetableRailwayCount; ++r) {
         conditions[r] = LineCondition{};
         for (const TrainInfoRecord& notice : infoRecords)
             if (notice.railway == timetableRailway(r)) {
@@ -81,8 +81,8 @@ void readLineConditions(LineCondition (&conditions)[timetableRailwayCount])
 int estimateWithNotices(MonitorState& st, std::int64_t now)
 {
     readLineConditions(st.lineConditions);
-    std::int32_t lag[timetableRailwayCount] = {};
-    for (int r = 0; r < timetableRailwayCount; ++r) {
+    std::int32_t lag[kTimetableRailwayCount] = {};
+    for (int r = 0; r < kTimetableRailwayCount; ++r) {
         const LineCondition& c = st.lineConditions[r];
         lag[r] = c.service == LineService::Suspended ? 0 : c.delayMinutes * 60;
     }
@@ -92,7 +92,7 @@ int estimateWithNotices(MonitorState& st, std::int64_t now)
         return r >= 0 && withdrawn(st.lineConditions[r], lineOfTable(r), t);
     });
     trainCount = static_cast<int>(kept - trainRecords);
-    for (int r = 0; r < timetableRailwayCount; ++r) {
+    for (int r = 0; r < kTimetableRailwayCount; ++r) {
         LineCondition& said = st.announcedConditions[r];
         const LineCondition& c = st.lineConditions[r];
         if (c != said && !(plain(c) && plain(said)))

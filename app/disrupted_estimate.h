@@ -14,7 +14,7 @@ struct TrainRecord;
 
 // The condition of each timetable railway (the nine, then the branch) as
 // infoRecords state it: a railway's notice is the first record naming it.
-void readLineConditions(LineCondition (&conditions)[timetableRailwayCount]);
+void readLineConditions(LineCondition (&conditions)[kTimetableRailwayCount]);
 
 // Fills trainRecords and trainCount with the trains the loaded timetables
 // place at Unix time now, the conditions of infoRecords applied, and keeps

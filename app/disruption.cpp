@@ -15,7 +15,7 @@ constexpr std::size_t kClassifiedBytes = 4096;
 
 // 丸ノ内線's branch leaves the main line at slot 19 (中野坂上) with slot 25.
 
-constexpr std::size_t npos = std::string::npos;
+constexpr std::size_t kNpos = std::string::npos;
 
 // A notice text cut to what is read, with its character starts, so that a
 // phrase is never found across the two bytes of different characters.
@@ -43,15 +43,15 @@ public:
         return isStart(at) && at + n <= size_ && isStart(at + n) && text_.compare(at, n, phrase) == 0;
     }
 
-    // Start of the first phrase at or after from; npos when there is none.
+    // Start of the first phrase at or after from; kNpos when there is none.
     std::size_t find(const char* phrase, std::size_t from = 0) const
     {
         for (std::size_t i = from; i < size_; ++i)
             if (at(i, phrase))
                 return i;
-        return npos;
+        return kNpos;
     }
-    bool has(const char* phrase) const { return find(phrase) != npos; }
+    bool has(const char* phrase) const { return find(phrase) != kNpos; }
 
     // True when phrase ends at `end`, and then *begin is where it starts.
     bool endsWith(std::size_t end, const char* phrase, std::size_t* begin) const
@@ -103,7 +103,7 @@ bool anyOf(const Notice& n, std::initializer_list<const char*> phrases)
 std::size_t sentenceStart(const Notice& n, std::size_t at)
 {
     std::size_t start = 0;
-    for (std::size_t i = n.find("。"); i != npos && i < at; i = n.find("。", i + 1))
+    for (std::size_t i = n.find("。"); i != kNpos && i < at; i = n.find("。", i + 1))
         start = i + std::strlen("。");
     return start;
 }
@@ -132,7 +132,7 @@ std::int32_t statedMinutes(const Notice& n, std::size_t from, std::size_t end)
 std::int32_t statedDelay(const Notice& n)
 {
     for (const char* word : {"遅れ", "遅延"})
-        for (std::size_t at = n.find(word); at != npos; at = n.find(word, at + 1))
+        for (std::size_t at = n.find(word); at != kNpos; at = n.find(word, at + 1))
             if (const std::int32_t minutes = statedMinutes(n, sentenceStart(n, at), at); minutes > 0)
                 return minutes;
     return 0;
@@ -145,7 +145,7 @@ int titleEndingAt(const Notice& n, std::size_t end, int line, std::size_t* begin
     std::size_t stem = end;
     n.endsWith(end, "駅", &stem);
     int found = -1;
-    std::size_t foundBegin = npos;
+    std::size_t foundBegin = kNpos;
     for (int s = 0; s < railways[line].stationCount; ++s) {
         std::size_t b = 0;
         if (n.endsWith(stem, lineStations[line][s], &b) && (found < 0 || b < foundBegin)) {
@@ -181,10 +181,10 @@ bool sectionAt(const Notice& n, std::size_t at, int line, LineCondition* c)
 // True when a "～ … 間" names a section in some sentence, matched or not.
 bool namesASection(const Notice& n)
 {
-    for (std::size_t at = n.find("間"); at != npos; at = n.find("間", at + 1))
+    for (std::size_t at = n.find("間"); at != kNpos; at = n.find("間", at + 1))
         for (const char* w : kWaves) {
             const std::size_t wave = n.find(w, sentenceStart(n, at));
-            if (wave != npos && wave < at)
+            if (wave != kNpos && wave < at)
                 return true;
         }
     return false;
@@ -193,7 +193,7 @@ bool namesASection(const Notice& n)
 // Parent of a slot on the line's track, the branch hanging off its join.
 int parentSlot(int line, int slot)
 {
-    return line == branchLine && slot == branchFirstSlot ? branchJoinSlot : slot - 1;
+    return line == kBranchLine && slot == kBranchFirstSlot ? kBranchJoinSlot : slot - 1;
 }
 
 // The slot and every slot between it and the line's first one, as bits.
@@ -237,7 +237,7 @@ LineCondition classifyNotice(const std::string& status, const std::string& text,
     const Notice s(status);
     const bool resumed = n.has("運転を再開") || s.has("運転再開");
     if (!resumed && (n.has("見合わせ") || s.has("見合わせ"))) {
-        for (std::size_t at = n.find("間"); at != npos; at = n.find("間", at + 1))
+        for (std::size_t at = n.find("間"); at != kNpos; at = n.find("間", at + 1))
             if (sectionAt(n, at, line, &c)) {
                 c.service = LineService::SectionSuspended;
                 return c;

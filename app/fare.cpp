@@ -14,16 +14,16 @@
 namespace {
 
 // Capacity of the request URL, NUL included: longer ones are not sent.
-constexpr std::size_t urlCapacity = 1000;
+constexpr std::size_t kUrlCapacity = 1000;
 
-void print_lines_of(const StationEntry& s, const char* format)
+void printLinesOf(const StationEntry& s, const char* format)
 {
     for (int j = 0; j < railwayCount; ++j)
         if (stationOnRailway(s, j))
             console_print(format, railways[j].name);
 }
 
-void print_amount(const char* label, int32_t yen, const char* closing)
+void printAmount(const char* label, int32_t yen, const char* closing)
 {
     console_print("%s", label);
     if (yen > 0)
@@ -41,13 +41,13 @@ bool query(MonitorState& st, int from, int to)
     const std::string url = fareUrl(a.sameAs, b.sameAs);
 
     console_print("%s ", a.title);
-    print_lines_of(a, "(%s) -> ");
+    printLinesOf(a, "(%s) -> ");
     console_print("%s ", b.title);
-    print_lines_of(b, " (%s)\n");
+    printLinesOf(b, " (%s)\n");
 
     // A URL too long for its buffer is not sent; without one the answer
     // is empty, so no earlier query's fare can show through.
-    if (url.size() < urlCapacity) {
+    if (url.size() < kUrlCapacity) {
         if (!fetchFare(url, [&st] { return downloadInterrupted(st); }))
             return false;
     } else {
@@ -64,10 +64,10 @@ bool query(MonitorState& st, int from, int to)
         console_print("同じ駅での路線の乗り換えのため、運賃はかかりません。\n");
         return true;
     }
-    print_amount("普通切符料金 ", fareRecord.ticketFare, "");
-    print_amount("(子供料金 ", fareRecord.childTicketFare, "）\n");
-    print_amount("ICカード料金 ", fareRecord.icCardFare, "");
-    print_amount("（子供料金 ", fareRecord.childIcCardFare, "）\n");
+    printAmount("普通切符料金 ", fareRecord.ticketFare, "");
+    printAmount("(子供料金 ", fareRecord.childTicketFare, "）\n");
+    printAmount("ICカード料金 ", fareRecord.icCardFare, "");
+    printAmount("（子供料金 ", fareRecord.childIcCardFare, "）\n");
     return true;
 }
 
@@ -80,7 +80,7 @@ void fareQuery(MonitorState& st)
     int ends = 0;  // end-of-input results in a row; the second one leaves
     for (;;) {
         console_print("料金を調べます。調べたい区間の駅の番号を二つ入力してください。(0 - %d)\n",
-                      stationTableSize - 1);
+                      kStationTableSize - 1);
         int from = 0, to = 0;
         PromptRead r = readPromptNumber(in, from);
         if (r == PromptRead::Number)
@@ -89,15 +89,15 @@ void fareQuery(MonitorState& st)
         PromptNext next = promptNext(r, ends);
         if (next == PromptNext::Leave)
             return;
-        if (next == PromptNext::Ask || from < 0 || from >= stationTableSize || to < 0 ||
-            to >= stationTableSize || from == to)
+        if (next == PromptNext::Ask || from < 0 || from >= kStationTableSize || to < 0 ||
+            to >= kStationTableSize || from == to)
             continue;
 
         console_print("調べる区間は、\n[ ");
         console_print("%s ", stations[from].title);
-        print_lines_of(stations[from], "%s -> ");
+        printLinesOf(stations[from], "%s -> ");
         console_print("%s ", stations[to].title);
-        print_lines_of(stations[to], "%s ]\n");
+        printLinesOf(stations[to], "%s ]\n");
         console_print(" でよろしいですか？ 1:yes 0:no\n");
 
         int answer = 0;

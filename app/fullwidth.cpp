@@ -9,12 +9,12 @@
 namespace {
 
 // Capacity of the result in bytes, a terminator included: 127 characters.
-constexpr std::size_t workAreaBytes = 256;
-constexpr std::size_t maxCharacters = (workAreaBytes - 1) / 2;
+constexpr std::size_t kWorkAreaBytes = 256;
+constexpr std::size_t kMaxCharacters = (kWorkAreaBytes - 1) / 2;
 
 // Full-width codes of 0x20–0x7E, in the JIS X 0201 reading of the byte
 // (0x5C yen sign, 0x7E overline) so that every form lies in JIS X 0208.
-constexpr std::uint16_t asciiForms[0x7F - 0x20] = {
+constexpr std::uint16_t kAsciiForms[0x7F - 0x20] = {
     0x8140, 0x8149, 0x8168, 0x8194, 0x8190, 0x8193, 0x8195, 0x8166,  //  !"#$%&'
     0x8169, 0x816A, 0x8196, 0x817B, 0x8143, 0x817C, 0x8144, 0x815E,  // ()*+,-./
     0x824F, 0x8250, 0x8251, 0x8252, 0x8253, 0x8254, 0x8255, 0x8256,  // 01234567
@@ -30,7 +30,7 @@ constexpr std::uint16_t asciiForms[0x7F - 0x20] = {
 };
 
 // Full-width codes of the half-width katakana 0xA1–0xDF.
-constexpr std::uint16_t kanaForms[0xE0 - 0xA1] = {
+constexpr std::uint16_t kKanaForms[0xE0 - 0xA1] = {
     0x8142, 0x8175, 0x8176, 0x8141, 0x8145, 0x8392, 0x8340,          // ｡｢｣､･ｦｧ
     0x8342, 0x8344, 0x8346, 0x8348, 0x8383, 0x8385, 0x8387, 0x8362,  // ｨｩｪｫｬｭｮｯ
     0x815B, 0x8341, 0x8343, 0x8345, 0x8347, 0x8349, 0x834A, 0x834C,  // ｰｱｲｳｴｵｶｷ
@@ -45,9 +45,9 @@ constexpr std::uint16_t kanaForms[0xE0 - 0xA1] = {
 std::uint16_t fullWidthForm(unsigned char b)
 {
     if (b >= 0x20 && b <= 0x7E)
-        return asciiForms[b - 0x20];
+        return kAsciiForms[b - 0x20];
     if (b >= 0xA1 && b <= 0xDF)
-        return kanaForms[b - 0xA1];
+        return kKanaForms[b - 0xA1];
     return 0;
 }
 
@@ -56,9 +56,9 @@ std::uint16_t fullWidthForm(unsigned char b)
 std::string to_fullwidth(std::string_view text)
 {
     std::string out;
-    out.reserve(workAreaBytes - 1);
+    out.reserve(kWorkAreaBytes - 1);
     std::size_t pos = 0;
-    for (std::size_t count = 0; count < maxCharacters && pos < text.size(); ++count) {
+    for (std::size_t count = 0; count < kMaxCharacters && pos < text.size(); ++count) {
         const auto b = static_cast<unsigned char>(text[pos]);
         if (isShiftJisLead(b)) {
             pos += 2;  // a double-byte character (or a lone lead byte at the end)

@@ -89,17 +89,17 @@ void drawRailway(const MonitorState& st, int k)
     bool haveBranch = false;
     for (int s = 0; s < railways[k].stationCount; ++s) {
         int idx = findStationTitle(lineStations[k][s]);
-        if (idx >= stationTableSize)
+        if (idx >= kStationTableSize)
             continue;
         const StationEntry& e = stations[idx];
         ScreenPoint p = project(st, e.latitude, e.longitude);
-        if (k == branchLine && s == branchJoinSlot) {
+        if (k == kBranchLine && s == kBranchJoinSlot) {
             branch = p;
             haveBranch = true;
         }
         // The branch joins the main line at 中野坂上, not at the preceding 荻窪;
         // the joint is always the point of this drawing, inside the frame or not.
-        if (k == branchLine && s == branchFirstSlot) {
+        if (k == kBranchLine && s == kBranchFirstSlot) {
             prev = branch;
             havePrev = haveBranch;
         }

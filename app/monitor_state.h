@@ -69,8 +69,8 @@ struct MonitorState {
     TimetableDay timetables;  // the service day's timetables, as far as loaded
     // Per timetable railway: what its notice did to the last estimate, and
     // what the console last said it does.
-    LineCondition lineConditions[timetableRailwayCount] = {};
-    LineCondition announcedConditions[timetableRailwayCount] = {};
+    LineCondition lineConditions[kTimetableRailwayCount] = {};
+    LineCondition announcedConditions[kTimetableRailwayCount] = {};
 
     // Per status slot: the first 19 bytes of the date last reported, NUL padded (version 2).
     char issueStamp[kStatusSlots][26] = {};

@@ -177,14 +177,14 @@ void addStation(std::vector<DirectionDepartures>& out, const TimetableDay& day, 
 }  // namespace
 
 std::vector<DirectionDepartures> nextDepartures(const TimetableDay& day, const TimetableDay* following,
-                                                const LineCondition (&conditions)[timetableRailwayCount],
+                                                const LineCondition (&conditions)[kTimetableRailwayCount],
                                                 int station, std::int32_t second, int count)
 {
     std::vector<DirectionDepartures> out;
-    if (station < 0 || station >= stationTableSize)
+    if (station < 0 || station >= kStationTableSize)
         return out;
     const char* title = stations[station].title;
-    for (int r = 0; r < timetableRailwayCount; ++r) {
+    for (int r = 0; r < kTimetableRailwayCount; ++r) {
         if (!day.loaded[r])
             continue;
         for (const StationEntry& s : stations)

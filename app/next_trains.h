@@ -47,6 +47,6 @@ struct DirectionDepartures {
 // timetable railway order, directions in the order their trains first
 // appear in the table.
 std::vector<DirectionDepartures> nextDepartures(const TimetableDay& day, const TimetableDay* following,
-                                                const LineCondition (&conditions)[timetableRailwayCount],
+                                                const LineCondition (&conditions)[kTimetableRailwayCount],
                                                 int station, std::int32_t second,
                                                 int count = kNextTrainsPerDirection);

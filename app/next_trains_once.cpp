@@ -22,7 +22,7 @@ int stationOfNumber(const char* arg)
 {
     char* end = nullptr;
     const long n = std::strtol(arg, &end, 10);
-    if (end == arg || *end != '\0' || n < 0 || n >= stationTableSize)
+    if (end == arg || *end != '\0' || n < 0 || n >= kStationTableSize)
         return -1;
     return static_cast<int>(n);
 }
@@ -34,12 +34,12 @@ int stationOfTitle(std::string title)
         title.compare(title.size() - suffix.size(), suffix.size(), suffix) == 0)
         title.resize(title.size() - suffix.size());
     const int i = findStationTitle(title.c_str());
-    return i == stationTableSize ? -1 : i;
+    return i == kStationTableSize ? -1 : i;
 }
 
 int stationOfCode(const char* arg)
 {
-    for (int i = 0; i < stationTableSize; ++i) {
+    for (int i = 0; i < kStationTableSize; ++i) {
         const char* code = stations[i].stationCode;
         std::size_t k = 0;
         while (code[k] && arg[k] &&
@@ -61,7 +61,7 @@ void loadQuietly(const TimetableDay& day, Load load)
     console_capture(&said);
     load();
     console_capture(nullptr);
-    if (loadedTables(day) == timetableRailwayCount)
+    if (loadedTables(day) == kTimetableRailwayCount)
         return;
     std::size_t start = 0;
     while (start < said.size()) {
@@ -78,7 +78,7 @@ void loadQuietly(const TimetableDay& day, Load load)
 std::int64_t nextServiceDayNoon(std::int64_t now)
 {
     const std::int64_t next = dayNumber(serviceTimeOf(now).date) + 1;
-    return next * 86400 + 12 * 3600 - japanOffsetSeconds;
+    return next * 86400 + 12 * 3600 - kJapanOffsetSeconds;
 }
 
 }  // namespace
@@ -106,7 +106,7 @@ int runNextTrainsOnce(const Config& config)
         std::fprintf(
             stderr,
             "linewatch: no such station: %s (a station number 0-%d, a station name or a station code)\n",
-            config.options.next, stationTableSize - 1);
+            config.options.next, kStationTableSize - 1);
         return 2;
     }
     if (apiVersion() != ApiVersion::V4) {

@@ -35,17 +35,17 @@ int askStation()
     PromptInput in{};
     int ends = 0;
     for (;;) {
-        console_print("次の発車を調べます。駅の番号を入力してください。(0 - %d)\n", stationTableSize - 1);
+        console_print("次の発車を調べます。駅の番号を入力してください。(0 - %d)\n", kStationTableSize - 1);
         int station = -1;
         const PromptRead r = readPromptNumber(in, station);
         in.have = false;
         const PromptNext next = promptNext(r, ends);
         if (next == PromptNext::Leave)
             return -1;
-        if (next == PromptNext::Go && station >= 0 && station < stationTableSize)
+        if (next == PromptNext::Go && station >= 0 && station < kStationTableSize)
             return station;
         if (r != PromptRead::End)
-            console_print("駅の番号は 0 から %d までの数で入力してください。\n", stationTableSize - 1);
+            console_print("駅の番号は 0 から %d までの数で入力してください。\n", kStationTableSize - 1);
     }
 }
 
@@ -61,7 +61,7 @@ bool answerNeedsOtherCalendar(const TimetableDay& day, int station, std::int64_t
 {
     if (nextDayCalendar(now) == day.calendar)
         return false;
-    LineCondition conditions[timetableRailwayCount];
+    LineCondition conditions[kTimetableRailwayCount];
     readLineConditions(conditions);
     for (const DirectionDepartures& d :
          nextDepartures(day, nullptr, conditions, station, serviceTimeOf(now).second))
@@ -77,7 +77,7 @@ void answerNextTrains(const TimetableDay& day, const TimetableDay* otherCalendar
         return;
     const ServiceTime when = serviceTimeOf(now);
     const TimetableDay* following = nextDayCalendar(now) == day.calendar ? &day : otherCalendar;
-    LineCondition conditions[timetableRailwayCount];
+    LineCondition conditions[kTimetableRailwayCount];
     readLineConditions(conditions);
     printNextTrains(station, now, day.calendar,
                     nextDepartures(day, following, conditions, station, when.second), conditions);

@@ -123,7 +123,7 @@ std::string stationTitleOf(const std::string& sameAs)
     std::int32_t x = 0, y = 0, direction = 0;
     float longitude = 0, latitude = 0;
     const int i = findStation(sameAs.c_str(), x, y, direction, longitude, latitude);
-    return i == stationTableSize ? lastPart(sameAs) : stations[i].title;
+    return i == kStationTableSize ? lastPart(sameAs) : stations[i].title;
 }
 
 std::string directionTitle(const std::string& direction)
@@ -139,7 +139,7 @@ std::string directionTitle(const std::string& direction)
 
 void printNextTrains(int station, std::int64_t now, const std::string& calendar,
                      const std::vector<DirectionDepartures>& answer,
-                     const LineCondition (&conditions)[timetableRailwayCount])
+                     const LineCondition (&conditions)[kTimetableRailwayCount])
 {
     const ServiceTime when = serviceTimeOf(now);
     const std::string moment = japanIso(now);  // "YYYY-MM-DDTHH:MM:SS+09:00"

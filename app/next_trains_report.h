@@ -15,7 +15,7 @@
 // says so.
 void printNextTrains(int station, std::int64_t now, const std::string& calendar,
                      const std::vector<DirectionDepartures>& answer,
-                     const LineCondition (&conditions)[timetableRailwayCount]);
+                     const LineCondition (&conditions)[kTimetableRailwayCount]);
 
 // The Japanese name of an odpt.TrainType identifier, else its last part.
 std::string trainTypeTitle(const std::string& type);

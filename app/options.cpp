@@ -115,6 +115,6 @@ Options parseOptions(int argc, char** argv)
         }
     }
     if (!o.lineArgsGiven)
-        o.iflag = static_cast<int32_t>(allLines);
+        o.iflag = static_cast<int32_t>(kAllLines);
     return o;
 }

@@ -48,7 +48,7 @@ PromptRead readPromptNumber(PromptInput& in, int& value)
 
 void listStations()
 {
-    for (int i = 0; i < stationTableSize; ++i) {
+    for (int i = 0; i < kStationTableSize; ++i) {
         console_print("(%d)%s ", i, stations[i].title);
         for (int j = 0; j < railwayCount; ++j)
             if (stationOnRailway(stations[i], j))

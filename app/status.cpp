@@ -19,15 +19,15 @@
 namespace {
 
 // The speech component takes at most this many bytes per call.
-constexpr std::size_t speechPartBytes = 200;
+constexpr std::size_t kSpeechPartBytes = 200;
 // A part is cut after this many characters, a double-byte one counting once.
-constexpr int speechPartChars = 100;
+constexpr int kSpeechPartChars = 100;
 
 const char normalText[] = "平常どおり";
 const char noDataText[] = "データがありません";
 
 // Bytes of the first `chars` characters of text (never past its end).
-std::size_t bytes_of_chars(const std::string& text, std::size_t from, int chars)
+std::size_t bytesOfChars(const std::string& text, std::size_t from, int chars)
 {
     std::size_t at = from;
     for (int n = 0; n < chars && at < text.size(); ++n)
@@ -35,11 +35,11 @@ std::size_t bytes_of_chars(const std::string& text, std::size_t from, int chars)
     return (at > text.size() ? text.size() : at) - from;
 }
 
-void speak_in_parts(const std::string& text)
+void speakInParts(const std::string& text)
 {
     std::size_t at = 0;
-    while (text.size() - at > speechPartBytes) {
-        std::size_t n = bytes_of_chars(text, at, speechPartChars);
+    while (text.size() - at > kSpeechPartBytes) {
+        std::size_t n = bytesOfChars(text, at, kSpeechPartChars);
         speech_say(text.substr(at, n).c_str());
         at += n;
     }
@@ -50,7 +50,7 @@ void speak_in_parts(const std::string& text)
 // The notice as one console line: control bytes (a carriage return would
 // overwrite the line, escapes would drive the terminal) are left out. They
 // never occur inside a Shift_JIS character, so bytes can be dropped one by one.
-std::string one_line(const std::string& text)
+std::string oneLine(const std::string& text)
 {
     std::string line;
     line.reserve(text.size());
@@ -62,7 +62,7 @@ std::string one_line(const std::string& text)
 
 // Version 2 marks a disruption by its time of origin; version 4 by its
 // status, which it leaves out in normal service, and often sends no origin.
-bool is_disruption(const TrainInfoRecord& r, bool v4)
+bool isDisruption(const TrainInfoRecord& r, bool v4)
 {
     const bool marked = r.timeOfOrigin.size() > 4 || (v4 && !r.informationStatus.empty());
     return r.informationText.find(normalText) == std::string::npos &&
@@ -71,7 +71,7 @@ bool is_disruption(const TrainInfoRecord& r, bool v4)
 
 // Takes the first 19 bytes of date into the slot's stamp when they differ;
 // true when the notice is new.
-bool take_stamp(char (&stamp)[26], const std::string& date)
+bool takeStamp(char (&stamp)[26], const std::string& date)
 {
     char fresh[sizeof stamp] = {};
     std::memcpy(fresh, date.data(), date.size() < kIssueStampLength ? date.size() : kIssueStampLength);
@@ -83,7 +83,7 @@ bool take_stamp(char (&stamp)[26], const std::string& date)
 
 // The line whose notice a record carries: the first railway whose identifier
 // starts the record's, so the branch's notice counts for 丸ノ内線; -1 none.
-int line_of_notice(const std::string& railway)
+int lineOfNotice(const std::string& railway)
 {
     for (int k = 0; k < railwayCount; ++k)
         if (railway.compare(0, std::strlen(railways[k].railwayId), railways[k].railwayId) == 0)
@@ -100,7 +100,7 @@ std::uint64_t digest(const std::string& bytes)
 }
 
 // What makes a notice the same notice: its status, origin and text.
-std::string notice_key(const TrainInfoRecord& r)
+std::string noticeKey(const TrainInfoRecord& r)
 {
     if (r.informationStatus.empty() && r.timeOfOrigin.empty() && r.informationText.empty())
         return std::string();
@@ -117,9 +117,9 @@ std::string notice_key(const TrainInfoRecord& r)
 // Version 4: the line's notice is new when it differs from the one last
 // reported for that line; it takes its origin as stamp, else the time it was
 // first seen. True when the notice is new.
-bool take_notice(ReportedNotice& last, const TrainInfoRecord& r, std::int64_t now)
+bool takeNotice(ReportedNotice& last, const TrainInfoRecord& r, std::int64_t now)
 {
-    std::string key = notice_key(r);
+    std::string key = noticeKey(r);
     if (key == last.key)
         return false;
     last.key = std::move(key);
@@ -139,14 +139,14 @@ void reportStatus(MonitorState& st, std::int64_t now)
         const char* stamp = st.issueStamp[i];
         bool fresh = false;
         if (!v4) {
-            fresh = take_stamp(st.issueStamp[i], r.date);
-        } else if (const int line = line_of_notice(r.railway); line >= 0) {
-            fresh = take_notice(st.reportedNotices[line], r, now);
+            fresh = takeStamp(st.issueStamp[i], r.date);
+        } else if (const int line = lineOfNotice(r.railway); line >= 0) {
+            fresh = takeNotice(st.reportedNotices[line], r, now);
             stamp = st.reportedNotices[line].stamp;
         }
         if (fresh)
             console_print("%s ", stamp);
-        bool speak = sound_flag == 1 && is_disruption(r, v4);
+        bool speak = sound_flag == 1 && isDisruption(r, v4);
 
         for (int k = 0; k < railwayCount; ++k) {
             if (r.railway.find(railways[k].railwayId) == std::string::npos)
@@ -163,9 +163,9 @@ void reportStatus(MonitorState& st, std::int64_t now)
             const std::string text =
                 maskKey(r.informationText, r.informationText.size(), consumerKey(), MaskEncoding::ShiftJis);
             if (fresh)
-                console_print("%s\n", one_line(text).c_str());
+                console_print("%s\n", oneLine(text).c_str());
             if (speak)
-                speak_in_parts(text);
+                speakInParts(text);
         } else {
             if (fresh)
                 console_print("%s\n", noDataText);

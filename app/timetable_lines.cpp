@@ -8,17 +8,17 @@
 
 int lineOfTable(int table)
 {
-    return table == branchIndex ? branchLine : table;
+    return table == kBranchIndex ? kBranchLine : table;
 }
 
 const char* tableLineName(int table)
 {
-    return table == branchIndex ? "丸ノ内線方南町支線" : railways[table].name;
+    return table == kBranchIndex ? "丸ノ内線方南町支線" : railways[table].name;
 }
 
 int tableOfRailway(const std::string& railway)
 {
-    for (int r = 0; r < timetableRailwayCount; ++r)
+    for (int r = 0; r < kTimetableRailwayCount; ++r)
         if (railway == timetableRailway(r))
             return r;
     return -1;
@@ -29,7 +29,7 @@ int lineSlotOf(int line, const std::string& sameAs)
     std::int32_t x = 0, y = 0, direction = 0;
     float longitude = 0, latitude = 0;
     const int i = findStation(sameAs.c_str(), x, y, direction, longitude, latitude);
-    if (i == stationTableSize)
+    if (i == kStationTableSize)
         return -1;
     for (int s = 0; s < railways[line].stationCount; ++s)
         if (std::strcmp(lineStations[line][s], stations[i].title) == 0)

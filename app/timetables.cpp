@@ -16,13 +16,13 @@
 
 const char* timetableRailway(int r)
 {
-    return r == branchIndex ? branchRailwayId : railways[r].railwayId;
+    return r == kBranchIndex ? kBranchRailwayId : railways[r].railwayId;
 }
 
 namespace {
 
 // A day's cache files of all railways stay well below this.
-constexpr std::size_t cacheFileCap = 64u << 20;
+constexpr std::size_t kCacheFileCap = 64u << 20;
 constexpr const char* cacheSuffix = ".timetable";
 
 // ---- the cache folder ----
@@ -36,7 +36,7 @@ bool readCache(const TimetableSource& source, const TimetableTag& tag, Timetable
 {
     if (source.cacheDir.empty())
         return false;
-    const FileRead read = readRegularFile(cachePath(source, tag).c_str(), cacheFileCap);
+    const FileRead read = readRegularFile(cachePath(source, tag).c_str(), kCacheFileCap);
     return read.status == FileRead::Read && readTimetableCache(read.bytes, tag, table);
 }
 
@@ -100,9 +100,9 @@ bool takeAnswer(TimetableDay& day, int r, const std::string& body, const Timetab
         console_print(
             "時刻表: %s の応答のうち %zu 本は大きさの上限（名前 %zu バイト、1 本に %zu 駅、"
             "1 路線に %zu 本・%zu 語）を超えるため読み込みませんでした。\n",
-            tag.railway.c_str(), load.dropped, timetableNameCap, timetableStopsPerTripCap, timetableTripsCap,
-            timetableNamesCap);
-    if (load.objects >= v4AnswerObjectCap)
+            tag.railway.c_str(), load.dropped, kTimetableNameCap, kTimetableStopsPerTripCap,
+            kTimetableTripsCap, kTimetableNamesCap);
+    if (load.objects >= kV4AnswerObjectCap)
         tellAnswerAtCap(("時刻表 " + tag.railway).c_str());
     day.tables[r] = std::move(table);
     day.loaded[r] = true;
@@ -122,12 +122,12 @@ bool updateTimetables(TimetableDay& day, std::int64_t now, const TimetableSource
         day.day = date;
         day.calendar = calendarId(calendarOf(when.date));
     }
-    const int wanted = timetableRailwayCount - loadedTables(day);
+    const int wanted = kTimetableRailwayCount - loadedTables(day);
     if (wanted == 0)
         return true;
     int done = 0;
     std::vector<int> missing;
-    for (int r = 0; r < timetableRailwayCount; ++r) {
+    for (int r = 0; r < kTimetableRailwayCount; ++r) {
         if (day.loaded[r])
             continue;
         const TimetableTag tag{source.root, day.day, day.calendar, timetableRailway(r)};
@@ -166,8 +166,8 @@ bool updateTimetables(TimetableDay& day, std::int64_t now, const TimetableSource
         trips += t.trips.size();
     const int have = loadedTables(day);
     console_print("時刻表: %s %s の %d/%d 路線 (%zu 本)", day.day.c_str(), calendarTitle(day.calendar), have,
-                  timetableRailwayCount, trips);
-    if (have < timetableRailwayCount)
+                  kTimetableRailwayCount, trips);
+    if (have < kTimetableRailwayCount)
         console_print("、残りは次回の更新で取得します");
     console_print("\n");
     return true;
@@ -182,8 +182,8 @@ int estimateTrains(const TimetableDay& day, std::int64_t now, const std::int32_t
     if (isoDate(when.date) != day.day)
         return 0;
     const std::string date = japanIso(now);
-    for (int r = 0; r < timetableRailwayCount; ++r)
+    for (int r = 0; r < kTimetableRailwayCount; ++r)
         trainCount = appendEstimatedTrains(day.tables[r], when.second - (lagSeconds ? lagSeconds[r] : 0),
-                                           date, trainRecords, trainCount, trainRecordCapacity);
+                                           date, trainRecords, trainCount, kTrainRecordCapacity);
     return trainCount;
 }

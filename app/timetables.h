@@ -15,17 +15,17 @@
 
 // The railways whose timetables are asked for: the nine of the railway
 // table, then the branch.
-inline constexpr int timetableRailwayCount = branchIndex + 1;
+inline constexpr int kTimetableRailwayCount = kBranchIndex + 1;
 
-// The railway identifier of timetable r, 0 .. timetableRailwayCount-1.
+// The railway identifier of timetable r, 0 .. kTimetableRailwayCount-1.
 const char* timetableRailway(int r);
 
 // One service day's timetables as far as they have arrived.
 struct TimetableDay {
     std::string day;       // service date "YYYY-MM-DD"; empty before the first load
     std::string calendar;  // its odpt.Calendar identifier
-    Timetable tables[timetableRailwayCount];
-    bool loaded[timetableRailwayCount] = {};
+    Timetable tables[kTimetableRailwayCount];
+    bool loaded[kTimetableRailwayCount] = {};
 };
 
 // "平日" for odpt.Calendar:Weekday, else "土休日" (Shift_JIS).

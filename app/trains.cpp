@@ -25,7 +25,7 @@ namespace {
 
 // A station identifier shorter than this is absent (empty, "null"); at
 // exactly this length it is neither, and gives no position either.
-constexpr std::size_t presentLength = 10;
+constexpr std::size_t kPresentLength = 10;
 
 struct StationPoint {
     bool usable;
@@ -34,16 +34,16 @@ struct StationPoint {
 
 bool present(const std::string& id)
 {
-    return id.size() > presentLength;
+    return id.size() > kPresentLength;
 }
 
-StationPoint station_point(const std::string& id)
+StationPoint stationPoint(const std::string& id)
 {
     StationPoint p{false, 0.0f, 0.0f};
     if (!present(id))
         return p;
     int32_t lx = 0, ly = 0, dir = 0;
-    p.usable = findStation(id.c_str(), lx, ly, dir, p.longitude, p.latitude) != stationTableSize;
+    p.usable = findStation(id.c_str(), lx, ly, dir, p.longitude, p.latitude) != kStationTableSize;
     return p;
 }
 
@@ -67,8 +67,8 @@ int32_t trainColour(const MonitorState& st, const TrainRecord& train)
 TrainPlacement placeTrain(const MonitorState& st, const TrainRecord& train, int32_t colour)
 {
     TrainPlacement at{false, 0, 0, 0, 0};
-    StationPoint from = station_point(train.fromStation);
-    StationPoint to = station_point(train.toStation);
+    StationPoint from = stationPoint(train.fromStation);
+    StationPoint to = stationPoint(train.toStation);
     if (from.usable && to.usable) {
         double dx = double(from.longitude) - double(to.longitude);
         double dy = double(from.latitude) - double(to.latitude);
@@ -109,7 +109,7 @@ const char* after_last_dot(const std::string& s, bool wholeWithoutDot)
 }
 
 // "number:type:railway", the start of every console train line.
-std::string train_line(const TrainRecord& t)
+std::string trainLine(const TrainRecord& t)
 {
     std::string line = t.trainNumber;
     line += ':';
@@ -119,33 +119,33 @@ std::string train_line(const TrainRecord& t)
     return line;
 }
 
-void draw_mark(GraphPort& port, int32_t x, int32_t y, int32_t x2, int32_t y2, int32_t colour)
+void drawMark(GraphPort& port, int32_t x, int32_t y, int32_t x2, int32_t y2, int32_t colour)
 {
     port.boxf(px(x - 2), px(y - 2), px(x + 2), px(y + 2), px(colour), -1);
     port.line(px(x), px(y), px(x2), px(y2), px(colour));
 }
 
-void draw_label(GraphPort& port, const char* number, int32_t x, int32_t y, int32_t colour)
+void drawLabel(GraphPort& port, const char* number, int32_t x, int32_t y, int32_t colour)
 {
     port.print(to_fullwidth(number).c_str(), x, y, colour, 0.8f, 0);
 }
 
 // The "?" beside an uncertain train's mark: above its right, clear of the
 // mark, as high as a label.
-constexpr int32_t queryLeft = 3, queryTop = -14, querySide = 13;
-constexpr float queryScale = 0.8f;
+constexpr int32_t kQueryLeft = 3, queryTop = -14, querySide = 13;
+constexpr float kQueryScale = 0.8f;
 
-void draw_query(GraphPort& port, int32_t x, int32_t y, int32_t colour)
+void drawQuery(GraphPort& port, int32_t x, int32_t y, int32_t colour)
 {
-    port.print("？", x + queryLeft, y + queryTop, colour, queryScale, 0);
+    port.print("？", x + kQueryLeft, y + queryTop, colour, kQueryScale, 0);
 }
 
 // Colour of the mark that says the trains are the timetable's, used for nothing else.
-constexpr int32_t timetableMarkColour = 11;
+constexpr int32_t kTimetableMarkColour = 11;
 
 // The total and the data's time; trains from the timetables get their time
 // to the minute and the mark "時刻表" after it, within the same erased box.
-void draw_count_box(GraphPort& port, const std::string& date, bool estimated)
+void drawCountBox(GraphPort& port, const std::string& date, bool estimated)
 {
     const int x0 = 3, y0 = 5, h = 13;
     char text[16];  // "%03d" of a count of at most 400 trains
@@ -158,12 +158,12 @@ void draw_count_box(GraphPort& port, const std::string& date, bool estimated)
     std::string time = t == std::string::npos ? std::string() : date.substr(t + 1, estimated ? 5 : 8);
     port.print(to_fullwidth(time).c_str(), x0, y0 + 20, 7, 0.73f, 0);
     if (estimated)
-        port.print("時刻表", x0 + 59, y0 + 20, timetableMarkColour, 0.73f, 0);
+        port.print("時刻表", x0 + 59, y0 + 20, kTimetableMarkColour, 0.73f, 0);
 }
 
 // The legend name of every line with a train (once a pass, not once a train:
 // the name is the same each time) and every line's count.
-void draw_line_counts(const MonitorState& st, const int32_t (&counts)[railwayCount])
+void drawLineCounts(const MonitorState& st, const int32_t (&counts)[railwayCount])
 {
     for (int k = 0; k < railwayCount; ++k) {
         char text[16];  // a 32-bit count in decimal
@@ -194,7 +194,7 @@ struct Stroke {
     bool uncertain;  // with a "?": beside the mark, after the label
 };
 
-Stroke stroke_of(const KnownTrain& known, int32_t mode)
+Stroke strokeOf(const KnownTrain& known, int32_t mode)
 {
     Stroke s{mode, known.x, known.y, known.x2, known.y2, {}, known.uncertain};
     std::memcpy(s.number, known.number, sizeof s.number);
@@ -204,11 +204,11 @@ Stroke stroke_of(const KnownTrain& known, int32_t mode)
 void paint(GraphPort& port, const Stroke& s, int32_t colour)
 {
     if (s.mode == 3) {
-        draw_mark(port, s.x, s.y, s.x2, s.y2, colour);
+        drawMark(port, s.x, s.y, s.x2, s.y2, colour);
         if (s.uncertain)
-            draw_query(port, s.x, s.y, colour);
+            drawQuery(port, s.x, s.y, colour);
     } else {
-        draw_label(port, (std::string(s.number) + (s.uncertain ? "?" : "")).c_str(), s.x, s.y, colour);
+        drawLabel(port, (std::string(s.number) + (s.uncertain ? "?" : "")).c_str(), s.x, s.y, colour);
     }
 }
 
@@ -218,18 +218,18 @@ struct Extent {
 };
 
 // Side of one character of a label: the 16-dot font at scale 0.8, rounded up.
-constexpr int32_t labelCell = 16;
+constexpr int32_t kLabelCell = 16;
 
 Extent extent(const Stroke& s)
 {
     if (s.mode == 3 && s.uncertain)
         return Extent{std::min(s.x - 2, s.x2), std::min(s.y + queryTop, s.y2),
-                      std::max(s.x + queryLeft + querySide, s.x2), std::max(s.y + 1, s.y2)};
+                      std::max(s.x + kQueryLeft + querySide, s.x2), std::max(s.y + 1, s.y2)};
     if (s.mode == 3)
         return Extent{std::min(s.x - 2, s.x2), std::min(s.y - 2, s.y2), std::max(s.x + 1, s.x2),
                       std::max(s.y + 1, s.y2)};
     const auto chars = static_cast<int32_t>(std::strlen(s.number)) + (s.uncertain ? 1 : 0);
-    return Extent{s.x, s.y, s.x + labelCell * chars, s.y + labelCell};
+    return Extent{s.x, s.y, s.x + kLabelCell * chars, s.y + kLabelCell};
 }
 
 bool overlap(const Extent& a, const Extent& b)
@@ -258,18 +258,18 @@ struct PassStrokes {
     std::vector<int> moved;  // known-train entries to draw at their new place
 };
 
-void erase_departed(MonitorState& st, PassStrokes& strokes)
+void eraseDeparted(MonitorState& st, PassStrokes& strokes)
 {
     for (int i = 0; i < st.known.count; ++i) {
         KnownTrain& known = st.known.trains[i];
         if (known.lastSeen != st.known.updates && known.shown != 0) {
-            strokes.erased.push_back(stroke_of(known, known.shown));
+            strokes.erased.push_back(strokeOf(known, known.shown));
             known.shown = 0;
         }
     }
 }
 
-void draw_strokes(MonitorState& st, const PassStrokes& strokes)
+void drawStrokes(MonitorState& st, const PassStrokes& strokes)
 {
     GraphPort& port = *st.port;
     for (const Stroke& s : strokes.erased)
@@ -278,7 +278,7 @@ void draw_strokes(MonitorState& st, const PassStrokes& strokes)
     for (int i : strokes.moved) {
         KnownTrain& known = st.known.trains[i];
         known.shown = st.plot_mode;
-        paint(port, stroke_of(known, known.shown), known.colour);
+        paint(port, strokeOf(known, known.shown), known.colour);
         drawn[static_cast<std::size_t>(i)] = true;
     }
     if (strokes.erased.empty())
@@ -287,7 +287,7 @@ void draw_strokes(MonitorState& st, const PassStrokes& strokes)
         const KnownTrain& known = st.known.trains[i];
         if (known.lastSeen != st.known.updates || known.shown == 0 || drawn[static_cast<std::size_t>(i)])
             continue;
-        const Stroke mine = stroke_of(known, known.shown);
+        const Stroke mine = strokeOf(known, known.shown);
         const Extent area = extent(mine);
         for (const Stroke& s : strokes.erased)
             if (overlap(area, extent(s))) {
@@ -297,7 +297,7 @@ void draw_strokes(MonitorState& st, const PassStrokes& strokes)
     }
 }
 
-void show_trains(MonitorState& st, Pass pass)
+void showTrains(MonitorState& st, Pass pass)
 {
     int32_t counts[railwayCount] = {};
     GraphPort& port = *st.port;
@@ -311,13 +311,13 @@ void show_trains(MonitorState& st, Pass pass)
         // A label is erased by drawing its own text, which the reused entry
         // no longer holds; a mark is erased by the next move.
         if (departed[0] != '\0' && pass == Pass::Update && st.plot_mode != 3) {
-            Stroke label = stroke_of(st.known.trains[entry], 1);
+            Stroke label = strokeOf(st.known.trains[entry], 1);
             std::memcpy(label.number, departed, sizeof label.number);
             strokes.erased.push_back(label);
         }
         int32_t colour = mark_railway(st, t, counts);
 
-        std::string line = train_line(t);
+        std::string line = trainLine(t);
         if (pass == Pass::Update && present(t.fromStation) && present(t.toStation)) {
             line += ':';
             line += after_last_dot(t.fromStation, true);
@@ -344,9 +344,9 @@ void show_trains(MonitorState& st, Pass pass)
                 // not on the map erases its stored place as the current mode
                 // would draw it (a redraw of labels erases nothing).
                 if (known.shown != 0)
-                    strokes.erased.push_back(stroke_of(known, known.shown));
+                    strokes.erased.push_back(strokeOf(known, known.shown));
                 else if (inside && (st.plot_mode == 3 || pass == Pass::Update))
-                    strokes.erased.push_back(stroke_of(known, st.plot_mode));
+                    strokes.erased.push_back(strokeOf(known, st.plot_mode));
                 known.shown = 0;
                 if (inside) {
                     known.colour = colour;
@@ -358,19 +358,19 @@ void show_trains(MonitorState& st, Pass pass)
         }
 
         if (st.shownTrainTotal != trainCount || st.shownEstimated != st.trainsEstimated) {
-            draw_count_box(port, t.date, st.trainsEstimated);
+            drawCountBox(port, t.date, st.trainsEstimated);
             st.shownTrainTotal = trainCount;
             st.shownEstimated = st.trainsEstimated;
         }
     }
     if (trainCount == 0 && st.shownTrainTotal != 0) {
-        draw_count_box(port, "", false);
+        drawCountBox(port, "", false);
         st.shownTrainTotal = 0;
         st.shownEstimated = false;
     }
-    erase_departed(st, strokes);
-    draw_strokes(st, strokes);
-    draw_line_counts(st, counts);
+    eraseDeparted(st, strokes);
+    drawStrokes(st, strokes);
+    drawLineCounts(st, counts);
 }
 
 }  // namespace
@@ -380,11 +380,11 @@ void updateTrainDisplay(MonitorState& st)
     std::sort(trainRecords, trainRecords + trainCount,
               [](const TrainRecord& a, const TrainRecord& b) { return compareTrainNumber(a, b) < 0; });
     ++st.known.updates;
-    show_trains(st, Pass::Update);
+    showTrains(st, Pass::Update);
 }
 
 void redrawTrains(MonitorState& st)
 {
     st.shownTrainTotal = -1;
-    show_trains(st, Pass::Redraw);
+    showTrains(st, Pass::Redraw);
 }

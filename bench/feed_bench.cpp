@@ -60,7 +60,7 @@ ApiSettings feedApi(const Feed* feed)
 {
     ApiSettings api;
     api.root = feed_root(feed);
-    api.consumerKey = feedDefaultKey;
+    api.consumerKey = kFeedDefaultKey;
     return api;
 }
 
@@ -72,7 +72,7 @@ void BM_TrainQuery(benchmark::State& state)
     httplib::Client client("127.0.0.1", feed_port(feed));
     client.set_keep_alive(true);
     const std::string path =
-        std::string("/api/v2/datapoints?rdf:type=odpt:Train&acl:consumerKey=") + feedDefaultKey;
+        std::string("/api/v2/datapoints?rdf:type=odpt:Train&acl:consumerKey=") + kFeedDefaultKey;
     size_t bytes = 0;
     for (auto _ : state) {
         auto res = client.Get(path);
@@ -136,11 +136,11 @@ void BM_MonitorRefreshAgainstFeed(benchmark::State& state)
     console_script(&keys);
     sortStations();
     static MonitorState st;  // about 40 KB, kept off the stack
-    st.iflag = allLines;
+    st.iflag = kAllLines;
     GraphPort port;
     st.port = &port;
     Options options;
-    options.iflag = allLines;
+    options.iflag = kAllLines;
     startMonitor(st, options, "/nonexistent/linewatch.ini");
     CycleEnv env = realCycleEnv(nullptr, pinnedTime - std::time(nullptr));
     env.sleepMs = [](int) {};

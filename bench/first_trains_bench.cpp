@@ -83,7 +83,7 @@ StartTimes startOnce(Feed* feed)
     Config config;
     config.api.root = feed_root(feed);
     config.api.version = ApiVersion::V4;
-    config.api.consumerKey = feedDefaultKey;
+    config.api.consumerKey = kFeedDefaultKey;
     config.window.headless = true;
     config.chime.silent = true;
     config.speech.silent = true;
@@ -91,11 +91,11 @@ StartTimes startOnce(Feed* feed)
     applyConfig(config);
     static MonitorState st;  // about 40 KB, kept off the stack
     st = MonitorState{};
-    st.iflag = allLines;
+    st.iflag = kAllLines;
     GraphPort port;
     st.port = &port;
     Options options;
-    options.iflag = allLines;
+    options.iflag = kAllLines;
     shown = false;
 
     const Clock::time_point start = Clock::now();

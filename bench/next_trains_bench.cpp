@@ -31,7 +31,7 @@ const TimetableDay& weekday()
         d.day = "2026-12-09";
         d.calendar = calendarId(ServiceCalendar::Weekday);
         const SimNetwork net = buildSimNetwork();
-        for (int route = 0; route < simRouteCount; ++route) {
+        for (int route = 0; route < kSimRouteCount; ++route) {
             Timetable t;
             loadTimetableV4(t, v4Array(timetableObjectsV4(net, scheduledTrips(net, route), false)));
             const int r = t.trips.empty() ? -1 : tableOfRailway(t.names[t.trips[0].railway]);
@@ -66,7 +66,7 @@ int busiestStation()
     return station;
 }
 
-void answer(benchmark::State& state, const LineCondition (&conditions)[timetableRailwayCount])
+void answer(benchmark::State& state, const LineCondition (&conditions)[kTimetableRailwayCount])
 {
     sortStations();
     const int station = busiestStation();
@@ -88,7 +88,7 @@ void answer(benchmark::State& state, const LineCondition (&conditions)[timetable
 
 void BM_NextTrainsBusiestStation(benchmark::State& state)
 {
-    const LineCondition normal[timetableRailwayCount] = {};
+    const LineCondition normal[kTimetableRailwayCount] = {};
     answer(state, normal);
 }
 BENCHMARK(BM_NextTrainsBusiestStation)->Unit(benchmark::kMillisecond);
@@ -96,7 +96,7 @@ BENCHMARK(BM_NextTrainsBusiestStation)->Unit(benchmark::kMillisecond);
 void BM_NextTrainsBusiestStationDisrupted(benchmark::State& state)
 {
     sortStations();
-    LineCondition c[timetableRailwayCount] = {};
+    LineCondition c[kTimetableRailwayCount] = {};
     const int tozai = lineOfTable(kTozai);
     c[kTozai] = {LineService::SectionSuspended, 0,
                  lineSlotOf(tozai, "odpt.Station:TokyoMetro.Tozai.Otemachi"),

@@ -110,7 +110,7 @@ BENCHMARK(BM_normaliseTrains1000);
 void BM_parseResponseTrains1000(benchmark::State& state)
 {
     parseRewritten(state, ResponseKind::Trains, trainAnswer());
-    if (trainCount != trainRecordCapacity)
+    if (trainCount != kTrainRecordCapacity)
         state.SkipWithError("the rewrite did not parse to 400 trains");
 }
 BENCHMARK(BM_parseResponseTrains1000);

@@ -18,7 +18,7 @@ std::string trainAnswer()
     static const char* const lines[] = {"Ginza",     "Marunouchi", "Hibiya",  "Tozai",     "Chiyoda",
                                         "Yurakucho", "Hanzomon",   "Namboku", "Fukutoshin"};
     std::string text = "[";
-    for (int i = 0; i < trainRecordCapacity; ++i) {
+    for (int i = 0; i < kTrainRecordCapacity; ++i) {
         const std::string line = lines[i % 9];
         const std::string number = "A" + std::to_string(1000 + i) + (i % 2 ? "S" : "K");
         text += R"({"@context":"http://vocab.tokyometroapp.jp/context_odpt_Train.jsonld",)"
@@ -49,7 +49,7 @@ void BM_parseResponse(benchmark::State& state)
         benchmark::DoNotOptimize(trainCount);
         benchmark::ClobberMemory();
     }
-    if (trainCount != trainRecordCapacity)
+    if (trainCount != kTrainRecordCapacity)
         state.SkipWithError("the answer did not parse to 400 trains");
     state.SetBytesProcessed(state.iterations() *
                             static_cast<std::int64_t>(responseText[ResponseKind::Trains].size()));

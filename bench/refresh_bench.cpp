@@ -52,8 +52,8 @@ std::string trains_json(int phase)
 {
     std::string s = "[";
     for (int i = 0; i < benchTrains; ++i) {
-        const StationEntry& from = stations[(i * 7) % stationTableSize];
-        const StationEntry& to = stations[(i * 7 + 1 + phase) % stationTableSize];
+        const StationEntry& from = stations[(i * 7) % kStationTableSize];
+        const StationEntry& to = stations[(i * 7 + 1 + phase) % kStationTableSize];
         char number[16];
         std::snprintf(number, sizeof number, "A%04dS", (i * 131) % 10000);
         s += std::string(i ? "," : "") +

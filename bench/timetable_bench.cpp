@@ -27,7 +27,7 @@ const std::vector<std::string>& answers()
         const SimNetwork net = buildSimNetwork();
         std::vector<std::string> out;
         for (bool holiday : {false, true})
-            for (int r = 0; r < simRouteCount; ++r)
+            for (int r = 0; r < kSimRouteCount; ++r)
                 out.push_back(v4Array(timetableObjectsV4(net, scheduledTrips(net, r), holiday)));
         return out;
     }();
@@ -58,19 +58,19 @@ BENCHMARK(BM_LoadDay)->Unit(benchmark::kMillisecond)->MinTime(1.0)->Apply(repeat
 // One refresh's estimate at 08:15 on a weekday, all railways of the day.
 void BM_EstimateRushHour(benchmark::State& state)
 {
-    std::vector<Timetable> day(simRouteCount);
-    for (int r = 0; r < simRouteCount; ++r)
+    std::vector<Timetable> day(kSimRouteCount);
+    for (int r = 0; r < kSimRouteCount; ++r)
         loadTimetableV4(day[r], answers()[r]);
     std::int64_t t = 0;
     parseJapanTime("2026-12-08T08:15:00", 0, &t);
     const std::int32_t second = serviceTimeOf(t).second;
     const std::string date = japanIso(t);
-    std::vector<TrainRecord> records(trainRecordCapacity);
+    std::vector<TrainRecord> records(kTrainRecordCapacity);
     int count = 0;
     for (auto _ : state) {
         count = 0;
         for (const Timetable& table : day)
-            count = appendEstimatedTrains(table, second, date, records.data(), count, trainRecordCapacity);
+            count = appendEstimatedTrains(table, second, date, records.data(), count, kTrainRecordCapacity);
         benchmark::DoNotOptimize(count);
     }
     std::size_t trips = 0;

@@ -64,8 +64,8 @@ const BlockGlyph block_glyphs[] = {
 };
 
 // Capacity of plotstr's work buffer, its terminating NUL included.
-constexpr size_t plotstr_buffer = 256;
-constexpr int16_t default_cell = 10;
+constexpr size_t kPlotstrBuffer = 256;
+constexpr int16_t kDefaultCell = 10;
 
 // The glyph of a byte, lower-case letters sharing the upper-case glyph;
 // nullptr for bytes without one (including every byte from 0x80 up).
@@ -88,9 +88,9 @@ int16_t narrow(int32_t value)
 
 void GraphPort::plotstr(const char* text, int16_t x, int16_t y, int16_t size, int16_t colour)
 {
-    char work[plotstr_buffer] = {};
+    char work[kPlotstrBuffer] = {};
     // Longer texts are cut to the buffer rather than overrunning it.
-    std::strncpy(work, text, plotstr_buffer - 1);
+    std::strncpy(work, text, kPlotstrBuffer - 1);
     const size_t n = std::strlen(work);
     for (size_t i = 0; i < n; ++i) {
         const BlockGlyph* g = find_block_glyph(static_cast<unsigned char>(work[i]));
@@ -117,7 +117,7 @@ void GraphPort::plotstr(const char* text, int16_t x, int16_t y, int16_t size, in
 
 void GraphPort::plotstr(const char* text, int16_t x, int16_t y, int16_t colour)
 {
-    plotstr(text, x, y, default_cell, colour);
+    plotstr(text, x, y, kDefaultCell, colour);
 }
 
 void GraphPort::fillcell(int16_t col, int16_t row, int16_t x, int16_t y, int16_t size, int16_t colour,

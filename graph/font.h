@@ -15,12 +15,12 @@ struct FontRecord {
 static_assert(sizeof(FontRecord) == 36, "a font record is 36 bytes");
 
 // Number of records in fontTable.
-constexpr int fontRecordCount = 4387;
+constexpr int kFontRecordCount = 4387;
 
 // Bytes of one glyph: a record from its width byte on.
-constexpr int glyphByteCount = 34;
+constexpr int kGlyphByteCount = 34;
 
 // Every code of lead bytes 0x81–0x98 (0x85 up to trail 0xDD, 0x98 up to 0x9E),
 // in ascending code order, each once; codes without a character carry the
 // middle-dot glyph of 0x8145 and 0x8140 is blank.
-extern const FontRecord fontTable[fontRecordCount];
+extern const FontRecord fontTable[kFontRecordCount];

@@ -8,10 +8,10 @@
 
 GraphPort::GraphPort()
 {
-    glyph = static_cast<unsigned char*>(std::calloc(glyphByteCount, 1));
+    glyph = static_cast<unsigned char*>(std::calloc(kGlyphByteCount, 1));
     if (glyph == nullptr)
         std::abort();
-    fontcount = fontRecordCount;
+    fontcount = kFontRecordCount;
     qwin_open();
 }
 

@@ -14,7 +14,7 @@
 namespace {
 
 // Capacity of print's work buffer in bytes: 256 character codes.
-constexpr std::size_t textBufferBytes = 512;
+constexpr std::size_t kTextBufferBytes = 512;
 
 // origin + trunc(offset), kept within [lo, hi] so that absurd positions or
 // scales cannot overflow the integer types; the clamped points lie far off
@@ -55,9 +55,9 @@ void GraphPort::print(const char* text, std::int32_t x, std::int32_t y, std::int
 {
     // Longer texts are outside the contract; reading stops at the capacity.
     std::size_t n = 0;
-    while (text && n < textBufferBytes && text[n] != '\0')
+    while (text && n < kTextBufferBytes && text[n] != '\0')
         ++n;
-    std::uint16_t codes[textBufferBytes / 2] = {};
+    std::uint16_t codes[kTextBufferBytes / 2] = {};
     for (std::size_t k = 0; k < n / 2; ++k) {
         codes[k] = static_cast<std::uint16_t>(static_cast<unsigned char>(text[2 * k]) * 256 +
                                               static_cast<unsigned char>(text[2 * k + 1]));
@@ -83,7 +83,7 @@ void GraphPort::print(const char* text, std::int32_t x, std::int32_t y, std::int
 
 int GraphPort::findglyph(std::uint16_t code, unsigned char* buffer)
 {
-    const int count = std::clamp(fontcount, 0, fontRecordCount);
+    const int count = std::clamp(fontcount, 0, kFontRecordCount);
     const FontRecord* end = fontTable + count;
     const FontRecord* found = std::lower_bound(
         fontTable, end, code, [](const FontRecord& r, std::uint16_t c) { return r.code < c; });
@@ -104,10 +104,10 @@ void GraphPort::putglyph(unsigned char* bytes, std::int32_t x, std::int32_t y, s
         y = 100;
     if (!(scale >= 0.1))
         scale = 4.0f;
-    glyphbytes = glyphByteCount;
+    glyphbytes = kGlyphByteCount;
 
     // Spread the bitmap over the dot grid, consuming it bit by bit.
-    for (int b = 2; b < glyphByteCount; ++b) {
+    for (int b = 2; b < kGlyphByteCount; ++b) {
         const int r = b / 2 - 1;
         const int firstColumn = (b % 2 == 0) ? 0 : 8;
         for (int c = firstColumn; c < firstColumn + 8; ++c) {

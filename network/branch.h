@@ -7,18 +7,18 @@
 #include "network/stations.h"
 
 // The railway whose row in lineStations holds the branch: 丸ノ内線.
-constexpr int branchLine = 1;
+constexpr int kBranchLine = 1;
 
-// The slot of lineStations[branchLine] where the branch leaves the main line
+// The slot of lineStations[kBranchLine] where the branch leaves the main line
 // (中野坂上, not the main line's last station 荻窪).
-constexpr int branchJoinSlot = 19;
+constexpr int kBranchJoinSlot = 19;
 
 // The first slot of the branch's own stations; the slots before it are the
 // main line's.
-constexpr int branchFirstSlot = 25;
+constexpr int kBranchFirstSlot = 25;
 
 // The API's railway identifier of the branch.
-inline constexpr char branchRailwayId[] = "odpt.Railway:TokyoMetro.MarunouchiBranch";
+inline constexpr char kBranchRailwayId[] = "odpt.Railway:TokyoMetro.MarunouchiBranch";
 
 // The branch's place where it is counted after the nine railways.
-constexpr int branchIndex = railwayCount;
+constexpr int kBranchIndex = railwayCount;

@@ -24,8 +24,8 @@ int findStation(const char* sameAs, std::int32_t& layoutX, std::int32_t& layoutY
                 std::int32_t& labelDirection, float& longitude, float& latitude)
 {
     if (sameAs == nullptr)
-        return stationTableSize;
-    for (int i = 0; i < stationTableSize; ++i) {
+        return kStationTableSize;
+    for (int i = 0; i < kStationTableSize; ++i) {
         const StationEntry& s = stations[i];
         if (std::strcmp(s.sameAs, sameAs) == 0) {
             layoutX = s.layoutX;
@@ -36,18 +36,18 @@ int findStation(const char* sameAs, std::int32_t& layoutX, std::int32_t& layoutY
             return i;
         }
     }
-    return stationTableSize;
+    return kStationTableSize;
 }
 
 int findStationTitle(const char* title)
 {
     if (title == nullptr)
-        return stationTableSize;
-    for (int i = 0; i < stationTableSize; ++i) {
+        return kStationTableSize;
+    for (int i = 0; i < kStationTableSize; ++i) {
         if (std::strcmp(stations[i].title, title) == 0)
             return i;
     }
-    return stationTableSize;
+    return kStationTableSize;
 }
 
 bool stationOnRailway(const StationEntry& station, int railway)

@@ -16,7 +16,7 @@ const RailwayEntry railways[railwayCount] = {
 
 // Unused slots stay nullptr. 副都心線 reaches its first five stations through
 // the 有楽町線 records of the same titles.
-const char* const lineStations[railwayCount][lineStationSlots] = {
+const char* const lineStations[railwayCount][kLineStationSlots] = {
     // 0 銀座線
     {"渋谷", "表参道", "外苑前", "青山一丁目", "赤坂見附", "溜池山王", "虎ノ門", "新橋", "銀座", "京橋",
      "日本橋", "三越前", "神田", "末広町", "上野広小路", "上野", "稲荷町", "田原町", "浅草"},

@@ -28,7 +28,7 @@ const char stationContext[] = "http://vocab.tokyometroapp.jp/context_odpt_Statio
 
 }  // namespace
 
-StationEntry stations[stationTableSize] = {
+StationEntry stations[kStationTableSize] = {
     {"urn:ucode:_00000000000000000000000000000001", stationType,
      "odpt.Station:TokyoMetro.Ginza.Shibuya", stationDate, "渋谷",
      "https://api.tokyometroapp.jp/api/v2/places/urn:ucode:_00000000000000000000000000000001.geojson",

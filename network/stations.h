@@ -3,7 +3,7 @@
 //
 // Texts: identifiers are ASCII; `title` and `name` are Shift_JIS bytes.
 // Station indexes are positions in `stations` after the start-up sort
-// (sortStations); `stationTableSize` (180) means "not found".
+// (sortStations); `kStationTableSize` (180) means "not found".
 #pragma once
 
 #include <cstdint>
@@ -33,10 +33,10 @@ struct StationEntry {
 };
 
 // Capacity of `stations`; also the "not found" index of the station lookups.
-constexpr int stationTableSize = 180;
+constexpr int kStationTableSize = 180;
 
 // The station table; sorted once by title at start-up, read-only afterwards.
-extern StationEntry stations[stationTableSize];
+extern StationEntry stations[kStationTableSize];
 
 // One railway (line).
 struct RailwayEntry {
@@ -56,16 +56,16 @@ extern const RailwayEntry railways[railwayCount];
 using lineMask = std::uint32_t;
 
 // All nine railways selected.
-constexpr lineMask allLines = 0x1ff;
+constexpr lineMask kAllLines = 0x1ff;
 
 // Name slots per railway in lineStations (the longest railway uses all).
-constexpr int lineStationSlots = 28;
+constexpr int kLineStationSlots = 28;
 
 // Per railway, the station titles in running order (Shift_JIS); the first
 // railways[k].stationCount slots are used, the rest are nullptr. Railway 1
 // holds the main line in slots 0–24 and a branch in 25–27 that leaves the
 // main line at slot 19 (join slot 25 to slot 19, not to slot 24).
-extern const char* const lineStations[railwayCount][lineStationSlots];
+extern const char* const lineStations[railwayCount][kLineStationSlots];
 
 // Geographic extremes of the station coordinates, in degrees.
 struct MapBounds {
@@ -87,13 +87,13 @@ void sortStations();
 
 // Index of the first record whose sameAs equals `sameAs`, copying its layout
 // position, label direction, longitude and latitude into the outputs; returns
-// stationTableSize and leaves the outputs untouched when there is none (or
+// kStationTableSize and leaves the outputs untouched when there is none (or
 // `sameAs` is null).
 int findStation(const char* sameAs, std::int32_t& layoutX, std::int32_t& layoutY,
                 std::int32_t& labelDirection, float& longitude, float& latitude);
 
 // Index of the first record whose title equals `title` byte for byte, or
-// stationTableSize (also for null).
+// kStationTableSize (also for null).
 int findStationTitle(const char* title);
 
 // True when railway `railway`'s railwayId is a prefix of the station's

@@ -5,7 +5,7 @@
 namespace {
 
 ApiSettings api;
-constexpr char v4Host[] = "api.odpt.org";
+constexpr char kV4Host[] = "api.odpt.org";
 
 // The queries of the live kinds: version 2's "rdf:type=…", and what follows
 // "/api/v4/" in version 4.
@@ -13,7 +13,7 @@ struct LiveQuery {
     const char* v2;
     const char* v4;
 };
-constexpr LiveQuery liveQueries[2] = {
+constexpr LiveQuery kLiveQueries[2] = {
     {"rdf:type=odpt:Train", "odpt:Train?odpt:operator=odpt.Operator:TokyoMetro"},
     {"rdf:type=odpt:TrainInformation", "odpt:TrainInformation?odpt:operator=odpt.Operator:TokyoMetro"},
 };
@@ -46,7 +46,7 @@ ApiVersion apiVersionOfRoot(const std::string& root)
     std::string host = root.substr(start, end == std::string::npos ? std::string::npos : end - start);
     for (char& c : host)
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return host == v4Host ? ApiVersion::V4 : ApiVersion::V2;
+    return host == kV4Host ? ApiVersion::V4 : ApiVersion::V2;
 }
 
 ApiVersion apiVersion()
@@ -66,7 +66,7 @@ std::string consumerKey()
 
 std::string liveUrl(ResponseKind kind)
 {
-    const LiveQuery& q = liveQueries[static_cast<int>(kind)];
+    const LiveQuery& q = kLiveQueries[static_cast<int>(kind)];
     const std::string query =
         apiVersion() == ApiVersion::V4 ? trimmedRoot() + "/api/v4/" + q.v4 : datapointsBase() + q.v2;
     return query + "&acl:consumerKey=" + consumerKey();

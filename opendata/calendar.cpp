@@ -6,8 +6,8 @@
 
 namespace {
 
-constexpr int sunday = 0;
-constexpr int monday = 1;
+constexpr int kSunday = 0;
+constexpr int kMonday = 1;
 
 bool leapYear(int year)
 {
@@ -26,7 +26,7 @@ int daysInMonth(int year, int month)
 int nthMonday(int year, int month, int n)
 {
     const int firstWeekday = weekdayOf(JapanDate{year, month, 1});
-    return 1 + (monday - firstWeekday + 7) % 7 + 7 * (n - 1);
+    return 1 + (kMonday - firstWeekday + 7) % 7 + 7 * (n - 1);
 }
 
 // The equinox days by the astronomical approximation published for 1980-2099.
@@ -128,7 +128,7 @@ bool isJapaneseHoliday(const JapanDate& date)
         return true;
     // the first day after a Sunday holiday that is no holiday itself replaces it
     for (std::int64_t before = day - 1; namedHoliday(dateOfDay(before)); --before)
-        if (weekdayOf(dateOfDay(before)) == sunday)
+        if (weekdayOf(dateOfDay(before)) == kSunday)
             return true;
     return false;
 }
@@ -149,7 +149,7 @@ bool newYearHolidays(const JapanDate& date)
 ServiceCalendar calendarOf(const JapanDate& date)
 {
     const int weekday = weekdayOf(date);
-    if (weekday == sunday || weekday == 6 || isJapaneseHoliday(date) || newYearHolidays(date))
+    if (weekday == kSunday || weekday == 6 || isJapaneseHoliday(date) || newYearHolidays(date))
         return ServiceCalendar::SaturdayHoliday;
     return ServiceCalendar::Weekday;
 }
@@ -166,27 +166,27 @@ std::int64_t floorDiv(std::int64_t a, std::int64_t b)
 
 std::int32_t japanSecondOfDay(std::int64_t t)
 {
-    const std::int64_t japan = t + japanOffsetSeconds;
-    return static_cast<std::int32_t>(japan - floorDiv(japan, secondsPerDay) * secondsPerDay);
+    const std::int64_t japan = t + kJapanOffsetSeconds;
+    return static_cast<std::int32_t>(japan - floorDiv(japan, kSecondsPerDay) * kSecondsPerDay);
 }
 
 std::int64_t japanMidnight(const JapanDate& date)
 {
-    return dayNumber(date) * secondsPerDay - japanOffsetSeconds;
+    return dayNumber(date) * kSecondsPerDay - kJapanOffsetSeconds;
 }
 
 std::int64_t serviceDayStart(std::int64_t t)
 {
-    return japanMidnight(serviceTimeOf(t).date) + serviceDayStartSeconds;
+    return japanMidnight(serviceTimeOf(t).date) + kServiceDayStartSeconds;
 }
 
 ServiceTime serviceTimeOf(std::int64_t unixTime)
 {
-    const std::int64_t japan = unixTime + japanOffsetSeconds;
-    const std::int64_t day = floorDiv(japan - serviceDayStartSeconds, secondsPerDay);
+    const std::int64_t japan = unixTime + kJapanOffsetSeconds;
+    const std::int64_t day = floorDiv(japan - kServiceDayStartSeconds, kSecondsPerDay);
     ServiceTime t;
     t.date = dateOfDay(day);
-    t.second = static_cast<std::int32_t>(japan - day * secondsPerDay);
+    t.second = static_cast<std::int32_t>(japan - day * kSecondsPerDay);
     return t;
 }
 
@@ -201,9 +201,9 @@ std::string isoDate(const JapanDate& date)
 
 std::string japanIso(std::int64_t unixTime)
 {
-    const std::int64_t japan = unixTime + japanOffsetSeconds;
-    const std::int64_t day = floorDiv(japan, secondsPerDay);
-    const std::int64_t second = japan - day * secondsPerDay;
+    const std::int64_t japan = unixTime + kJapanOffsetSeconds;
+    const std::int64_t day = floorDiv(japan, kSecondsPerDay);
+    const std::int64_t second = japan - day * kSecondsPerDay;
     char text[64];  // "2014-09-08T20:53:51+09:00" with room for any int year
     std::snprintf(text, sizeof text, "%sT%02d:%02d:%02d+09:00", isoDate(dateOfDay(day)).c_str(),
                   static_cast<int>(second / 3600), static_cast<int>(second / 60 % 60),
@@ -233,7 +233,7 @@ bool digitsAt(const std::string& text, std::size_t at, int digits, int* value)
 
 bool parseJapanTime(const std::string& text, std::int64_t now, std::int64_t* unixTime)
 {
-    JapanDate date = dateOfDay(floorDiv(now + japanOffsetSeconds, secondsPerDay));
+    JapanDate date = dateOfDay(floorDiv(now + kJapanOffsetSeconds, kSecondsPerDay));
     std::size_t at = 0;
     if (text.size() > 10 && text[10] == 'T') {
         if (!digitsAt(text, 0, 4, &date.year) || text[4] != '-' || !digitsAt(text, 5, 2, &date.month) ||
@@ -256,6 +256,6 @@ bool parseJapanTime(const std::string& text, std::int64_t now, std::int64_t* uni
     }
     if (end != text.size() || hour > 23 || minute > 59 || second > 59)
         return false;
-    *unixTime = dayNumber(date) * secondsPerDay + hour * 3600 + minute * 60 + second - japanOffsetSeconds;
+    *unixTime = dayNumber(date) * kSecondsPerDay + hour * 3600 + minute * 60 + second - kJapanOffsetSeconds;
     return true;
 }

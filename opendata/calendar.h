@@ -8,10 +8,10 @@
 #include <string>
 
 // Seconds Japan time (UTC+9, no daylight saving) runs ahead of UTC.
-inline constexpr std::int64_t japanOffsetSeconds = 9 * 3600;
+inline constexpr std::int64_t kJapanOffsetSeconds = 9 * 3600;
 
 // A service day starts this many seconds after its date's midnight.
-inline constexpr std::int32_t serviceDayStartSeconds = 3 * 3600;
+inline constexpr std::int32_t kServiceDayStartSeconds = 3 * 3600;
 
 // A date of the Gregorian calendar.
 struct JapanDate {
@@ -22,7 +22,7 @@ struct JapanDate {
 
 bool operator==(const JapanDate& a, const JapanDate& b);
 
-inline constexpr std::int64_t secondsPerDay = 86400;
+inline constexpr std::int64_t kSecondsPerDay = 86400;
 
 // a / b rounded toward minus infinity: day and hour arithmetic stays on the
 // right day for times before 1970, where plain division rounds toward zero.
@@ -64,7 +64,7 @@ const char* calendarId(ServiceCalendar calendar);
 // as the day before plus 24 h until 03:00).
 struct ServiceTime {
     JapanDate date;
-    std::int32_t second = serviceDayStartSeconds;
+    std::int32_t second = kServiceDayStartSeconds;
 };
 
 ServiceTime serviceTimeOf(std::int64_t unixTime);

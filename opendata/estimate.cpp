@@ -4,7 +4,7 @@
 
 namespace {
 
-constexpr char trainContext[] = "http://vocab.odpt.org/context_odpt_Train.jsonld";
+constexpr char kTrainContext[] = "http://vocab.odpt.org/context_odpt_Train.jsonld";
 
 // "odpt.Railway:TokyoMetro.Ginza" -> "TokyoMetro.Ginza"
 const char* afterColon(const std::string& id)
@@ -17,7 +17,7 @@ void fill(TrainRecord& r, const Timetable& table, const TimetableTrip& trip, con
 {
     const std::string& railway = table.names[trip.railway];
     const std::string& number = table.names[trip.number];
-    r.context = trainContext;
+    r.context = kTrainContext;
     r.type = "odpt:Train";
     r.id.clear();
     r.date = date;

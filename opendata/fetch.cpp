@@ -17,8 +17,8 @@
 
 namespace {
 
-constexpr char userAgent[] = "DefaultApplication01";
-constexpr std::size_t excerptCap = 80;  // body bytes quoted in a failure line
+constexpr char kUserAgent[] = "DefaultApplication01";
+constexpr std::size_t kExcerptCap = 80;  // body bytes quoted in a failure line
 
 // The name each kind has in failure lines, indexed by ResponseKind.
 constexpr const char* kindNames[] = {"odpt:Train", "odpt:TrainInformation", "odpt:RailwayFare",
@@ -102,11 +102,11 @@ void takeV4Answer(ResponseKind kind, const char* name, const std::string& body, 
     std::string& text = responseText[kind];
     const V4Rewrite rewrite = normaliseV4(kind, body);
     if (!rewrite.ok) {
-        console_print("%s: the answer is not JSON: \"%s\"\n", name, printable(excerpt, excerptCap).c_str());
+        console_print("%s: the answer is not JSON: \"%s\"\n", name, printable(excerpt, kExcerptCap).c_str());
         return;
     }
     text = utf8ToCp932(rewrite.text);
-    if (rewrite.objects >= v4AnswerObjectCap)
+    if (rewrite.objects >= kV4AnswerObjectCap)
         tellAnswerAtCap(name);
     if (kind == ResponseKind::Trains && rewrite.objects == 0 && !noPositionsTold) {
         noPositionsTold = true;
@@ -126,9 +126,9 @@ struct Download {
     const char* name;
     bool v4;
     Cp932Stream stream;
-    // The first body bytes: excerptCap shown, and room for a key that starts
+    // The first body bytes: kExcerptCap shown, and room for a key that starts
     // there in its longest echo, \u00XX escapes with a control byte between.
-    std::size_t excerptRoom = excerptCap + 8 * consumerKey().size();
+    std::size_t excerptRoom = kExcerptCap + 8 * consumerKey().size();
     std::string excerpt;
     char firstByte = '\0';  // first non-blank body byte, '\0' while none seen
     std::size_t received = 0;
@@ -163,7 +163,7 @@ HttpRequest requestFor(const std::string& url)
 {
     HttpRequest request;
     request.url = url;
-    request.userAgent = userAgent;
+    request.userAgent = kUserAgent;
     request.settings = apiSettings().http;
     return request;
 }
@@ -176,7 +176,7 @@ void consume(Download& d, std::string_view data)
     for (std::size_t i = 0; d.firstByte == '\0' && i < data.size(); ++i)
         if (!isBlank(data[i]))
             d.firstByte = data[i];
-    const std::size_t take = std::min(data.size(), responseByteCap - d.received);
+    const std::size_t take = std::min(data.size(), kResponseByteCap - d.received);
     // version 4 is rewritten as a whole, from UTF-8, once it is complete
     if (d.v4)
         d.body.append(data.substr(0, take));
@@ -213,16 +213,17 @@ Verdict judge(const Download& d, const HttpResult& result)
         return Verdict::Refused;
     }
     if (result.status < 200 || result.status > 299) {
-        console_print("%s: HTTP %ld: %s\n", name, result.status, printable(d.excerpt, excerptCap).c_str());
+        console_print("%s: HTTP %ld: %s\n", name, result.status, printable(d.excerpt, kExcerptCap).c_str());
         return Verdict::Failed;
     }
     if (d.firstByte != '[' && d.firstByte != '{') {
-        console_print("%s: the answer is not JSON: \"%s\"\n", name, printable(d.excerpt, excerptCap).c_str());
+        console_print("%s: the answer is not JSON: \"%s\"\n", name,
+                      printable(d.excerpt, kExcerptCap).c_str());
         return Verdict::Failed;
     }
     if (d.cut) {
         console_print("%s: the answer is longer than %zu bytes and was cut off there\n", name,
-                      responseByteCap);
+                      kResponseByteCap);
         return Verdict::Cut;
     }
     return Verdict::Usable;
@@ -342,6 +343,6 @@ bool fetchTimetables(const std::vector<std::string>& railways, const std::string
                                  std::string().swap(bodies[r]);
                              }});
     }
-    http_get_all(transfers, timetablesAtOnce, shouldAbandon);
+    http_get_all(transfers, kTimetablesAtOnce, shouldAbandon);
     return !abandoned;
 }

@@ -31,7 +31,7 @@ void configureFetch(const ApiSettings& settings);
 
 // Downloads the running trains, then the status of all lines, each text
 // emptied as its download starts. Blocks until both are done or failed, or
-// until shouldAbandon (asked every httpAbandonCheckMs) says to give up, in
+// until shouldAbandon (asked every kHttpAbandonCheckMs) says to give up, in
 // which case the status is not fetched. In version 4 a refused train request
 // (429, 503 or the 60 a minute used up) leaves the status undone and its text
 // empty: one line, one retry next time. False only when abandoned.
@@ -47,10 +47,10 @@ using TimetableArrivalFn = std::function<void(std::size_t railway, const std::st
 // API's 60 requests a minute. Each answer is read and drawn on this thread
 // while the others go on arriving; against a server whose answers take
 // 300 ms to start the whole day came in 2.2 s instead of 4.3 s one at a
-// time. Up to this many bodies of responseByteCap are held meanwhile.
-inline constexpr int timetablesAtOnce = 10;
+// time. Up to this many bodies of kResponseByteCap are held meanwhile.
+inline constexpr int kTimetablesAtOnce = 10;
 
-// Downloads the timetables of the railways of a calendar, timetablesAtOnce
+// Downloads the timetables of the railways of a calendar, kTimetablesAtOnce
 // at a time, each counted against the requests a minute like every
 // version-4 request, and hands each to arrived on this thread as soon as it
 // is in whole (a failed one, or one no whole JSON, as nullptr). Blocks until

@@ -18,12 +18,12 @@ using Json = nlohmann::json;
 
 // Real answers nest four levels deep; anything deeper is dropped while parsing
 // so a hostile answer cannot build a huge tree.
-constexpr int maxDepth = 8;
+constexpr int kMaxDepth = 8;
 
 // ---- building the tree ----
 
 // Parser events turned into a tree that holds only the first `kept` elements
-// of the answer's array, none deeper than maxDepth, and counts all elements:
+// of the answer's array, none deeper than kMaxDepth, and counts all elements:
 // an answer of millions of small objects costs no more than a real one.
 class KeptTree {
 public:
@@ -57,7 +57,7 @@ private:
             return false;
         if (depth_ == 1 && ++elements_ > kept_)
             return false;
-        return depth_ <= maxDepth;
+        return depth_ <= kMaxDepth;
     }
 
     // Puts v where the next value goes; the parents on the stack stay where
@@ -217,16 +217,16 @@ NoticeSlots sortNotices(const Json& answer)
         if (!notice.is_object())
             continue;
         const std::string railway = memberText(notice, "odpt:railway");
-        if (railway == branchRailwayId && !s.branch)
+        if (railway == kBranchRailwayId && !s.branch)
             s.branch = &notice;
         for (int k = 0; k < railwayCount; ++k)
             if (railway == railways[k].railwayId && !s.slot[k])
                 s.slot[k] = &notice;
     }
     // The branch speaks for 丸ノ内線 only when it has the news.
-    const Json* main = s.slot[branchLine];
+    const Json* main = s.slot[kBranchLine];
     if (s.branch && (!main || (disrupted(*s.branch) && !disrupted(*main))))
-        s.slot[branchLine] = s.branch;
+        s.slot[kBranchLine] = s.branch;
     return s;
 }
 
@@ -235,7 +235,7 @@ void writeNotice(std::string& out, const Json* notice, const char* railwayId)
     static const Json none = Json::object();
     const Json& n = notice ? *notice : none;
     out += '{';
-    for (const V2Member& member : statusMembers) {
+    for (const V2Member& member : kStatusMembers) {
         const char* key = member.key.data();
         putText(out, key, !notice && member.key == "odpt:railway" ? railwayId : memberText(n, key));
     }
@@ -253,7 +253,7 @@ std::string statusText(const Json& answer)
     }
     // The branch's own notice last, for what its trains do whichever notice the line shows.
     out += ',';
-    writeNotice(out, s.branch, branchRailwayId);
+    writeNotice(out, s.branch, kBranchRailwayId);
     return out + ']';
 }
 
@@ -267,7 +267,7 @@ std::string stationOf(const Json& train, const char* v2Key, const char* v4Key)
 void writeTrain(std::string& out, const Json& t)
 {
     out += '{';
-    for (const V2Member& member : trainMembers) {
+    for (const V2Member& member : kTrainMembers) {
         const char* key = member.key.data();
         if (member.number)
             putNumber(out, key, memberNumber(t, key, 0));
@@ -306,7 +306,7 @@ std::string fareText(const Json& answer)
         return "[]";
     const Json& f = *fare;
     std::string out = "[{";
-    for (const V2Member& member : fareMembers) {
+    for (const V2Member& member : kFareMembers) {
         const char* key = member.key.data();
         // the amounts are the only numbers; an amount the answer lacks is -1
         if (member.number)
@@ -323,7 +323,7 @@ V4Rewrite normaliseV4(ResponseKind kind, std::string_view utf8)
 {
     V4Rewrite r;
     // Only the elements the records have room for are kept.
-    const std::size_t kept = kind == ResponseKind::Trains ? trainRecordCapacity : v4AnswerObjectCap;
+    const std::size_t kept = kind == ResponseKind::Trains ? kTrainRecordCapacity : kV4AnswerObjectCap;
     Json answer;
     KeptTree tree(answer, kept);
     if (!Json::sax_parse(utf8.begin(), utf8.end(), &tree) || !answer.is_array())

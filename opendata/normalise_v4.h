@@ -13,7 +13,7 @@
 #include "opendata/responses.h"
 
 // The largest answer the API sends: longer results are cut at this many objects.
-inline constexpr std::size_t v4AnswerObjectCap = 1000;
+inline constexpr std::size_t kV4AnswerObjectCap = 1000;
 
 // The outcome of one rewrite.
 struct V4Rewrite {

@@ -8,5 +8,5 @@ const char retryNextRefresh[] = "次回の更新で再取得します。";
 void tellAnswerAtCap(const char* subject)
 {
     console_print("%s: 応答が上限の %zu 件に達しているため、一部が欠けているかもしれません。\n", subject,
-                  v4AnswerObjectCap);
+                  kV4AnswerObjectCap);
 }

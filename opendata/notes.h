@@ -6,6 +6,6 @@
 // asks again.
 extern const char retryNextRefresh[];
 
-// One console line: subject's answer holds the API's v4AnswerObjectCap
+// One console line: subject's answer holds the API's kV4AnswerObjectCap
 // objects, so some may have been cut off.
 void tellAnswerAtCap(const char* subject);

@@ -10,14 +10,14 @@
 #include <limits>
 #include <string_view>
 
-TrainRecord trainRecords[trainRecordCapacity];
+TrainRecord trainRecords[kTrainRecordCapacity];
 int trainCount = 0;
-TrainInfoRecord infoRecords[infoRecordCapacity];
+TrainInfoRecord infoRecords[kInfoRecordCapacity];
 FareRecord fareRecord;
 
 namespace {
 
-// ---- fields ---------------------------------------------------------------
+// ---- fields ----
 
 // The field a member's value goes to: a text or a number.
 template <class Record>
@@ -28,7 +28,7 @@ struct Field {
 
 // The fields of each kind, one per member of its list in opendata/v2_members.h.
 using TF = Field<TrainRecord>;
-constexpr TF trainFields[] = {
+constexpr TF kTrainFields[] = {
     {&TrainRecord::context, nullptr},
     {&TrainRecord::type, nullptr},
     {&TrainRecord::id, nullptr},
@@ -49,7 +49,7 @@ constexpr TF trainFields[] = {
 };
 
 using SF = Field<TrainInfoRecord>;
-constexpr SF statusFields[] = {
+constexpr SF kStatusFields[] = {
     {&TrainInfoRecord::context, nullptr},
     {&TrainInfoRecord::id, nullptr},
     {&TrainInfoRecord::date, nullptr},
@@ -63,7 +63,7 @@ constexpr SF statusFields[] = {
 };
 
 using FF = Field<FareRecord>;
-constexpr FF fareFields[] = {
+constexpr FF kFareFields[] = {
     {&FareRecord::id, nullptr},
     {&FareRecord::type, nullptr},
     {&FareRecord::sameAs, nullptr},
@@ -89,14 +89,14 @@ constexpr bool fieldsMatch(const Field<Record> (&fields)[N], const V2Member (&me
             return false;
     return true;
 }
-static_assert(fieldsMatch(trainFields, trainMembers) && fieldsMatch(statusFields, statusMembers) &&
-              fieldsMatch(fareFields, fareMembers));
+static_assert(fieldsMatch(kTrainFields, kTrainMembers) && fieldsMatch(kStatusFields, kStatusMembers) &&
+              fieldsMatch(kFareFields, kFareMembers));
 
-constexpr int maxKeys = 17;  // the longest list, trainMembers
-static_assert(std::size(trainMembers) == maxKeys && std::size(statusMembers) <= maxKeys &&
-              std::size(fareMembers) <= maxKeys);
+constexpr int kMaxKeys = 17;  // the longest list, kTrainMembers
+static_assert(std::size(kTrainMembers) == kMaxKeys && std::size(kStatusMembers) <= kMaxKeys &&
+              std::size(kFareMembers) <= kMaxKeys);
 
-// ---- value cutting --------------------------------------------------------
+// ---- value cutting ----
 
 const char* find(const char* from, const char* end, char c)
 {
@@ -135,7 +135,7 @@ std::int32_t toInt32(const char* p, const char* end)
     return static_cast<std::int32_t>(value == limit ? limit - 1 : value);
 }
 
-// ---- the scan -------------------------------------------------------------
+// ---- the scan ----
 
 // Index of key in members, or -1. The live API writes the keys of an object
 // in list order, so the key after the previous one is tried first.
@@ -164,7 +164,7 @@ struct Target {
 // number of times key k was met.
 template <class Record, std::size_t N>
 void scan(std::string_view text, const V2Member (&members)[N], const Field<Record> (&fields)[N],
-          Target<Record> target, int (&counts)[maxKeys])
+          Target<Record> target, int (&counts)[kMaxKeys])
 {
     const char* const end = text.data() + text.size();
     // A search for an end marker that failed from one position fails from
@@ -238,27 +238,28 @@ void scan(std::string_view text, const V2Member (&members)[N], const Field<Recor
 
 }  // namespace
 
-// ---- parseResponse ------------------------------------------------------------
+// ---- parseResponse ----
 
 void parseResponse(ResponseKind kind)
 {
-    int counts[maxKeys] = {};
+    int counts[kMaxKeys] = {};
     switch (kind) {
     case ResponseKind::Trains:
-        scan(responseText[kind], trainMembers, trainFields,
-             Target<TrainRecord>{trainRecords, trainRecordCapacity, true}, counts);
-        trainCount = counts[1] < trainRecordCapacity ? counts[1] : trainRecordCapacity;
+        scan(responseText[kind], kTrainMembers, kTrainFields,
+             Target<TrainRecord>{trainRecords, kTrainRecordCapacity, true}, counts);
+        trainCount = counts[1] < kTrainRecordCapacity ? counts[1] : kTrainRecordCapacity;
         break;
     case ResponseKind::Status:
-        scan(responseText[kind], statusMembers, statusFields,
-             Target<TrainInfoRecord>{infoRecords, infoRecordCapacity, true}, counts);
+        scan(responseText[kind], kStatusMembers, kStatusFields,
+             Target<TrainInfoRecord>{infoRecords, kInfoRecordCapacity, true}, counts);
         break;
     case ResponseKind::Fare:
         fareRecord.ticketFare = 0;
         fareRecord.childTicketFare = 0;
         fareRecord.icCardFare = 0;
         fareRecord.childIcCardFare = 0;
-        scan(responseText[kind], fareMembers, fareFields, Target<FareRecord>{&fareRecord, 1, false}, counts);
+        scan(responseText[kind], kFareMembers, kFareFields, Target<FareRecord>{&fareRecord, 1, false},
+             counts);
         break;
     case ResponseKind::Timetable:  // no text: opendata/timetable reads those answers
         break;

@@ -10,7 +10,7 @@
 
 #include "opendata/responses.h"
 
-// One running train; fields in the order of trainMembers (opendata/v2_members.h).
+// One running train; fields in the order of kTrainMembers (opendata/v2_members.h).
 struct TrainRecord {
     std::string context;          // "@context": opens a new record
     std::string type;             // "@type": counted for trainCount
@@ -31,7 +31,7 @@ struct TrainRecord {
     std::string trainOwner;       // "odpt:trainOwner"
 };
 
-// The operation status of one line; all texts, order of statusMembers.
+// The operation status of one line; all texts, order of kStatusMembers.
 struct TrainInfoRecord {
     std::string context;            // "@context": opens a new record
     std::string id;                 // "@id"
@@ -45,7 +45,7 @@ struct TrainInfoRecord {
     std::string type;               // "@type"
 };
 
-// One fare, amounts in yen; order of fareMembers.
+// One fare, amounts in yen; order of kFareMembers.
 struct FareRecord {
     std::string id;                    // "@id"
     std::string type;                  // "@type"
@@ -62,18 +62,18 @@ struct FareRecord {
 };
 
 // Capacities of the record tables; surplus objects of a response are dropped.
-inline constexpr int trainRecordCapacity = 400;
-inline constexpr int infoRecordCapacity = 10;
+inline constexpr int kTrainRecordCapacity = 400;
+inline constexpr int kInfoRecordCapacity = 10;
 
 // Trains of the last Trains parse; the first trainCount records are valid.
-extern TrainRecord trainRecords[trainRecordCapacity];
+extern TrainRecord trainRecords[kTrainRecordCapacity];
 
 // Number of "@type" keys met by the last Trains parse, at most 400.
 extern int trainCount;
 
 // Line status records; records beyond those of the last parse keep their
 // earlier contents.
-extern TrainInfoRecord infoRecords[infoRecordCapacity];
+extern TrainInfoRecord infoRecords[kInfoRecordCapacity];
 
 // The fare of the last Fare parse.
 extern FareRecord fareRecord;

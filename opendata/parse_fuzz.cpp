@@ -13,7 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         responseText[kind].assign(text, size);
         parseResponse(kind);
     }
-    if (trainCount < 0 || trainCount > trainRecordCapacity)
+    if (trainCount < 0 || trainCount > kTrainRecordCapacity)
         std::abort();
     return 0;
 }

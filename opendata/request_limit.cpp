@@ -18,7 +18,7 @@ bool takeV4Request()
     const Clock::time_point now = Clock::now();
     while (!v4Requests.empty() && now - v4Requests.front() >= std::chrono::minutes(1))
         v4Requests.pop_front();
-    if (v4Requests.size() >= v4RequestsPerMinute)
+    if (v4Requests.size() >= kV4RequestsPerMinute)
         return false;
     v4Requests.push_back(now);
     return true;
@@ -32,5 +32,5 @@ void forgetV4Requests()
 void tellRefused(const char* name)
 {
     console_print("%s: 1分間の利用上限（%zu 回）に達するため、今回は取得しません。%s\n", name,
-                  v4RequestsPerMinute, retryNextRefresh);
+                  kV4RequestsPerMinute, retryNextRefresh);
 }

@@ -4,7 +4,7 @@
 
 #include <cstddef>
 
-inline constexpr std::size_t v4RequestsPerMinute = 60;
+inline constexpr std::size_t kV4RequestsPerMinute = 60;
 
 // Counts a version-4 request about to start; false when the last minute
 // already holds the allowed number.

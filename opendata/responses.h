@@ -11,11 +11,11 @@
 enum class ResponseKind : int { Trains = 0, Status = 1, Fare = 2, Timetable = 3 };
 
 // The kinds that have a text in ResponseTexts.
-inline constexpr int responseTextCount = 3;
+inline constexpr int kResponseTextCount = 3;
 
 // The three Shift_JIS response texts, indexed by ResponseKind.
 struct ResponseTexts {
-    std::string text[responseTextCount];
+    std::string text[kResponseTextCount];
     std::string& operator[](ResponseKind kind) { return text[static_cast<int>(kind)]; }
 };
 
@@ -24,4 +24,4 @@ extern ResponseTexts responseText;
 
 // Longest body kept, in bytes as received (8 MiB); a longer one is cut off
 // there and the cut reported.
-inline constexpr std::size_t responseByteCap = 8u << 20;
+inline constexpr std::size_t kResponseByteCap = 8u << 20;

@@ -74,7 +74,7 @@ std::int32_t timetableSeconds(std::string_view text)
     if (hour < 0 || hour > 29 || minute < 0 || minute > 59 || second < 0 || second > 59)
         return -1;
     const std::int32_t s = hour * 3600 + minute * 60 + second;
-    return s < serviceDayStartSeconds ? static_cast<std::int32_t>(s + secondsPerDay) : s;
+    return s < kServiceDayStartSeconds ? static_cast<std::int32_t>(s + kSecondsPerDay) : s;
 }
 
 // ---- trips ----
@@ -123,7 +123,7 @@ bool addTripNamed(Timetable& table, const TimetableTrip& names, const std::vecto
     std::int32_t left = stop[first].time;  // when the train left the stop before
     for (std::size_t k = first; k < end; ++k) {
         const std::int32_t depart = std::max(stop[k].time, left);
-        std::int32_t arrive = stop[k].arrival >= 0 ? stop[k].arrival : depart - standingSeconds;
+        std::int32_t arrive = stop[k].arrival >= 0 ? stop[k].arrival : depart - kStandingSeconds;
         arrive = std::clamp(arrive, left, depart);
         if (k == first)
             arrive = depart;
@@ -200,7 +200,7 @@ struct TimetableReader : nlohmann::json_sax<Json> {
     bool binary(binary_t&) override { return scalar(), true; }
     bool string(string_t& text) override
     {
-        if (target && text.size() > timetableNameCap)
+        if (target && text.size() > kTimetableNameCap)
             beyondBounds = true;
         else if (target)
             target->assign(text);  // keeps both buffers' room for the next text
@@ -223,7 +223,7 @@ struct TimetableReader : nlohmann::json_sax<Json> {
         }
         inStop = depth == 4 && stopList;
         // the stops beyond the bound are not kept while the rest is read
-        if (inStop && stopCount == timetableStopsPerTripCap) {
+        if (inStop && stopCount == kTimetableStopsPerTripCap) {
             beyondBounds = true;
             inStop = false;
         }
@@ -314,7 +314,7 @@ struct TimetableReader : nlohmann::json_sax<Json> {
             return it->second;
         const std::uint32_t index = timetableName(table, name);
         // as many as the table may hold: names of dropped trips do not grow it further
-        if (namesMet.size() < timetableNamesCap)
+        if (namesMet.size() < kTimetableNamesCap)
             namesMet.emplace(lookup, index);
         return index;
     }
@@ -334,12 +334,12 @@ struct TimetableReader : nlohmann::json_sax<Json> {
             count(*name);
         for (std::size_t k = 0; k < stopCount; ++k)
             count(stationOf(stops[k]));
-        return table.names.size() + added.size() <= timetableNamesCap;
+        return table.names.size() + added.size() <= kTimetableNamesCap;
     }
 
     void addThisTrip()
     {
-        if (beyondBounds || table.trips.size() >= timetableTripsCap || !namesFit()) {
+        if (beyondBounds || table.trips.size() >= kTimetableTripsCap || !namesFit()) {
             ++load.dropped;
             return;
         }

@@ -13,18 +13,18 @@
 
 // A train arrives at a stop this many seconds before it leaves when the
 // timetable gives only the departure.
-inline constexpr std::int32_t standingSeconds = 30;
+inline constexpr std::int32_t kStandingSeconds = 30;
 
 // Bounds of one table, whatever an answer holds; a trip beyond one of them is
 // left out and counted. A real railway's day has at most about 660 trips of
 // up to 30 stops and 800 names of up to 60 bytes.
-inline constexpr std::size_t timetableNameCap = 128;          // bytes of one name
-inline constexpr std::size_t timetableNamesCap = 2048;        // distinct names of a table
-inline constexpr std::size_t timetableStopsPerTripCap = 100;  // published stops of a trip
-inline constexpr std::size_t timetableTripsCap = 1000;        // trips of a table, the API's 1,000 objects
+inline constexpr std::size_t kTimetableNameCap = 128;          // bytes of one name
+inline constexpr std::size_t kTimetableNamesCap = 2048;        // distinct names of a table
+inline constexpr std::size_t kTimetableStopsPerTripCap = 100;  // published stops of a trip
+inline constexpr std::size_t kTimetableTripsCap = 1000;        // trips of a table, the API's 1,000 objects
 // What a table within those bounds takes at most by timetableBytes: the day's
 // ten stay below 30 MiB.
-inline constexpr std::size_t timetableByteCap = 3u << 20;
+inline constexpr std::size_t kTimetableByteCap = 3u << 20;
 
 // One stop of a trip. For the first stop arrive equals depart (a train is
 // shown from its first departure); for the last, depart equals arrive (it
@@ -87,9 +87,9 @@ struct TimetableLoad {
 
 // Adds the trips of an odpt:TrainTimetable answer (UTF-8 JSON array) to table.
 // An object without a train number or with fewer than two usable stops is
-// skipped; one with a name longer than timetableNameCap or more stops than
-// timetableStopsPerTripCap, or one that would take the table past
-// timetableNamesCap names or timetableTripsCap trips, is dropped.
+// skipped; one with a name longer than kTimetableNameCap or more stops than
+// kTimetableStopsPerTripCap, or one that would take the table past
+// kTimetableNamesCap names or kTimetableTripsCap trips, is dropped.
 TimetableLoad loadTimetableV4(Timetable& table, std::string_view utf8);
 
 // Bytes the table takes in memory: its names (in the list and the index),

@@ -6,7 +6,7 @@
 
 namespace {
 
-constexpr char magic[] = "linewatch-timetable 1";
+constexpr char kMagic[] = "linewatch-timetable 1";
 
 std::uint64_t fnv1a(std::string_view text)
 {
@@ -82,7 +82,7 @@ struct Reader {
 
 std::string timetableCacheText(const Timetable& table, const TimetableTag& tag)
 {
-    std::string out = std::string(magic) + "\nsource " + tag.source + "\nday " + tag.day + "\ncalendar " +
+    std::string out = std::string(kMagic) + "\nsource " + tag.source + "\nday " + tag.day + "\ncalendar " +
                       tag.calendar + "\nrailway " + tag.railway + "\nnames " +
                       std::to_string(table.names.size()) + "\n";
     for (const std::string& name : table.names)
@@ -116,7 +116,7 @@ bool readTimetableCache(std::string_view text, const TimetableTag& tag, Timetabl
     if (checkAt == std::string_view::npos || text.substr(checkAt) != checkLine(text.substr(0, checkAt)))
         return false;
     Reader r{text.substr(0, checkAt)};
-    r.expect(magic);
+    r.expect(kMagic);
     r.expect("source " + tag.source);
     r.expect("day " + tag.day);
     r.expect("calendar " + tag.calendar);

@@ -12,7 +12,7 @@ struct V2Member {
     bool number;
 };
 
-inline constexpr V2Member trainMembers[] = {
+inline constexpr V2Member kTrainMembers[] = {
     {"@context", false},
     {"@type", false},
     {"@id", false},
@@ -32,7 +32,7 @@ inline constexpr V2Member trainMembers[] = {
     {"odpt:trainOwner", false},
 };
 
-inline constexpr V2Member statusMembers[] = {
+inline constexpr V2Member kStatusMembers[] = {
     {"@context", false},
     {"@id", false},
     {"dc:date", false},
@@ -45,7 +45,7 @@ inline constexpr V2Member statusMembers[] = {
     {"@type", false},
 };
 
-inline constexpr V2Member fareMembers[] = {
+inline constexpr V2Member kFareMembers[] = {
     {"@id", false},
     {"@type", false},
     {"owl:sameAs", false},

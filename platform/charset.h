@@ -15,7 +15,7 @@ struct Cp932Stream {
 
 // The CP932 byte pair of "〓", written for every character that has no CP932
 // form and for every byte that is not valid UTF-8.
-inline constexpr char cp932Geta[] = "\x81\xAC";
+inline constexpr char kCp932Geta[] = "\x81\xAC";
 
 // True when c is the first byte of a two-byte Shift_JIS character (0x81-0x9F
 // or 0xE0-0xFC); the byte after it belongs to the same character.

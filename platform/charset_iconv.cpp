@@ -100,7 +100,7 @@ std::size_t convert(iconv_t cd, const char* in, std::size_t len, std::string& ou
 
 std::size_t utf8ToCp932Part(std::string_view text, std::string& out)
 {
-    return convert(utf8ToCp932Converter(), text.data(), text.size(), out, cp932Geta, utf8BadLength);
+    return convert(utf8ToCp932Converter(), text.data(), text.size(), out, kCp932Geta, utf8BadLength);
 }
 
 std::string cp932ToUtf8(std::string_view cp932)

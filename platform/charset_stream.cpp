@@ -24,7 +24,7 @@ void cp932_feed(Cp932Stream& stream, std::string_view chunk, std::string& out)
     // An unfinished character is shorter than a whole one; a back-end that
     // reported more would not fit the hold.
     if (tail >= sizeof stream.held) {
-        out.append(cp932Geta);
+        out.append(kCp932Geta);
         return;
     }
     std::memcpy(stream.held, chunk.data() + chunk.size() - tail, tail);
@@ -34,7 +34,7 @@ void cp932_feed(Cp932Stream& stream, std::string_view chunk, std::string& out)
 void cp932_end(Cp932Stream& stream, std::string& out)
 {
     if (stream.heldLen > 0)
-        out.append(cp932Geta);
+        out.append(kCp932Geta);
     stream.heldLen = 0;
 }
 

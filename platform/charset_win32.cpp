@@ -170,7 +170,7 @@ void appendCp932(std::string& out, char32_t c)
 {
     const uint16_t code = c < 0x10000 ? tables().toCp932[c] : 0;
     if (c != 0 && code == 0)
-        out.append(cp932Geta);
+        out.append(kCp932Geta);
     else if (code > 0xFF)
         out.append({static_cast<char>(code >> 8), static_cast<char>(code & 0xFF)});
     else
@@ -202,7 +202,7 @@ std::size_t utf8ToCp932Part(std::string_view text, std::string& out)
         if (d.kind == Decoded::Incomplete)
             return text.size() - at;
         if (d.kind == Decoded::Broken)
-            out.append(cp932Geta);
+            out.append(kCp932Geta);
         else
             appendCp932(out, d.character);
         at += d.length;

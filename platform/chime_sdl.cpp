@@ -60,7 +60,7 @@ int openDevice(void*)
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) == 0) {
         SDL_AudioSpec want;
         SDL_zero(want);
-        want.freq = chimeSampleRate;
+        want.freq = kChimeSampleRate;
         want.format = AUDIO_S16SYS;
         want.channels = 1;
         want.samples = 1024;

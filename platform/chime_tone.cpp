@@ -13,8 +13,8 @@ constexpr double kPi = 3.14159265358979323846;  // M_PI is POSIX, not C++
 std::vector<int16_t> chime_tone()
 {
     std::vector<int16_t> samples;
-    const int perNote = chimeSampleRate * kToneMs / 1000;
-    const int fade = chimeSampleRate / 200;
+    const int perNote = kChimeSampleRate * kToneMs / 1000;
+    const int fade = kChimeSampleRate / 200;
     for (float f : kNotes) {
         for (int i = 0; i < perNote; ++i) {
             float env = 1.0f;
@@ -22,7 +22,7 @@ std::vector<int16_t> chime_tone()
                 env = static_cast<float>(i) / fade;
             else if (i > perNote - fade)
                 env = static_cast<float>(perNote - i) / fade;
-            double v = std::sin(2.0 * kPi * f * i / chimeSampleRate) * env * 0.25;
+            double v = std::sin(2.0 * kPi * f * i / kChimeSampleRate) * env * 0.25;
             samples.push_back(static_cast<int16_t>(v * 32767));
         }
     }

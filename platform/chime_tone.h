@@ -5,7 +5,7 @@
 #include <vector>
 
 // Samples per second of the tone.
-constexpr int chimeSampleRate = 22050;
+constexpr int kChimeSampleRate = 22050;
 
 // The whole tone, each note faded in and out so it does not click.
 std::vector<int16_t> chime_tone();

@@ -25,13 +25,13 @@ std::vector<unsigned char> buildWave()
     wav.insert(wav.end(), {'R', 'I', 'F', 'F'});
     putLittleEndian(wav, 36 + dataBytes, 4);
     wav.insert(wav.end(), {'W', 'A', 'V', 'E', 'f', 'm', 't', ' '});
-    putLittleEndian(wav, 16, 4);                   // format chunk size
-    putLittleEndian(wav, 1, 2);                    // PCM
-    putLittleEndian(wav, 1, 2);                    // one channel
-    putLittleEndian(wav, chimeSampleRate, 4);      // samples a second
-    putLittleEndian(wav, chimeSampleRate * 2, 4);  // bytes a second
-    putLittleEndian(wav, 2, 2);                    // bytes a sample frame
-    putLittleEndian(wav, 16, 2);                   // bits a sample
+    putLittleEndian(wav, 16, 4);                    // format chunk size
+    putLittleEndian(wav, 1, 2);                     // PCM
+    putLittleEndian(wav, 1, 2);                     // one channel
+    putLittleEndian(wav, kChimeSampleRate, 4);      // samples a second
+    putLittleEndian(wav, kChimeSampleRate * 2, 4);  // bytes a second
+    putLittleEndian(wav, 2, 2);                     // bytes a sample frame
+    putLittleEndian(wav, 16, 2);                    // bits a sample
     wav.insert(wav.end(), {'d', 'a', 't', 'a'});
     putLittleEndian(wav, dataBytes, 4);
     for (int16_t s : samples)

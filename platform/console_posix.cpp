@@ -19,7 +19,7 @@
 
 namespace {
 
-// ---------------------------------------------------------------- [Output]
+// ---- output ----
 
 // The C1 controls U+0080..U+009F are two bytes in UTF-8: 0xC2 0x80..0x9F.
 void dropUtf8C1(std::string& s)
@@ -91,7 +91,7 @@ void writeOutput(const std::string& bytes)
     std::fflush(stdout);
 }
 
-// -------------------------------------------------------------- [Terminal]
+// ---- terminal ----
 
 struct termios savedTerm;
 volatile sig_atomic_t rawActive = 0;
@@ -181,7 +181,7 @@ void handleIfDefault(int sig, void (*handler)(int))
     sigaction(sig, &sa, nullptr);
 }
 
-// ----------------------------------------------------------------- [Input]
+// ---- input ----
 
 // Next byte of standard input.
 int nextByte(int waitMs)

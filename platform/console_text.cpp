@@ -27,7 +27,7 @@ std::size_t wholeCharacters(const char* text, std::size_t len, std::size_t limit
     return n;
 }
 
-constexpr char ellipsis[] = "\x81\x63";  // "…" in Shift_JIS
+constexpr char kEllipsis[] = "\x81\x63";  // "…" in Shift_JIS
 
 }  // namespace
 
@@ -67,7 +67,7 @@ std::string console_drop_controls(const char* text, std::size_t len)
 std::string console_cut_lines(const std::string& text)
 {
     std::string out;
-    out.reserve(std::min(text.size(), consoleLineCap + 2));
+    out.reserve(std::min(text.size(), kConsoleLineCap + 2));
     for (std::size_t start = 0; start < text.size();) {
         std::size_t end = text.find('\n', start);
         end = end == std::string::npos ? text.size() : end;
@@ -75,12 +75,12 @@ std::string console_cut_lines(const std::string& text)
         std::size_t stop = end;
         if (stop == text.size() && stop > start && text[stop - 1] == '\r')
             --stop;
-        if (stop - start <= consoleLineCap) {
+        if (stop - start <= kConsoleLineCap) {
             out.append(text, start, stop - start);
         } else {
-            const std::size_t room = consoleLineCap - (sizeof ellipsis - 1);
+            const std::size_t room = kConsoleLineCap - (sizeof kEllipsis - 1);
             out.append(text, start, wholeCharacters(text.data() + start, stop - start, room));
-            out += ellipsis;
+            out += kEllipsis;
         }
         out.append(text, stop, end - stop + (end < text.size() ? 1 : 0));
         start = end + 1;

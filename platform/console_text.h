@@ -18,10 +18,10 @@ std::string console_drop_controls(const char* text, std::size_t len);
 // Longest output line in bytes, "…" included: 1,024 full-width characters,
 // far more than any message the program has, so a server's text cannot flood
 // the terminal.
-inline constexpr std::size_t consoleLineCap = 2048;
+inline constexpr std::size_t kConsoleLineCap = 2048;
 
 // text (Shift_JIS, controls already dropped) with every line longer than
-// consoleLineCap bytes cut after its last whole character that leaves room
+// kConsoleLineCap bytes cut after its last whole character that leaves room
 // for "…", which ends it; line ends and a last "\r" stay.
 std::string console_cut_lines(const std::string& text);
 

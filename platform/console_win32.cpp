@@ -18,7 +18,7 @@
 
 namespace {
 
-// --------------------------------------------------------------- [Output]
+// ---- output ----
 
 std::wstring toWide(const std::string& sjis)
 {
@@ -89,7 +89,7 @@ void writeOutput(const std::string& sjis)
         WriteFile(out, sjis.data(), static_cast<DWORD>(sjis.size()), &written, nullptr);
 }
 
-// ----------------------------------------------------------------- [Mode]
+// ---- mode ----
 
 DWORD savedMode = 0;
 bool modeSaved = false;
@@ -126,7 +126,7 @@ BOOL WINAPI restoreOnControl(DWORD)
     return FALSE;
 }
 
-// ---------------------------------------------------------------- [Input]
+// ---- input ----
 
 // Standard input that is not a console (a pipe, a file, NUL) is read by one
 // thread into this queue, so a key test never blocks; its end reads as 'q'.

@@ -33,10 +33,10 @@ struct HttpResult {
 // (see http_get_all); returning false stops the transfer.
 using HttpChunkFn = std::function<bool(const char* data, std::size_t size)>;
 
-// Asked at least every httpAbandonCheckMs while a transfer runs, whether or
+// Asked at least every kHttpAbandonCheckMs while a transfer runs, whether or
 // not bytes arrive; returning true abandons the transfer.
 using HttpAbandonFn = std::function<bool()>;
-inline constexpr long httpAbandonCheckMs = 100;
+inline constexpr long kHttpAbandonCheckMs = 100;
 
 // Performs the GET, never from a cache, following up to 5 redirects within
 // http and https (from https only to https). Blocks until done, failed, timed

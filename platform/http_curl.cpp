@@ -190,7 +190,7 @@ void run(Batch& batch, int atOnce)
     };
     startMore();
     // curl_easy_perform would let a silent server hold its progress callback
-    // off for a second at a time; waiting at most httpAbandonCheckMs per
+    // off for a second at a time; waiting at most kHttpAbandonCheckMs per
     // round (and woken when abandoned) keeps an abandon within that.
     CURLMcode state = CURLM_OK;
     while (running > 0) {
@@ -216,7 +216,7 @@ void run(Batch& batch, int atOnce)
             break;
         startMore();
         if (running > 0)
-            state = curl_multi_poll(batch.multi, nullptr, 0, httpAbandonCheckMs, nullptr);
+            state = curl_multi_poll(batch.multi, nullptr, 0, kHttpAbandonCheckMs, nullptr);
         if (state != CURLM_OK)
             break;
     }
@@ -305,7 +305,7 @@ void http_get_all(const std::vector<HttpTransfer>& jobs, int atOnce, const HttpA
         std::optional<std::pair<const HttpTransfer*, HttpResult>> ended;
         {
             std::unique_lock<std::mutex> held(handover.lock);
-            handover.changed.wait_for(held, std::chrono::milliseconds(httpAbandonCheckMs),
+            handover.changed.wait_for(held, std::chrono::milliseconds(kHttpAbandonCheckMs),
                                       [&] { return !handover.ended.empty() || handover.finished; });
             if (!handover.ended.empty()) {
                 ended = std::move(handover.ended.front());

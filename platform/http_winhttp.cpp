@@ -254,7 +254,7 @@ bool abandoned(const Deadlines& deadlines)
     }
 }
 
-// Waits for the completion `wanted`, in slices of httpAbandonCheckMs with the
+// Waits for the completion `wanted`, in slices of kHttpAbandonCheckMs with the
 // abandon hook asked before each; the connect deadline counts until the
 // connection is up.
 Wait waitFor(Exchange& ex, DWORD wanted, const Deadlines& deadlines, DWORD& error)
@@ -270,9 +270,9 @@ Wait waitFor(Exchange& ex, DWORD wanted, const Deadlines& deadlines, DWORD& erro
         const Clock::time_point until =
             connected ? deadlines.total : std::min(deadlines.connect, deadlines.total);
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - Clock::now()).count();
-        const auto slice = std::clamp<long long>(left, 0, httpAbandonCheckMs);
+        const auto slice = std::clamp<long long>(left, 0, kHttpAbandonCheckMs);
         const DWORD result = WaitForSingleObject(ex.completed, static_cast<DWORD>(slice));
-        if (result == WAIT_TIMEOUT && left > httpAbandonCheckMs)
+        if (result == WAIT_TIMEOUT && left > kHttpAbandonCheckMs)
             continue;
         std::lock_guard<std::mutex> g(ex.lock);
         if (result == WAIT_OBJECT_0) {

@@ -199,7 +199,7 @@ std::string maskKey(std::string_view text, std::size_t limit, std::string_view k
 {
     std::string lowerKey(key);
     std::transform(lowerKey.begin(), lowerKey.end(), lowerKey.begin(), lower);
-    const std::size_t runMin = std::min(keyRunMin, lowerKey.size());
+    const std::size_t runMin = std::min(kKeyRunMin, lowerKey.size());
     // every character takes at least one byte: a shorter text holds no echo
     if (text.size() < runMin || runMin == 0)
         return std::string(text.substr(0, limit));

@@ -8,14 +8,14 @@
 
 // Shortest run of consecutive key characters that counts as an echo of the
 // key; a shorter key counts only whole.
-inline constexpr std::size_t keyRunMin = 16;
+inline constexpr std::size_t kKeyRunMin = 16;
 
 // How the text to mask is encoded. In Shift_JIS a double-byte character is
 // one character, so a key character is never found in its second byte.
 enum class MaskEncoding { Utf8, ShiftJis };
 
 // The first `limit` bytes of text with every echo of key replaced by "***".
-// An echo is a run of keyRunMin or more consecutive characters of the key,
+// An echo is a run of kKeyRunMin or more consecutive characters of the key,
 // compared without regard to case or width (full-width letters and digits
 // read as theirs), with %XX and JSON \u00XX escapes decoded, and with line
 // breaks (and the blanks that indent the next line), control characters

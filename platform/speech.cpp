@@ -44,7 +44,7 @@ struct SpeechState {
     ~SpeechState();
 };
 
-void stop_locked(SpeechState& s)
+void stopLocked(SpeechState& s)
 {
     if (s.worker.joinable()) {
         s.cancel = true;
@@ -61,7 +61,7 @@ void stop_locked(SpeechState& s)
 SpeechState::~SpeechState()
 {
     std::lock_guard<std::mutex> g(startLock);
-    stop_locked(*this);
+    stopLocked(*this);
 }
 
 SpeechState& state()
@@ -72,7 +72,7 @@ SpeechState& state()
 
 // The number after the highest NNNN.wav already in dir, so a second run does
 // not overwrite the first one's phrases.
-int first_free_number(const std::string& dir)
+int firstFreeNumber(const std::string& dir)
 {
     int highest = 0;
     std::error_code error;
@@ -87,14 +87,14 @@ int first_free_number(const std::string& dir)
     return highest + 1;
 }
 
-bool write_text(const std::string& path, const std::string& utf8)
+bool writeText(const std::string& path, const std::string& utf8)
 {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out << utf8;
     return bool(out);
 }
 
-void speak_one(SpeechState& s, const std::string& sjis)
+void speakOne(SpeechState& s, const std::string& sjis)
 {
     const std::string utf8 = cp932ToUtf8(sjis);
     if (s.dir.empty()) {
@@ -104,7 +104,7 @@ void speak_one(SpeechState& s, const std::string& sjis)
     char name[32];  // "/NNNN"; numbers beyond 9999 simply get longer
     std::snprintf(name, sizeof name, "/%04d", s.nextNumber++);
     const std::string base = s.dir + name;
-    if (write_text(base + ".txt", utf8))
+    if (writeText(base + ".txt", utf8))
         s.backend->say(utf8, base + ".wav", s.cancel);
 }
 
@@ -112,12 +112,12 @@ void work(SpeechState* s)
 {
     std::string phrase;
     while (phrase_pop(s->queue, phrase)) {
-        speak_one(*s, phrase);
+        speakOne(*s, phrase);
         phrase_done(s->queue);
     }
 }
 
-void start_locked(SpeechState& s)
+void startLocked(SpeechState& s)
 {
     s.started = true;
     s.active = false;
@@ -137,7 +137,7 @@ void start_locked(SpeechState& s)
         console_print("speech: cannot create %s; notices will not be spoken\n", s.dir.c_str());
         return;
     }
-    s.nextNumber = s.dir.empty() ? 1 : first_free_number(s.dir);
+    s.nextNumber = s.dir.empty() ? 1 : firstFreeNumber(s.dir);
     {
         std::lock_guard<std::mutex> g(s.queue.lock);
         s.queue.closed = false;
@@ -163,7 +163,7 @@ void speech_start()
     SpeechState& s = state();
     std::lock_guard<std::mutex> g(s.startLock);
     if (!s.started)
-        start_locked(s);
+        startLocked(s);
 }
 
 void speech_say(const char* sjis)
@@ -179,7 +179,7 @@ void speech_say(const char* sjis)
     }
     std::lock_guard<std::mutex> g(s.startLock);
     if (!s.started)
-        start_locked(s);
+        startLocked(s);
     if (!s.active)
         return;
     if (phrase_push(s.queue, phrase.c_str()) && !s.overflowReported) {
@@ -203,7 +203,7 @@ void speech_stop()
 {
     SpeechState& s = state();
     std::lock_guard<std::mutex> g(s.startLock);
-    stop_locked(s);
+    stopLocked(s);
 }
 
 std::vector<std::string> speech_recorded()

@@ -29,7 +29,7 @@ bool exists(const char* path, bool directory)
     return stat(path, &st) == 0 && (directory ? S_ISDIR(st.st_mode) : S_ISREG(st.st_mode));
 }
 
-bool write_text(const std::string& path, const std::string& utf8)
+bool writeText(const std::string& path, const std::string& utf8)
 {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out << utf8;
@@ -71,7 +71,7 @@ void sayPhrase(const std::string& utf8, const std::string& wavPath, const std::a
     const bool keep = !wavPath.empty();
     const std::string text = scratchDir + "/phrase.txt";
     const std::string wav = keep ? wavPath : scratchDir + "/phrase.wav";
-    if (write_text(text, utf8) && synthesize(text, wav, cancel) && !keep)
+    if (writeText(text, utf8) && synthesize(text, wav, cancel) && !keep)
         speech_play_wav(wav, cancel);
     unlink(text.c_str());
     if (!keep)

@@ -10,7 +10,7 @@ namespace {
 // Longer than any 200-byte phrase takes to say.
 const int playLimitMs = 60000;
 
-bool play_sdl(const std::string& path, const std::atomic<bool>& cancel)
+bool playSdl(const std::string& path, const std::atomic<bool>& cancel)
 {
     std::unique_lock<std::mutex> setup(audio_setup_lock());
     audio_quiet_library_errors();
@@ -49,7 +49,7 @@ bool play_sdl(const std::string& path, const std::atomic<bool>& cancel)
 
 void speech_play_wav(const std::string& path, const std::atomic<bool>& cancel)
 {
-    if (play_sdl(path, cancel))
+    if (playSdl(path, cancel))
         return;
     std::string aplay = speech_find_program("aplay");
     if (!aplay.empty())

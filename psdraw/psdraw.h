@@ -33,7 +33,7 @@ public:
     psdraw(const psdraw&) = delete;
     psdraw& operator=(const psdraw&) = delete;
 
-    // ---- document and pages ------------------------------------------------
+    // ---- document and pages ----
 
     // Starts page file number curfile+1: name, or "<number>.ps" when name is
     // null; ".ps" is appended to a name without '.'. Echoes the name on
@@ -68,7 +68,7 @@ public:
     // Writes an empty line.
     void Show();
 
-    // ---- page frame and scaling --------------------------------------------
+    // ---- page frame and scaling ----
 
     // Recomputes the x half of the plot frame for page ratio r, shift off.
     void setxratio(float r, int off);
@@ -89,7 +89,7 @@ public:
     // v cut up to three significant digits (to a whole number from 100).
     float getmaxvalg(float v);
 
-    // ---- axes (ticks and labels in black, no axis line) --------------------
+    // ---- axes (ticks and labels in black, no axis line) ----
 
     // Six ticks along the bottom, labelled lo .. hi as reals; third unused.
     void xaxis(float lo, float hi, int);
@@ -100,7 +100,7 @@ public:
     // A tick and label at each value lo .. hi that the scale() step marks.
     void yaxis(int lo, int hi);
 
-    // ---- colours and line styles -------------------------------------------
+    // ---- colours and line styles ----
 
     // Components clamped to 0..1; returns 1, or 0 for black (a grey level).
     int color(float red, float green, float blue);
@@ -125,7 +125,7 @@ public:
     // Does nothing.
     void setfillmask(unsigned char*);
 
-    // ---- shapes (user coordinates; results are the colour index used) ------
+    // ---- shapes (user coordinates; results are the colour index used) ----
 
     // A dot: a one-point diagonal stroke at (x, y).
     void pset(short x, short y, short colour);
@@ -154,7 +154,7 @@ public:
     // Releases img (allocated with malloc by a caller) and empties it.
     void freeimg();
 
-    // ---- text and numbers (x, y is the top-left of a 12-point line) --------
+    // ---- text and numbers (x, y is the top-left of a 12-point line) ----
 
     // Does nothing.
     void usefont();
@@ -236,7 +236,7 @@ public:
     // Digit 9: lt ct cm rt rb.
     void plotnine(short x, short y, short size, short colour);
 
-    // ---- state (public, in this order) -------------------------------------
+    // ---- state (public, in this order) ----
 
     // Image buffer owned by the object, released by freeimg; stays empty.
     char* img;

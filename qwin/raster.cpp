@@ -12,21 +12,21 @@ const PaletteEntry palette[16] = {
 };
 
 namespace {
-constexpr int32_t checkpoint_interval = 100;
-constexpr int white = 7;
+constexpr int32_t kCheckpointInterval = 100;
+constexpr int kWhite = 7;
 
 int32_t current_colour = 0;
-int32_t cls_countdown = checkpoint_interval;
-int32_t boxf_countdown = checkpoint_interval;
-int32_t rect_countdown = checkpoint_interval;
-int32_t pset_countdown = checkpoint_interval;
+int32_t cls_countdown = kCheckpointInterval;
+int32_t boxf_countdown = kCheckpointInterval;
+int32_t rect_countdown = kCheckpointInterval;
+int32_t pset_countdown = kCheckpointInterval;
 
 void checkpoint(int32_t& countdown)
 {
     if (--countdown > 0)
         return;
     qwin_poll_escape();
-    countdown = checkpoint_interval;
+    countdown = kCheckpointInterval;
 }
 
 // Corners in either order to a half-open rectangle.
@@ -37,7 +37,7 @@ PixelRect ordered(int x1, int y1, int x2, int y2)
 
 // Walks a line along its major axis a (x when x_major, else y) from the end
 // with the smaller a, stepping the minor axis b by the error term.
-void walk_line(int64_t a1, int64_t b1, int64_t a2, int64_t b2, int32_t colour, bool x_major)
+void walkLine(int64_t a1, int64_t b1, int64_t a2, int64_t b2, int32_t colour, bool x_major)
 {
     const int64_t da = std::llabs(a2 - a1);
     const int64_t db = std::llabs(b2 - b1);
@@ -109,7 +109,7 @@ void qwin_rect(int16_t x1, int16_t y1, int16_t x2, int16_t y2, int16_t colour)
     checkpoint(rect_countdown);
     if (x2 >= qwin_width || y2 >= qwin_height)
         return;
-    surface_outline(ordered(x1, y1, x2, y2), qwin_rgb(colour), qwin_rgb(white));
+    surface_outline(ordered(x1, y1, x2, y2), qwin_rgb(colour), qwin_rgb(kWhite));
 }
 
 void qwin_pset(int32_t x, int32_t y, int32_t colour)
@@ -126,9 +126,9 @@ void qwin_line(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t colour)
     const int64_t dx = std::llabs(int64_t{x2} - x1);
     const int64_t dy = std::llabs(int64_t{y2} - y1);
     if (dx > dy)
-        walk_line(x1, y1, x2, y2, colour, true);
+        walkLine(x1, y1, x2, y2, colour, true);
     else
-        walk_line(y1, x1, y2, x2, colour, false);
+        walkLine(y1, x1, y2, x2, colour, false);
 }
 
 int qwin_box(int16_t mode, int16_t x1, int16_t y1, int16_t x2, int16_t y2)

@@ -17,7 +17,7 @@ PixelRect changed = {0, 0, 0, 0};
 std::atomic<bool> shared{false};
 
 // surface_mutex, held while it lives when another thread reads the bitmap.
-std::unique_lock<std::mutex> write_lock()
+std::unique_lock<std::mutex> writeLock()
 {
     if (shared.load(std::memory_order_relaxed))
         return std::unique_lock<std::mutex>(surface_mutex);
@@ -30,15 +30,15 @@ PixelRect clip(PixelRect area)
             std::min(area.bottom, qwin_height)};
 }
 
-bool is_empty(PixelRect area)
+bool isEmpty(PixelRect area)
 {
     return area.right <= area.left || area.bottom <= area.top;
 }
 
 // Caller holds surface_mutex; area is clipped and not empty.
-void mark_changed(PixelRect area)
+void markChanged(PixelRect area)
 {
-    if (is_empty(changed)) {
+    if (isEmpty(changed)) {
         changed = area;
         return;
     }
@@ -51,15 +51,15 @@ void mark_changed(PixelRect area)
 // Caller holds surface_mutex; (x, y) lies on the bitmap. Pixels drawn one by
 // one mostly fall inside the area changed already, which then stays as it is
 // without being written again.
-void mark_pixel_changed(int x, int y)
+void markPixelChanged(int x, int y)
 {
     if (x >= changed.left && x < changed.right && y >= changed.top && y < changed.bottom)
         return;
-    mark_changed({x, y, x + 1, y + 1});
+    markChanged({x, y, x + 1, y + 1});
 }
 
 // Caller holds surface_mutex; area is clipped.
-void fill_locked(PixelRect area, uint32_t rgb)
+void fillLocked(PixelRect area, uint32_t rgb)
 {
     for (int y = area.top; y < area.bottom; ++y)
         std::fill(pixels + y * qwin_width + area.left, pixels + y * qwin_width + area.right, rgb);
@@ -94,14 +94,14 @@ PixelRect surface_take_changed()
 void surface_fill(PixelRect area, uint32_t rgb)
 {
     area = clip(area);
-    if (is_empty(area))
+    if (isEmpty(area))
         return;
     {
-        const auto lock = write_lock();
+        const auto lock = writeLock();
         if (pixels == nullptr)
             return;
-        fill_locked(area, rgb);
-        mark_changed(area);
+        fillLocked(area, rgb);
+        markChanged(area);
     }
     window_changed();
 }
@@ -109,17 +109,17 @@ void surface_fill(PixelRect area, uint32_t rgb)
 void surface_outline(PixelRect area, uint32_t rgb, uint32_t inside)
 {
     const PixelRect whole = clip(area);
-    if (is_empty(whole))
+    if (isEmpty(whole))
         return;
     const PixelRect interior = clip({area.left + 1, area.top + 1, area.right - 1, area.bottom - 1});
     {
-        const auto lock = write_lock();
+        const auto lock = writeLock();
         if (pixels == nullptr)
             return;
-        fill_locked(whole, rgb);
-        if (!is_empty(interior))
-            fill_locked(interior, inside);
-        mark_changed(whole);
+        fillLocked(whole, rgb);
+        if (!isEmpty(interior))
+            fillLocked(interior, inside);
+        markChanged(whole);
     }
     window_changed();
 }
@@ -127,11 +127,11 @@ void surface_outline(PixelRect area, uint32_t rgb, uint32_t inside)
 void surface_set(int x, int y, uint32_t rgb)
 {
     {
-        const auto lock = write_lock();
+        const auto lock = writeLock();
         if (pixels == nullptr)
             return;
         pixels[y * qwin_width + x] = rgb;
-        mark_pixel_changed(x, y);
+        markPixelChanged(x, y);
     }
     window_changed();
 }

@@ -33,7 +33,7 @@ const WindowBackend* chosen_backend()
 }
 
 // At exit nobody is left to click the window, so it closes at once.
-void close_at_exit()
+void closeAtExit()
 {
     backend->stop(true);
 }
@@ -52,7 +52,7 @@ void window_changed()
 void qwin_open()
 {
     if (first_open) {
-        std::atexit(close_at_exit);
+        std::atexit(closeAtExit);
         first_open = false;
         backend = chosen_backend();
         if (backend != &headless_window)

@@ -66,7 +66,7 @@ void paint(HDC dc, const RECT& area)
                       pixels + area.top * qwin_width, &info, DIB_RGB_COLORS);
 }
 
-void paint_whole(HWND hwnd)
+void paintWhole(HWND hwnd)
 {
     HDC dc = GetDC(hwnd);
     if (dc == nullptr)
@@ -76,7 +76,7 @@ void paint_whole(HWND hwnd)
 }
 
 // Shows what changed in the bitmap since the last look.
-void present_changes(HWND hwnd)
+void presentChanges(HWND hwnd)
 {
     change_posted.store(false);
     PixelRect changed;
@@ -112,10 +112,10 @@ LRESULT CALLBACK window_procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM
             qwin_set_escape();
         // Bit 30: the key was already down, an auto-repeat.
         if ((lparam & (1L << 30)) == 0 && wparam == VK_F5)
-            paint_whole(hwnd);
+            paintWhole(hwnd);
         return 0;
     case kBitmapChanged:
-        present_changes(hwnd);
+        presentChanges(hwnd);
         return 0;
     case kCloseNow:
         DestroyWindow(hwnd);
@@ -131,7 +131,7 @@ LRESULT CALLBACK window_procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM
 
 // ---- thread body ----
 
-HWND create_window()
+HWND createWindow()
 {
     WNDCLASSEXW wc = {};
     wc.cbSize = sizeof wc;
@@ -161,14 +161,14 @@ HWND create_window()
 
 // Messages of the program's own making are not the user's: a quit request
 // waits for one from the user (a click, a key, the pointer passing by).
-bool from_the_user(UINT message)
+bool fromTheUser(UINT message)
 {
     return message != kBitmapChanged && message != WM_TIMER;
 }
 
 DWORD WINAPI window_main(void*)
 {
-    HWND hwnd = create_window();
+    HWND hwnd = createWindow();
     window.store(hwnd);
     ShowWindow(hwnd, SW_SHOWNORMAL);
     UpdateWindow(hwnd);
@@ -177,7 +177,7 @@ DWORD WINAPI window_main(void*)
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
-        if (quit_request.load() && from_the_user(msg.message) && window.load() != nullptr)
+        if (quit_request.load() && fromTheUser(msg.message) && window.load() != nullptr)
             DestroyWindow(hwnd);
     }
     UnregisterClassW(kClassName, GetModuleHandleW(nullptr));
@@ -188,7 +188,7 @@ DWORD WINAPI window_main(void*)
 
 // A window can be shown where the process's window station is the visible
 // one (not a service's).
-bool desktop_visible()
+bool desktopVisible()
 {
     USEROBJECTFLAGS flags = {};
     HWINSTA station = GetProcessWindowStation();
@@ -230,4 +230,4 @@ void changed()
 }
 }  // namespace
 
-const WindowBackend display_window = {desktop_visible, start, stop, changed};
+const WindowBackend display_window = {desktopVisible, start, stop, changed};

@@ -26,9 +26,9 @@
 
 namespace {
 // ---- thread state ----
-constexpr Uint32 present_interval_ms = 16;
+constexpr Uint32 kPresentIntervalMs = 16;
 // How long the window thread sleeps between looks at its events and the bitmap.
-constexpr Uint32 poll_interval_ms = 8;
+constexpr Uint32 kPollIntervalMs = 8;
 
 pthread_t window_thread;
 // A window thread was started and not yet waited for.
@@ -73,7 +73,7 @@ void paint(SDL_Window* window, SDL_Rect area)
 }
 
 // Presents what changed in the bitmap since the last present.
-void present_changes(SDL_Window* window)
+void presentChanges(SDL_Window* window)
 {
     PixelRect changed;
     {
@@ -85,7 +85,7 @@ void present_changes(SDL_Window* window)
               {changed.left, changed.top, changed.right - changed.left, changed.bottom - changed.top});
 }
 
-void repaint_window(SDL_Window* window)
+void repaintWindow(SDL_Window* window)
 {
     paint(window, {0, 0, qwin_width, qwin_height});
 }
@@ -104,13 +104,13 @@ Next handle(SDL_Window* window, const SDL_Event& event)
     case SDL_WINDOWEVENT:
         switch (event.window.event) {
         case SDL_WINDOWEVENT_EXPOSED:
-            repaint_window(window);
+            repaintWindow(window);
             break;
         case SDL_WINDOWEVENT_SIZE_CHANGED:
         case SDL_WINDOWEVENT_RESIZED:
             if (event.window.data1 != qwin_width || event.window.data2 != qwin_height) {
                 SDL_SetWindowSize(window, qwin_width, qwin_height);
-                repaint_window(window);
+                repaintWindow(window);
             }
             break;
         case SDL_WINDOWEVENT_MAXIMIZED:
@@ -129,7 +129,7 @@ Next handle(SDL_Window* window, const SDL_Event& event)
         if (event.key.repeat != 0)
             break;
         if (event.key.keysym.sym == SDLK_F5)
-            repaint_window(window);
+            repaintWindow(window);
         break;
     default:
         break;
@@ -138,14 +138,14 @@ Next handle(SDL_Window* window, const SDL_Event& event)
 }
 
 // Handles events until the window is closed or a quit request meets an event,
-// and presents bitmap changes at most every present_interval_ms. It polls
+// and presents bitmap changes at most every kPresentIntervalMs. It polls
 // rather than waits: SDL's waiting wakes itself with an X event sent over a
 // second connection, and when the window is destroyed just after (Escape,
 // close box) that event meets a destroyed window and Xlib's default error
 // handler ends the program with status 1.
-void run_events(SDL_Window* window)
+void runEvents(SDL_Window* window)
 {
-    Uint32 last_present = SDL_GetTicks() - present_interval_ms;
+    Uint32 last_present = SDL_GetTicks() - kPresentIntervalMs;
     for (;;) {
         SDL_Event event;
         while (SDL_PollEvent(&event) != 0)
@@ -153,12 +153,12 @@ void run_events(SDL_Window* window)
                 return;
         if (close_now.load())
             return;
-        if (bitmap_changed.load() && SDL_GetTicks() - last_present >= present_interval_ms) {
+        if (bitmap_changed.load() && SDL_GetTicks() - last_present >= kPresentIntervalMs) {
             bitmap_changed.store(false);
-            present_changes(window);
+            presentChanges(window);
             last_present = SDL_GetTicks();
         }
-        SDL_Delay(poll_interval_ms);
+        SDL_Delay(kPollIntervalMs);
     }
 }
 
@@ -182,9 +182,9 @@ void* window_main(void*)
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
         std::exit(1);
     }
-    repaint_window(window);
+    repaintWindow(window);
     sem_post(&ready_event);
-    run_events(window);
+    runEvents(window);
     SDL_DestroyWindow(window);
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
     // The rest of SDL (hints, D-Bus) goes too unless another part of the
@@ -196,7 +196,7 @@ void* window_main(void*)
 
 // ---- display probe ----
 
-bool env_set(const char* name)
+bool envSet(const char* name)
 {
     const char* value = std::getenv(name);
     return value != nullptr && value[0] != '\0';
@@ -204,9 +204,9 @@ bool env_set(const char* name)
 
 // An X server answers at $DISPLAY. The connection is closed again at once:
 // every call the window makes stays on its own thread.
-bool x_display_reachable()
+bool xDisplayReachable()
 {
-    if (!env_set("DISPLAY"))
+    if (!envSet("DISPLAY"))
         return false;
     Display* display = XOpenDisplay(nullptr);
     if (display == nullptr)
@@ -217,7 +217,7 @@ bool x_display_reachable()
 
 // A Wayland compositor listens on $WAYLAND_DISPLAY (a socket name under
 // $XDG_RUNTIME_DIR, or a full path).
-bool wayland_display_reachable()
+bool waylandDisplayReachable()
 {
     const char* name = std::getenv("WAYLAND_DISPLAY");
     if (name == nullptr || name[0] == '\0')
@@ -245,7 +245,7 @@ bool wayland_display_reachable()
 // An X server or a Wayland compositor answers.
 bool reachable()
 {
-    return x_display_reachable() || wayland_display_reachable();
+    return xDisplayReachable() || waylandDisplayReachable();
 }
 
 // ---- back-end entry points ----

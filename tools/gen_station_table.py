@@ -140,7 +140,7 @@ const char stationContext[] = "http://%(vocab)s/context_odpt_Station.jsonld";
 
 }  // namespace
 
-StationEntry stations[stationTableSize] = {
+StationEntry stations[kStationTableSize] = {
 """ % {"api": API_HOST, "vocab": VOCABULARY_HOST, "left": LAYOUT_LEFT,
        "right": LAYOUT_RIGHT, "top": LAYOUT_TOP, "bottom": LAYOUT_BOTTOM})
 

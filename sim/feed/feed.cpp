@@ -55,16 +55,16 @@ struct Feed {
 
 namespace {
 
-constexpr auto rateWindow = std::chrono::milliseconds(100);
-constexpr auto slowDelay = std::chrono::seconds(60);
-constexpr int workerThreads = 16;  // hung answers each hold one
+constexpr auto kRateWindow = std::chrono::milliseconds(100);
+constexpr auto kSlowDelay = std::chrono::seconds(60);
+constexpr int kWorkerThreads = 16;  // hung answers each hold one
 // Held answers never take the last workers, which the control route and the
 // recovery after the fault need; beyond this the oldest held answer gives up.
-constexpr size_t maxHeldAnswers = workerThreads - 4;
-constexpr size_t rateTableCapacity = 256;  // type and key pairs remembered for the rate limit
-constexpr char jsonType[] = "application/json; charset=utf-8";
-constexpr size_t trickleBytes = 64;  // the trickle fault's pieces
-constexpr auto trickleGap = std::chrono::milliseconds(200);
+constexpr size_t kMaxHeldAnswers = kWorkerThreads - 4;
+constexpr size_t kRateTableCapacity = 256;  // type and key pairs remembered for the rate limit
+constexpr char kJsonType[] = "application/json; charset=utf-8";
+constexpr size_t kTrickleBytes = 64;  // the trickle fault's pieces
+constexpr auto kTrickleGap = std::chrono::milliseconds(200);
 
 std::int64_t simNow(const Feed& f)
 {
@@ -122,7 +122,7 @@ std::string bodyFor(Feed& f, const httplib::Request& req, const std::string& typ
 void sendHalf(httplib::Response& res, std::string body)
 {
     auto shared = std::make_shared<std::string>(std::move(body));
-    res.set_content_provider(shared->size(), jsonType,
+    res.set_content_provider(shared->size(), kJsonType,
                              [shared](size_t offset, size_t, httplib::DataSink& sink) {
                                  size_t half = shared->size() / 2;
                                  if (offset >= half)
@@ -132,19 +132,19 @@ void sendHalf(httplib::Response& res, std::string body)
                              });
 }
 
-// Sends body trickleBytes at a time, a pause before each, until it is all
+// Sends body kTrickleBytes at a time, a pause before each, until it is all
 // sent, the client goes or the feed stops.
 void sendTrickling(Feed& f, httplib::Response& res, std::string body)
 {
     auto shared = std::make_shared<std::string>(std::move(body));
     res.set_content_provider(
-        shared->size(), jsonType, [&f, shared](size_t offset, size_t, httplib::DataSink& sink) {
+        shared->size(), kJsonType, [&f, shared](size_t offset, size_t, httplib::DataSink& sink) {
             {
                 std::unique_lock<std::mutex> lock(f.mutex);
-                if (f.wake.wait_for(lock, trickleGap, [&] { return f.stopping; }))
+                if (f.wake.wait_for(lock, kTrickleGap, [&] { return f.stopping; }))
                     return false;
             }
-            return sink.write(shared->data() + offset, std::min(trickleBytes, shared->size() - offset));
+            return sink.write(shared->data() + offset, std::min(kTrickleBytes, shared->size() - offset));
         });
 }
 
@@ -156,10 +156,10 @@ bool tooSoon(Feed& f, const std::string& type, const std::string& key)
     std::lock_guard<std::mutex> lock(f.mutex);
     std::string pair = type + '\n' + key;
     // clients may invent any number of types; forgetting them all is harmless
-    if (f.lastRequest.size() >= rateTableCapacity && !f.lastRequest.count(pair))
+    if (f.lastRequest.size() >= kRateTableCapacity && !f.lastRequest.count(pair))
         f.lastRequest.clear();
     auto [it, fresh] = f.lastRequest.try_emplace(pair, now);
-    bool soon = !fresh && now - it->second < rateWindow;
+    bool soon = !fresh && now - it->second < kRateWindow;
     it->second = now;
     return soon;
 }
@@ -175,13 +175,13 @@ bool holdAnswer(Feed& f, FeedFault fault)
     }
     const std::uint64_t ticket = f.nextTicket++;
     f.held.insert(ticket);
-    if (f.held.size() > maxHeldAnswers) {
+    if (f.held.size() > kMaxHeldAnswers) {
         f.releasedBelow = *f.held.begin() + 1;
         f.wake.notify_all();
     }
     auto givenUp = [&] { return f.stopping || ticket < f.releasedBelow; };
     if (fault == FeedFault::Slow)
-        f.wake.wait_for(lock, slowDelay, givenUp);
+        f.wake.wait_for(lock, kSlowDelay, givenUp);
     if (fault == FeedFault::Hang)
         f.wake.wait(lock, [&] { return givenUp() || f.fault != FeedFault::Hang; });
     f.held.erase(ticket);
@@ -212,7 +212,7 @@ void answerUnderFault(Feed& f, httplib::Response& res, MakeBody makeBody)
     std::string body = makeBody(fault);
     if (fault == FeedFault::Drop)
         return sendHalf(res, std::move(body));
-    res.set_content(body, jsonType);
+    res.set_content(body, kJsonType);
 }
 
 void answerDatapoints(Feed& f, const httplib::Request& req, httplib::Response& res)
@@ -228,14 +228,14 @@ void answerDatapoints(Feed& f, const httplib::Request& req, httplib::Response& r
 
 // ---- version-4 routes ----
 
-constexpr char v4Operator[] = "odpt.Operator:TokyoMetro";
+constexpr char kV4Operator[] = "odpt.Operator:TokyoMetro";
 
 struct V4Limit {
     const char* name;  // as in the header names
     int limit;
     int seconds;
 };
-constexpr V4Limit v4Limits[3] = {{"minute", 60, 60}, {"hour", 3600, 3600}, {"day", 24000, 86400}};
+constexpr V4Limit kV4Limits[3] = {{"minute", 60, 60}, {"hour", 3600, 3600}, {"day", 24000, 86400}};
 
 // Counts the request in every window and sets the rate-limit headers; false
 // when a limit is used up (only enforced with the rate limit on).
@@ -245,21 +245,21 @@ bool countV4Request(Feed& f, httplib::Response& res)
     std::lock_guard<std::mutex> lock(f.mutex);
     bool within = true;
     for (int i = 0; i < 3; ++i) {
-        const std::int64_t window = now / v4Limits[i].seconds;
+        const std::int64_t window = now / kV4Limits[i].seconds;
         if (window != f.v4Window[i]) {
             f.v4Window[i] = window;
             f.v4Used[i] = 0;
         }
-        if (f.v4Used[i] >= v4Limits[i].limit && f.options.rateLimit)
+        if (f.v4Used[i] >= kV4Limits[i].limit && f.options.rateLimit)
             within = false;
     }
     for (int i = 0; i < 3; ++i) {
         if (within)
             ++f.v4Used[i];
-        const int left = v4Limits[i].limit - f.v4Used[i];
-        res.set_header(std::string("X-RateLimit-Limit-") + v4Limits[i].name,
-                       std::to_string(v4Limits[i].limit));
-        res.set_header(std::string("X-RateLimit-Remaining-") + v4Limits[i].name,
+        const int left = kV4Limits[i].limit - f.v4Used[i];
+        res.set_header(std::string("X-RateLimit-Limit-") + kV4Limits[i].name,
+                       std::to_string(kV4Limits[i].limit));
+        res.set_header(std::string("X-RateLimit-Remaining-") + kV4Limits[i].name,
                        std::to_string(left < 0 ? 0 : left));
     }
     return within;
@@ -299,7 +299,7 @@ std::string faresBodyV4(const Feed& f, const httplib::Request& req)
     for (size_t a = 0; a < f.net.sameAs.size(); ++a) {
         if (!admits(from, f.net.sameAs[a]))
             continue;
-        for (size_t b = 0; b < f.net.sameAs.size() && items.size() < v4AnswerObjectCap; ++b) {
+        for (size_t b = 0; b < f.net.sameAs.size() && items.size() < kV4AnswerObjectCap; ++b) {
             if (a == b || !admits(to, f.net.sameAs[b]))
                 continue;
             const int pa = f.net.sameAsPlace[a], pb = f.net.sameAsPlace[b];
@@ -345,8 +345,8 @@ std::string trainsV4(Feed& f, const httplib::Request& req, FeedFault fault)
     for (SimTrain& t : trains)
         if (admits(railway, t.railwayId))
             admitted.push_back(std::move(t));
-    if (admitted.size() > v4AnswerObjectCap)
-        admitted.resize(v4AnswerObjectCap);
+    if (admitted.size() > kV4AnswerObjectCap)
+        admitted.resize(kV4AnswerObjectCap);
     return trainsBodyV4(admitted, now);
 }
 
@@ -361,7 +361,7 @@ std::string timetablesV4(const Feed& f, const httplib::Request& req)
         if (!admits(calendar,
                     calendarId(holiday ? ServiceCalendar::SaturdayHoliday : ServiceCalendar::Weekday)))
             continue;
-        for (size_t r = 0; r < f.net.routes.size() && items.size() < v4AnswerObjectCap; ++r) {
+        for (size_t r = 0; r < f.net.routes.size() && items.size() < kV4AnswerObjectCap; ++r) {
             if (!admits(railway, f.net.routes[r].railwayId))
                 continue;
             for (std::string& item :
@@ -369,8 +369,8 @@ std::string timetablesV4(const Feed& f, const httplib::Request& req)
                 items.push_back(std::move(item));
         }
     }
-    if (items.size() > v4AnswerObjectCap)
-        items.resize(v4AnswerObjectCap);
+    if (items.size() > kV4AnswerObjectCap)
+        items.resize(kV4AnswerObjectCap);
     return v4Array(items);
 }
 
@@ -386,8 +386,8 @@ void answerV4(Feed& f, const httplib::Request& req, httplib::Response& res)
         return plain(res, 404, "Not Found");
     if (!countV4Request(f, res))
         return plain(res, 429, "API rate limit exceeded");
-    if (!admits(filterValues(req, "odpt:operator"), v4Operator))
-        return res.set_content("[]", jsonType);
+    if (!admits(filterValues(req, "odpt:operator"), kV4Operator))
+        return res.set_content("[]", kJsonType);
     if (type == "odpt:TrainTimetable" && currentFault(f) == FeedFault::Trickle)
         return sendTrickling(f, res, timetablesV4(f, req));
     answerUnderFault(f, res, [&](FeedFault fault) {
@@ -447,12 +447,12 @@ Feed* feed_start(const FeedOptions& options, std::string* error)
             *error = "cannot load certificate " + options.certFile + " with key " + options.keyFile;
             return nullptr;
         }
-        tls->new_task_queue = [] { return new httplib::ThreadPool(workerThreads); };
+        tls->new_task_queue = [] { return new httplib::ThreadPool(kWorkerThreads); };
         tls->set_keep_alive_timeout(1);
         f->server = std::move(tls);
     } else {
         try {
-            f->server = intakeServer(RequestLimits{}, workerThreads);
+            f->server = intakeServer(RequestLimits{}, kWorkerThreads);
         } catch (const std::system_error& e) {
             *error = std::string("cannot start the feed's threads: ") + e.what();
             return nullptr;

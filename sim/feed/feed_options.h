@@ -6,13 +6,14 @@
 #include "sim/rig/feed_fault.h"
 
 // The consumer key the feed accepts unless told otherwise: 64 lowercase hex digits.
-inline constexpr char feedDefaultKey[65] = "5e6d0c1b7a2f4e9d8c3b6a5f4e1d0c9b8a7f6e5d4c3b2a1f0e9d8c7b6a5f4e3d";
+inline constexpr char kFeedDefaultKey[65] =
+    "5e6d0c1b7a2f4e9d8c3b6a5f4e1d0c9b8a7f6e5d4c3b2a1f0e9d8c7b6a5f4e3d";
 
 // Settings of one feed; the defaults give the simulation on a free loopback port.
 struct FeedOptions {
     std::string host = "127.0.0.1";         // address to bind
     int port = 0;                           // 0 picks a free port
-    std::string key = feedDefaultKey;       // the only acl:consumerKey answered
+    std::string key = kFeedDefaultKey;      // the only acl:consumerKey answered
     std::uint32_t seed = 1;                 // seed of the train model's delays and disruptions
     std::optional<std::int64_t> startTime;  // Unix time the simulated clock starts at; none: the real clock
     bool rateLimit = true;                  // v2: 503 for a second request of one type and key within 100 ms;

@@ -54,7 +54,7 @@ int parseRailwayName(const std::string& name)
             return k;
     }
     if (name == "MarunouchiBranch" || name == "odpt.Railway:TokyoMetro.MarunouchiBranch")
-        return branchIndex;
+        return kBranchIndex;
     return -1;
 }
 

@@ -5,7 +5,7 @@
 #include "sim/feed/feed_options.h"
 
 // The railway index named by "0".."8", a railway identifier
-// ("odpt.Railway:TokyoMetro.Ginza") or its last part ("Ginza"), branchIndex
+// ("odpt.Railway:TokyoMetro.Ginza") or its last part ("Ginza"), kBranchIndex
 // for "MarunouchiBranch"; -1 for none.
 int parseRailwayName(const std::string& name);
 

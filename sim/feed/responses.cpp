@@ -1,33 +1,45 @@
 #include "sim/feed/responses.h"
 
 #include <cstdio>
+#include <string_view>
+#include <utility>
 
 #include "opendata/calendar.h"
+#include "opendata/v2_members.h"
 #include "sim/model/train_model.h"
 
 namespace {
 
-constexpr char contextBase[] = "http://vocab.tokyometroapp.jp/context_odpt_";
-constexpr char fareDate[] = "2014-08-29T16:03:36+09:00";
+constexpr char kContextBase[] = "http://vocab.tokyometroapp.jp/context_odpt_";
+constexpr char kFareDate[] = "2014-08-29T16:03:36+09:00";
 
-void member(std::string& out, const char* key, const std::string& value)
+// Each value is JSON already (a quoted text, a number, null); the keys come
+// out in version 2's order, which the client's parser and rewrite share.
+using JsonValues = std::vector<std::pair<std::string_view, std::string>>;
+
+template <std::size_t N>
+void writeObject(std::string& out, const V2Member (&members)[N], const JsonValues& values)
 {
-    if (out.back() != '{')
-        out += ',';
-    out += '"';
-    out += key;
-    out += "\":";
-    appendJsonString(out, value);
+    out += '{';
+    for (const V2Member& m : members)
+        for (const auto& [key, json] : values)
+            if (key == m.key) {
+                if (out.back() != '{')
+                    out += ',';
+                out += '"';
+                out += key;
+                out += "\":";
+                out += json;
+                break;
+            }
+    out += '}';
 }
 
-void rawMember(std::string& out, const char* key, const std::string& raw)
+std::string jsonText(const std::string& s)
 {
-    if (out.back() != '{')
-        out += ',';
-    out += '"';
-    out += key;
-    out += "\":";
-    out += raw;
+    std::string out;
+    appendJsonString(out, s);
+    return out;
 }
 
 std::string stationPart(const std::string& sameAs)
@@ -80,35 +92,31 @@ void appendJsonString(std::string& out, const std::string& s)
 std::string trainsBody(const std::vector<SimTrain>& trains, std::int64_t now)
 {
     const std::string date = japanIso(now);
-    const std::string valid = japanIso(now + trainFrequencySeconds);
+    const std::string valid = japanIso(now + kTrainFrequencySeconds);
     const std::string dayTag = date.substr(0, 10);
     std::string out = "[";
     for (const SimTrain& t : trains) {
         if (out.size() > 1)
             out += ',';
-        out += '{';
-        member(out, "@context", std::string(contextBase) + "Train.jsonld");
-        member(out, "@type", "odpt:Train");
-        member(out, "@id", ucode(textHash(t.railwayId + t.number), textHash(dayTag)));
-        member(out, "dc:date", date);
-        member(out, "dct:valid", valid);
-        rawMember(out, "odpt:frequency", std::to_string(trainFrequencySeconds));
-        member(out, "odpt:railway", t.railwayId);
-        member(out, "owl:sameAs",
-               "odpt.Train:" + t.railwayId.substr(t.railwayId.find(':') + 1) + "." + t.number);
-        member(out, "odpt:trainNumber", t.number);
-        member(out, "odpt:trainType", t.type);
-        rawMember(out, "odpt:delay", std::to_string(t.delay));
-        member(out, "odpt:startingStation", t.startingStation);
-        member(out, "odpt:terminalStation", t.terminalStation);
-        member(out, "odpt:fromStation", t.fromStation);
-        if (t.toStation.empty())
-            rawMember(out, "odpt:toStation", "null");
-        else
-            member(out, "odpt:toStation", t.toStation);
-        member(out, "odpt:railDirection", t.direction);
-        member(out, "odpt:trainOwner", t.owner);
-        out += '}';
+        const std::string line = t.railwayId.substr(t.railwayId.find(':') + 1);
+        writeObject(out, kTrainMembers,
+                    {{"@context", jsonText(std::string(kContextBase) + "Train.jsonld")},
+                     {"@type", jsonText("odpt:Train")},
+                     {"@id", jsonText(ucode(textHash(t.railwayId + t.number), textHash(dayTag)))},
+                     {"dc:date", jsonText(date)},
+                     {"dct:valid", jsonText(valid)},
+                     {"odpt:frequency", std::to_string(kTrainFrequencySeconds)},
+                     {"odpt:railway", jsonText(t.railwayId)},
+                     {"owl:sameAs", jsonText("odpt.Train:" + line + "." + t.number)},
+                     {"odpt:trainNumber", jsonText(t.number)},
+                     {"odpt:trainType", jsonText(t.type)},
+                     {"odpt:delay", std::to_string(t.delay)},
+                     {"odpt:startingStation", jsonText(t.startingStation)},
+                     {"odpt:terminalStation", jsonText(t.terminalStation)},
+                     {"odpt:fromStation", jsonText(t.fromStation)},
+                     {"odpt:toStation", t.toStation.empty() ? "null" : jsonText(t.toStation)},
+                     {"odpt:railDirection", jsonText(t.direction)},
+                     {"odpt:trainOwner", jsonText(t.owner)}});
     }
     out += ']';
     return out;
@@ -120,22 +128,19 @@ std::string noticesBody(const std::vector<SimNotice>& notices, std::int64_t now,
     for (const SimNotice& n : notices) {
         if (out.size() > 1)
             out += ',';
-        out += '{';
-        member(out, "@context", std::string(contextBase) + "TrainInformation.jsonld");
-        member(out, "@id", ucode(textHash(n.railwayId), 0x1af0));
-        member(out, "dc:date", japanIso(n.date));
-        member(out, "dct:valid", japanIso(now + noticeValiditySeconds));
-        member(out, "odpt:operator", "odpt.Operator:TokyoMetro");
-        member(out, "odpt:railway", n.railwayId);
-        member(out, "odpt:timeOfOrigin", japanIso(n.origin));
+        JsonValues values = {
+            {"@context", jsonText(std::string(kContextBase) + "TrainInformation.jsonld")},
+            {"@id", jsonText(ucode(textHash(n.railwayId), 0x1af0))},
+            {"dc:date", jsonText(japanIso(n.date))},
+            {"dct:valid", jsonText(japanIso(now + kNoticeValiditySeconds))},
+            {"odpt:operator", jsonText("odpt.Operator:TokyoMetro")},
+            {"odpt:railway", jsonText(n.railwayId)},
+            {"odpt:timeOfOrigin", jsonText(japanIso(n.origin))},
+            {"odpt:trainInformationText", verbatimText ? "\"" + n.text + "\"" : jsonText(n.text)},
+            {"@type", jsonText("odpt:TrainInformation")}};
         if (!n.status.empty())
-            member(out, "odpt:trainInformationStatus", n.status);
-        if (verbatimText)
-            rawMember(out, "odpt:trainInformationText", "\"" + n.text + "\"");
-        else
-            member(out, "odpt:trainInformationText", n.text);
-        member(out, "@type", "odpt:TrainInformation");
-        out += '}';
+            values.push_back({"odpt:trainInformationStatus", jsonText(n.status)});
+        writeObject(out, kStatusMembers, values);
     }
     out += ']';
     return out;
@@ -143,19 +148,20 @@ std::string noticesBody(const std::vector<SimNotice>& notices, std::int64_t now,
 
 std::string fareBody(const std::string& fromStation, const std::string& toStation, const SimFare& fare)
 {
-    std::string out = "[{";
-    member(out, "@id", ucode(textHash(fromStation), textHash(toStation)));
-    member(out, "@type", "odpt:RailwayFare");
-    member(out, "owl:sameAs", fareSameAs(fromStation, toStation));
-    member(out, "dc:date", fareDate);
-    member(out, "odpt:operator", "odpt.Operator:TokyoMetro");
-    member(out, "odpt:fromStation", fromStation);
-    member(out, "odpt:toStation", toStation);
-    rawMember(out, "odpt:ticketFare", std::to_string(fare.ticket));
-    rawMember(out, "odpt:childTicketFare", std::to_string(fare.childTicket));
-    rawMember(out, "odpt:icCardFare", std::to_string(fare.icCard));
-    rawMember(out, "odpt:childIcCardFare", std::to_string(fare.childIcCard));
-    member(out, "@context", std::string(contextBase) + "RailwayFare.jsonld");
-    out += "}]";
+    std::string out = "[";
+    writeObject(out, kFareMembers,
+                {{"@id", jsonText(ucode(textHash(fromStation), textHash(toStation)))},
+                 {"@type", jsonText("odpt:RailwayFare")},
+                 {"owl:sameAs", jsonText(fareSameAs(fromStation, toStation))},
+                 {"dc:date", jsonText(kFareDate)},
+                 {"odpt:operator", jsonText("odpt.Operator:TokyoMetro")},
+                 {"odpt:fromStation", jsonText(fromStation)},
+                 {"odpt:toStation", jsonText(toStation)},
+                 {"odpt:ticketFare", std::to_string(fare.ticket)},
+                 {"odpt:childTicketFare", std::to_string(fare.childTicket)},
+                 {"odpt:icCardFare", std::to_string(fare.icCard)},
+                 {"odpt:childIcCardFare", std::to_string(fare.childIcCard)},
+                 {"@context", jsonText(std::string(kContextBase) + "RailwayFare.jsonld")}});
+    out += ']';
     return out;
 }

@@ -10,10 +10,10 @@
 #include "sim/model/train_model.h"
 
 // Seconds a train answer stays valid (odpt:frequency; dct:valid = dc:date + this).
-constexpr int trainFrequencySeconds = 90;
+constexpr int kTrainFrequencySeconds = 90;
 
 // Seconds a status answer stays valid after it is sent.
-constexpr int noticeValiditySeconds = 300;
+constexpr int kNoticeValiditySeconds = 300;
 
 // The odpt:Train array for trains reported at Unix time now.
 std::string trainsBody(const std::vector<SimTrain>& trains, std::int64_t now);

@@ -8,11 +8,11 @@
 
 namespace {
 
-constexpr char contextBase[] = "http://vocab.odpt.org/context_odpt_";
-constexpr char operatorId[] = "odpt.Operator:TokyoMetro";
-constexpr char fareDate[] = "2023-03-18T11:00:00+09:00";
-constexpr char fareIssued[] = "2023-03-18";
-constexpr char timetableIssued[] = "2026-03-14";
+constexpr char kContextBase[] = "http://vocab.odpt.org/context_odpt_";
+constexpr char kOperatorId[] = "odpt.Operator:TokyoMetro";
+constexpr char kFareDate[] = "2023-03-18T11:00:00+09:00";
+constexpr char kFareIssued[] = "2023-03-18";
+constexpr char kTimetableIssued[] = "2026-03-14";
 
 // The other four languages of a text the operator translates.
 struct Translations {
@@ -79,7 +79,7 @@ std::string afterColon(const std::string& id)
 
 std::string noticesBodyV4(const std::vector<SimNotice>& notices, bool multilingual, std::int64_t generated)
 {
-    const std::int64_t date = generated / v4NoticeValiditySeconds * v4NoticeValiditySeconds;
+    const std::int64_t date = generated / kV4NoticeValiditySeconds * kV4NoticeValiditySeconds;
     std::vector<std::string> items;
     for (const SimNotice& n : notices) {
         const bool disrupted = !n.status.empty();
@@ -87,11 +87,11 @@ std::string noticesBodyV4(const std::vector<SimNotice>& notices, bool multilingu
         v4Text(o, "@id", uuid(textHash(n.railwayId + japanIso(n.date))));
         v4Text(o, "@type", "odpt:TrainInformation");
         v4Text(o, "dc:date", japanIso(date));
-        v4Text(o, "@context", std::string(contextBase) + "TrainInformation.jsonld");
-        v4Text(o, "dct:valid", japanIso(date + v4NoticeValiditySeconds));
+        v4Text(o, "@context", std::string(kContextBase) + "TrainInformation.jsonld");
+        v4Text(o, "dct:valid", japanIso(date + kV4NoticeValiditySeconds));
         v4Text(o, "owl:sameAs", "odpt.TrainInformation:" + afterColon(n.railwayId));
         v4Text(o, "odpt:railway", n.railwayId);
-        v4Text(o, "odpt:operator", operatorId);
+        v4Text(o, "odpt:operator", kOperatorId);
         v4Raw(o, "odpt:trainInformationText",
               languageObject(n.text, disrupted ? disruptedService : normalService, multilingual));
         if (disrupted) {
@@ -114,12 +114,12 @@ std::string trainsBodyV4(const std::vector<SimTrain>& trains, std::int64_t now)
         v4Text(o, "@id", ucode(textHash(t.railwayId + t.number), textHash(dayTag)));
         v4Text(o, "@type", "odpt:Train");
         v4Text(o, "dc:date", date);
-        v4Text(o, "@context", std::string(contextBase) + "Train.jsonld");
-        v4Text(o, "dct:valid", japanIso(now + trainFrequencySeconds));
+        v4Text(o, "@context", std::string(kContextBase) + "Train.jsonld");
+        v4Text(o, "dct:valid", japanIso(now + kTrainFrequencySeconds));
         v4Raw(o, "odpt:delay", std::to_string(t.delay));
         v4Text(o, "owl:sameAs", "odpt.Train:" + afterColon(t.railwayId) + "." + t.number);
         v4Text(o, "odpt:railway", t.railwayId);
-        v4Text(o, "odpt:operator", operatorId);
+        v4Text(o, "odpt:operator", kOperatorId);
         if (t.toStation.empty())
             v4Raw(o, "odpt:toStation", "null");
         else
@@ -179,14 +179,14 @@ std::vector<std::string> timetableObjectsV4(const SimNetwork& net, const std::ve
         V4Object o;
         v4Text(o, "@id", ucode(textHash(train), textHash(calendar)));
         v4Text(o, "@type", "odpt:TrainTimetable");
-        v4Text(o, "dc:date", std::string(timetableIssued) + "T00:00:00+09:00");
-        v4Text(o, "@context", std::string(contextBase) + "TrainTimetable.jsonld");
-        v4Text(o, "dct:issued", timetableIssued);
+        v4Text(o, "dc:date", std::string(kTimetableIssued) + "T00:00:00+09:00");
+        v4Text(o, "@context", std::string(kContextBase) + "TrainTimetable.jsonld");
+        v4Text(o, "dct:issued", kTimetableIssued);
         v4Text(o, "odpt:train", "odpt.Train:" + train);
         v4Text(o, "owl:sameAs", "odpt.TrainTimetable:" + train + "." + calendar);
         v4Text(o, "odpt:railway", t.railwayId);
         v4Text(o, "odpt:calendar", "odpt.Calendar:" + calendar);
-        v4Text(o, "odpt:operator", operatorId);
+        v4Text(o, "odpt:operator", kOperatorId);
         v4Text(o, "odpt:trainType", t.type);
         v4Text(o, "odpt:trainNumber", t.number);
         v4Raw(o, "odpt:originStation", v4Array({v4Quoted(t.startingStation)}));
@@ -203,11 +203,11 @@ std::string fareObjectV4(const std::string& fromStation, const std::string& toSt
     V4Object o;
     v4Text(o, "@id", ucode(textHash(fromStation), textHash(toStation)));
     v4Text(o, "@type", "odpt:RailwayFare");
-    v4Text(o, "dc:date", fareDate);
-    v4Text(o, "@context", std::string(contextBase) + "RailwayFare.jsonld");
-    v4Text(o, "dct:issued", fareIssued);
+    v4Text(o, "dc:date", kFareDate);
+    v4Text(o, "@context", std::string(kContextBase) + "RailwayFare.jsonld");
+    v4Text(o, "dct:issued", kFareIssued);
     v4Text(o, "owl:sameAs", fareSameAs(fromStation, toStation));
-    v4Text(o, "odpt:operator", operatorId);
+    v4Text(o, "odpt:operator", kOperatorId);
     v4Text(o, "odpt:toStation", toStation);
     v4Raw(o, "odpt:icCardFare", std::to_string(fare.icCard));
     v4Raw(o, "odpt:ticketFare", std::to_string(fare.ticket));

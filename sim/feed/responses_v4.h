@@ -10,7 +10,7 @@
 #include "sim/model/train_model.h"
 
 // Seconds between two generations of the version-4 notices, and how long one stays valid.
-constexpr int v4NoticeValiditySeconds = 300;
+constexpr int kV4NoticeValiditySeconds = 300;
 
 // The odpt:TrainInformation array of the notices given, in their order, as
 // generated at Unix time `generated`: every object carries that moment

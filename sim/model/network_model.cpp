@@ -73,15 +73,15 @@ SimNetwork buildSimNetwork()
     SimNetwork net;
     for (int k = 0; k < railwayCount; ++k) {
         SimRoute route{railways[k].railwayId, k, k, {}};
-        int count = k == branchLine ? branchFirstSlot : railways[k].stationCount;
+        int count = k == kBranchLine ? kBranchFirstSlot : railways[k].stationCount;
         for (int p = 0; p < count; ++p)
             addStop(net, route, lineStations[k][p]);
         net.routes.push_back(std::move(route));
     }
-    SimRoute branch{branchRailwayId, branchLine, branchIndex, {}};
-    addStop(net, branch, lineStations[branchLine][branchJoinSlot]);
-    for (int p = branchFirstSlot; p < railways[branchLine].stationCount; ++p)
-        addStop(net, branch, lineStations[branchLine][p]);
+    SimRoute branch{kBranchRailwayId, kBranchLine, kBranchIndex, {}};
+    addStop(net, branch, lineStations[kBranchLine][kBranchJoinSlot]);
+    for (int p = kBranchFirstSlot; p < railways[kBranchLine].stationCount; ++p)
+        addStop(net, branch, lineStations[kBranchLine][p]);
     net.routes.push_back(std::move(branch));
 
     for (const SimRoute& r : net.routes)

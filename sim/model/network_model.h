@@ -39,7 +39,7 @@ struct SimNetwork {
 };
 
 // Number of routes: nine railways and the branch shuttle.
-constexpr int simRouteCount = branchIndex + 1;
+constexpr int kSimRouteCount = kBranchIndex + 1;
 
 // Builds the network from the station and railway tables.
 SimNetwork buildSimNetwork();

@@ -10,7 +10,7 @@ const char normalNoticeText[] = "現在、平常どおり運転しています�
 
 namespace {
 
-constexpr int disruptionPeak = 300;  // smaller delays are not announced
+constexpr int kDisruptionPeak = 300;  // smaller delays are not announced
 
 const char* const causes[] = {"車両点検", "信号確認", "お客様救護", "ドア点検", "線路内点検"};
 
@@ -47,18 +47,18 @@ bool announced(const DelayEpisode& e)
 {
     const int minute = japanSecondOfDay(e.start) / 60;
     bool inService = minute >= 5 * 60 || minute < 30;
-    return e.peak >= disruptionPeak && inService;
+    return e.peak >= kDisruptionPeak && inService;
 }
 
 // The notice of route k (a railway, or the branch shuttle) at Unix time t.
 SimNotice routeNotice(const SimNetwork& net, std::uint32_t seed, std::int64_t t, int k,
                       const ForcedNotice& forced)
 {
-    std::int64_t jst = t + japanOffsetSeconds;
+    std::int64_t jst = t + kJapanOffsetSeconds;
     // Japan time in seconds at which t's service day began
-    const std::int64_t dayStart = serviceDayStart(t) + japanOffsetSeconds;
+    const std::int64_t dayStart = serviceDayStart(t) + kJapanOffsetSeconds;
     const SimRoute& route = net.routes[k];
-    SimNotice n{route.railwayId, dayStart - japanOffsetSeconds, dayStart - japanOffsetSeconds, "",
+    SimNotice n{route.railwayId, dayStart - kJapanOffsetSeconds, dayStart - kJapanOffsetSeconds, "",
                 normalNoticeText};
     const std::vector<DelayEpisode> episodes =
         delayEpisodes(seed, k, floorDiv(dayStart, 3600), floorDiv(jst, 3600));
@@ -99,5 +99,5 @@ std::vector<SimNotice> currentNotices(const SimNetwork& net, std::uint32_t seed,
 
 SimNotice branchNotice(const SimNetwork& net, std::uint32_t seed, std::int64_t t, const ForcedNotice& forced)
 {
-    return routeNotice(net, seed, t, branchIndex, forced);
+    return routeNotice(net, seed, t, kBranchIndex, forced);
 }

@@ -11,7 +11,7 @@
 
 // A notice forced on one railway (railway -1: none).
 struct ForcedNotice {
-    int railway = -1;        // railway index 0..8, or branchIndex
+    int railway = -1;        // railway index 0..8, or kBranchIndex
     std::string text;        // UTF-8
     std::int64_t since = 0;  // Unix time it was forced
 };

@@ -10,11 +10,11 @@
 
 namespace {
 
-constexpr int dwellSeconds = 30;
-constexpr int firstDepartureMinute = 5 * 60;
-constexpr int lastDepartureMinute = 24 * 60 + 30;
-constexpr int tozai = 3;
-constexpr int fukutoshin = 8;
+constexpr int kDwellSeconds = 30;
+constexpr int kFirstDepartureMinute = 5 * 60;
+constexpr int kLastDepartureMinute = 24 * 60 + 30;
+constexpr int kTozai = 3;
+constexpr int kFukutoshin = 8;
 
 // Operators whose trains run through onto a route, and the station of theirs
 // a through train starts from or runs to beyond the route's first or last stop.
@@ -27,7 +27,7 @@ struct ThroughService {
 
 const ThroughService metroOwned{'S', "odpt.TrainOwner:TokyoMetro", nullptr, nullptr};
 
-const ThroughService throughServices[simRouteCount] = {
+const ThroughService throughServices[kSimRouteCount] = {
     metroOwned,
     metroOwned,
     {'T', "odpt.TrainOwner:Tobu", nullptr, "odpt.Station:Tobu.TobuSkytree.TobuDobutsuKoen"},
@@ -47,9 +47,9 @@ bool passes(int route, bool fast, size_t stop, size_t stopCount)
 {
     if (!fast)
         return false;
-    if (route == tozai)
+    if (route == kTozai)
         return stop >= 14 && stop <= 21 && stop != 17;
-    if (route == fukutoshin) {
+    if (route == kFukutoshin) {
         static const size_t expressStops[] = {0, 5, 8, 12, 14, 15};
         return stop + 1 < stopCount &&
                std::find(std::begin(expressStops), std::end(expressStops), stop) == std::end(expressStops);
@@ -59,9 +59,9 @@ bool passes(int route, bool fast, size_t stop, size_t stopCount)
 
 bool fastService(int route, int departure)
 {
-    if (route == tozai)
+    if (route == kTozai)
         return departure % 4 == 2;
-    if (route == fukutoshin)
+    if (route == kFukutoshin)
         return departure % 3 == 0;
     return false;
 }
@@ -70,7 +70,7 @@ const char* typeId(int route, bool fast)
 {
     if (!fast)
         return "odpt.TrainType:TokyoMetro.Local";
-    return route == tozai ? "odpt.TrainType:TokyoMetro.Rapid" : "odpt.TrainType:TokyoMetro.Express";
+    return route == kTozai ? "odpt.TrainType:TokyoMetro.Rapid" : "odpt.TrainType:TokyoMetro.Express";
 }
 
 std::string lastPart(const std::string& id)
@@ -94,7 +94,7 @@ Profile tripProfile(const SimRoute& route, int direction, bool fast)
     for (size_t k = 0; k < n; ++k) {
         size_t i = direction == 0 ? k : n - 1 - k;
         if (k == 0) {
-            p.arrive[k] = -dwellSeconds;  // the train stands at its first stop before leaving
+            p.arrive[k] = -kDwellSeconds;  // the train stands at its first stop before leaving
             p.depart[k] = 0;
             continue;
         }
@@ -105,7 +105,7 @@ Profile tripProfile(const SimRoute& route, int direction, bool fast)
         t += std::clamp(static_cast<int>(45 + 60 * km), 60, 180);
         p.arrive[k] = t;
         if (!passes(route.digit, fast, i, n))
-            t += dwellSeconds;
+            t += kDwellSeconds;
         p.depart[k] = t;
     }
     return p;
@@ -136,7 +136,7 @@ std::vector<DelayEpisode> delayEpisodes(std::uint32_t seed, int route, std::int6
             continue;  // about one hour in twelve
         int peak = 60 * static_cast<int>(2 + (h >> 8) % 9);
         int hold = 300 + static_cast<int>((h >> 16) % 900);
-        std::int64_t start = hour * 3600 - japanOffsetSeconds + static_cast<std::int64_t>((h >> 32) % 3600);
+        std::int64_t start = hour * 3600 - kJapanOffsetSeconds + static_cast<std::int64_t>((h >> 32) % 3600);
         // builds at half speed, holds, then recovers at a third of the speed
         out.push_back(DelayEpisode{start, peak, start + 2 * peak + hold + 3 * peak});
     }
@@ -146,7 +146,7 @@ std::vector<DelayEpisode> delayEpisodes(std::uint32_t seed, int route, std::int6
 double routeLag(std::uint32_t seed, int route, std::int64_t t)
 {
     // episodes last at most 2·600 + 1200 + 3·600 s, so three hours cover all
-    std::int64_t hour = floorDiv(t + japanOffsetSeconds, 3600);
+    std::int64_t hour = floorDiv(t + kJapanOffsetSeconds, 3600);
     double lag = 0;
     for (const DelayEpisode& e : delayEpisodes(seed, route, hour - 2, hour)) {
         if (t < e.start || t >= e.end)
@@ -175,7 +175,7 @@ int headwaySeconds(int route, int minuteOfDay)
         h = 300;
     else
         h = 480;
-    return route == branchIndex ? std::max(2 * h, 480) : h;
+    return route == kBranchIndex ? std::max(2 * h, 480) : h;
 }
 
 // ---- scheduled trips ----
@@ -196,7 +196,7 @@ void forEachRun(const SimNetwork& net, int routeIndex, Visit visit)
         const Profile local = tripProfile(route, dir, false);
         const Profile fast = tripProfile(route, dir, true);
         int departure = 0, hourSeen = -1, inHour = 0;
-        for (int s = firstDepartureMinute * 60 + dir * 60 + r * 17; s <= lastDepartureMinute * 60;
+        for (int s = kFirstDepartureMinute * 60 + dir * 60 + r * 17; s <= kLastDepartureMinute * 60;
              s += headwaySeconds(r, s / 60), ++departure) {
             const int hour = s / 3600;
             inHour = hour == hourSeen ? inHour + 1 : 0;

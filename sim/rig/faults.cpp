@@ -59,7 +59,7 @@ const char* faultName(FeedFault fault)
 std::vector<SimTrain> hugeTrainList(const SimNetwork& net)
 {
     std::vector<SimTrain> out;
-    for (int i = 0; i < hugeTrainCount; ++i) {
+    for (int i = 0; i < kHugeTrainCount; ++i) {
         const SimRoute& route = net.routes[i % net.routes.size()];
         size_t n = route.stops.size();
         size_t at = (i / net.routes.size()) % n;

@@ -20,9 +20,9 @@ const char* faultName(FeedFault fault);
 extern const char captivePortalPage[];
 
 // Number of trains the Huge fault reports.
-constexpr int hugeTrainCount = 1000;
+constexpr int kHugeTrainCount = 1000;
 
-// hugeTrainCount trains spread over every stop of every route, numbers unique.
+// kHugeTrainCount trains spread over every stop of every route, numbers unique.
 std::vector<SimTrain> hugeTrainList(const SimNetwork& net);
 
 // The notices with the first one's text spoilt as the fault demands: malformed

@@ -31,7 +31,7 @@ std::size_t count(const std::string& text, const std::string& part)
 
 int index_of(const char* sameAs)
 {
-    for (int i = 0; i < stationTableSize; ++i)
+    for (int i = 0; i < kStationTableSize; ++i)
         if (std::strcmp(stations[i].sameAs, sameAs) == 0)
             return i;
     ADD_FAILURE() << sameAs;

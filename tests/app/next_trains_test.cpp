@@ -74,7 +74,7 @@ void load(TimetableDay& day, int table)
 int stationNamed(const char* title)
 {
     const int i = findStationTitle(title);
-    EXPECT_LT(i, stationTableSize) << title;
+    EXPECT_LT(i, kStationTableSize) << title;
     return i;
 }
 
@@ -103,7 +103,7 @@ const DirectionDepartures* find(const std::vector<DirectionDepartures>& answer, 
 class NextTrains : public ::testing::Test {
 protected:
     void SetUp() override { sortStations(); }
-    LineCondition plain[timetableRailwayCount] = {};
+    LineCondition plain[kTimetableRailwayCount] = {};
 };
 
 TEST_F(NextTrains, TransferStationListsEveryLineAndDirectionSoonestFirst)
@@ -215,7 +215,7 @@ TEST_F(NextTrains, NoticesMoveMarkOrStopTheDepartures)
     run(t, "Tozai", "W1", "Nakano", {{"Nihombashi", "08:00"}, {"Otemachi", "08:02"}, {"Takebashi", "08:04"}});
     load(day, kTozai);
     const int otemachi = stationNamed("大手町");
-    LineCondition c[timetableRailwayCount] = {};
+    LineCondition c[kTimetableRailwayCount] = {};
 
     // Ten minutes late: the 07:55 is still to come, at 08:05, uncertain.
     c[kTozai] = {LineService::Delayed, 10, -1, -1};
@@ -356,7 +356,7 @@ TEST_F(NextTrainsAnswer, KeyAsksAgainOnBadInputAndSaysWhyWithoutTimetables)
         {{"Otemachi", "08:05"}, {"Takebashi", "08:07"}});
     load(st.timetables, kTozai);
     const std::string otemachi = std::to_string(stationNamed("大手町"));
-    script = "abc\n" + std::to_string(stationTableSize) + "\n-1\n" + otemachi + "\nx";
+    script = "abc\n" + std::to_string(kStationTableSize) + "\n-1\n" + otemachi + "\nx";
     out.clear();
     nextTrainsQuery(st, env);
     const std::string bad = "駅の番号は 0 から 179 までの数で入力してください。\n";

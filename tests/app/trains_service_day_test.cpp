@@ -56,12 +56,12 @@ protected:
         const bool holiday = calendarOf(day) == ServiceCalendar::SaturdayHoliday;
         timetables = std::make_unique<TimetableDay>();
         timetables->day = isoDate(day);
-        for (int r = 0; r < simRouteCount; ++r) {
+        for (int r = 0; r < kSimRouteCount; ++r) {
             const std::string answer = v4Array(timetableObjectsV4(net, scheduledTrips(net, r), holiday));
             int k = 0;
-            while (k < timetableRailwayCount && net.routes[r].railwayId != timetableRailway(k))
+            while (k < kTimetableRailwayCount && net.routes[r].railwayId != timetableRailway(k))
                 ++k;
-            ASSERT_LT(k, timetableRailwayCount) << net.routes[r].railwayId;
+            ASSERT_LT(k, kTimetableRailwayCount) << net.routes[r].railwayId;
             ASSERT_TRUE(loadTimetableV4(timetables->tables[k], answer).ok);
             timetables->loaded[k] = true;
         }

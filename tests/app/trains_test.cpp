@@ -42,7 +42,7 @@ Station station(const char* sameAs)
 {
     int32_t lx = 0, ly = 0, dir = 0;
     Station s{0, 0};
-    EXPECT_NE(findStation(sameAs, lx, ly, dir, s.lon, s.lat), stationTableSize) << sameAs;
+    EXPECT_NE(findStation(sameAs, lx, ly, dir, s.lon, s.lat), kStationTableSize) << sameAs;
     return s;
 }
 
@@ -395,13 +395,13 @@ TEST_F(TrainsTest, FullKnownTrainListReusesTheEntryOfADepartedTrain)
     // Two full updates fill the list: Z0000 stands at Yotsuya, the other Z0
     // trains at Shibuya, then the Z1 trains at Omote-sando.
     for (int round = 0; round < 2; ++round) {
-        for (int i = 0; i < trainRecordCapacity; ++i) {
+        for (int i = 0; i < kTrainRecordCapacity; ++i) {
             char number[16];
             std::snprintf(number, sizeof number, "Z%d%03d", round, i);
             const char* where = round == 1 ? omotesando : i == 0 ? yotsuya : shibuya;
             set_train(i, number, ginza, where, "null");
         }
-        trainCount = trainRecordCapacity;
+        trainCount = kTrainRecordCapacity;
         updateTrainDisplay(st);
     }
     ASSERT_EQ(st.known.count, kKnownTrainCapacity);
@@ -423,18 +423,18 @@ TEST_F(TrainsTest, FullKnownTrainListReusesTheEntryOfADepartedTrain)
 
     // A full update of new numbers never takes an entry listed in it: Z1000
     // and N1 keep theirs, and every train gets one.
-    for (int i = 0; i < trainRecordCapacity; ++i) {
+    for (int i = 0; i < kTrainRecordCapacity; ++i) {
         char number[16];
         std::snprintf(number, sizeof number, "Z2%03d", i);
         set_train(i, number, ginza, shibuya, "null");
     }
-    set_train(trainRecordCapacity - 2, "N1", ginza, ginzaStation, "null");
-    set_train(trainRecordCapacity - 1, "Z1000", ginza, omotesando, "null");
-    trainCount = trainRecordCapacity;
+    set_train(kTrainRecordCapacity - 2, "N1", ginza, ginzaStation, "null");
+    set_train(kTrainRecordCapacity - 1, "Z1000", ginza, omotesando, "null");
+    trainCount = kTrainRecordCapacity;
     updateTrainDisplay(st);
     EXPECT_EQ(findKnownTrain(st.known, ginza, "N1"), 0);
     EXPECT_GE(findKnownTrain(st.known, ginza, "Z1000"), 0);
-    for (int i = 0; i < trainRecordCapacity; ++i)
+    for (int i = 0; i < kTrainRecordCapacity; ++i)
         EXPECT_GE(findKnownTrain(st.known, ginza, trainRecords[i].trainNumber.c_str()), 0) << i;
     EXPECT_EQ(st.known.count, kKnownTrainCapacity);
 }

@@ -56,7 +56,7 @@ TEST_F(CountBoxAgainstFeed, FirstRefreshShowsEveryTrainAndTheTotal)
     Feed* feed = feed_start(o, &error);
     ASSERT_NE(feed, nullptr) << error;
     config.api.root = feed_root(feed);
-    config.api.consumerKey = feedDefaultKey;
+    config.api.consumerKey = kFeedDefaultKey;
     applyConfig(config);
 
     start();

@@ -175,7 +175,7 @@ TEST(TrainsRefreshE2E, OneRefreshDrawsCountsMarksAndPrintsEveryTrain)
     ASSERT_NE(run.feed, nullptr) << error;
 
     ASSERT_EQ(run.command("start_monitor m LINEWATCH_HTTP_TIMEOUT_MS=5000 LINEWATCH_API_ROOT='" +
-                          feed_root(run.feed) + "' LINEWATCH_CONSUMER_KEY='" + feedDefaultKey +
+                          feed_root(run.feed) + "' LINEWATCH_CONSUMER_KEY='" + kFeedDefaultKey +
                           "' -- --time " + recorded),
               0);
     const std::string m = run.dir + "/m";
@@ -251,7 +251,7 @@ TEST(TrainsRefreshE2E, OneRefreshDrawsCountsMarksAndPrintsEveryTrain)
     for (const Mark& m : marks) {
         int32_t lx, ly, dir;
         float lon, lat;
-        ASSERT_NE(findStation(m.station, lx, ly, dir, lon, lat), stationTableSize);
+        ASSERT_NE(findStation(m.station, lx, ly, dir, lon, lat), kStationTableSize);
         ScreenPoint p = project(st, lat, lon);
         for (int dy = -2; dy <= 1; ++dy)
             for (int dx = -2; dx <= 1; ++dx)

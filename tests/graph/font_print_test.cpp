@@ -69,7 +69,7 @@ const FontRecord& recordOf(std::uint16_t code)
 // A 34-byte glyph with ink at the given (column, row) dots.
 std::vector<unsigned char> glyphWith(std::initializer_list<Pixel> dots)
 {
-    std::vector<unsigned char> g(glyphByteCount, 0);
+    std::vector<unsigned char> g(kGlyphByteCount, 0);
     g[0] = g[1] = 16;
     for (auto [c, r] : dots)
         g[2 + r * 2 + c / 8] |= static_cast<unsigned char>(0x80 >> (c % 8));
@@ -251,7 +251,7 @@ TEST_F(FontPrint, ScaleOneSetsExactlyTheInkedPixels)
 
 TEST_F(FontPrint, FindglyphCopiesOrLeavesTheBuffer)
 {
-    unsigned char buffer[glyphByteCount];
+    unsigned char buffer[kGlyphByteCount];
     std::memset(buffer, 0xAA, sizeof buffer);
     EXPECT_EQ(port.findglyph(0x989F, buffer), 0);
     EXPECT_EQ(port.findglyph(0x4142, buffer), 0);
@@ -269,10 +269,10 @@ TEST_F(FontPrint, FindglyphCopiesOrLeavesTheBuffer)
     // Drawing consumes the glyph buffer's bitmap, not its size bytes.
     port.print("\x88\x9F", 0, 0, ink, 1.0f, 0);
     EXPECT_EQ(port.glyphbytes, 34);
-    EXPECT_EQ(port.fontcount, fontRecordCount);
+    EXPECT_EQ(port.fontcount, kFontRecordCount);
     EXPECT_EQ(port.glyph[0], 16);
     EXPECT_EQ(port.glyph[1], 16);
-    for (int i = 2; i < glyphByteCount; ++i)
+    for (int i = 2; i < kGlyphByteCount; ++i)
         EXPECT_EQ(port.glyph[i], 0) << i;
 }
 

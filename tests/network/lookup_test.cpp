@@ -55,19 +55,19 @@ TEST(SortStations, OrderedPermutationThatASecondSortKeeps)
 {
     sortStations();
     std::set<std::string> ids;
-    for (int i = 0; i < stationTableSize; ++i) {
+    for (int i = 0; i < kStationTableSize; ++i) {
         ids.insert(stations[i].sameAs);
         if (i > 0) {
             EXPECT_LE(compareStationTitle(stations[i - 1], stations[i]), 0) << i;
         }
     }
-    EXPECT_EQ(ids.size(), static_cast<size_t>(stationTableSize));
+    EXPECT_EQ(ids.size(), static_cast<size_t>(kStationTableSize));
 
-    const char* before[stationTableSize];
-    for (int i = 0; i < stationTableSize; ++i)
+    const char* before[kStationTableSize];
+    for (int i = 0; i < kStationTableSize; ++i)
         before[i] = stations[i].sameAs;
     sortStations();
-    for (int i = 0; i < stationTableSize; ++i)
+    for (int i = 0; i < kStationTableSize; ++i)
         EXPECT_EQ(stations[i].sameAs, before[i]) << i;
 }
 
@@ -77,7 +77,7 @@ TEST(FindStation, BranchRecordAndExactMatchOnly)
     std::int32_t x = -1, y = -1, dir = -1;
     float lon = -1, lat = -1;
     const int i = findStation("odpt.Station:TokyoMetro.MarunouchiBranch.NakanoSakaue", x, y, dir, lon, lat);
-    ASSERT_LT(i, stationTableSize);
+    ASSERT_LT(i, kStationTableSize);
     const StationEntry& s = stations[i];
     EXPECT_STREQ(s.railway, "odpt.Railway:TokyoMetro.MarunouchiBranch");
     EXPECT_STREQ(s.stationCode, "M06");
@@ -89,13 +89,13 @@ TEST(FindStation, BranchRecordAndExactMatchOnly)
     EXPECT_EQ(lat, s.latitude);
 
     const int main = findStation("odpt.Station:TokyoMetro.Marunouchi.NakanoSakaue", x, y, dir, lon, lat);
-    ASSERT_LT(main, stationTableSize);
+    ASSERT_LT(main, kStationTableSize);
     EXPECT_NE(main, i);
     EXPECT_STREQ(stations[main].railway, "odpt.Railway:TokyoMetro.Marunouchi");
 
     // "Ueno" is a prefix of "UenoHirokoji"; the match must be exact.
     const int ueno = findStation("odpt.Station:TokyoMetro.Ginza.Ueno", x, y, dir, lon, lat);
-    ASSERT_LT(ueno, stationTableSize);
+    ASSERT_LT(ueno, kStationTableSize);
     EXPECT_STREQ(stations[ueno].sameAs, "odpt.Station:TokyoMetro.Ginza.Ueno");
 }
 
@@ -106,7 +106,7 @@ TEST(FindStation, UnknownIdentifierLeavesOutputs)
                            "odpt.Station:TokyoMetro.Ginza.UenoX", "", static_cast<const char*>(nullptr)}) {
         std::int32_t x = 11, y = 22, dir = 33;
         float lon = 44.5f, lat = 55.5f;
-        EXPECT_EQ(findStation(id, x, y, dir, lon, lat), stationTableSize) << (id ? id : "null");
+        EXPECT_EQ(findStation(id, x, y, dir, lon, lat), kStationTableSize) << (id ? id : "null");
         EXPECT_EQ(x, 11);
         EXPECT_EQ(y, 22);
         EXPECT_EQ(dir, 33);
@@ -119,7 +119,7 @@ TEST(StationOnRailway, HonanchoOnlyOnMarunouchiAndEveryRecordOnExactlyOne)
 {
     sortStations();
     const int honancho = findStationTitle("方南町");
-    ASSERT_LT(honancho, stationTableSize);
+    ASSERT_LT(honancho, kStationTableSize);
     for (int k = 0; k < railwayCount; ++k) {
         EXPECT_EQ(stationOnRailway(stations[honancho], k), k == 1) << "railway " << k;
     }
@@ -144,16 +144,16 @@ TEST(FindStationTitle, FirstRecordOfTheTitleInSortedOrder)
 {
     sortStations();
     const int i = findStationTitle("銀座");
-    ASSERT_LT(i, stationTableSize);
+    ASSERT_LT(i, kStationTableSize);
     EXPECT_STREQ(stations[i].title, "銀座");
     EXPECT_TRUE(i == 0 || std::strcmp(stations[i - 1].title, "銀座") != 0);
     // 銀座一丁目 starts with 銀座 but is another title.
     const int itchome = findStationTitle("銀座一丁目");
-    ASSERT_LT(itchome, stationTableSize);
+    ASSERT_LT(itchome, kStationTableSize);
     EXPECT_STREQ(stations[itchome].title, "銀座一丁目");
-    EXPECT_EQ(findStationTitle("銀"), stationTableSize);
-    EXPECT_EQ(findStationTitle(""), stationTableSize);
-    EXPECT_EQ(findStationTitle(nullptr), stationTableSize);
+    EXPECT_EQ(findStationTitle("銀"), kStationTableSize);
+    EXPECT_EQ(findStationTitle(""), kStationTableSize);
+    EXPECT_EQ(findStationTitle(nullptr), kStationTableSize);
 }
 
 TEST(FindRailway, ExactIdentifiersOnly)

@@ -19,8 +19,8 @@ TEST(Railways, CountsMasksAndUsedSlots)
     for (int k = 0; k < railwayCount; ++k) {
         EXPECT_EQ(railways[k].mask, 1 << k) << k;
         EXPECT_EQ(railways[k].stationCount, expected[k]) << k;
-        ASSERT_LE(railways[k].stationCount, lineStationSlots);
-        for (int s = 0; s < lineStationSlots; ++s) {
+        ASSERT_LE(railways[k].stationCount, kLineStationSlots);
+        for (int s = 0; s < kLineStationSlots; ++s) {
             const bool used = s < railways[k].stationCount;
             EXPECT_EQ(lineStations[k][s] != nullptr, used) << "railway " << k << " slot " << s;
         }
@@ -31,7 +31,7 @@ TEST(Railways, CountsMasksAndUsedSlots)
     lineMask all = 0;
     for (const RailwayEntry& r : railways)
         all |= static_cast<lineMask>(r.mask);
-    EXPECT_EQ(all, allLines);
+    EXPECT_EQ(all, kAllLines);
 }
 
 // Every listed name finds a record, and a record of that title belongs to
@@ -43,7 +43,7 @@ TEST(Railways, EveryListedNameMatchesATitle)
     for (int k = 0; k < railwayCount; ++k) {
         for (int s = 0; s < railways[k].stationCount; ++s) {
             const int i = findStationTitle(lineStations[k][s]);
-            ASSERT_LT(i, stationTableSize) << "railway " << k << " slot " << s;
+            ASSERT_LT(i, kStationTableSize) << "railway " << k << " slot " << s;
             EXPECT_STREQ(stations[i].title, lineStations[k][s]);
             const bool own =
                 std::any_of(std::begin(stations), std::end(stations), [&](const StationEntry& e) {
@@ -72,10 +72,10 @@ TEST(Railways, EveryRecordIsListedByItsRailway)
 
 TEST(Railways, MarunouchiBranchLeavesAtNakanoSakaue)
 {
-    EXPECT_STREQ(lineStations[branchLine][branchJoinSlot], "中野坂上");
-    EXPECT_STREQ(lineStations[branchLine][branchFirstSlot - 1], "荻窪");
-    EXPECT_STREQ(lineStations[branchLine][branchFirstSlot], "中野新橋");
-    EXPECT_STREQ(lineStations[branchLine][railways[branchLine].stationCount - 1], "方南町");
+    EXPECT_STREQ(lineStations[kBranchLine][kBranchJoinSlot], "中野坂上");
+    EXPECT_STREQ(lineStations[kBranchLine][kBranchFirstSlot - 1], "荻窪");
+    EXPECT_STREQ(lineStations[kBranchLine][kBranchFirstSlot], "中野新橋");
+    EXPECT_STREQ(lineStations[kBranchLine][railways[kBranchLine].stationCount - 1], "方南町");
     // Both the main line and the branch have a record at the junction.
     int junction = 0;
     for (const StationEntry& e : stations)
@@ -84,16 +84,16 @@ TEST(Railways, MarunouchiBranchLeavesAtNakanoSakaue)
     // The branch's records are exactly its slots and the junction, under its own identifier.
     int branchRecords = 0;
     for (const StationEntry& e : stations) {
-        if (std::strcmp(e.railway, branchRailwayId) != 0)
+        if (std::strcmp(e.railway, kBranchRailwayId) != 0)
             continue;
         ++branchRecords;
-        bool listed = std::strcmp(e.title, lineStations[branchLine][branchJoinSlot]) == 0;
-        for (int s = branchFirstSlot; s < railways[branchLine].stationCount; ++s)
-            listed = listed || std::strcmp(e.title, lineStations[branchLine][s]) == 0;
+        bool listed = std::strcmp(e.title, lineStations[kBranchLine][kBranchJoinSlot]) == 0;
+        for (int s = kBranchFirstSlot; s < railways[kBranchLine].stationCount; ++s)
+            listed = listed || std::strcmp(e.title, lineStations[kBranchLine][s]) == 0;
         EXPECT_TRUE(listed) << e.sameAs;
     }
-    EXPECT_EQ(branchRecords, railways[branchLine].stationCount - branchFirstSlot + 1);
-    EXPECT_EQ(branchIndex, railwayCount);
+    EXPECT_EQ(branchRecords, railways[kBranchLine].stationCount - kBranchFirstSlot + 1);
+    EXPECT_EQ(kBranchIndex, railwayCount);
 }
 
 // Great-circle distance in km between the places of two titles (haversine on
@@ -117,8 +117,8 @@ TEST(Railways, ConsecutiveStationsLieWithinThreeKilometres)
 {
     for (int k = 0; k < railwayCount; ++k) {
         for (int s = 1; s < railways[k].stationCount; ++s) {
-            const bool branchStart = k == branchLine && s == branchFirstSlot;
-            const char* from = lineStations[k][branchStart ? branchJoinSlot : s - 1];
+            const bool branchStart = k == kBranchLine && s == kBranchFirstSlot;
+            const char* from = lineStations[k][branchStart ? kBranchJoinSlot : s - 1];
             EXPECT_LT(distanceKm(from, lineStations[k][s]), 3.0) << "railway " << k << " slot " << s;
         }
     }
@@ -160,7 +160,7 @@ TEST(MapBounds, AreTheExtremesOfTheStationCoordinates)
     const int wakoshi = findStationTitle("和光市");
     const int meguro = findStationTitle("目黒");
     const int nishiFunabashi = findStationTitle("西船橋");
-    ASSERT_LT(std::max({wakoshi, meguro, nishiFunabashi}), stationTableSize);
+    ASSERT_LT(std::max({wakoshi, meguro, nishiFunabashi}), kStationTableSize);
     EXPECT_EQ(mapBounds.north, stations[wakoshi].latitude);
     EXPECT_EQ(mapBounds.west, stations[wakoshi].longitude);
     EXPECT_EQ(mapBounds.south, stations[meguro].latitude);

@@ -70,8 +70,8 @@ TEST(StationTable, IdentifiersAndFixedFields)
                   std::string::npos)
             << e.sameAs << " lists its own railway";
     }
-    EXPECT_EQ(ids.size(), static_cast<size_t>(stationTableSize));
-    EXPECT_EQ(sameAs.size(), static_cast<size_t>(stationTableSize));
+    EXPECT_EQ(ids.size(), static_cast<size_t>(kStationTableSize));
+    EXPECT_EQ(sameAs.size(), static_cast<size_t>(kStationTableSize));
 }
 
 TEST(StationTable, RecordsPerRailwayAndStationCodes)

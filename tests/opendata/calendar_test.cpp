@@ -120,12 +120,12 @@ TEST(Calendar, DayArithmeticFloorsBeforeTheEpoch)
     EXPECT_EQ(japanSecondOfDay(japanTime("2026-12-08T00:00:00")), 0);
     EXPECT_EQ(japanSecondOfDay(japanTime("2026-12-08T23:59:59")), 86399);
     // 1969-12-31T23:59:59 Japan time
-    EXPECT_EQ(japanSecondOfDay(-japanOffsetSeconds - 1), 86399);
+    EXPECT_EQ(japanSecondOfDay(-kJapanOffsetSeconds - 1), 86399);
     EXPECT_EQ(japanMidnight(JapanDate{2026, 12, 8}), japanTime("2026-12-08T00:00:00"));
-    EXPECT_EQ(japanMidnight(JapanDate{1969, 12, 31}), -japanOffsetSeconds - secondsPerDay);
+    EXPECT_EQ(japanMidnight(JapanDate{1969, 12, 31}), -kJapanOffsetSeconds - kSecondsPerDay);
     EXPECT_EQ(serviceDayStart(japanTime("2026-12-08T02:59:59")), japanTime("2026-12-07T03:00:00"));
     EXPECT_EQ(serviceDayStart(japanTime("2026-12-08T03:00:00")), japanTime("2026-12-08T03:00:00"));
-    EXPECT_EQ(serviceDayStart(-japanOffsetSeconds), -japanOffsetSeconds - secondsPerDay + 3 * 3600);
+    EXPECT_EQ(serviceDayStart(-kJapanOffsetSeconds), -kJapanOffsetSeconds - kSecondsPerDay + 3 * 3600);
 }
 
 TEST(Calendar, ClockTexts)

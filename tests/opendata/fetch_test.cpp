@@ -354,14 +354,14 @@ TEST_F(Client, NeverAnsweringServerTimesOut)
 
 TEST_F(Client, BodiesOverTheCapAreCutAndReported)
 {
-    std::string body = "[" + std::string(responseByteCap + 100000, ' ');
-    body.replace(responseByteCap - 2, 6, "\"駅\"");  // a character across the cap
+    std::string body = "[" + std::string(kResponseByteCap + 100000, ' ');
+    body.replace(kResponseByteCap - 2, 6, "\"駅\"");  // a character across the cap
     answers["odpt:Train"].body = body;
     answers["odpt:TrainInformation"].body = "[]";
     fetchLive(nullptr);
     const std::string& text = responseText[ResponseKind::Trains];
-    ASSERT_EQ(text.size(), responseByteCap - 1);  // the cut character is dropped
-    EXPECT_EQ(text.compare(0, responseByteCap - 2, body, 0, responseByteCap - 2), 0);
+    ASSERT_EQ(text.size(), kResponseByteCap - 1);  // the cut character is dropped
+    EXPECT_EQ(text.compare(0, kResponseByteCap - 2, body, 0, kResponseByteCap - 2), 0);
     EXPECT_EQ(consoleLines(), 1) << console;
     EXPECT_NE(console.find("odpt:Train: the answer is longer than 8388608 bytes"), std::string::npos)
         << console;
@@ -565,7 +565,7 @@ TEST_F(Client, TimetablesComeAtOnceAsTheyAreAndLeaveTheTextsAlone)
     timetableAnswers[railways[2]] = Answer{200, "<html>", {}};
     timetableAnswers[railways[3]] = Answer{429, "", {}};
     timetableAnswers[railways[4]] = Answer{200, " [] ", {}};
-    const int atOnce = std::min(timetablesAtOnce, static_cast<int>(railways.size()));
+    const int atOnce = std::min(kTimetablesAtOnce, static_cast<int>(railways.size()));
     timetablesAsked = atOnce;
     std::vector<std::string> got(railways.size(), "unset");
     int handed = 0;

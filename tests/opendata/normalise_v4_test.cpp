@@ -385,28 +385,28 @@ TEST_F(Rewrite, EveryKindWritesItsMemberListWholeAndInOrder)
         }
     };
     const std::string sparse = R"([{"odpt:railway":"odpt.Railway:TokyoMetro.Ginza"}])";
-    expectKeys(normaliseV4(ResponseKind::Trains, sparse).text, trainMembers, std::size(trainMembers));
-    expectKeys(normaliseV4(ResponseKind::Status, sparse).text, statusMembers, std::size(statusMembers));
-    expectKeys(normaliseV4(ResponseKind::Fare, sparse).text, fareMembers, std::size(fareMembers));
+    expectKeys(normaliseV4(ResponseKind::Trains, sparse).text, kTrainMembers, std::size(kTrainMembers));
+    expectKeys(normaliseV4(ResponseKind::Status, sparse).text, kStatusMembers, std::size(kStatusMembers));
+    expectKeys(normaliseV4(ResponseKind::Fare, sparse).text, kFareMembers, std::size(kFareMembers));
     expectKeys(normaliseV4(ResponseKind::Status, readExample("v4-traininformation-example.json")).text,
-               statusMembers, std::size(statusMembers));
+               kStatusMembers, std::size(kStatusMembers));
 }
 
 TEST_F(Rewrite, ThousandObjectAnswersAreCountedAndStillGiveNineSlots)
 {
     Ordered status = Ordered::array();
     Ordered trains = Ordered::array();
-    for (std::size_t i = 0; i < v4AnswerObjectCap; ++i) {
+    for (std::size_t i = 0; i < kV4AnswerObjectCap; ++i) {
         status.push_back(notice(i % 2 ? "Fukutoshin" : "Ginza", normalText));
         trains.push_back(
             {{"@context", "c"}, {"@type", "odpt:Train"}, {"odpt:trainNumber", "A" + std::to_string(i)}});
     }
     const V4Rewrite s = load(ResponseKind::Status, v4Order(status).dump());
-    EXPECT_EQ(s.objects, v4AnswerObjectCap);
+    EXPECT_EQ(s.objects, kV4AnswerObjectCap);
     expectNineRailways();
     const V4Rewrite t = load(ResponseKind::Trains, trains.dump());
-    EXPECT_EQ(t.objects, v4AnswerObjectCap);
-    EXPECT_EQ(trainCount, trainRecordCapacity);
+    EXPECT_EQ(t.objects, kV4AnswerObjectCap);
+    EXPECT_EQ(trainCount, kTrainRecordCapacity);
     EXPECT_EQ(trainRecords[399].trainNumber, "A399");
 
     // A hundred thousand tiny elements are counted, and only as many as

@@ -229,7 +229,7 @@ TEST_F(Parser, AnswerFullOfUnendedValuesParsesPromptly)
     for (const std::string unit : {R"("odpt:delay":1})", R"("odpt:railway":["x"})"}) {
         SetUp();
         std::string text = head;
-        while (text.size() < responseByteCap)
+        while (text.size() < kResponseByteCap)
             text += unit;
         const auto start = std::chrono::steady_clock::now();
         parse(ResponseKind::Trains, text);
@@ -244,24 +244,24 @@ TEST_F(Parser, AnswerFullOfUnendedValuesParsesPromptly)
 TEST_F(Parser, SurplusObjectsAreDroppedAndCountsCapped)
 {
     std::string trains = "[";
-    for (int i = 0; i < trainRecordCapacity + 25; ++i)
+    for (int i = 0; i < kTrainRecordCapacity + 25; ++i)
         trains += R"({"@context":"c","@type":"t","odpt:trainNumber":"T)" + std::to_string(i) +
                   R"(","odpt:delay":)" + std::to_string(i) + ",\"x\":0},";
     trains.back() = ']';
     parse(ResponseKind::Trains, trains);
-    EXPECT_EQ(trainCount, trainRecordCapacity);
+    EXPECT_EQ(trainCount, kTrainRecordCapacity);
     EXPECT_EQ(trainRecords[0].trainNumber, "T0");
-    EXPECT_EQ(trainRecords[trainRecordCapacity - 1].trainNumber,
-              "T" + std::to_string(trainRecordCapacity - 1));
-    EXPECT_EQ(trainRecords[trainRecordCapacity - 1].delay, trainRecordCapacity - 1);
+    EXPECT_EQ(trainRecords[kTrainRecordCapacity - 1].trainNumber,
+              "T" + std::to_string(kTrainRecordCapacity - 1));
+    EXPECT_EQ(trainRecords[kTrainRecordCapacity - 1].delay, kTrainRecordCapacity - 1);
 
     std::string notices = "[";
-    for (int i = 0; i < infoRecordCapacity + 3; ++i)
+    for (int i = 0; i < kInfoRecordCapacity + 3; ++i)
         notices += R"({"@context":"c","odpt:railway":"R)" + std::to_string(i) + R"(","@type":"i"},)";
     notices.back() = ']';
     parse(ResponseKind::Status, notices);
     EXPECT_EQ(infoRecords[0].railway, "R0");
-    EXPECT_EQ(infoRecords[infoRecordCapacity - 1].railway, "R" + std::to_string(infoRecordCapacity - 1));
+    EXPECT_EQ(infoRecords[kInfoRecordCapacity - 1].railway, "R" + std::to_string(kInfoRecordCapacity - 1));
 }
 
 TEST_F(Parser, StatusRecordsBeyondTheLastParseKeepTheirContents)
@@ -446,7 +446,7 @@ TEST_F(Parser, ArbitraryBytesFromTheSyntaxAlphabetAreSafe)
             text += alphabet[(state >> 16) % alphabet.size()];
         }
         state = state * 1664525u + 1013904223u;
-        parseAsEveryKind(text, trainRecordCapacity);
+        parseAsEveryKind(text, kTrainRecordCapacity);
         if (HasFailure())
             FAIL() << "round " << round;
     }

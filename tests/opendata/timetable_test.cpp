@@ -341,8 +341,8 @@ TEST(Timetable, HostileAnswersStayWithinTheTablesBounds)
     ASSERT_TRUE(r.ok);
     EXPECT_EQ(r.trips + r.dropped, 1000u);
     EXPECT_GT(r.dropped, 970u);
-    EXPECT_LE(distinct.names.size(), timetableNamesCap);
-    EXPECT_LE(timetableBytes(distinct), timetableByteCap);
+    EXPECT_LE(distinct.names.size(), kTimetableNamesCap);
+    EXPECT_LE(timetableBytes(distinct), kTimetableByteCap);
     std::vector<TrainRecord> records(r.trips + 1);
     EXPECT_EQ(appendEstimatedTrains(distinct, 5 * 3600 + 30, at, records.data(), 0,
                                     static_cast<int>(records.size())),
@@ -361,29 +361,29 @@ TEST(Timetable, HostileAnswersStayWithinTheTablesBounds)
     EXPECT_EQ(r.trips, 1u);
     EXPECT_EQ(r.dropped, 3u);
     for (const std::string& name : oversized.names)
-        EXPECT_LE(name.size(), timetableNameCap);
+        EXPECT_LE(name.size(), kTimetableNameCap);
     Timetable many;
     r = loadTimetableV4(many, answerOf(5000, [](int t) {
                             return tripJson("A" + std::to_string(t), 2,
                                             [](int i) { return "S" + std::to_string(i); });
                         }));
-    EXPECT_EQ(r.trips, timetableTripsCap);
-    EXPECT_EQ(r.dropped, 5000 - timetableTripsCap);
+    EXPECT_EQ(r.trips, kTimetableTripsCap);
+    EXPECT_EQ(r.dropped, 5000 - kTimetableTripsCap);
 
     // the largest table the bounds let through: every trip of the most stops,
     // every name of the longest, as many names as allowed
     Timetable largest;
     r = loadTimetableV4(
-        largest, answerOf(static_cast<int>(timetableTripsCap), [&](int t) {
-            return tripJson(numbered("A", t, timetableNameCap), static_cast<int>(timetableStopsPerTripCap),
-                            [&](int i) { return numbered("S", (t * 7 + i) % 1040, timetableNameCap); });
+        largest, answerOf(static_cast<int>(kTimetableTripsCap), [&](int t) {
+            return tripJson(numbered("A", t, kTimetableNameCap), static_cast<int>(kTimetableStopsPerTripCap),
+                            [&](int i) { return numbered("S", (t * 7 + i) % 1040, kTimetableNameCap); });
         }));
     ASSERT_TRUE(r.ok);
-    EXPECT_EQ(r.trips, timetableTripsCap);
-    EXPECT_GT(largest.names.size(), timetableNamesCap - 10);
-    EXPECT_EQ(largest.stops.size(), timetableTripsCap * timetableStopsPerTripCap);
-    EXPECT_LE(timetableBytes(largest), timetableByteCap);
-    EXPECT_GT(timetableBytes(largest), timetableByteCap / 2) << "the accounting counts what is there";
+    EXPECT_EQ(r.trips, kTimetableTripsCap);
+    EXPECT_GT(largest.names.size(), kTimetableNamesCap - 10);
+    EXPECT_EQ(largest.stops.size(), kTimetableTripsCap * kTimetableStopsPerTripCap);
+    EXPECT_LE(timetableBytes(largest), kTimetableByteCap);
+    EXPECT_GT(timetableBytes(largest), kTimetableByteCap / 2) << "the accounting counts what is there";
 }
 
 }  // namespace

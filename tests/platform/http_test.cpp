@@ -208,7 +208,7 @@ TEST(Http, AbandonHookStopsASilentTransferWithinItsCheckInterval)
     // Asked while nothing arrives, so the abandon lands within one interval
     // (the margin is for a loaded machine), not at curl's once-a-second pace.
     EXPECT_GE(asked, 3);
-    EXPECT_LT(late, std::chrono::milliseconds(httpAbandonCheckMs + 250));
+    EXPECT_LT(late, std::chrono::milliseconds(kHttpAbandonCheckMs + 250));
 }
 
 TEST(Http, AHookThatNeverAbandonsLeavesTheTransferAlone)

@@ -230,7 +230,7 @@ TEST(WinHttp, TheAbandonHookEndsASilentTransferWithinItsCheckInterval)
     EXPECT_TRUE(result.abandoned);
     EXPECT_FALSE(result.completed);
     EXPECT_GE(asked, 3);
-    EXPECT_LT(late, std::chrono::milliseconds(httpAbandonCheckMs + 250));
+    EXPECT_LT(late, std::chrono::milliseconds(kHttpAbandonCheckMs + 250));
 }
 
 TEST(WinHttp, TheConnectDeadlineEndsOnceConnectedAndASlowAnswerStillArrives)

@@ -259,7 +259,7 @@ def render(shinonome, jisx0213, sources):
     out.append("")
     out.append('#include "graph/font.h"')
     out.append("")
-    out.append("const FontRecord fontTable[fontRecordCount] = {")
+    out.append("const FontRecord fontTable[kFontRecordCount] = {")
     filler = rows_from_art(MIDDLE_DOT)
     count = 0
     for code in code_set():

@@ -38,13 +38,13 @@ namespace {
 
 using namespace std::chrono_literals;
 
-std::string query(const std::string& type, const std::string& key = feedDefaultKey)
+std::string query(const std::string& type, const std::string& key = kFeedDefaultKey)
 {
     return "/api/v2/datapoints?rdf:type=" + type + "&acl:consumerKey=" + key;
 }
 
 std::string v4Query(const std::string& type, const std::string& filters,
-                    const std::string& key = feedDefaultKey)
+                    const std::string& key = kFeedDefaultKey)
 {
     return "/api/v4/" + type + "?" + filters + (filters.empty() ? "" : "&") + "acl:consumerKey=" + key;
 }
@@ -286,7 +286,7 @@ TEST(Feed, ManyHungAnswersLeaveWorkersForControlAndRecovery)
         t.join();
 
     auto c = f.client(2s);
-    auto switched = c.Get(std::string("/sim/control?fault=none&acl:consumerKey=") + feedDefaultKey);
+    auto switched = c.Get(std::string("/sim/control?fault=none&acl:consumerKey=") + kFeedDefaultKey);
     ASSERT_TRUE(switched) << "the control route found no free worker";
     EXPECT_EQ(switched->status, 200);
     auto recovered = c.Get(query("odpt:Train"));
@@ -440,7 +440,7 @@ TEST(Feed, ControlRouteSwitchesFaultAndDisruption)
 {
     RunningFeed f(unlimited());
     auto c = f.client();
-    std::string key = std::string("&acl:consumerKey=") + feedDefaultKey;
+    std::string key = std::string("&acl:consumerKey=") + kFeedDefaultKey;
 
     auto denied = c.Get("/sim/control?fault=500&acl:consumerKey=nope");
     ASSERT_TRUE(denied);
@@ -453,7 +453,7 @@ TEST(Feed, ControlRouteSwitchesFaultAndDisruption)
 
     httplib::Params params{{"disrupt", "Hibiya"},
                            {"text", "点検のため運転を見合わせています。"},
-                           {"acl:consumerKey", feedDefaultKey}};
+                           {"acl:consumerKey", kFeedDefaultKey}};
     ASSERT_EQ(c.Get("/sim/control", params, {})->status, 200);
     auto notices = nlohmann::json::parse(c.Get(query("odpt:TrainInformation"))->body);
     ASSERT_EQ(notices.size(), 9u);

@@ -72,8 +72,8 @@ TEST(FeedOptions, RailwayNamesAndClockTimes)
     EXPECT_EQ(parseRailwayName("8"), 8);
     EXPECT_EQ(parseRailwayName("odpt.Railway:TokyoMetro.Namboku"), 7);
     EXPECT_EQ(parseRailwayName("Hanzomon"), 6);
-    EXPECT_EQ(parseRailwayName("MarunouchiBranch"), branchIndex);
-    EXPECT_EQ(parseRailwayName("odpt.Railway:TokyoMetro.MarunouchiBranch"), branchIndex);
+    EXPECT_EQ(parseRailwayName("MarunouchiBranch"), kBranchIndex);
+    EXPECT_EQ(parseRailwayName("odpt.Railway:TokyoMetro.MarunouchiBranch"), kBranchIndex);
     EXPECT_EQ(parseRailwayName("Branch"), -1);
     EXPECT_EQ(parseRailwayName("9"), -1);
 }

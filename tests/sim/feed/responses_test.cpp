@@ -61,7 +61,7 @@ TEST(Responses, TrainObjectsKeepTheLiveKeyOrderAndShapes)
     EXPECT_EQ(body.find(": "), std::string::npos);
     ordered_json doc = ordered_json::parse(body);
     ASSERT_EQ(doc.size(), 2u);
-    const std::vector<std::string> order = keysOf(trainMembers);
+    const std::vector<std::string> order = keysOf(kTrainMembers);
     for (const auto& t : doc)
         EXPECT_EQ(keysOf(t), order);
 
@@ -87,10 +87,10 @@ TEST(Responses, NoticesPutTheStatusBeforeTheTextAndTheTypeLast)
     };
     ordered_json doc = ordered_json::parse(noticesBody(notices, sampleTime));
     ASSERT_EQ(doc.size(), 2u);
-    std::vector<std::string> normal = keysOf(statusMembers);
+    std::vector<std::string> normal = keysOf(kStatusMembers);
     normal.erase(std::find(normal.begin(), normal.end(), "odpt:trainInformationStatus"));
     EXPECT_EQ(keysOf(doc[0]), normal);
-    EXPECT_EQ(keysOf(doc[1]), keysOf(statusMembers));
+    EXPECT_EQ(keysOf(doc[1]), keysOf(kStatusMembers));
     EXPECT_EQ(doc[0]["dc:date"], "2014-09-08T20:43:51+09:00");
     EXPECT_EQ(doc[1]["odpt:timeOfOrigin"], "2014-09-08T20:51:51+09:00");
     EXPECT_EQ(doc[1]["odpt:trainInformationText"], "人身事故の影響で");
@@ -103,7 +103,7 @@ TEST(Responses, FareObjectMatchesTheSampleLayout)
         ordered_json::parse(fareBody("odpt.Station:TokyoMetro.Ginza.Asakusa",
                                      "odpt.Station:TokyoMetro.Ginza.Tawaramachi", SimFare{170, 90, 165, 82}));
     ASSERT_EQ(doc.size(), 1u);
-    EXPECT_EQ(keysOf(doc[0]), keysOf(fareMembers));
+    EXPECT_EQ(keysOf(doc[0]), keysOf(kFareMembers));
     EXPECT_EQ(doc[0]["owl:sameAs"], "odpt.RailwayFare:TokyoMetro.Ginza.Asakusa.TokyoMetro.Ginza.Tawaramachi");
     EXPECT_EQ(doc[0]["odpt:ticketFare"], 170);
     EXPECT_EQ(doc[0]["odpt:childIcCardFare"], 82);

@@ -15,7 +15,7 @@ Coordinates where(const char* sameAs)
 {
     std::int32_t x, y, dir;
     float lon = 0, lat = 0;
-    EXPECT_LT(findStation(sameAs, x, y, dir, lon, lat), stationTableSize) << sameAs;
+    EXPECT_LT(findStation(sameAs, x, y, dir, lon, lat), kStationTableSize) << sameAs;
     return {lat, lon};
 }
 
@@ -126,7 +126,7 @@ TEST(Fares, TransfersAtEqualTitlesCostNothing)
 
 TEST(Fares, EveryIdentifierHasAPlaceAndEveryPairIsConnected)
 {
-    ASSERT_EQ(net().sameAs.size(), static_cast<size_t>(stationTableSize));
+    ASSERT_EQ(net().sameAs.size(), static_cast<size_t>(kStationTableSize));
     int from = placeOfStation(net(), "odpt.Station:TokyoMetro.Tozai.NishiFunabashi");
     for (const std::string& id : net().sameAs) {
         int p = placeOfStation(net(), id);

@@ -72,7 +72,7 @@ TEST(StatusModel, ForcedNoticeOverridesItsRailwayOnly)
 
 TEST(StatusModel, BranchNoticeFollowsItsShuttleAndItsOwnForcedNotice)
 {
-    ForcedNotice onBranch{branchIndex, "方南町駅で車両点検のため遅れています。", at(9, 12)};
+    ForcedNotice onBranch{kBranchIndex, "方南町駅で車両点検のため遅れています。", at(9, 12)};
     const SimNotice forced = branchNotice(net(), 1, at(9, 30), onBranch);
     EXPECT_EQ(forced.railwayId, "odpt.Railway:TokyoMetro.MarunouchiBranch");
     EXPECT_EQ(forced.text, onBranch.text);

@@ -127,7 +127,7 @@ TEST(TrainModel, SameSeedAndTimeGiveTheSameTrainsOtherSeedsOtherDelays)
     EXPECT_EQ(trainsBody(runningTrains(net(), 42, t), t), trainsBody(runningTrains(net(), 42, t), t));
     int differences = 0;
     for (int minute = 6 * 60; minute < 23 * 60; minute += 15)
-        for (int route = 0; route < simRouteCount; ++route)
+        for (int route = 0; route < kSimRouteCount; ++route)
             differences += routeLag(1, route, at(0, minute)) != routeLag(2, route, at(0, minute));
     EXPECT_GT(differences, 0);
 }
@@ -137,7 +137,7 @@ TEST(TrainModel, DelaysBuildAndFadeSmoothlyAndTrainsNeverRunBackwards)
     // find a long delay episode in the day for some route
     DelayEpisode found{0, 0, 0};
     int route = -1;
-    for (int r = 0; r < simRouteCount && route < 0; ++r)
+    for (int r = 0; r < kSimRouteCount && route < 0; ++r)
         for (const DelayEpisode& e : delayEpisodes(5, r, at(7, 0) / 3600 + 9, at(20, 0) / 3600 + 9))
             if (e.peak >= 300 && route < 0)
                 found = e, route = r;
