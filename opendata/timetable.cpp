@@ -263,8 +263,10 @@ struct TimetableReader : nlohmann::json_sax<Json> {
         return true;
     }
 
-    bool key(string_t& k) override
+    bool key(string_t& name) override
     {
+        // as a view the lengths are compared first: most keys differ there
+        const std::string_view k = name;
         target = nullptr;
         stopsKey = false;
         if (depth == 2) {
