@@ -4,6 +4,7 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
+#include <array>
 
 #include "opendata/calendar.h"
 #include "opendata/api.h"
@@ -324,6 +325,12 @@ struct TimetableReader : nlohmann::json_sax<Json> {
     // Whether the trip's names find room in the table.
     bool namesFit() const
     {
+        // each of the trip's names adds at most one: when all could be new and
+        // still fit, none needs looking up
+        const std::array<const std::string*, 7> names{&number, &type,        &railway, &direction,
+                                                      &origin, &destination, &owner};
+        if (table.names.size() + names.size() + stopCount <= kTimetableNamesCap)
+            return true;
         std::vector<std::string> added;  // new words, each once
         const auto count = [&](const std::string& name) {
             if (namesMet.count(name))
@@ -332,7 +339,7 @@ struct TimetableReader : nlohmann::json_sax<Json> {
             if (!table.nameIndex.count(word) && std::find(added.begin(), added.end(), word) == added.end())
                 added.push_back(std::move(word));
         };
-        for (const std::string* name : {&number, &type, &railway, &direction, &origin, &destination, &owner})
+        for (const std::string* name : names)
             count(*name);
         for (std::size_t k = 0; k < stopCount; ++k)
             count(stationOf(stops[k]));
