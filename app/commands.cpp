@@ -89,9 +89,9 @@ bool isBlank(char c)
 // The key list, three entries to a line.
 void printHelp()
 {
-    constexpr int n = sizeof kHelp / sizeof kHelp[0];
-    for (int i = 0; i < n; ++i) {
-        const char* sep = i == n - 1 ? "" : ((i + 1) % 3 == 0 ? "\n" : ",\t");
+    constexpr int kEntries = sizeof kHelp / sizeof kHelp[0];
+    for (int i = 0; i < kEntries; ++i) {
+        const char* sep = i == kEntries - 1 ? "" : ((i + 1) % 3 == 0 ? "\n" : ",\t");
         console_print("%s%s", kHelp[i], sep);
     }
     console_print("\n");

@@ -23,8 +23,8 @@ constexpr std::size_t kSpeechPartBytes = 200;
 // A part is cut after this many characters, a double-byte one counting once.
 constexpr int kSpeechPartChars = 100;
 
-const char normalText[] = "平常どおり";
-const char noDataText[] = "データがありません";
+const char kNormalText[] = "平常どおり";
+const char kNoDataText[] = "データがありません";
 
 // Bytes of the first `chars` characters of text (never past its end).
 std::size_t bytesOfChars(const std::string& text, std::size_t from, int chars)
@@ -65,8 +65,8 @@ std::string oneLine(const std::string& text)
 bool isDisruption(const TrainInfoRecord& r, bool v4)
 {
     const bool marked = r.timeOfOrigin.size() > 4 || (v4 && !r.informationStatus.empty());
-    return r.informationText.find(normalText) == std::string::npos &&
-           r.informationText.find(noDataText) == std::string::npos && marked;
+    return r.informationText.find(kNormalText) == std::string::npos &&
+           r.informationText.find(kNoDataText) == std::string::npos && marked;
 }
 
 // Takes the first 19 bytes of date into the slot's stamp when they differ;
@@ -168,7 +168,7 @@ void reportStatus(MonitorState& st, std::int64_t now)
                 speakInParts(text);
         } else {
             if (fresh)
-                console_print("%s\n", noDataText);
+                console_print("%s\n", kNoDataText);
             if (speak)
                 speech_say("データがありません\n");
         }

@@ -93,7 +93,7 @@ bool takeAnswer(TimetableDay& day, int r, const std::string& body, const Timetab
     const TimetableLoad load = loadTimetableV4(table, body);
     if (!load.ok) {
         console_print("時刻表: %s の応答は時刻表として読めません。%s\n", tag.railway.c_str(),
-                      retryNextRefresh);
+                      kRetryNextRefresh);
         return false;
     }
     if (load.dropped > 0)

@@ -16,7 +16,7 @@ struct BlockGlyph {
 
 // '0' is 'O' with the stem of '1' through it; '/' is the same bar as '-';
 // '_' has no dots of its own (drawn as a box, below).
-const BlockGlyph block_glyphs[] = {
+const BlockGlyph kBlockGlyphs[] = {
     {'0', {0x3C, 0x5A, 0x89, 0x89, 0x89, 0x49, 0x2A, 0x1C}},
     {'1', {0x08, 0x18, 0x08, 0x08, 0x08, 0x08, 0x08, 0x1C}},
     {'2', {0x78, 0x86, 0x04, 0x08, 0x10, 0x20, 0x40, 0xFF}},
@@ -74,7 +74,7 @@ const BlockGlyph* find_block_glyph(unsigned char byte)
     if (byte >= 0x80)
         return nullptr;
     const char wanted = static_cast<char>(std::toupper(byte));
-    for (const BlockGlyph& g : block_glyphs)
+    for (const BlockGlyph& g : kBlockGlyphs)
         if (g.character == wanted)
             return &g;
     return nullptr;

@@ -58,7 +58,7 @@ bool isBlank(char c)
 // bytes may arrive in separate reads, so the first bytes wait in `front`
 // until they are known to be a mark (dropped) or not (passed on).
 struct BomFilter {
-    static constexpr std::string_view mark = "\xEF\xBB\xBF";
+    static constexpr std::string_view kMark = "\xEF\xBB\xBF";
     std::string front;
     bool decided = false;
 };
@@ -68,11 +68,11 @@ template <typename Pass>
 void skipBom(BomFilter& filter, std::string_view data, const Pass& pass)
 {
     if (!filter.decided) {
-        const std::size_t take = std::min(data.size(), BomFilter::mark.size() - filter.front.size());
+        const std::size_t take = std::min(data.size(), BomFilter::kMark.size() - filter.front.size());
         filter.front.append(data.substr(0, take));
         data.remove_prefix(take);
-        const bool partOfMark = BomFilter::mark.substr(0, filter.front.size()) == filter.front;
-        if (partOfMark && filter.front.size() < BomFilter::mark.size())
+        const bool partOfMark = BomFilter::kMark.substr(0, filter.front.size()) == filter.front;
+        if (partOfMark && filter.front.size() < BomFilter::kMark.size())
             return;
         filter.decided = true;
         if (!partOfMark)
@@ -209,7 +209,7 @@ Verdict judge(const Download& d, const HttpResult& result)
     if (d.v4 && (result.status == 429 || result.status == 503)) {
         console_print(result.status == 429 ? "%s: 利用回数の上限に達しています (HTTP %ld)。%s\n"
                                            : "%s: サーバーが混み合っています (HTTP %ld)。%s\n",
-                      name, result.status, retryNextRefresh);
+                      name, result.status, kRetryNextRefresh);
         return Verdict::Refused;
     }
     if (result.status < 200 || result.status > 299) {

@@ -3,7 +3,7 @@
 #include "opendata/normalise_v4.h"
 #include "platform/console.h"
 
-const char retryNextRefresh[] = "次回の更新で再取得します。";
+const char kRetryNextRefresh[] = "次回の更新で再取得します。";
 
 void tellAnswerAtCap(const char* subject)
 {

@@ -4,7 +4,7 @@
 
 // The end of a line that tells a failed or refused answer: the next refresh
 // asks again.
-extern const char retryNextRefresh[];
+extern const char kRetryNextRefresh[];
 
 // One console line: subject's answer holds the API's kV4AnswerObjectCap
 // objects, so some may have been cut off.

@@ -123,16 +123,16 @@ std::int32_t toInt32(const char* p, const char* end)
     bool negative = false;
     if (p < end && (*p == '+' || *p == '-'))
         negative = *p++ == '-';
-    constexpr std::int64_t limit = std::int64_t{std::numeric_limits<std::int32_t>::max()} + 1;
+    constexpr std::int64_t kLimit = std::int64_t{std::numeric_limits<std::int32_t>::max()} + 1;
     std::int64_t value = 0;
     for (; p < end && *p >= '0' && *p <= '9'; ++p)
-        if (value < limit)
+        if (value < kLimit)
             value = value * 10 + (*p - '0');
-    if (value > limit)
-        value = limit;
+    if (value > kLimit)
+        value = kLimit;
     if (negative)
         return static_cast<std::int32_t>(-value);
-    return static_cast<std::int32_t>(value == limit ? limit - 1 : value);
+    return static_cast<std::int32_t>(value == kLimit ? kLimit - 1 : value);
 }
 
 // ---- the scan ----

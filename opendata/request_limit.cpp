@@ -32,5 +32,5 @@ void forgetV4Requests()
 void tellRefused(const char* name)
 {
     console_print("%s: 1分間の利用上限（%zu 回）に達するため、今回は取得しません。%s\n", name,
-                  kV4RequestsPerMinute, retryNextRefresh);
+                  kV4RequestsPerMinute, kRetryNextRefresh);
 }

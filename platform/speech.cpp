@@ -22,8 +22,8 @@
 
 namespace {
 
-const std::size_t queueCapacity = 16;     // phrases waiting to be spoken
-const std::size_t recordCapacity = 1024;  // phrases kept for speech_recorded
+const std::size_t kQueueCapacity = 16;     // phrases waiting to be spoken
+const std::size_t kRecordCapacity = 1024;  // phrases kept for speech_recorded
 
 struct SpeechState {
     std::mutex startLock;  // guards started, active and the fields below
@@ -34,12 +34,12 @@ struct SpeechState {
     const SpeechBackend* backend = &speech_null;  // chosen by settings at each start
     std::thread worker;
     std::atomic<bool> cancel{false};
-    PhraseQueue queue{queueCapacity};
+    PhraseQueue queue{kQueueCapacity};
     std::string dir;  // the configured folder for WAV and text files; empty: play
     int nextNumber = 1;
 
     std::mutex recordLock;
-    std::deque<std::string> record;  // at most recordCapacity phrases
+    std::deque<std::string> record;  // at most kRecordCapacity phrases
 
     ~SpeechState();
 };
@@ -173,7 +173,7 @@ void speech_say(const char* sjis)
     SpeechState& s = state();
     {
         std::lock_guard<std::mutex> g(s.recordLock);
-        if (s.record.size() >= recordCapacity)
+        if (s.record.size() >= kRecordCapacity)
             s.record.pop_front();
         s.record.push_back(phrase);
     }

@@ -14,11 +14,11 @@
 
 namespace {
 
-const char dictionaryDir[] = "/var/lib/mecab/dic/open-jtalk/naist-jdic";
-const char voiceFile[] = "/usr/share/hts-voice/nitech-jp-atr503-m001/nitech_jp_atr503_m001.htsvoice";
+const char kDictionaryDir[] = "/var/lib/mecab/dic/open-jtalk/naist-jdic";
+const char kVoiceFile[] = "/usr/share/hts-voice/nitech-jp-atr503-m001/nitech_jp_atr503_m001.htsvoice";
 // A 200-byte phrase takes about a second to synthesise; a hung engine must
 // not hold up the phrases queued after it for long.
-const int synthesisLimitMs = 30000;
+const int kSynthesisLimitMs = 30000;
 
 std::string program;     // open_jtalk, found in PATH
 std::string scratchDir;  // the text and the WAV of a phrase being spoken; removed at close
@@ -42,8 +42,8 @@ bool synthesize(const std::string& text_path, const std::string& wav_path, const
 {
     unlink(wav_path.c_str());
     // The text goes in on standard input, so no phrase can be taken for an option.
-    bool ok = speech_run_child({program, "-x", dictionaryDir, "-m", voiceFile, "-ow", wav_path},
-                               text_path.c_str(), synthesisLimitMs, cancel);
+    bool ok = speech_run_child({program, "-x", kDictionaryDir, "-m", kVoiceFile, "-ow", wav_path},
+                               text_path.c_str(), kSynthesisLimitMs, cancel);
     struct stat st;
     return ok && stat(wav_path.c_str(), &st) == 0 && st.st_size > 44;
 }
@@ -51,7 +51,7 @@ bool synthesize(const std::string& text_path, const std::string& wav_path, const
 bool openEngine(std::string& notice)
 {
     program = speech_find_program("open_jtalk");
-    if (program.empty() || !exists(dictionaryDir, true) || !exists(voiceFile, false)) {
+    if (program.empty() || !exists(kDictionaryDir, true) || !exists(kVoiceFile, false)) {
         notice =
             "speech: open_jtalk, its dictionary or its voice is not installed; "
             "notices will not be spoken\n";

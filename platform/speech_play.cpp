@@ -8,7 +8,7 @@
 namespace {
 
 // Longer than any 200-byte phrase takes to say.
-const int playLimitMs = 60000;
+const int kPlayLimitMs = 60000;
 
 bool playSdl(const std::string& path, const std::atomic<bool>& cancel)
 {
@@ -29,7 +29,7 @@ bool playSdl(const std::string& path, const std::atomic<bool>& cancel)
             SDL_PauseAudioDevice(dev, 0);
             setup.unlock();
             int waited = 0;
-            while (played && SDL_GetQueuedAudioSize(dev) > 0 && !cancel.load() && waited < playLimitMs) {
+            while (played && SDL_GetQueuedAudioSize(dev) > 0 && !cancel.load() && waited < kPlayLimitMs) {
                 SDL_Delay(20);
                 waited += 20;
             }
@@ -53,5 +53,5 @@ void speech_play_wav(const std::string& path, const std::atomic<bool>& cancel)
         return;
     std::string aplay = speech_find_program("aplay");
     if (!aplay.empty())
-        speech_run_child({aplay, "-q", path}, nullptr, playLimitMs, cancel);
+        speech_run_child({aplay, "-q", path}, nullptr, kPlayLimitMs, cancel);
 }

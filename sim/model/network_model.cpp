@@ -60,12 +60,13 @@ void link(SimNetwork& net, const SimStop& a, const SimStop& b)
 
 double distanceKm(double lat1, double lon1, double lat2, double lon2)
 {
-    constexpr double earthRadiusKm = 6371.0;
-    constexpr double rad = 3.14159265358979323846 / 180.0;
-    double dlat = (lat2 - lat1) * rad, dlon = (lon2 - lon1) * rad;
-    double h = std::sin(dlat / 2) * std::sin(dlat / 2) +
-               std::cos(lat1 * rad) * std::cos(lat2 * rad) * std::sin(dlon / 2) * std::sin(dlon / 2);
-    return 2 * earthRadiusKm * std::asin(std::sqrt(h));
+    constexpr double kEarthRadiusKm = 6371.0;
+    constexpr double kRadiansPerDegree = 3.14159265358979323846 / 180.0;
+    double dlat = (lat2 - lat1) * kRadiansPerDegree, dlon = (lon2 - lon1) * kRadiansPerDegree;
+    double h = std::sin(dlat / 2) * std::sin(dlat / 2) + std::cos(lat1 * kRadiansPerDegree) *
+                                                             std::cos(lat2 * kRadiansPerDegree) *
+                                                             std::sin(dlon / 2) * std::sin(dlon / 2);
+    return 2 * kEarthRadiusKm * std::asin(std::sqrt(h));
 }
 
 SimNetwork buildSimNetwork()
