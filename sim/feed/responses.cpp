@@ -35,13 +35,6 @@ void writeObject(std::string& out, const V2Member (&members)[N], const JsonValue
     out += '}';
 }
 
-std::string jsonText(const std::string& s)
-{
-    std::string out;
-    appendJsonString(out, s);
-    return out;
-}
-
 std::string stationPart(const std::string& sameAs)
 {
     const std::string prefix = "odpt.Station:";
@@ -69,6 +62,13 @@ std::uint64_t textHash(const std::string& s)
 std::string fareSameAs(const std::string& fromStation, const std::string& toStation)
 {
     return "odpt.RailwayFare:" + stationPart(fromStation) + "." + stationPart(toStation);
+}
+
+std::string jsonQuoted(const std::string& s)
+{
+    std::string out;
+    appendJsonString(out, s);
+    return out;
 }
 
 void appendJsonString(std::string& out, const std::string& s)
@@ -100,23 +100,23 @@ std::string trainsBody(const std::vector<SimTrain>& trains, std::int64_t now)
             out += ',';
         const std::string line = t.railwayId.substr(t.railwayId.find(':') + 1);
         writeObject(out, kTrainMembers,
-                    {{"@context", jsonText(std::string(kContextBase) + "Train.jsonld")},
-                     {"@type", jsonText("odpt:Train")},
-                     {"@id", jsonText(ucode(textHash(t.railwayId + t.number), textHash(dayTag)))},
-                     {"dc:date", jsonText(date)},
-                     {"dct:valid", jsonText(valid)},
+                    {{"@context", jsonQuoted(std::string(kContextBase) + "Train.jsonld")},
+                     {"@type", jsonQuoted("odpt:Train")},
+                     {"@id", jsonQuoted(ucode(textHash(t.railwayId + t.number), textHash(dayTag)))},
+                     {"dc:date", jsonQuoted(date)},
+                     {"dct:valid", jsonQuoted(valid)},
                      {"odpt:frequency", std::to_string(kTrainFrequencySeconds)},
-                     {"odpt:railway", jsonText(t.railwayId)},
-                     {"owl:sameAs", jsonText("odpt.Train:" + line + "." + t.number)},
-                     {"odpt:trainNumber", jsonText(t.number)},
-                     {"odpt:trainType", jsonText(t.type)},
+                     {"odpt:railway", jsonQuoted(t.railwayId)},
+                     {"owl:sameAs", jsonQuoted("odpt.Train:" + line + "." + t.number)},
+                     {"odpt:trainNumber", jsonQuoted(t.number)},
+                     {"odpt:trainType", jsonQuoted(t.type)},
                      {"odpt:delay", std::to_string(t.delay)},
-                     {"odpt:startingStation", jsonText(t.startingStation)},
-                     {"odpt:terminalStation", jsonText(t.terminalStation)},
-                     {"odpt:fromStation", jsonText(t.fromStation)},
-                     {"odpt:toStation", t.toStation.empty() ? "null" : jsonText(t.toStation)},
-                     {"odpt:railDirection", jsonText(t.direction)},
-                     {"odpt:trainOwner", jsonText(t.owner)}});
+                     {"odpt:startingStation", jsonQuoted(t.startingStation)},
+                     {"odpt:terminalStation", jsonQuoted(t.terminalStation)},
+                     {"odpt:fromStation", jsonQuoted(t.fromStation)},
+                     {"odpt:toStation", t.toStation.empty() ? "null" : jsonQuoted(t.toStation)},
+                     {"odpt:railDirection", jsonQuoted(t.direction)},
+                     {"odpt:trainOwner", jsonQuoted(t.owner)}});
     }
     out += ']';
     return out;
@@ -129,17 +129,17 @@ std::string noticesBody(const std::vector<SimNotice>& notices, std::int64_t now,
         if (out.size() > 1)
             out += ',';
         JsonValues values = {
-            {"@context", jsonText(std::string(kContextBase) + "TrainInformation.jsonld")},
-            {"@id", jsonText(ucode(textHash(n.railwayId), 0x1af0))},
-            {"dc:date", jsonText(japanIso(n.date))},
-            {"dct:valid", jsonText(japanIso(now + kNoticeValiditySeconds))},
-            {"odpt:operator", jsonText("odpt.Operator:TokyoMetro")},
-            {"odpt:railway", jsonText(n.railwayId)},
-            {"odpt:timeOfOrigin", jsonText(japanIso(n.origin))},
-            {"odpt:trainInformationText", verbatimText ? "\"" + n.text + "\"" : jsonText(n.text)},
-            {"@type", jsonText("odpt:TrainInformation")}};
+            {"@context", jsonQuoted(std::string(kContextBase) + "TrainInformation.jsonld")},
+            {"@id", jsonQuoted(ucode(textHash(n.railwayId), 0x1af0))},
+            {"dc:date", jsonQuoted(japanIso(n.date))},
+            {"dct:valid", jsonQuoted(japanIso(now + kNoticeValiditySeconds))},
+            {"odpt:operator", jsonQuoted("odpt.Operator:TokyoMetro")},
+            {"odpt:railway", jsonQuoted(n.railwayId)},
+            {"odpt:timeOfOrigin", jsonQuoted(japanIso(n.origin))},
+            {"odpt:trainInformationText", verbatimText ? "\"" + n.text + "\"" : jsonQuoted(n.text)},
+            {"@type", jsonQuoted("odpt:TrainInformation")}};
         if (!n.status.empty())
-            values.push_back({"odpt:trainInformationStatus", jsonText(n.status)});
+            values.push_back({"odpt:trainInformationStatus", jsonQuoted(n.status)});
         writeObject(out, kStatusMembers, values);
     }
     out += ']';
@@ -150,18 +150,18 @@ std::string fareBody(const std::string& fromStation, const std::string& toStatio
 {
     std::string out = "[";
     writeObject(out, kFareMembers,
-                {{"@id", jsonText(ucode(textHash(fromStation), textHash(toStation)))},
-                 {"@type", jsonText("odpt:RailwayFare")},
-                 {"owl:sameAs", jsonText(fareSameAs(fromStation, toStation))},
-                 {"dc:date", jsonText(kFareDate)},
-                 {"odpt:operator", jsonText("odpt.Operator:TokyoMetro")},
-                 {"odpt:fromStation", jsonText(fromStation)},
-                 {"odpt:toStation", jsonText(toStation)},
+                {{"@id", jsonQuoted(ucode(textHash(fromStation), textHash(toStation)))},
+                 {"@type", jsonQuoted("odpt:RailwayFare")},
+                 {"owl:sameAs", jsonQuoted(fareSameAs(fromStation, toStation))},
+                 {"dc:date", jsonQuoted(kFareDate)},
+                 {"odpt:operator", jsonQuoted("odpt.Operator:TokyoMetro")},
+                 {"odpt:fromStation", jsonQuoted(fromStation)},
+                 {"odpt:toStation", jsonQuoted(toStation)},
                  {"odpt:ticketFare", std::to_string(fare.ticket)},
                  {"odpt:childTicketFare", std::to_string(fare.childTicket)},
                  {"odpt:icCardFare", std::to_string(fare.icCard)},
                  {"odpt:childIcCardFare", std::to_string(fare.childIcCard)},
-                 {"@context", jsonText(std::string(kContextBase) + "RailwayFare.jsonld")}});
+                 {"@context", jsonQuoted(std::string(kContextBase) + "RailwayFare.jsonld")}});
     out += ']';
     return out;
 }

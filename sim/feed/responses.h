@@ -36,3 +36,6 @@ std::string fareSameAs(const std::string& fromStation, const std::string& toStat
 
 // Appends s as a JSON string literal (quotes, backslashes and control characters escaped).
 void appendJsonString(std::string& out, const std::string& s);
+
+// s as a JSON string literal.
+std::string jsonQuoted(const std::string& s);

@@ -129,8 +129,8 @@ std::string trainsBodyV4(const std::vector<SimTrain>& trains, std::int64_t now)
         v4Text(o, "odpt:trainNumber", t.number);
         v4Text(o, "odpt:trainOwner", t.owner);
         v4Text(o, "odpt:railDirection", t.direction);
-        v4Raw(o, "odpt:originStation", v4Array({v4Quoted(t.startingStation)}));
-        v4Raw(o, "odpt:destinationStation", v4Array({v4Quoted(t.terminalStation)}));
+        v4Raw(o, "odpt:originStation", v4Array({jsonQuoted(t.startingStation)}));
+        v4Raw(o, "odpt:destinationStation", v4Array({jsonQuoted(t.terminalStation)}));
         items.push_back(v4Json(std::move(o)));
     }
     return v4Array(items);
@@ -189,9 +189,9 @@ std::vector<std::string> timetableObjectsV4(const SimNetwork& net, const std::ve
         v4Text(o, "odpt:operator", kOperatorId);
         v4Text(o, "odpt:trainType", t.type);
         v4Text(o, "odpt:trainNumber", t.number);
-        v4Raw(o, "odpt:originStation", v4Array({v4Quoted(t.startingStation)}));
+        v4Raw(o, "odpt:originStation", v4Array({jsonQuoted(t.startingStation)}));
         v4Text(o, "odpt:railDirection", t.direction);
-        v4Raw(o, "odpt:destinationStation", v4Array({v4Quoted(t.terminalStation)}));
+        v4Raw(o, "odpt:destinationStation", v4Array({jsonQuoted(t.terminalStation)}));
         v4Raw(o, "odpt:trainTimetableObject", timetableStops(net.routes[trip.route], trip));
         items.push_back(v4Json(std::move(o)));
     }

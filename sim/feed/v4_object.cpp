@@ -6,14 +6,7 @@
 
 void v4Text(V4Object& object, const std::string& key, const std::string& value)
 {
-    object.members.emplace_back(key, v4Quoted(value));
-}
-
-std::string v4Quoted(const std::string& text)
-{
-    std::string json;
-    appendJsonString(json, text);
-    return json;
+    object.members.emplace_back(key, jsonQuoted(value));
 }
 
 void v4Raw(V4Object& object, const std::string& key, std::string json)

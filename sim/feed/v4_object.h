@@ -21,8 +21,5 @@ void v4Raw(V4Object& object, const std::string& key, std::string json);
 // The object as minified JSON, keys in the version-4 order.
 std::string v4Json(V4Object object);
 
-// A text as a JSON string literal.
-std::string v4Quoted(const std::string& text);
-
 // A JSON array of the given JSON texts.
 std::string v4Array(const std::vector<std::string>& items);

@@ -10,6 +10,7 @@
 
 #include "sim/model/network_model.h"
 #include "sim/model/train_model.h"
+#include "sim/feed/responses.h"
 #include "sim/feed/v4_object.h"
 
 namespace {
@@ -75,7 +76,7 @@ TEST(V4Object, KeysByLengthThenUnsignedBytesWhateverTheOrderGiven)
         "{\"n\":[1,\"a\\\"b\"],\"@id\":\"i\",\"xyz\":\"x\",\"\xC3\xA9x\":\"high byte\",\"@type\":\"t\","
         "\"dc:date\":\"d\",\"@context\":\"c\",\"odpt:trainInformationText\":{\"ab\":\"2\",\"zz\":\"1\"}}");
     EXPECT_EQ(v4Array({}), "[]");
-    EXPECT_EQ(v4Quoted("say \"hi\"\n"), "\"say \\\"hi\\\"\\u000a\"");
+    EXPECT_EQ(jsonQuoted("say \"hi\"\n"), "\"say \\\"hi\\\"\\u000a\"");
 }
 
 TEST(ResponsesV4, NoticesCarryLanguageObjectsAndStatusOnlyWhileDisrupted)
